@@ -1,0 +1,20 @@
+# Header-only libraries come from the Debian packages; a cross build sees them
+# through a private include folder so the host's other headers stay out of reach.
+set(KVX_THIRDPARTY_INCLUDE ${CMAKE_BINARY_DIR}/thirdparty-include)
+file(MAKE_DIRECTORY ${KVX_THIRDPARTY_INCLUDE})
+foreach(lib nlohmann CLI)
+  if(NOT EXISTS ${KVX_THIRDPARTY_INCLUDE}/${lib})
+    file(CREATE_LINK /usr/include/${lib} ${KVX_THIRDPARTY_INCLUDE}/${lib} SYMBOLIC)
+  endif()
+endforeach()
+add_library(kvx_thirdparty INTERFACE)
+target_include_directories(kvx_thirdparty SYSTEM INTERFACE ${KVX_THIRDPARTY_INCLUDE})
+
+if(CMAKE_CROSSCOMPILING)
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+else()
+  find_package(GTest REQUIRED)
+  find_package(benchmark QUIET)
+endif()

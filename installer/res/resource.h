@@ -1,0 +1,37 @@
+// Resource ids of KvxInstaller. Read by windres and by the headless dialog kit.
+#define IDR_MAINFRAME 128
+#define IDB_PRODUCT 166
+#define IDR_MAIN_MENU 142
+
+#define IDD_ABOUTBOX 100
+#define IDD_PICK_OS_TYPE 133
+#define IDD_PRINTER_MODEL 148
+#define IDD_INTERFACE_CONFIG 149
+
+#define ID_APP_ABOUT 101
+
+#define IDS_ABOUT_TITLE 101
+#define IDS_OS_TITLE 106
+#define IDS_OS_TEXT 107
+#define IDS_ADVANCED 124
+
+#define IDC_OS_TEXT 1000
+#define IDC_OS_COMBO 1001
+#define IDC_ABOUT_ICON 1002
+#define IDC_ABOUT_NAME 1003
+#define IDC_ABOUT_VERSION 1004
+#define IDC_PRODUCT_BITMAP 1005
+#define IDC_MODEL_GROUP 1006
+#define IDC_PLACEHOLDER_TEXT 1007
+
+#define IDC_CONTINUE 1013
+#define IDC_MODEL_LIST 1021
+#define IDC_DRIVER_REGULAR 1033
+#define IDC_DRIVER_REDUCED 1034
+#define IDC_WIDTH_GROUP 1038
+#define IDC_WIDTH_80 1041
+#define IDC_WIDTH_48 1055
+#define IDC_ADVANCED 1061
+#define IDC_DRIVER_GROUP 1062
+
+#define IDC_BACK 100

@@ -1,0 +1,19 @@
+#pragma once
+#include "platform/Clock.h"
+#include "platform/PrivateProfile.h"
+#include "platform/ProcessInfo.h"
+#include "platform/Registry.h"
+#include "platform/VersionInfo.h"
+
+namespace platform {
+
+// The operating-system services the system uses, handed to it by constructor.
+struct Platform {
+  Clock& clock;
+  Registry& registry;
+  PrivateProfile& profile;
+  VersionInfo& version;
+  ProcessInfo& process;
+};
+
+}  // namespace platform

@@ -1,0 +1,24 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "platform/Win32Types.h"
+
+namespace platform {
+
+// The private-profile (INI file) functions. The caller's buffer size is buffer.size(),
+// exactly as nSize is on Windows; results, truncation and terminators are Windows'.
+// A relative file name is taken from the process's current directory.
+class PrivateProfile {
+public:
+  virtual ~PrivateProfile() = default;
+  // Returns the count of characters copied, not counting the final NUL (nSize - 2 when cut).
+  virtual DWORD GetPrivateProfileSectionA(const std::string& section, std::vector<char>& buffer,
+                                          const std::string& fileName) = 0;
+  // Returns the count of characters copied, not counting the NUL (nSize - 1 when cut).
+  virtual DWORD GetPrivateProfileStringA(const std::string& section, const std::string& key,
+                                         const std::string& defaultValue, std::vector<char>& buffer,
+                                         const std::string& fileName) = 0;
+};
+
+}  // namespace platform

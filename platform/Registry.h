@@ -1,0 +1,63 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Win32Types.h"
+
+namespace platform {
+
+enum class RootKey { ClassesRoot, CurrentUser, LocalMachine, Users };
+
+namespace regtype {
+constexpr DWORD None = 0;
+constexpr DWORD Sz = 1;
+constexpr DWORD ExpandSz = 2;
+constexpr DWORD Binary = 3;
+constexpr DWORD Dword = 4;
+constexpr DWORD MultiSz = 7;
+constexpr DWORD Qword = 11;
+}  // namespace regtype
+
+namespace regaccess {
+constexpr DWORD QueryValue = 0x0001;
+constexpr DWORD SetValue = 0x0002;
+constexpr DWORD CreateSubKey = 0x0004;
+constexpr DWORD EnumerateSubKeys = 0x0008;
+constexpr DWORD Read = 0x20019;
+constexpr DWORD Write = 0x20006;
+constexpr DWORD AllAccess = 0xF003F;
+}  // namespace regaccess
+
+// An open registry key (HKEY). Destruction closes it.
+class RegistryKey {
+public:
+  virtual ~RegistryKey() = default;
+  virtual LONG OpenSubKey(const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) = 0;
+  virtual LONG CreateSubKey(const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) = 0;
+  // RegQueryValueExA: data receives the whole stored value (for text, with its terminating NUL as stored).
+  virtual LONG QueryValue(const std::string& name, DWORD& type, std::vector<std::uint8_t>& data) = 0;
+  virtual LONG SetValue(const std::string& name, DWORD type, const std::vector<std::uint8_t>& data) = 0;
+  virtual LONG DeleteValue(const std::string& name) = 0;
+  // RegEnumKeyExA / RegEnumValueA: winerr::NoMoreItems past the end.
+  virtual LONG EnumKey(DWORD index, std::string& name) = 0;
+  virtual LONG EnumValue(DWORD index, std::string& name, DWORD& type, std::vector<std::uint8_t>& data) = 0;
+};
+
+class Registry {
+public:
+  virtual ~Registry() = default;
+  virtual LONG OpenKey(RootKey root, const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) = 0;
+  virtual LONG CreateKey(RootKey root, const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) = 0;
+  // Deletes a key that has no subkeys (RegDeleteKeyA).
+  virtual LONG DeleteKey(RootKey root, const std::string& subKey) = 0;
+};
+
+// Text values as the "A" functions store them: the bytes plus one NUL.
+std::vector<std::uint8_t> RegSzBytes(const std::string& text);
+// Reads REG_SZ data back, stopping at the first NUL.
+std::string RegSzText(const std::vector<std::uint8_t>& data);
+std::vector<std::uint8_t> RegDwordBytes(DWORD value);
+
+}  // namespace platform

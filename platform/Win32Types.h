@@ -1,0 +1,48 @@
+#pragma once
+// Win32 scalar types and the error codes the system reasons about.
+// Names avoid the Windows headers' macros so both can live in one unit.
+#include <cstdint>
+
+namespace platform {
+
+using DWORD = std::uint32_t;
+using LONG = std::int32_t;
+using WORD = std::uint16_t;
+using LANGID = std::uint16_t;
+
+// Calls that return BOOL on Windows return the Win32 error here instead: 0 is success.
+namespace winerr {
+constexpr DWORD Success = 0;
+constexpr DWORD InvalidFunction = 1;
+constexpr DWORD FileNotFound = 2;
+constexpr DWORD PathNotFound = 3;
+constexpr DWORD AccessDenied = 5;
+constexpr DWORD InvalidHandle = 6;
+constexpr DWORD NotEnoughMemory = 8;
+constexpr DWORD BadFormat = 11;
+constexpr DWORD InvalidData = 13;
+constexpr DWORD OutOfMemory = 14;
+constexpr DWORD SharingViolation = 32;
+constexpr DWORD NotSupported = 50;
+constexpr DWORD FileExists = 80;
+constexpr DWORD InvalidParameter = 87;
+constexpr DWORD InsufficientBuffer = 122;
+constexpr DWORD InvalidName = 123;
+constexpr DWORD ModNotFound = 126;
+constexpr DWORD ProcNotFound = 127;
+constexpr DWORD AlreadyExists = 183;
+constexpr DWORD MoreData = 234;
+constexpr DWORD NoMoreItems = 259;
+constexpr DWORD ServiceRequestTimeout = 1053;
+constexpr DWORD ServiceAlreadyRunning = 1056;
+constexpr DWORD ServiceNotActive = 1062;
+constexpr DWORD ServiceDoesNotExist = 1060;
+constexpr DWORD InvalidPrinterName = 1801;
+constexpr DWORD PrinterAlreadyExists = 1802;
+constexpr DWORD UnknownPrinterDriver = 1797;
+constexpr DWORD RpcServerUnavailable = 1722;
+constexpr DWORD PrinterDriverAlreadyInstalled = 1795;
+constexpr DWORD PrintMonitorAlreadyInstalled = 3006;
+}  // namespace winerr
+
+}  // namespace platform

@@ -1,0 +1,166 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace ui {
+
+// LOGFONT fields that the dialogs set.
+struct FontSpec {
+  int height = 0;
+  int width = 0;
+  int escapement = 0;
+  int orientation = 0;
+  int weight = 400;
+  bool italic = false;
+  bool underline = false;
+  bool strikeOut = false;
+  std::uint8_t charSet = 0;
+  std::uint8_t outPrecision = 0;
+  std::uint8_t clipPrecision = 0;
+  std::uint8_t quality = 0;
+  std::uint8_t pitchAndFamily = 0;
+  std::string faceName;
+};
+
+namespace lvis {
+constexpr unsigned Focused = 0x1;
+constexpr unsigned Selected = 0x2;
+}  // namespace lvis
+namespace lvni {
+constexpr unsigned All = 0x0;
+constexpr unsigned Focused = 0x1;
+constexpr unsigned Selected = 0x2;
+}  // namespace lvni
+namespace lvcfmt {
+constexpr int Left = 0;
+constexpr int Right = 1;
+constexpr int Center = 2;
+}  // namespace lvcfmt
+namespace bst {
+constexpr int Unchecked = 0;
+constexpr int Checked = 1;
+}  // namespace bst
+namespace notify {
+constexpr int Click = -2;     // NM_CLICK
+constexpr int DblClick = -3;  // NM_DBLCLK
+}  // namespace notify
+namespace cmd {
+constexpr int Clicked = 0;      // BN_CLICKED (also menu commands)
+constexpr int SelChange = 1;    // CBN_SELCHANGE
+constexpr int EditChange = 0x300;  // EN_CHANGE
+}  // namespace cmd
+
+// A dialog's controls, addressed by id. Each backend implements it: in-memory controls
+// (headless) or real child windows (win32). Indexes follow the Windows messages: -1 is "none".
+class ControlPort {
+public:
+  virtual ~ControlPort() = default;
+
+  virtual bool HasControl(int id) = 0;
+  virtual void SetText(int id, const std::string& text) = 0;
+  virtual std::string GetText(int id) = 0;
+  virtual void Enable(int id, bool enable) = 0;
+  virtual bool IsEnabled(int id) = 0;
+  virtual void Show(int id, bool show) = 0;
+  virtual bool IsVisible(int id) = 0;
+  virtual void SetCheck(int id, int state) = 0;
+  virtual int GetCheck(int id) = 0;
+  virtual int GetWidth(int id) = 0;  // window width in pixels
+  virtual void SetFont(int id, const FontSpec& font) = 0;
+  virtual void SetFocus(int id) = 0;
+
+  // List view (report style).
+  virtual int ListInsertColumn(int id, int column, const std::string& text, int width, int format) = 0;
+  virtual void ListSetColumnWidth(int id, int column, int width) = 0;
+  virtual int ListInsertItem(int id, int index, const std::string& text) = 0;
+  virtual bool ListSetItemText(int id, int item, int subItem, const std::string& text) = 0;
+  virtual int ListItemCount(int id) = 0;
+  virtual std::string ListItemText(int id, int item, int subItem) = 0;
+  virtual void ListSetItemState(int id, int item, unsigned state, unsigned mask) = 0;  // item -1: all
+  virtual unsigned ListItemState(int id, int item, unsigned mask) = 0;
+  virtual int ListNextItem(int id, int start, unsigned flags) = 0;
+  virtual void ListEnsureVisible(int id, int item) = 0;
+  virtual void ListDeleteAll(int id) = 0;
+
+  // Combo box (drop-down list).
+  virtual int ComboAddString(int id, const std::string& text) = 0;
+  virtual int ComboCount(int id) = 0;
+  virtual int ComboGetCurSel(int id) = 0;
+  virtual void ComboSetCurSel(int id, int index) = 0;
+  virtual std::string ComboItemText(int id, int index) = 0;
+  virtual void ComboReset(int id) = 0;
+};
+
+// Light handles on one control of a dialog, in the style of the framework's control classes.
+class Control {
+public:
+  Control(ControlPort& port, int id) : port_(&port), id_(id) {}
+  int Id() const { return id_; }
+  void SetText(const std::string& text) { port_->SetText(id_, text); }
+  std::string GetText() const { return port_->GetText(id_); }
+  void Enable(bool enable = true) { port_->Enable(id_, enable); }
+  bool IsEnabled() const { return port_->IsEnabled(id_); }
+  void Show(bool show = true) { port_->Show(id_, show); }
+  bool IsVisible() const { return port_->IsVisible(id_); }
+  void SetFont(const FontSpec& font) { port_->SetFont(id_, font); }
+  int Width() const { return port_->GetWidth(id_); }
+  void Focus() { port_->SetFocus(id_); }
+
+protected:
+  ControlPort* port_;
+  int id_;
+};
+
+class Button : public Control {
+public:
+  using Control::Control;
+  void SetCheck(int state) { port_->SetCheck(id_, state); }
+  int GetCheck() const { return port_->GetCheck(id_); }
+  bool IsChecked() const { return GetCheck() == bst::Checked; }
+};
+
+class Static : public Control {
+public:
+  using Control::Control;
+};
+
+class Edit : public Control {
+public:
+  using Control::Control;
+};
+
+class ListView : public Control {
+public:
+  using Control::Control;
+  int InsertColumn(int column, const std::string& text, int width, int format = lvcfmt::Left) {
+    return port_->ListInsertColumn(id_, column, text, width, format);
+  }
+  void SetColumnWidth(int column, int width) { port_->ListSetColumnWidth(id_, column, width); }
+  int InsertItem(int index, const std::string& text) { return port_->ListInsertItem(id_, index, text); }
+  bool SetItemText(int item, int subItem, const std::string& text) {
+    return port_->ListSetItemText(id_, item, subItem, text);
+  }
+  int GetItemCount() const { return port_->ListItemCount(id_); }
+  std::string GetItemText(int item, int subItem) const { return port_->ListItemText(id_, item, subItem); }
+  void SetItemState(int item, unsigned state, unsigned mask) { port_->ListSetItemState(id_, item, state, mask); }
+  unsigned GetItemState(int item, unsigned mask) const { return port_->ListItemState(id_, item, mask); }
+  int GetNextItem(int start, unsigned flags) const { return port_->ListNextItem(id_, start, flags); }
+  bool EnsureVisible(int item) {
+    port_->ListEnsureVisible(id_, item);
+    return true;
+  }
+  void DeleteAllItems() { port_->ListDeleteAll(id_); }
+};
+
+class ComboBox : public Control {
+public:
+  using Control::Control;
+  int AddString(const std::string& text) { return port_->ComboAddString(id_, text); }
+  int GetCount() const { return port_->ComboCount(id_); }
+  int GetCurSel() const { return port_->ComboGetCurSel(id_); }
+  void SetCurSel(int index) { port_->ComboSetCurSel(id_, index); }
+  std::string GetItemText(int index) const { return port_->ComboItemText(id_, index); }
+  void ResetContent() { port_->ComboReset(id_); }
+};
+
+}  // namespace ui

@@ -1,0 +1,68 @@
+#include "ui/Dialog.h"
+
+#include <stdexcept>
+
+namespace ui {
+
+Dialog::Dialog(Kit& kit, int templateId, Dialog* parent) : kit_(kit), templateId_(templateId), parent_(parent) {}
+
+Dialog::~Dialog() = default;
+
+intptr_t Dialog::DoModal() { return kit_.RunModal(*this); }
+
+void Dialog::EndDialog(intptr_t result) {
+  if (window_) window_->End(result);
+}
+
+ControlPort& Dialog::port() const {
+  if (!window_) throw std::logic_error("dialog " + std::to_string(templateId_) + " has no window");
+  return *window_;
+}
+
+void Dialog::SetCaption(const std::string& caption) { static_cast<DialogWindow&>(port()).SetCaption(caption); }
+std::string Dialog::Caption() const { return static_cast<DialogWindow&>(port()).Caption(); }
+void Dialog::ShowWindow(bool show) { static_cast<DialogWindow&>(port()).ShowWindow(show); }
+bool Dialog::IsWindowShown() const { return window_ && window_->IsWindowShown(); }
+void Dialog::AttachMenu(int menuId) { static_cast<DialogWindow&>(port()).AttachMenu(menuId); }
+
+int Dialog::ShowMessageBox(const std::string& text, const std::string& caption, unsigned type) {
+  return kit_.ShowMessageBox(this, text, caption, type);
+}
+
+bool Dialog::OnInitDialog() { return true; }
+
+void Dialog::OnCommand(int id, int) {
+  if (id == idres::Ok) OnOK();
+  if (id == idres::Cancel) OnCancel();
+}
+
+intptr_t Dialog::OnNotify(int, int) { return 0; }
+void Dialog::OnOK() { EndDialog(idres::Ok); }
+void Dialog::OnCancel() { EndDialog(idres::Cancel); }
+
+bool Dialog::DispatchInit() {
+  try {
+    return OnInitDialog();
+  } catch (const UserException&) {
+    return true;
+  }
+}
+
+void Dialog::DispatchCommand(int id, int notifyCode) {
+  try {
+    OnCommand(id, notifyCode);
+  } catch (const UserException&) {
+  }
+}
+
+intptr_t Dialog::DispatchNotify(int id, int code) {
+  try {
+    return OnNotify(id, code);
+  } catch (const UserException&) {
+    return 0;
+  }
+}
+
+void Dialog::DispatchClose() { DispatchCommand(idres::Cancel, cmd::Clicked); }
+
+}  // namespace ui

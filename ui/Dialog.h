@@ -1,0 +1,76 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "ui/Controls.h"
+#include "ui/Kit.h"
+
+namespace ui {
+
+// The window side of a dialog, supplied by the backend while the dialog runs.
+class DialogWindow : public ControlPort {
+public:
+  virtual void SetCaption(const std::string& caption) = 0;
+  virtual std::string Caption() = 0;
+  virtual void ShowWindow(bool show) = 0;
+  virtual bool IsWindowShown() = 0;
+  virtual void AttachMenu(int menuId) = 0;
+  virtual void End(intptr_t result) = 0;
+};
+
+// Base of every dialog class: owns its behaviour, reaches controls through handles.
+class Dialog {
+public:
+  Dialog(Kit& kit, int templateId, Dialog* parent = nullptr);
+  virtual ~Dialog();
+  Dialog(const Dialog&) = delete;
+  Dialog& operator=(const Dialog&) = delete;
+
+  intptr_t DoModal();
+  void EndDialog(intptr_t result);
+
+  int TemplateId() const { return templateId_; }
+  Dialog* Parent() const { return parent_; }
+  Kit& kit() const { return kit_; }
+  bool IsRunning() const { return window_ != nullptr; }
+
+  void SetCaption(const std::string& caption);
+  std::string Caption() const;
+  void ShowWindow(bool show);
+  bool IsWindowShown() const;
+  void AttachMenu(int menuId);
+  int ShowMessageBox(const std::string& text, const std::string& caption, unsigned type);
+
+  Control GetControl(int id) { return Control(port(), id); }
+  Button GetButton(int id) { return Button(port(), id); }
+  Static GetStatic(int id) { return Static(port(), id); }
+  Edit GetEdit(int id) { return Edit(port(), id); }
+  ListView GetListView(int id) { return ListView(port(), id); }
+  ComboBox GetComboBox(int id) { return ComboBox(port(), id); }
+
+  // Message handlers. Defaults: command 1 calls OnOK, command 2 calls OnCancel.
+  virtual bool OnInitDialog();
+  virtual void OnCommand(int id, int notifyCode);
+  virtual intptr_t OnNotify(int id, int code);
+  virtual void OnOK();
+  virtual void OnCancel();
+
+  // Called by the backends: binds the window and dispatches, absorbing UserException.
+  void Attach(DialogWindow* window) { window_ = window; }
+  DialogWindow* Window() const { return window_; }
+  bool DispatchInit();
+  void DispatchCommand(int id, int notifyCode);
+  intptr_t DispatchNotify(int id, int code);
+  void DispatchClose();
+
+protected:
+  ControlPort& port() const;
+
+private:
+  Kit& kit_;
+  int templateId_;
+  Dialog* parent_;
+  DialogWindow* window_ = nullptr;
+};
+
+}  // namespace ui

@@ -1,0 +1,71 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "ui/Transcript.h"
+
+namespace ui {
+
+class Dialog;
+class DialogWindow;
+
+namespace mb {
+constexpr unsigned Ok = 0x0;
+constexpr unsigned OkCancel = 0x1;
+constexpr unsigned AbortRetryIgnore = 0x2;
+constexpr unsigned YesNoCancel = 0x3;
+constexpr unsigned YesNo = 0x4;
+constexpr unsigned RetryCancel = 0x5;
+constexpr unsigned IconError = 0x10;
+constexpr unsigned IconQuestion = 0x20;
+constexpr unsigned IconExclamation = 0x30;
+constexpr unsigned IconInformation = 0x40;
+constexpr unsigned ButtonsMask = 0xF;
+}  // namespace mb
+
+// Dialog and message-box results.
+namespace idres {
+constexpr int Ok = 1;
+constexpr int Cancel = 2;
+constexpr int Abort = 3;
+constexpr int Retry = 4;
+constexpr int Ignore = 5;
+constexpr int Yes = 6;
+constexpr int No = 7;
+}  // namespace idres
+
+// Names an answer for the transcript ("OK", "Cancel", "Yes", ...).
+std::string AnswerName(int answer);
+
+// Thrown by a handler to abandon what it was doing without a message, like the
+// framework's silent user exception; the message dispatch absorbs it.
+struct UserException {};
+
+// The dialog kit: runs modal dialogs and message boxes on one backend.
+class Kit {
+public:
+  virtual ~Kit() = default;
+
+  // Creates the dialog's window from its template, calls OnInitDialog and runs until EndDialog.
+  virtual intptr_t RunModal(Dialog& dialog) = 0;
+  virtual int ShowMessageBox(Dialog* owner, const std::string& text, const std::string& caption, unsigned type) = 0;
+  // String-table entry in the user's language; empty when missing.
+  virtual std::string LoadText(int stringId) = 0;
+  // Lets waiting window messages through (at most 20 dispatched); returns the last peek result.
+  virtual bool PumpMessages() = 0;
+
+  // The framework's application message box: application name as caption, OK, exclamation icon.
+  int AppMessageBox(const std::string& text, unsigned type = mb::Ok | mb::IconExclamation);
+
+  void SetAppName(const std::string& name) { appName_ = name; }
+  const std::string& AppName() const { return appName_; }
+  Transcript& transcript() { return *transcript_; }
+  void SetTranscript(Transcript& transcript) { transcript_ = &transcript; }
+
+private:
+  std::string appName_;
+  NullTranscript nullTranscript_;
+  Transcript* transcript_ = &nullTranscript_;
+};
+
+}  // namespace ui

@@ -1,0 +1,45 @@
+#pragma once
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace ui {
+
+// The line-oriented record of an unattended or scripted run: dialogs shown, choices,
+// message boxes, progress steps and the outcome. Texts are quoted with C-style escapes.
+class Transcript {
+public:
+  virtual ~Transcript() = default;
+  virtual void Line(const std::string& line) = 0;
+
+  void Dialog(int templateId, const std::string& caption);
+  void Choice(const std::string& what, const std::string& value);
+  void MessageBox(const std::string& caption, const std::string& text, const std::string& answer);
+  void Step(int step);
+  void Outcome(const std::string& outcome);
+
+  // "text" with \\, \", \n, \r, \t escaped.
+  static std::string Quote(const std::string& text);
+};
+
+class NullTranscript : public Transcript {
+public:
+  void Line(const std::string&) override {}
+};
+
+class StreamTranscript : public Transcript {
+public:
+  explicit StreamTranscript(std::ostream& out) : out_(out) {}
+  void Line(const std::string& line) override;
+
+private:
+  std::ostream& out_;
+};
+
+class RecordingTranscript : public Transcript {
+public:
+  void Line(const std::string& line) override { lines.push_back(line); }
+  std::vector<std::string> lines;
+};
+
+}  // namespace ui
