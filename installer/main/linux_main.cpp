@@ -1,1 +1,43 @@
-int main() { return 0; }
+// The Linux program: the installer run headless against a simulated Windows machine kept in a folder.
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/ExitCodes.h"
+#include "app/ProgramMain.h"
+#include "app/ProgramOptions.h"
+#include "platform/sim/SimMachine.h"
+
+namespace {
+
+std::filesystem::path DefaultMachineDir() {
+  if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data) return std::filesystem::path(data) / "kvx-machine";
+  const char* home = std::getenv("HOME");
+  return std::filesystem::path(home && *home ? home : ".") / ".local" / "share" / "kvx-machine";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const ProgramOptions options = ParseProgramOptions(args);
+  const std::filesystem::path machineDir =
+      options.machineDir ? std::filesystem::path(*options.machineDir) : DefaultMachineDir();
+  std::cerr << "machine: " << machineDir.string() << '\n';
+
+  std::unique_ptr<platform::sim::SimMachine> machine;
+  try {
+    machine = platform::sim::SimMachine::OpenFolder(machineDir);
+  } catch (const platform::sim::MachineFileError& e) {
+    std::cerr << "error: " << e.what() << '\n';
+    return kExitSetupError;
+  }
+
+  platform::Platform platform = machine->platform();
+  ProgramEnvironment environment{platform, nullptr, std::cout, std::cerr};
+  const int code = RunProgram(options, environment);
+  machine->Save();
+  return code;
+}

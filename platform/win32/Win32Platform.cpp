@@ -1,1 +1,7 @@
-// placeholder
+#include "platform/win32/Win32Platform.h"
+
+namespace platform::win32 {
+
+Platform Win32Platform::platform() { return Platform{clock_, registry_, profile_, version_, process_}; }
+
+}  // namespace platform::win32

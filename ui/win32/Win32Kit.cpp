@@ -1,1 +1,152 @@
-// placeholder
+#define NOMINMAX
+#include "ui/win32/Win32Kit.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <exception>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include "ui/win32/DialogRouting.h"
+#include "ui/win32/Win32Window.h"
+
+// <windows.h> renames MessageBox; Transcript has a method of that name.
+#undef MessageBox
+
+namespace ui::win32 {
+namespace {
+
+constexpr int kProgramIconId = 128;
+
+struct ModalRun {
+  Win32Kit& kit;
+  Dialog& dialog;
+  std::optional<Win32Window> window;
+  std::exception_ptr failure;
+};
+
+void InitCommonControlsOnce() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_INTERNET_CLASSES};
+    InitCommonControlsEx(&controls);
+  });
+}
+
+void SetProgramIcons(HWND hwnd, HINSTANCE instance) {
+  const struct {
+    WPARAM which;
+    int cx, cy;
+  } sizes[] = {{ICON_BIG, SM_CXICON, SM_CYICON}, {ICON_SMALL, SM_CXSMICON, SM_CYSMICON}};
+  for (const auto& size : sizes) {
+    HANDLE icon = LoadImageA(instance, MAKEINTRESOURCEA(kProgramIconId), IMAGE_ICON, GetSystemMetrics(size.cx),
+                             GetSystemMetrics(size.cy), LR_SHARED);
+    if (icon) SendMessageA(hwnd, WM_SETICON, size.which, reinterpret_cast<LPARAM>(icon));
+  }
+}
+
+// Exceptions must not unwind through the system's dialog manager: the first one ends the
+// dialog and RunModal throws it again once DialogBoxParam has returned.
+template <typename Handler>
+INT_PTR Guarded(ModalRun& run, HWND hwnd, Handler handler) {
+  try {
+    return handler() ? TRUE : FALSE;
+  } catch (...) {
+    run.failure = std::current_exception();
+    EndDialog(hwnd, -1);
+    return TRUE;
+  }
+}
+
+INT_PTR CALLBACK ModalProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    auto& run = *reinterpret_cast<ModalRun*>(lParam);
+    SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+    run.window.emplace(hwnd, run.kit.Instance(), run.kit.fonts());
+    run.dialog.Attach(&*run.window);
+    SetProgramIcons(hwnd, static_cast<HINSTANCE>(run.kit.Instance()));
+    return Guarded(run, hwnd, [&] {
+      const bool defaultFocus = run.dialog.DispatchInit();
+      if (!run.failure) run.kit.transcript().Dialog(run.dialog.TemplateId(), run.window->Caption());
+      return defaultFocus;
+    });
+  }
+  auto* run = reinterpret_cast<ModalRun*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+  if (!run) return FALSE;
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+    run->dialog.Attach(nullptr);
+    return FALSE;
+  }
+  if (run->failure) return FALSE;
+  return Guarded(*run, hwnd, [&] { return RouteDialogMessage(run->dialog, hwnd, message, wParam, lParam); });
+}
+
+}  // namespace
+
+Win32Kit::Win32Kit(void* instance) : instance_(instance ? instance : GetModuleHandleA(nullptr)) {
+  InitCommonControlsOnce();
+}
+
+void* Win32Kit::WindowHandle(const Dialog& dialog) {
+  const auto* window = dynamic_cast<const Win32Window*>(dialog.Window());
+  return window ? window->Handle() : nullptr;
+}
+
+void* Win32Kit::OwnerWindow(const Dialog* owner) const {
+  if (owner) {
+    if (void* hwnd = WindowHandle(*owner)) return hwnd;
+  }
+  return GetActiveWindow();
+}
+
+intptr_t Win32Kit::RunModal(Dialog& dialog) {
+  ModalRun run{*this, dialog, std::nullopt, nullptr};
+  const INT_PTR result =
+      DialogBoxParamA(static_cast<HINSTANCE>(instance_), MAKEINTRESOURCEA(dialog.TemplateId()),
+                      static_cast<HWND>(OwnerWindow(dialog.Parent())), &ModalProc, reinterpret_cast<LPARAM>(&run));
+  dialog.Attach(nullptr);
+  if (run.failure) std::rethrow_exception(run.failure);
+  return result;
+}
+
+int Win32Kit::ShowMessageBox(Dialog* owner, const std::string& text, const std::string& caption, unsigned type) {
+  const int answer = MessageBoxA(static_cast<HWND>(OwnerWindow(owner)), text.c_str(), caption.c_str(), type);
+  transcript().MessageBox(caption, text, AnswerName(answer));
+  return answer;
+}
+
+std::string Win32Kit::LoadText(int stringId) {
+  // LoadStringA reports only what it copied: grow the buffer until the entry fits.
+  std::vector<char> buffer(512);
+  for (;;) {
+    const int copied = LoadStringA(static_cast<HINSTANCE>(instance_), static_cast<UINT>(stringId), buffer.data(),
+                                   static_cast<int>(buffer.size()));
+    if (copied <= 0) return {};
+    if (static_cast<std::size_t>(copied) + 1 < buffer.size() || buffer.size() >= 65536) {
+      return std::string(buffer.data(), static_cast<std::size_t>(copied));
+    }
+    buffer.resize(buffer.size() * 4);
+  }
+}
+
+bool Win32Kit::PumpMessages() {
+  constexpr int kMaxDispatched = 20;
+  HWND window = GetActiveWindow();  // nullptr: every window of this thread
+  MSG msg;
+  BOOL peeked = FALSE;
+  for (int dispatched = 0; dispatched <= kMaxDispatched; ++dispatched) {
+    // The 21st look only tells whether more is waiting; taking that message off the
+    // queue without dispatching it would lose input.
+    const UINT remove = dispatched < kMaxDispatched ? PM_REMOVE : PM_NOREMOVE;
+    peeked = PeekMessageA(&msg, window, 0, 0, remove);
+    if (peeked == 0 || peeked == -1 || dispatched == kMaxDispatched) break;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return peeked != 0 && peeked != -1;
+}
+
+}  // namespace ui::win32

@@ -1,0 +1,46 @@
+#pragma once
+// Makes chosen operations of the simulated machine fail with a chosen Win32 error, and records
+// every operation the system calls (by its Windows function name) so a test can fail each in turn.
+#include <cstddef>
+#include <map>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Win32Types.h"
+
+namespace platform::sim {
+
+class FaultInjector {
+public:
+  // The next call of `op` fails with `error`.
+  void FailOnce(const std::string& op, DWORD error);
+  // Counting calls of `op` from now on, the nth (1-based) fails, and so does every later one.
+  void FailFrom(const std::string& op, std::size_t nthCall, DWORD error);
+  // Removes every pending fault; counters and log stay.
+  void Clear();
+  // Forgets counters and log.
+  void ResetLog();
+
+  // Every simulated operation calls this first: counts and logs the call, and returns
+  // the error to fail with, or winerr::Success.
+  DWORD Check(std::string_view op);
+
+  std::size_t CallCount(std::string_view op) const;
+  std::vector<std::string> CallLog() const;
+
+private:
+  struct Rule {
+    std::string op;
+    std::size_t firstFailingCall;  // value of the op's counter
+    bool once;
+    DWORD error;
+  };
+  mutable std::mutex mutex_;
+  std::vector<Rule> rules_;
+  std::map<std::string, std::size_t, std::less<>> counts_;
+  std::vector<std::string> log_;
+};
+
+}  // namespace platform::sim

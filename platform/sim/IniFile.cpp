@@ -1,0 +1,101 @@
+#include "platform/sim/IniFile.h"
+
+#include "platform/sim/Text.h"
+
+namespace platform::sim {
+namespace {
+
+bool IsBlank(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return (u >= 0x09 && u <= 0x0D) || u == 0x1A || u == 0x20;
+}
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+}  // namespace
+
+std::string DecodeProfileBytes(std::string_view bytes) {
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return Utf8ToAnsiLossy(bytes.substr(3));
+  if (bytes.substr(0, 2) == "\xFF\xFE") return Utf16ToAnsiLossy(bytes.substr(2), false);
+  if (bytes.substr(0, 2) == "\xFE\xFF") return Utf16ToAnsiLossy(bytes.substr(2), true);
+  return std::string(bytes);
+}
+
+IniDocument ParseProfile(std::string_view text) {
+  IniDocument doc(1);
+  const IniEntry* previous = nullptr;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const std::size_t start = pos;
+    while (pos < text.size() && text[pos] != '\n' && text[pos] != '\r') ++pos;
+    const std::string_view line = Trim(text.substr(start, pos - start));
+    while (pos < text.size() && (text[pos] == '\n' || text[pos] == '\r')) ++pos;
+    if (line.empty()) continue;
+
+    if (line.front() == '[') {
+      const std::size_t close = line.rfind(']');
+      // A "[" line without "]" is an ordinary entry.
+      if (close != std::string_view::npos && close > 0) {
+        doc.push_back({std::string(Trim(line.substr(1, close - 1))), {}});
+        previous = nullptr;
+        continue;
+      }
+    }
+
+    IniEntry entry;
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos) {
+      entry.name = line;
+    } else {
+      entry.name = Trim(line.substr(0, equals));
+      entry.value = std::string(Trim(line.substr(equals + 1)));
+    }
+    // Of consecutive nameless entries only the first is kept.
+    if (!entry.name.empty() || !previous || !UpToNul(previous->name).empty()) {
+      std::vector<IniEntry>& entries = doc.back().entries;
+      entries.push_back(std::move(entry));
+      previous = &entries.back();
+    }
+  }
+  return doc;
+}
+
+const IniEntry* FindProfileEntry(const IniDocument& doc, std::string_view section, std::string_view key) {
+  const std::string_view wantedSection = Trim(UpToNul(section));
+  const std::string_view wantedKey = Trim(UpToNul(key));
+  for (const IniSection& s : doc) {
+    if (!EqualNoCase(UpToNul(s.name), wantedSection)) continue;
+    for (const IniEntry& entry : s.entries) {
+      if (EqualNoCase(UpToNul(entry.name), wantedKey)) return &entry;
+    }
+    return nullptr;
+  }
+  return nullptr;
+}
+
+std::string ListProfileSection(const IniDocument& doc, std::string_view section) {
+  const std::string_view wanted = UpToNul(section);
+  for (const IniSection& s : doc) {
+    if (!EqualNoCase(UpToNul(s.name), wanted)) continue;
+    std::string listing;
+    for (const IniEntry& entry : s.entries) {
+      const std::string_view name = UpToNul(entry.name);
+      if (name.empty() && !entry.value) continue;
+      if (!name.empty() && name.front() == ';') continue;
+      listing += name;
+      if (entry.value) {
+        listing += '=';
+        listing += UpToNul(*entry.value);
+      }
+      listing += '\0';
+    }
+    return listing;
+  }
+  return {};
+}
+
+}  // namespace platform::sim

@@ -1,0 +1,76 @@
+#pragma once
+// The simulated Windows machine: its settings, registry and services, kept in a folder as
+// machine.json (see MachineFile.h) plus drive_c/, the machine's C: drive.
+#include <filesystem>
+#include <memory>
+
+#include <nlohmann/json_fwd.hpp>
+
+#include "platform/Platform.h"
+#include "platform/sim/FaultInjector.h"
+#include "platform/sim/HandleTable.h"
+#include "platform/sim/MachineConfig.h"
+#include "platform/sim/MachineFileError.h"
+#include "platform/sim/RegistryTree.h"
+#include "platform/sim/SimClock.h"
+#include "platform/sim/SimProcess.h"
+#include "platform/sim/SimProfile.h"
+#include "platform/sim/SimRegistry.h"
+#include "platform/sim/SimVersion.h"
+
+namespace platform::sim {
+
+class SimMachine {
+public:
+  // Loads dir/machine.json; a folder without one gets the default machine, written there at once.
+  // Throws MachineFileError for a file that cannot be used, leaving it untouched.
+  static std::unique_ptr<SimMachine> OpenFolder(const std::filesystem::path& dir);
+  // A default machine in a temporary folder that is removed with the machine.
+  static std::unique_ptr<SimMachine> InMemory();
+
+  ~SimMachine();
+  SimMachine(const SimMachine&) = delete;
+  SimMachine& operator=(const SimMachine&) = delete;
+
+  // Writes machine.json (through a temporary file and a rename, so a reader never sees half of it).
+  void Save();
+  Platform platform();
+
+  const std::filesystem::path& folder() const { return folder_; }
+  std::filesystem::path machineFile() const { return folder_ / "machine.json"; }
+  const std::filesystem::path& driveC() const { return driveC_; }
+
+  MachineConfig& config() { return *config_; }
+  // The whole document as last read, for the sections services keep as data ("spooler", "ports", ...).
+  nlohmann::ordered_json& document() { return *document_; }
+
+  SimClock& clock() { return *clock_; }
+  SimRegistry& registry() { return *registry_; }
+  SimProfile& profile() { return *profile_; }
+  SimVersion& version() { return *version_; }
+  SimProcess& process() { return *process_; }
+  RegistryTree& registryTree() { return *tree_; }
+  FaultInjector& faults() { return *faults_; }
+  HandleTable& handles() { return *handles_; }
+
+private:
+  SimMachine(std::filesystem::path folder, bool temporary, std::unique_ptr<MachineConfig> config,
+             std::unique_ptr<nlohmann::ordered_json> document, std::shared_ptr<RegistryTree> tree);
+  static std::unique_ptr<SimMachine> CreateDefault(std::filesystem::path folder, bool temporary);
+
+  std::filesystem::path folder_;
+  std::filesystem::path driveC_;
+  bool temporary_;
+  std::unique_ptr<MachineConfig> config_;
+  std::unique_ptr<nlohmann::ordered_json> document_;
+  std::shared_ptr<RegistryTree> tree_;
+  std::shared_ptr<FaultInjector> faults_;
+  std::shared_ptr<HandleTable> handles_;
+  std::unique_ptr<SimClock> clock_;
+  std::unique_ptr<SimRegistry> registry_;
+  std::unique_ptr<SimProfile> profile_;
+  std::unique_ptr<SimVersion> version_;
+  std::unique_ptr<SimProcess> process_;
+};
+
+}  // namespace platform::sim

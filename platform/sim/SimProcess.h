@@ -1,0 +1,23 @@
+#pragma once
+#include <memory>
+
+#include "platform/ProcessInfo.h"
+#include "platform/sim/FaultInjector.h"
+#include "platform/sim/MachineConfig.h"
+
+namespace platform::sim {
+
+class SimProcess : public ProcessInfo {
+public:
+  SimProcess(const MachineConfig& config, std::shared_ptr<FaultInjector> faults)
+      : config_(config), faults_(std::move(faults)) {}
+  // An injected fault gives "" (GetModuleFileNameA returning 0).
+  std::string GetModuleFileNameA() override;
+  LANGID GetUserDefaultUILanguage() override { return config_.uiLanguage; }
+
+private:
+  const MachineConfig& config_;
+  std::shared_ptr<FaultInjector> faults_;
+};
+
+}  // namespace platform::sim

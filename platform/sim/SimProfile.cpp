@@ -1,0 +1,102 @@
+#include "platform/sim/SimProfile.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+#include "platform/sim/HostPath.h"
+#include "platform/sim/IniFile.h"
+#include "platform/sim/Text.h"
+
+namespace platform::sim {
+namespace {
+
+enum class FileState { Read, Missing, Unopenable };
+
+// A file that does not exist reads as empty; one that cannot be opened at all (no such folder,
+// a folder, no permission) makes the calls answer without looking at profile data.
+FileState Load(const std::string& fileName, const std::filesystem::path& driveC, IniDocument& doc) {
+  const auto path = HostPath(UpToNul(fileName), driveC);
+  if (!path) return FileState::Unopenable;
+  std::error_code ec;
+  const auto status = std::filesystem::status(*path, ec);
+  if (status.type() == std::filesystem::file_type::not_found) {
+    return std::filesystem::is_directory(path->parent_path(), ec) ? FileState::Missing : FileState::Unopenable;
+  }
+  if (ec || std::filesystem::is_directory(status)) return FileState::Unopenable;
+  std::ifstream in(*path, std::ios::binary);
+  if (!in) return FileState::Unopenable;
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return FileState::Unopenable;
+  doc = ParseProfile(DecodeProfileBytes(bytes));
+  return FileState::Read;
+}
+
+// Trailing spaces (only spaces) of a default are dropped, but never its first character.
+std::string_view TrimDefault(std::string_view text) {
+  while (text.size() > 1 && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
+
+// Copies `text` into the caller's buffer (size > 0) as far as it fits, NUL-terminated; with
+// `unquote`, a value enclosed in matching single or double quotes loses them, as Windows does.
+// When the text without its opening quote just fills the buffer the last copied character is
+// dropped too: that is what the Windows functions (as Wine implements them) answer.
+DWORD CopyEntry(std::string_view text, bool unquote, std::vector<char>& buffer) {
+  bool quoted = false;
+  if (unquote && text.size() >= 2 && (text.front() == '\'' || text.front() == '"') && text.back() == text.front()) {
+    quoted = true;
+    text.remove_prefix(1);
+  }
+  std::size_t copied = std::min(text.size(), buffer.size() - 1);
+  std::copy_n(text.begin(), copied, buffer.begin());
+  buffer[copied] = '\0';
+  if (quoted && buffer.size() >= text.size() && copied > 0) buffer[--copied] = '\0';
+  return static_cast<DWORD>(copied);
+}
+
+}  // namespace
+
+SimProfile::SimProfile(std::filesystem::path driveC, std::shared_ptr<FaultInjector> faults)
+    : driveC_(std::move(driveC)), faults_(std::move(faults)) {}
+
+DWORD SimProfile::GetPrivateProfileStringA(const std::string& section, const std::string& key,
+                                           const std::string& defaultValue, std::vector<char>& buffer,
+                                           const std::string& fileName) {
+  const bool fault = faults_->Check("GetPrivateProfileStringA") != winerr::Success;
+  if (buffer.empty()) return 0;
+  const std::string_view fallback = TrimDefault(UpToNul(defaultValue));
+  IniDocument doc;
+  const FileState state = fault ? FileState::Missing : Load(fileName, driveC_, doc);
+  if (state == FileState::Unopenable) return CopyEntry(fallback, false, buffer);
+  const IniEntry* entry = FindProfileEntry(doc, section, key);
+  return CopyEntry(entry && entry->value ? UpToNul(*entry->value) : fallback, true, buffer);
+}
+
+DWORD SimProfile::GetPrivateProfileSectionA(const std::string& section, std::vector<char>& buffer,
+                                            const std::string& fileName) {
+  const bool fault = faults_->Check("GetPrivateProfileSectionA") != winerr::Success;
+  const std::size_t size = buffer.size();
+  if (size == 0) return 0;
+  IniDocument doc;
+  const FileState state = fault ? FileState::Missing : Load(fileName, driveC_, doc);
+  const std::string listing = state == FileState::Read ? ListProfileSection(doc, section) : std::string();
+
+  if (listing.empty() || size <= 2) {
+    std::fill_n(buffer.begin(), std::min<std::size_t>(size, 2), '\0');
+    return 0;
+  }
+  // The listing plus its final NUL must fit with room to spare; otherwise the last entry is cut
+  // and the buffer ends in two NULs.
+  if (listing.size() + 1 >= size) {
+    std::copy_n(listing.begin(), size - 2, buffer.begin());
+    buffer[size - 2] = '\0';
+    buffer[size - 1] = '\0';
+    return static_cast<DWORD>(size - 2);
+  }
+  std::copy(listing.begin(), listing.end(), buffer.begin());
+  buffer[listing.size()] = '\0';
+  return static_cast<DWORD>(listing.size());
+}
+
+}  // namespace platform::sim

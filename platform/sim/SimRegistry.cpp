@@ -1,0 +1,176 @@
+#include "platform/sim/SimRegistry.h"
+
+namespace platform::sim {
+namespace {
+
+using ServicesPtr = std::shared_ptr<const SimRegistry::Services>;
+
+constexpr DWORD kGenericRead = 0x80000000;
+constexpr DWORD kGenericWrite = 0x40000000;
+constexpr DWORD kGenericExecute = 0x20000000;
+constexpr DWORD kGenericAll = 0x10000000;
+constexpr DWORD kMaximumAllowed = 0x02000000;
+
+DWORD GrantedAccess(DWORD requested) {
+  DWORD granted = requested;
+  if (requested & (kGenericRead | kGenericExecute)) granted |= regaccess::Read;
+  if (requested & kGenericWrite) granted |= regaccess::Write;
+  if (requested & (kGenericAll | kMaximumAllowed)) granted |= regaccess::AllAccess;
+  return granted;
+}
+
+class SimRegistryKey : public RegistryKey {
+public:
+  SimRegistryKey(ServicesPtr services, std::shared_ptr<RegNode> node, std::string path, DWORD access)
+      : services_(std::move(services)), node_(std::move(node)), path_(std::move(path)), access_(GrantedAccess(access)),
+        handle_(services_->handles->Register("registry key", path_)) {}
+  ~SimRegistryKey() override { services_->handles->Release(handle_); }
+
+  LONG OpenSubKey(const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override;
+  LONG CreateSubKey(const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override;
+  LONG QueryValue(const std::string& name, DWORD& type, std::vector<std::uint8_t>& data) override;
+  LONG SetValue(const std::string& name, DWORD type, const std::vector<std::uint8_t>& data) override;
+  LONG DeleteValue(const std::string& name) override;
+  LONG EnumKey(DWORD index, std::string& name) override;
+  LONG EnumValue(DWORD index, std::string& name, DWORD& type, std::vector<std::uint8_t>& data) override;
+
+private:
+  // Common checks of value and enumeration calls, made under the tree's lock.
+  LONG Usable(DWORD neededAccess) const {
+    if (node_->deleted) return static_cast<LONG>(simerr::KeyDeleted);
+    if ((access_ & neededAccess) != neededAccess) return static_cast<LONG>(winerr::AccessDenied);
+    return 0;
+  }
+
+  ServicesPtr services_;
+  std::shared_ptr<RegNode> node_;
+  std::string path_;
+  DWORD access_;
+  HandleTable::Id handle_;
+};
+
+// RegOpenKeyExA / RegCreateKeyExA relative to `base`. `baseAccess` is what the caller's handle
+// grants (a root key grants everything); creating a direct subkey needs KEY_CREATE_SUB_KEY on it.
+LONG OpenRelative(const ServicesPtr& services, const std::shared_ptr<RegNode>& base, const std::string& basePath,
+                  DWORD baseAccess, const std::string& subKey, DWORD access, bool create,
+                  std::unique_ptr<RegistryKey>& out) {
+  out.reset();
+  if (const DWORD error = services->faults->Check(create ? "RegCreateKeyExA" : "RegOpenKeyExA")) {
+    return static_cast<LONG>(error);
+  }
+  const auto names = SplitKeyPath(subKey);
+  if (!names) return static_cast<LONG>(simerr::BadPathname);
+
+  std::lock_guard lock(services->tree->mutex());
+  if (base->deleted) return static_cast<LONG>(simerr::KeyDeleted);
+  std::shared_ptr<RegNode> node = base;
+  std::string path = basePath;
+  for (const std::string& name : *names) {
+    std::shared_ptr<RegNode> next = node->FindSubkey(name);
+    if (!next) {
+      if (!create) return static_cast<LONG>(winerr::FileNotFound);
+      if (node == base && (GrantedAccess(baseAccess) & regaccess::CreateSubKey) == 0) {
+        return static_cast<LONG>(winerr::AccessDenied);
+      }
+      next = node->AddSubkey(name);
+    }
+    node = std::move(next);
+    path += "\\" + node->name;
+  }
+  out = std::make_unique<SimRegistryKey>(services, std::move(node), std::move(path), access);
+  return 0;
+}
+
+LONG SimRegistryKey::OpenSubKey(const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) {
+  return OpenRelative(services_, node_, path_, access_, subKey, access, false, out);
+}
+
+LONG SimRegistryKey::CreateSubKey(const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) {
+  return OpenRelative(services_, node_, path_, access_, subKey, access, true, out);
+}
+
+LONG SimRegistryKey::QueryValue(const std::string& name, DWORD& type, std::vector<std::uint8_t>& data) {
+  if (const DWORD error = services_->faults->Check("RegQueryValueExA")) return static_cast<LONG>(error);
+  std::lock_guard lock(services_->tree->mutex());
+  if (const LONG error = Usable(regaccess::QueryValue)) return error;
+  const RegValue* value = node_->FindValue(name);
+  if (!value) return static_cast<LONG>(winerr::FileNotFound);
+  type = value->type;
+  data = value->data;
+  return 0;
+}
+
+LONG SimRegistryKey::SetValue(const std::string& name, DWORD type, const std::vector<std::uint8_t>& data) {
+  if (const DWORD error = services_->faults->Check("RegSetValueExA")) return static_cast<LONG>(error);
+  std::lock_guard lock(services_->tree->mutex());
+  if (const LONG error = Usable(regaccess::SetValue)) return error;
+  node_->SetValue(name, type, data);
+  return 0;
+}
+
+LONG SimRegistryKey::DeleteValue(const std::string& name) {
+  if (const DWORD error = services_->faults->Check("RegDeleteValueA")) return static_cast<LONG>(error);
+  std::lock_guard lock(services_->tree->mutex());
+  if (const LONG error = Usable(regaccess::SetValue)) return error;
+  return node_->DeleteValue(name) ? 0 : static_cast<LONG>(winerr::FileNotFound);
+}
+
+LONG SimRegistryKey::EnumKey(DWORD index, std::string& name) {
+  if (const DWORD error = services_->faults->Check("RegEnumKeyExA")) return static_cast<LONG>(error);
+  std::lock_guard lock(services_->tree->mutex());
+  if (const LONG error = Usable(regaccess::EnumerateSubKeys)) return error;
+  if (index >= node_->subkeys.size()) return static_cast<LONG>(winerr::NoMoreItems);
+  name = node_->subkeys[index]->name;
+  return 0;
+}
+
+LONG SimRegistryKey::EnumValue(DWORD index, std::string& name, DWORD& type, std::vector<std::uint8_t>& data) {
+  if (const DWORD error = services_->faults->Check("RegEnumValueA")) return static_cast<LONG>(error);
+  std::lock_guard lock(services_->tree->mutex());
+  if (const LONG error = Usable(regaccess::QueryValue)) return error;
+  if (index >= node_->values.size()) return static_cast<LONG>(winerr::NoMoreItems);
+  const RegValue& value = node_->values[index];
+  name = value.name;
+  type = value.type;
+  data = value.data;
+  return 0;
+}
+
+}  // namespace
+
+SimRegistry::SimRegistry(std::shared_ptr<RegistryTree> tree, std::shared_ptr<FaultInjector> faults,
+                         std::shared_ptr<HandleTable> handles)
+    : services_(std::make_shared<const Services>(Services{std::move(tree), std::move(faults), std::move(handles)})) {}
+
+LONG SimRegistry::OpenKey(RootKey root, const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) {
+  return OpenRelative(services_, services_->tree->Root(root), RootKeyName(root), regaccess::AllAccess, subKey, access,
+                      false, out);
+}
+
+LONG SimRegistry::CreateKey(RootKey root, const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) {
+  return OpenRelative(services_, services_->tree->Root(root), RootKeyName(root), regaccess::AllAccess, subKey, access,
+                      true, out);
+}
+
+LONG SimRegistry::DeleteKey(RootKey root, const std::string& subKey) {
+  if (const DWORD error = services_->faults->Check("RegDeleteKeyA")) return static_cast<LONG>(error);
+  const auto names = SplitKeyPath(subKey);
+  if (!names) return static_cast<LONG>(simerr::BadPathname);
+  // A root key cannot be deleted.
+  if (names->empty()) return static_cast<LONG>(winerr::AccessDenied);
+
+  std::lock_guard lock(services_->tree->mutex());
+  std::shared_ptr<RegNode> parent;
+  std::shared_ptr<RegNode> node = services_->tree->Root(root);
+  for (const std::string& name : *names) {
+    parent = node;
+    node = node->FindSubkey(name);
+    if (!node) return static_cast<LONG>(winerr::FileNotFound);
+  }
+  if (!node->subkeys.empty()) return static_cast<LONG>(winerr::AccessDenied);
+  parent->RemoveSubkey(*node);
+  node->deleted = true;
+  return 0;
+}
+
+}  // namespace platform::sim

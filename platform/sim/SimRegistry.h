@@ -1,0 +1,39 @@
+#pragma once
+// platform::Registry on the simulated registry tree, with Windows' results: 2 for a missing key
+// or value, 5 for deleting a key that has subkeys or using a handle without the access it needs,
+// 259 past the end of an enumeration. Every open key is accounted in the handle table.
+#include <memory>
+
+#include "platform/Registry.h"
+#include "platform/sim/FaultInjector.h"
+#include "platform/sim/HandleTable.h"
+#include "platform/sim/RegistryTree.h"
+
+namespace platform::sim {
+
+namespace simerr {
+constexpr DWORD BadPathname = 161;
+constexpr DWORD KeyDeleted = 1018;
+}  // namespace simerr
+
+class SimRegistry : public Registry {
+public:
+  SimRegistry(std::shared_ptr<RegistryTree> tree, std::shared_ptr<FaultInjector> faults,
+              std::shared_ptr<HandleTable> handles);
+
+  LONG OpenKey(RootKey root, const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override;
+  LONG CreateKey(RootKey root, const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override;
+  LONG DeleteKey(RootKey root, const std::string& subKey) override;
+
+  struct Services {
+    std::shared_ptr<RegistryTree> tree;
+    std::shared_ptr<FaultInjector> faults;
+    std::shared_ptr<HandleTable> handles;
+  };
+
+private:
+  // Shared with every key handed out, so a key outliving the machine stays safe to close.
+  std::shared_ptr<const Services> services_;
+};
+
+}  // namespace platform::sim

@@ -1,0 +1,28 @@
+#pragma once
+#include "platform/Platform.h"
+#include "platform/win32/Win32Clock.h"
+#include "platform/win32/Win32Process.h"
+#include "platform/win32/Win32Profile.h"
+#include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Version.h"
+
+namespace platform::win32 {
+
+// The real services of the running Windows, owned in one place for the composition root.
+class Win32Platform {
+public:
+  Win32Platform() = default;
+  Win32Platform(const Win32Platform&) = delete;
+  Win32Platform& operator=(const Win32Platform&) = delete;
+
+  Platform platform();
+
+private:
+  Win32Clock clock_;
+  Win32Registry registry_;
+  Win32Profile profile_;
+  Win32Version version_;
+  Win32Process process_;
+};
+
+}  // namespace platform::win32

@@ -1,0 +1,14 @@
+#pragma once
+#include "platform/PrivateProfile.h"
+
+namespace platform::win32 {
+
+class Win32Profile final : public PrivateProfile {
+public:
+  DWORD GetPrivateProfileSectionA(const std::string& section, std::vector<char>& buffer,
+                                  const std::string& fileName) override;
+  DWORD GetPrivateProfileStringA(const std::string& section, const std::string& key, const std::string& defaultValue,
+                                 std::vector<char>& buffer, const std::string& fileName) override;
+};
+
+}  // namespace platform::win32

@@ -1,0 +1,132 @@
+#include "platform/win32/Win32Registry.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace platform::win32 {
+
+// The seam passes these values straight through to the registry functions.
+static_assert(regtype::Sz == REG_SZ && regtype::ExpandSz == REG_EXPAND_SZ && regtype::Binary == REG_BINARY &&
+              regtype::Dword == REG_DWORD && regtype::MultiSz == REG_MULTI_SZ && regtype::Qword == REG_QWORD);
+static_assert(regaccess::QueryValue == KEY_QUERY_VALUE && regaccess::SetValue == KEY_SET_VALUE &&
+              regaccess::CreateSubKey == KEY_CREATE_SUB_KEY && regaccess::EnumerateSubKeys == KEY_ENUMERATE_SUB_KEYS &&
+              regaccess::Read == KEY_READ && regaccess::Write == KEY_WRITE && regaccess::AllAccess == KEY_ALL_ACCESS);
+static_assert(winerr::NoMoreItems == ERROR_NO_MORE_ITEMS && winerr::MoreData == ERROR_MORE_DATA);
+
+namespace {
+
+HKEY RootHandle(RootKey root) {
+  switch (root) {
+    case RootKey::ClassesRoot: return HKEY_CLASSES_ROOT;
+    case RootKey::CurrentUser: return HKEY_CURRENT_USER;
+    case RootKey::LocalMachine: return HKEY_LOCAL_MACHINE;
+    case RootKey::Users: return HKEY_USERS;
+  }
+  return HKEY_CURRENT_USER;
+}
+
+LONG Open(HKEY parent, const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) {
+  HKEY key = nullptr;
+  LONG rc = ::RegOpenKeyExA(parent, subKey.c_str(), 0, access, &key);
+  if (rc == ERROR_SUCCESS) out = std::make_unique<Win32RegistryKey>(key);
+  return rc;
+}
+
+LONG Create(HKEY parent, const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) {
+  HKEY key = nullptr;
+  LONG rc = ::RegCreateKeyExA(parent, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &key,
+                              nullptr);
+  if (rc == ERROR_SUCCESS) out = std::make_unique<Win32RegistryKey>(key);
+  return rc;
+}
+
+}  // namespace
+
+Win32RegistryKey::~Win32RegistryKey() { ::RegCloseKey(key_); }
+
+LONG Win32RegistryKey::OpenSubKey(const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) {
+  return Open(key_, subKey, access, out);
+}
+
+LONG Win32RegistryKey::CreateSubKey(const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) {
+  return Create(key_, subKey, access, out);
+}
+
+LONG Win32RegistryKey::QueryValue(const std::string& name, DWORD& type, std::vector<std::uint8_t>& data) {
+  ::DWORD valueType = 0;
+  ::DWORD size = 0;
+  LONG rc = ::RegQueryValueExA(key_, name.c_str(), nullptr, &valueType, nullptr, &size);
+  // The value may grow between the two calls; the size asked for A text can also be an estimate.
+  while (rc == ERROR_SUCCESS || rc == ERROR_MORE_DATA) {
+    data.assign(std::max<::DWORD>(size, 1), 0);
+    ::DWORD got = static_cast<::DWORD>(data.size());
+    rc = ::RegQueryValueExA(key_, name.c_str(), nullptr, &valueType, data.data(), &got);
+    if (rc == ERROR_SUCCESS) {
+      data.resize(got);
+      type = valueType;
+      return rc;
+    }
+    size = std::max<::DWORD>(got, static_cast<::DWORD>(data.size()) * 2);
+  }
+  return rc;
+}
+
+LONG Win32RegistryKey::SetValue(const std::string& name, DWORD type, const std::vector<std::uint8_t>& data) {
+  static const BYTE none = 0;
+  return ::RegSetValueExA(key_, name.c_str(), 0, type, data.empty() ? &none : data.data(),
+                          static_cast<DWORD>(data.size()));
+}
+
+LONG Win32RegistryKey::DeleteValue(const std::string& name) { return ::RegDeleteValueA(key_, name.c_str()); }
+
+LONG Win32RegistryKey::EnumKey(DWORD index, std::string& name) {
+  char buffer[256];  // key names are at most 255 characters
+  ::DWORD length = sizeof buffer;
+  LONG rc = ::RegEnumKeyExA(key_, index, buffer, &length, nullptr, nullptr, nullptr, nullptr);
+  if (rc == ERROR_SUCCESS) name.assign(buffer, length);
+  return rc;
+}
+
+LONG Win32RegistryKey::EnumValue(DWORD index, std::string& name, DWORD& type, std::vector<std::uint8_t>& data) {
+  ::DWORD maxName = 0;
+  ::DWORD maxData = 0;
+  LONG rc = ::RegQueryInfoKeyA(key_, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName,
+                               &maxData, nullptr, nullptr);
+  if (rc != ERROR_SUCCESS) return rc;
+  std::vector<char> nameBuffer(maxName + 1);
+  data.assign(std::max<::DWORD>(maxData, 1), 0);
+  for (;;) {
+    ::DWORD nameLength = static_cast<::DWORD>(nameBuffer.size());
+    ::DWORD dataLength = static_cast<::DWORD>(data.size());
+    ::DWORD valueType = 0;
+    rc = ::RegEnumValueA(key_, index, nameBuffer.data(), &nameLength, nullptr, &valueType, data.data(), &dataLength);
+    if (rc != ERROR_MORE_DATA) {
+      if (rc == ERROR_SUCCESS) {
+        name.assign(nameBuffer.data(), nameLength);
+        type = valueType;
+        data.resize(dataLength);
+      }
+      return rc;
+    }
+    // Another writer enlarged the key since it was measured.
+    nameBuffer.resize(std::min<std::size_t>(nameBuffer.size() * 2, 16384));
+    data.resize(std::max<std::size_t>(dataLength, data.size() * 2));
+  }
+}
+
+LONG Win32Registry::OpenKey(RootKey root, const std::string& subKey, DWORD access,
+                            std::unique_ptr<RegistryKey>& out) {
+  return Open(RootHandle(root), subKey, access, out);
+}
+
+LONG Win32Registry::CreateKey(RootKey root, const std::string& subKey, DWORD access,
+                              std::unique_ptr<RegistryKey>& out) {
+  return Create(RootHandle(root), subKey, access, out);
+}
+
+LONG Win32Registry::DeleteKey(RootKey root, const std::string& subKey) {
+  return ::RegDeleteKeyA(RootHandle(root), subKey.c_str());
+}
+
+}  // namespace platform::win32

@@ -1,0 +1,36 @@
+#pragma once
+#include "platform/Registry.h"
+
+// The Windows headers declare HKEY as a pointer to this tag (STRICT handles).
+struct HKEY__;
+
+namespace platform::win32 {
+
+// Owns one open HKEY and closes it when destroyed.
+class Win32RegistryKey final : public RegistryKey {
+public:
+  explicit Win32RegistryKey(HKEY__* key) : key_(key) {}
+  ~Win32RegistryKey() override;
+  Win32RegistryKey(const Win32RegistryKey&) = delete;
+  Win32RegistryKey& operator=(const Win32RegistryKey&) = delete;
+
+  LONG OpenSubKey(const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override;
+  LONG CreateSubKey(const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override;
+  LONG QueryValue(const std::string& name, DWORD& type, std::vector<std::uint8_t>& data) override;
+  LONG SetValue(const std::string& name, DWORD type, const std::vector<std::uint8_t>& data) override;
+  LONG DeleteValue(const std::string& name) override;
+  LONG EnumKey(DWORD index, std::string& name) override;
+  LONG EnumValue(DWORD index, std::string& name, DWORD& type, std::vector<std::uint8_t>& data) override;
+
+private:
+  HKEY__* key_;
+};
+
+class Win32Registry final : public Registry {
+public:
+  LONG OpenKey(RootKey root, const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override;
+  LONG CreateKey(RootKey root, const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override;
+  LONG DeleteKey(RootKey root, const std::string& subKey) override;
+};
+
+}  // namespace platform::win32

@@ -1,0 +1,57 @@
+#pragma once
+// A simulated machine, a catalog in the current directory and a headless kit with a scripted user.
+#include <memory>
+#include <string>
+
+#include "app/AppContext.h"
+#include "app/InstallerResources.h"
+#include "platform/sim/SimMachine.h"
+#include "platform/sim/SimTestSupport.h"
+#include "ui/headless/DialogDriver.h"
+#include "ui/headless/HeadlessKit.h"
+#include "ui/headless/ScriptedUser.h"
+
+namespace installertest {
+
+inline const std::string kExampleCatalog =
+    "[Supported.Printers]\r\nRQ-7200 TH\r\nVT5000\r\nOstrel=RQ-7200 TH\r\nLindor=RQ-7200 TH,VT5200\r\n\r\n"
+    "[Interface.Supported.Printers]\r\nSERIAL=RQ-7200 TH|VT5000|VT5200\r\nPARALLEL=RQ-7200 TH\r\n"
+    "USB=RQ-7200 TH|VT5200\r\nETHERNET=RQ-7200 TH\r\n\r\n"
+    "[KvxDrivers.2K.FILES]\r\ndriver=KorvexVT5K.dll\r\nmonitor=KorvexMon.dll\r\nmonitorUI=KorvexMonUI.dll\r\n"
+    "renderUI=TolvUIRQ7K.dll\r\nVT5000=vt5000.gpd\r\n";
+
+// The process runs in a fresh folder holding KvxIns.ini (or none) while the object lives.
+class CatalogFolder {
+public:
+  explicit CatalogFolder(const std::optional<std::string>& catalog = kExampleCatalog) : cwd_(dir_.path()) {
+    if (catalog) Write(*catalog);
+  }
+  void Write(const std::string& bytes) { simtest::WriteFile(dir_.path() / "KvxIns.ini", bytes); }
+
+private:
+  simtest::TempDir dir_;
+  simtest::ScopedCurrentDir cwd_;
+};
+
+struct AppHarness {
+  explicit AppHarness(platform::LANGID language = platform::lang::EnglishUs)
+      : kit(InstallerResources(), language, user) {
+    kit.SetTranscript(transcript);
+    kit.SetAppName("KvxInstaller");
+  }
+
+  std::unique_ptr<platform::sim::SimMachine> machine = platform::sim::SimMachine::InMemory();
+  platform::Platform platform = machine->platform();
+  ui::headless::ScriptedUser user;
+  ui::headless::HeadlessKit kit;
+  ui::RecordingTranscript transcript;
+  AppContext context{platform, kit};
+
+  bool Saw(const std::string& line) const {
+    for (const auto& l : transcript.lines)
+      if (l == line) return true;
+    return false;
+  }
+};
+
+}  // namespace installertest

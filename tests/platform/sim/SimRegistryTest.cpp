@@ -1,0 +1,165 @@
+// The simulated registry answers as Windows does for the calls the system makes.
+#include <gtest/gtest.h>
+
+#include "platform/sim/SimMachine.h"
+
+namespace {
+
+using platform::DWORD;
+using platform::RegistryKey;
+using platform::RootKey;
+namespace winerr = platform::winerr;
+namespace regaccess = platform::regaccess;
+namespace regtype = platform::regtype;
+
+class SimRegistryTest : public testing::Test {
+protected:
+  std::unique_ptr<RegistryKey> Create(const std::string& path, DWORD access = regaccess::AllAccess) {
+    std::unique_ptr<RegistryKey> key;
+    EXPECT_EQ(registry().CreateKey(RootKey::LocalMachine, path, access, key), 0);
+    return key;
+  }
+  platform::Registry& registry() { return machine_->registry(); }
+
+  std::unique_ptr<platform::sim::SimMachine> machine_ = platform::sim::SimMachine::InMemory();
+};
+
+TEST_F(SimRegistryTest, MissingKeysAndValuesAreFileNotFound) {
+  std::unique_ptr<RegistryKey> key;
+  EXPECT_EQ(registry().OpenKey(RootKey::LocalMachine, "SOFTWARE\\Korvex", regaccess::Read, key), 2);
+  EXPECT_EQ(key, nullptr);
+  key = Create("SOFTWARE\\Korvex");
+  DWORD type = 0;
+  std::vector<std::uint8_t> data;
+  EXPECT_EQ(key->QueryValue("Absent", type, data), 2);
+  EXPECT_EQ(key->DeleteValue("Absent"), 2);
+  EXPECT_EQ(registry().DeleteKey(RootKey::LocalMachine, "SOFTWARE\\Nothing"), 2);
+}
+
+TEST_F(SimRegistryTest, CreateMakesEveryMissingKeyAndNamesIgnoreCase) {
+  Create("SOFTWARE\\Korvex\\KvxPortsIO\\Kvx_COM1")->SetValue("BaudRate", regtype::Dword, platform::RegDwordBytes(9600));
+  std::unique_ptr<RegistryKey> key;
+  ASSERT_EQ(registry().OpenKey(RootKey::LocalMachine, "software\\KORVEX\\kvxportsio\\KVX_com1\\", regaccess::Read, key), 0);
+  DWORD type = 0;
+  std::vector<std::uint8_t> data;
+  ASSERT_EQ(key->QueryValue("baudrate", type, data), 0);
+  EXPECT_EQ(type, regtype::Dword);
+  EXPECT_EQ(data, platform::RegDwordBytes(9600));
+
+  std::unique_ptr<RegistryKey> parent;
+  ASSERT_EQ(registry().OpenKey(RootKey::LocalMachine, "SOFTWARE\\Korvex", regaccess::Read, parent), 0);
+  std::string name;
+  ASSERT_EQ(parent->EnumKey(0, name), 0);
+  EXPECT_EQ(name, "KvxPortsIO");
+  // Creating an existing key opens it; it does not make a second one.
+  Create("Software\\korvex\\KVXPORTSIO");
+  EXPECT_EQ(parent->EnumKey(1, name), static_cast<platform::LONG>(winerr::NoMoreItems));
+}
+
+TEST_F(SimRegistryTest, ValuesKeepTheirBytesTypeAndCreationOrder) {
+  auto key = Create("SOFTWARE\\Values");
+  ASSERT_EQ(key->SetValue("Text", regtype::Sz, platform::RegSzBytes("abc")), 0);
+  ASSERT_EQ(key->SetValue("", regtype::Sz, platform::RegSzBytes("default")), 0);
+  ASSERT_EQ(key->SetValue("Raw", regtype::Binary, {0, 1, 0xFF}), 0);
+  ASSERT_EQ(key->SetValue("TEXT", regtype::ExpandSz, platform::RegSzBytes("%x%")), 0);
+
+  std::vector<std::string> names;
+  std::string name;
+  DWORD type = 0;
+  std::vector<std::uint8_t> data;
+  for (DWORD i = 0; key->EnumValue(i, name, type, data) == 0; ++i) names.push_back(name);
+  EXPECT_EQ(names, (std::vector<std::string>{"Text", "", "Raw"}));
+  EXPECT_EQ(key->EnumValue(3, name, type, data), static_cast<platform::LONG>(winerr::NoMoreItems));
+
+  ASSERT_EQ(key->QueryValue("text", type, data), 0);
+  EXPECT_EQ(type, regtype::ExpandSz);
+  EXPECT_EQ(data, (std::vector<std::uint8_t>{'%', 'x', '%', 0}));
+  ASSERT_EQ(key->QueryValue("", type, data), 0);
+  EXPECT_EQ(platform::RegSzText(data), "default");
+  ASSERT_EQ(key->DeleteValue("RAW"), 0);
+  EXPECT_EQ(key->QueryValue("Raw", type, data), 2);
+}
+
+TEST_F(SimRegistryTest, SubkeysEnumerateInNameOrder) {
+  for (const char* name : {"Zeta", "alpha", "Beta", "A_B", "AB"}) Create(std::string("SOFTWARE\\Order\\") + name);
+  auto key = Create("SOFTWARE\\Order");
+  std::vector<std::string> names;
+  std::string name;
+  for (DWORD i = 0; key->EnumKey(i, name) == 0; ++i) names.push_back(name);
+  EXPECT_EQ(names, (std::vector<std::string>{"AB", "alpha", "A_B", "Beta", "Zeta"}));
+}
+
+TEST_F(SimRegistryTest, DeleteKeyRefusesKeysWithSubkeys) {
+  Create("SOFTWARE\\Parent\\Child");
+  EXPECT_EQ(registry().DeleteKey(RootKey::LocalMachine, "SOFTWARE\\Parent"), 5);
+  EXPECT_EQ(registry().DeleteKey(RootKey::LocalMachine, ""), 5);
+  auto child = Create("SOFTWARE\\Parent\\Child");
+  ASSERT_EQ(registry().DeleteKey(RootKey::LocalMachine, "software\\parent\\child"), 0);
+  ASSERT_EQ(registry().DeleteKey(RootKey::LocalMachine, "SOFTWARE\\Parent"), 0);
+  // A handle to a deleted key sees it gone.
+  DWORD type = 0;
+  std::vector<std::uint8_t> data;
+  EXPECT_EQ(child->QueryValue("x", type, data), static_cast<platform::LONG>(platform::sim::simerr::KeyDeleted));
+  EXPECT_EQ(child->SetValue("x", regtype::Sz, platform::RegSzBytes("y")),
+            static_cast<platform::LONG>(platform::sim::simerr::KeyDeleted));
+  std::unique_ptr<RegistryKey> key;
+  EXPECT_EQ(registry().OpenKey(RootKey::LocalMachine, "SOFTWARE\\Parent", regaccess::Read, key), 2);
+}
+
+TEST_F(SimRegistryTest, HandlesAllowOnlyWhatTheyWereOpenedFor) {
+  Create("SOFTWARE\\Access\\Existing");
+  std::unique_ptr<RegistryKey> reader;
+  ASSERT_EQ(registry().OpenKey(RootKey::LocalMachine, "SOFTWARE\\Access", regaccess::Read, reader), 0);
+  EXPECT_EQ(reader->SetValue("v", regtype::Sz, platform::RegSzBytes("x")), 5);
+  EXPECT_EQ(reader->DeleteValue("v"), 5);
+  std::unique_ptr<RegistryKey> sub;
+  EXPECT_EQ(reader->CreateSubKey("New", regaccess::AllAccess, sub), 5);
+  EXPECT_EQ(reader->CreateSubKey("Existing", regaccess::AllAccess, sub), 0);
+
+  std::unique_ptr<RegistryKey> writer;
+  ASSERT_EQ(registry().OpenKey(RootKey::LocalMachine, "SOFTWARE\\Access", regaccess::SetValue, writer), 0);
+  EXPECT_EQ(writer->SetValue("v", regtype::Sz, platform::RegSzBytes("x")), 0);
+  DWORD type = 0;
+  std::vector<std::uint8_t> data;
+  EXPECT_EQ(writer->QueryValue("v", type, data), 5);
+  std::string name;
+  EXPECT_EQ(writer->EnumKey(0, name), 5);
+
+  std::unique_ptr<RegistryKey> generic;
+  ASSERT_EQ(registry().OpenKey(RootKey::LocalMachine, "SOFTWARE\\Access", 0x80000000, generic), 0);
+  EXPECT_EQ(generic->QueryValue("v", type, data), 0);
+}
+
+TEST_F(SimRegistryTest, MalformedPathsAreRejected) {
+  std::unique_ptr<RegistryKey> key;
+  EXPECT_EQ(registry().CreateKey(RootKey::CurrentUser, "\\Software", regaccess::AllAccess, key), 161);
+  EXPECT_EQ(registry().CreateKey(RootKey::CurrentUser, "Software\\\\X", regaccess::AllAccess, key), 161);
+  EXPECT_EQ(registry().CreateKey(RootKey::CurrentUser, std::string(256, 'k'), regaccess::AllAccess, key), 161);
+  EXPECT_EQ(key, nullptr);
+}
+
+TEST_F(SimRegistryTest, EveryOpenKeyIsAccountedUntilClosed) {
+  auto& handles = machine_->handles();
+  EXPECT_EQ(handles.OpenCount(), 0u);
+  {
+    auto a = Create("SOFTWARE\\Korvex");
+    std::unique_ptr<RegistryKey> b;
+    ASSERT_EQ(a->OpenSubKey("", regaccess::Read, b), 0);
+    EXPECT_EQ(handles.OpenCount("registry key"), 2u);
+    EXPECT_EQ(handles.Describe().front(), "registry key HKEY_LOCAL_MACHINE\\SOFTWARE\\Korvex");
+  }
+  EXPECT_EQ(handles.OpenCount(), 0u);
+  machine_->faults().FailOnce("RegCreateKeyExA", 1450);
+  std::unique_ptr<RegistryKey> failed;
+  EXPECT_EQ(registry().CreateKey(RootKey::LocalMachine, "SOFTWARE\\Korvex", regaccess::AllAccess, failed), 1450);
+  EXPECT_EQ(handles.OpenCount(), 0u);
+}
+
+TEST_F(SimRegistryTest, KeyOutlivingItsMachineClosesSafely) {
+  auto key = Create("SOFTWARE\\Late");
+  machine_.reset();
+  EXPECT_EQ(key->SetValue("v", regtype::Dword, platform::RegDwordBytes(1)), 0);
+  key.reset();
+}
+
+}  // namespace

@@ -1,0 +1,215 @@
+// The registry backend against the real registry, under HKEY_CURRENT_USER\Software\KvxTest.
+#include <windows.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/win32/Win32Registry.h"
+
+namespace {
+
+using platform::RootKey;
+using platform::RegistryKey;
+namespace regtype = platform::regtype;
+namespace regaccess = platform::regaccess;
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr const char* kTestRoot = "Software\\KvxTest";
+
+class Win32RegistryTest : public testing::Test {
+protected:
+  void SetUp() override {
+    RegDeleteTreeA(HKEY_CURRENT_USER, kTestRoot);  // left by an aborted run
+    ASSERT_EQ(registry.CreateKey(RootKey::CurrentUser, kTestRoot, regaccess::AllAccess, root), ERROR_SUCCESS);
+  }
+  void TearDown() override {
+    root.reset();
+    RegDeleteTreeA(HKEY_CURRENT_USER, kTestRoot);
+  }
+
+  std::vector<std::string> SubKeys(RegistryKey& key) {
+    std::vector<std::string> names;
+    std::string name;
+    DWORD index = 0;
+    LONG rc;
+    while ((rc = key.EnumKey(index++, name)) == ERROR_SUCCESS) names.push_back(name);
+    EXPECT_EQ(rc, ERROR_NO_MORE_ITEMS);
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  platform::win32::Win32Registry registry;
+  std::unique_ptr<RegistryKey> root;
+};
+
+TEST_F(Win32RegistryTest, ValuesOfEachTypeReadBackAsStored) {
+  const Bytes binary{0x00, 0xFF, 0x10, 0x00, 0x7F};
+  const Bytes multi{'a', 0, 'b', 'c', 0, 0};
+  ASSERT_EQ(root->SetValue("Text", regtype::Sz, platform::RegSzBytes("KorvexVT5K.dll")), ERROR_SUCCESS);
+  ASSERT_EQ(root->SetValue("Number", regtype::Dword, platform::RegDwordBytes(0x12345678)), ERROR_SUCCESS);
+  ASSERT_EQ(root->SetValue("Blob", regtype::Binary, binary), ERROR_SUCCESS);
+  ASSERT_EQ(root->SetValue("List", regtype::MultiSz, multi), ERROR_SUCCESS);
+  ASSERT_EQ(root->SetValue("", regtype::Sz, platform::RegSzBytes("default")), ERROR_SUCCESS);
+
+  platform::DWORD type = 0;
+  Bytes data;
+  ASSERT_EQ(root->QueryValue("text", type, data), ERROR_SUCCESS);  // names ignore case
+  EXPECT_EQ(type, regtype::Sz);
+  EXPECT_EQ(data, platform::RegSzBytes("KorvexVT5K.dll"));
+  EXPECT_EQ(platform::RegSzText(data), "KorvexVT5K.dll");
+
+  ASSERT_EQ(root->QueryValue("Number", type, data), ERROR_SUCCESS);
+  EXPECT_EQ(type, regtype::Dword);
+  EXPECT_EQ(data, platform::RegDwordBytes(0x12345678));
+
+  ASSERT_EQ(root->QueryValue("Blob", type, data), ERROR_SUCCESS);
+  EXPECT_EQ(type, regtype::Binary);
+  EXPECT_EQ(data, binary);
+
+  ASSERT_EQ(root->QueryValue("List", type, data), ERROR_SUCCESS);
+  EXPECT_EQ(type, regtype::MultiSz);
+  EXPECT_EQ(data, multi);
+
+  ASSERT_EQ(root->QueryValue("", type, data), ERROR_SUCCESS);
+  EXPECT_EQ(platform::RegSzText(data), "default");
+}
+
+TEST_F(Win32RegistryTest, LargeAndEmptyValuesKeepTheirSize) {
+  const Bytes large(70000, 0xA5);
+  ASSERT_EQ(root->SetValue("Large", regtype::Binary, large), ERROR_SUCCESS);
+  ASSERT_EQ(root->SetValue("Empty", regtype::Binary, {}), ERROR_SUCCESS);
+  platform::DWORD type = 0;
+  Bytes data{1, 2, 3};
+  ASSERT_EQ(root->QueryValue("Large", type, data), ERROR_SUCCESS);
+  EXPECT_EQ(data, large);
+  ASSERT_EQ(root->QueryValue("Empty", type, data), ERROR_SUCCESS);
+  EXPECT_EQ(type, regtype::Binary);
+  EXPECT_TRUE(data.empty());
+}
+
+TEST_F(Win32RegistryTest, OverwriteDeleteAndMissingValues) {
+  ASSERT_EQ(root->SetValue("PortName", regtype::Sz, platform::RegSzBytes("COM1:")), ERROR_SUCCESS);
+  ASSERT_EQ(root->SetValue("PortName", regtype::Sz, platform::RegSzBytes("LPT1:")), ERROR_SUCCESS);
+  platform::DWORD type = 0;
+  Bytes data;
+  ASSERT_EQ(root->QueryValue("PortName", type, data), ERROR_SUCCESS);
+  EXPECT_EQ(platform::RegSzText(data), "LPT1:");
+
+  EXPECT_EQ(root->DeleteValue("PortName"), ERROR_SUCCESS);
+  EXPECT_EQ(root->QueryValue("PortName", type, data), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(root->DeleteValue("PortName"), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(Win32RegistryTest, EnumeratesValuesWithTypesAndData) {
+  ASSERT_EQ(root->SetValue("A", regtype::Sz, platform::RegSzBytes("one")), ERROR_SUCCESS);
+  ASSERT_EQ(root->SetValue("LongerValueName", regtype::Dword, platform::RegDwordBytes(7)), ERROR_SUCCESS);
+  ASSERT_EQ(root->SetValue("C", regtype::Binary, Bytes(300, 9)), ERROR_SUCCESS);
+
+  struct Seen {
+    std::string name;
+    platform::DWORD type;
+    Bytes data;
+    bool operator<(const Seen& other) const { return name < other.name; }
+  };
+  std::vector<Seen> seen;
+  Seen value;
+  DWORD index = 0;
+  LONG rc;
+  while ((rc = root->EnumValue(index++, value.name, value.type, value.data)) == ERROR_SUCCESS) seen.push_back(value);
+  EXPECT_EQ(rc, ERROR_NO_MORE_ITEMS);
+  std::sort(seen.begin(), seen.end());
+  ASSERT_EQ(seen.size(), 3u);
+  EXPECT_EQ(seen[0].name, "A");
+  EXPECT_EQ(seen[0].type, regtype::Sz);
+  EXPECT_EQ(seen[0].data, platform::RegSzBytes("one"));
+  EXPECT_EQ(seen[1].name, "C");
+  EXPECT_EQ(seen[1].data, Bytes(300, 9));
+  EXPECT_EQ(seen[2].name, "LongerValueName");
+  EXPECT_EQ(seen[2].type, regtype::Dword);
+  EXPECT_EQ(seen[2].data, platform::RegDwordBytes(7));
+}
+
+TEST_F(Win32RegistryTest, SubKeysAreCreatedOpenedAndEnumerated) {
+  std::unique_ptr<RegistryKey> key;
+  ASSERT_EQ(root->CreateSubKey("Monitors\\Korvex Port", regaccess::AllAccess, key), ERROR_SUCCESS);
+  ASSERT_EQ(key->SetValue("Driver", regtype::Sz, platform::RegSzBytes("KorvexMon.dll")), ERROR_SUCCESS);
+  ASSERT_EQ(root->CreateSubKey("Drivers", regaccess::AllAccess, key), ERROR_SUCCESS);
+  // Creating an existing key opens it.
+  ASSERT_EQ(root->CreateSubKey("monitors", regaccess::AllAccess, key), ERROR_SUCCESS);
+  EXPECT_THAT(SubKeys(*key), testing::ElementsAre("Korvex Port"));
+
+  EXPECT_THAT(SubKeys(*root), testing::ElementsAre("Drivers", "Monitors"));
+
+  std::unique_ptr<RegistryKey> opened;
+  ASSERT_EQ(registry.OpenKey(RootKey::CurrentUser, std::string(kTestRoot) + "\\Monitors\\Korvex Port", regaccess::Read,
+                             opened),
+            ERROR_SUCCESS);
+  platform::DWORD type = 0;
+  Bytes data;
+  ASSERT_EQ(opened->QueryValue("Driver", type, data), ERROR_SUCCESS);
+  EXPECT_EQ(platform::RegSzText(data), "KorvexMon.dll");
+}
+
+TEST_F(Win32RegistryTest, MissingKeyIsFileNotFoundAndLeavesOutputAlone) {
+  std::unique_ptr<RegistryKey> key;
+  EXPECT_EQ(registry.OpenKey(RootKey::CurrentUser, std::string(kTestRoot) + "\\Nope", regaccess::Read, key),
+            ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(key, nullptr);
+  EXPECT_EQ(root->OpenSubKey("Nope\\Deeper", regaccess::Read, key), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(key, nullptr);
+  EXPECT_EQ(registry.DeleteKey(RootKey::CurrentUser, std::string(kTestRoot) + "\\Nope"), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(Win32RegistryTest, DeleteKeyRefusesAKeyWithSubKeys) {
+  std::unique_ptr<RegistryKey> key;
+  ASSERT_EQ(root->CreateSubKey("Parent\\Child", regaccess::AllAccess, key), ERROR_SUCCESS);
+  key.reset();
+  const std::string parent = std::string(kTestRoot) + "\\Parent";
+
+  EXPECT_EQ(registry.DeleteKey(RootKey::CurrentUser, parent), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(registry.OpenKey(RootKey::CurrentUser, parent + "\\Child", regaccess::Read, key), ERROR_SUCCESS);
+
+  // Leaves first, then the parent.
+  EXPECT_EQ(registry.DeleteKey(RootKey::CurrentUser, parent + "\\Child"), ERROR_SUCCESS);
+  EXPECT_EQ(registry.DeleteKey(RootKey::CurrentUser, parent), ERROR_SUCCESS);
+  EXPECT_EQ(registry.OpenKey(RootKey::CurrentUser, parent, regaccess::Read, key), ERROR_FILE_NOT_FOUND);
+}
+
+LONG QueryInfo(HKEY key) {
+  DWORD subKeys = 0;
+  return RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, nullptr, nullptr, nullptr,
+                          nullptr, nullptr);
+}
+
+// GetProcessHandleCount is always 0 under Wine, so this watches one handle instead: Windows and
+// Wine both hand out the slot freed last, so a key opened right after `probe` was closed gets its value.
+TEST_F(Win32RegistryTest, KeyObjectsCloseTheirHandles) {
+  std::unique_ptr<RegistryKey> parent;
+  ASSERT_EQ(root->CreateSubKey("Handles", regaccess::AllAccess, parent), ERROR_SUCCESS);
+  auto expectClosedOnDestruction = [](auto open, const char* what) {
+    HKEY probe = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kTestRoot, 0, KEY_READ, &probe), ERROR_SUCCESS);
+    RegCloseKey(probe);
+    {
+      std::unique_ptr<RegistryKey> key;
+      ASSERT_EQ(open(key), ERROR_SUCCESS) << what;
+      ASSERT_EQ(QueryInfo(probe), ERROR_SUCCESS) << what << ": the key did not take the freed slot";
+    }
+    EXPECT_EQ(QueryInfo(probe), ERROR_INVALID_HANDLE) << what << " left its handle open";
+  };
+  expectClosedOnDestruction(
+      [&](auto& key) { return registry.OpenKey(RootKey::CurrentUser, kTestRoot, regaccess::Read, key); }, "OpenKey");
+  expectClosedOnDestruction(
+      [&](auto& key) { return registry.CreateKey(RootKey::CurrentUser, kTestRoot, regaccess::Read, key); },
+      "CreateKey");
+  expectClosedOnDestruction([&](auto& key) { return parent->OpenSubKey("", regaccess::Read, key); }, "OpenSubKey");
+  expectClosedOnDestruction([&](auto& key) { return parent->CreateSubKey("Child", regaccess::AllAccess, key); },
+                            "CreateSubKey");
+}
+
+}  // namespace

@@ -1,0 +1,120 @@
+// Not a check: shows the installer's dialogs as the program fills them, one state at a time,
+// so a person can take screenshots and judge the layout. Run it explicitly:
+//   kvx_tests_win.exe --gtest_also_run_disabled_tests --gtest_filter=*Showcase*
+// KVX_SHOWCASE_HOLD_MS: how long each state stays (default 1500); KVX_SHOWCASE_LANG=pt: Portuguese.
+// Each state prints "showcase <name>" on stdout when it is on the screen.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+#include "GuiTestSupport.h"
+#include "resource.h"
+#include "ui/win32/Win32Kit.h"
+
+using kvxtest::Click;
+using kvxtest::Item;
+using kvxtest::ProbeDialog;
+
+namespace {
+
+DWORD HoldMs() {
+  const char* value = std::getenv("KVX_SHOWCASE_HOLD_MS");
+  return value ? static_cast<DWORD>(std::atoi(value)) : 1500;
+}
+
+void Hold(HWND window, const char* name) {
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  std::printf("showcase %s\n", name);
+  std::fflush(stdout);
+  HANDLE never = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  WaitForSingleObject(never, HoldMs());
+  CloseHandle(never);
+}
+
+void UseRequestedLanguage() {
+  const char* lang = std::getenv("KVX_SHOWCASE_LANG");
+  if (lang && std::string(lang) == "pt") {
+    const LANGID portuguese = MAKELANGID(LANG_PORTUGUESE, SUBLANG_PORTUGUESE_BRAZILIAN);
+    SetThreadLocale(MAKELCID(portuguese, SORT_DEFAULT));
+    SetThreadUILanguage(portuguese);
+  }
+}
+
+TEST(DialogShowcase, DISABLED_Showcase) {
+  UseRequestedLanguage();
+  ui::win32::Win32Kit kit;
+
+  ProbeDialog model(kit, IDD_PRINTER_MODEL);
+  model.init = [](ProbeDialog& d) {
+    ui::ListView list = d.GetListView(IDC_MODEL_LIST);
+    ui::FontSpec font;
+    font.height = 32;
+    font.pitchAndFamily = 0x10;
+    list.SetFont(font);
+    list.InsertColumn(0, "Select printer to install", list.Width() - 5);
+    const char* names[] = {"RQ-7200 TH", "RQ-310", "VT5000", "VT300 USB", "RQ-7200 II", "VT500"};
+    int row = 0;
+    for (const char* name : names) list.InsertItem(row++, std::string("    ") + name + "   ");
+    list.SetColumnWidth(0, list.Width() - 5);
+    list.SetItemState(0, ui::lvis::Selected, ui::lvis::Selected);
+    d.GetButton(IDC_WIDTH_80).SetCheck(ui::bst::Checked);
+    d.GetButton(IDC_DRIVER_REGULAR).SetCheck(ui::bst::Checked);
+    d.AttachMenu(IDR_MAIN_MENU);
+    for (int id : {IDC_DRIVER_GROUP, IDC_DRIVER_REGULAR, IDC_DRIVER_REDUCED, IDC_WIDTH_GROUP, IDC_WIDTH_80, IDC_WIDTH_48})
+      d.GetControl(id).Show(false);
+  };
+  model.command = [](ProbeDialog& d, int id, int) {
+    if (id != IDC_ADVANCED) return false;
+    for (int a : {IDC_DRIVER_GROUP, IDC_DRIVER_REGULAR, IDC_DRIVER_REDUCED, IDC_WIDTH_GROUP, IDC_WIDTH_80, IDC_WIDTH_48})
+      d.GetControl(a).Show(true);
+    d.GetButton(IDC_ADVANCED).SetText(d.kit().LoadText(IDS_ADVANCED) + " <<");
+    return true;
+  };
+  std::thread modelUser([&] {
+    HWND dlg = model.ready.Wait();
+    if (!dlg) return;
+    Hold(dlg, "148-basic");
+    Click(dlg, IDC_ADVANCED);
+    Hold(dlg, "148-advanced");
+    Click(dlg, IDCANCEL);
+  });
+  model.DoModal();
+  modelUser.join();
+
+  ProbeDialog os(kit, IDD_PICK_OS_TYPE);
+  os.init = [](ProbeDialog& d) {
+    d.SetCaption(d.kit().LoadText(IDS_OS_TITLE));
+    d.GetStatic(IDC_OS_TEXT).SetText(d.kit().LoadText(IDS_OS_TEXT));
+    for (const char* label : {"WIN 31", "WIN 95", "WIN 98", "WIN NT", "WIN 2K", "WIN XP", "WIN VISTA"})
+      d.GetComboBox(IDC_OS_COMBO).AddString(label);
+    d.GetComboBox(IDC_OS_COMBO).SetCurSel(0);
+  };
+  std::thread osUser([&] {
+    HWND dlg = os.ready.Wait();
+    if (!dlg) return;
+    Hold(dlg, "133");
+    SendMessageA(Item(dlg, IDC_OS_COMBO), CB_SHOWDROPDOWN, TRUE, 0);
+    Hold(dlg, "133-open");
+    SendMessageA(Item(dlg, IDC_OS_COMBO), CB_SHOWDROPDOWN, FALSE, 0);
+    Click(dlg, IDOK);
+  });
+  os.DoModal();
+  osUser.join();
+
+  for (int id : {IDD_ABOUTBOX, IDD_INTERFACE_CONFIG}) {
+    ProbeDialog dialog(kit, id);
+    if (id == IDD_ABOUTBOX) dialog.init = [](ProbeDialog& d) { d.SetCaption(d.kit().LoadText(IDS_ABOUT_TITLE)); };
+    std::thread user([&] {
+      HWND dlg = dialog.ready.Wait();
+      if (!dlg) return;
+      Hold(dlg, std::to_string(id).c_str());
+      SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
+    });
+    dialog.DoModal();
+    user.join();
+  }
+}
+
+}  // namespace

@@ -1,0 +1,304 @@
+// The installer's compiled resources in both languages: the same controls in each, texts
+// that fit their controls, translated strings that survived the code page, and a layout
+// that works with the advanced controls shown or hidden.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "GuiTestSupport.h"
+#include "resource.h"
+#include "ui/win32/Win32Kit.h"
+
+namespace {
+
+constexpr LANGID kEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+constexpr LANGID kPortuguese = MAKELANGID(LANG_PORTUGUESE, SUBLANG_PORTUGUESE_BRAZILIAN);
+constexpr LANGID kLanguages[] = {kEnglish, kPortuguese};
+
+const std::map<int, std::vector<int>> kDialogControls = {
+    {IDD_PRINTER_MODEL,
+     {IDC_PRODUCT_BITMAP, IDC_MODEL_GROUP, IDC_MODEL_LIST, IDC_DRIVER_GROUP, IDC_DRIVER_REGULAR, IDC_DRIVER_REDUCED,
+      IDC_WIDTH_GROUP, IDC_WIDTH_80, IDC_WIDTH_48, IDC_CONTINUE, IDCANCEL, IDC_ADVANCED}},
+    {IDD_ABOUTBOX, {IDC_ABOUT_ICON, IDC_ABOUT_NAME, IDC_ABOUT_VERSION, IDOK}},
+    {IDD_PICK_OS_TYPE, {IDC_OS_TEXT, IDC_OS_COMBO, IDOK}},
+    {IDD_INTERFACE_CONFIG, {IDC_PLACEHOLDER_TEXT, IDC_BACK, IDCANCEL}},
+};
+constexpr int kStringIds[] = {IDS_ABOUT_TITLE, IDS_OS_TITLE, IDS_OS_TEXT, IDS_ADVANCED};
+
+const void* Resource(LPCSTR type, int id, LANGID lang) {
+  HRSRC found = FindResourceExA(nullptr, type, MAKEINTRESOURCEA(id), lang);
+  return found ? LockResource(LoadResource(nullptr, found)) : nullptr;
+}
+
+std::wstring StringEntry(int id, LANGID lang) {
+  const auto* entry = static_cast<const WCHAR*>(Resource(RT_STRING, id / 16 + 1, lang));
+  if (!entry) return L"<no table>";
+  for (int i = 0; i < id % 16; ++i) entry += 1 + *entry;
+  return std::wstring(entry + 1, *entry);
+}
+
+std::wstring WideText(HWND window) {
+  WCHAR text[512] = {};
+  GetWindowTextW(window, text, 512);
+  return text;
+}
+
+// A dialog made from the template of one language, hidden, with no behaviour.
+class LiveTemplate {
+public:
+  LiveTemplate(int id, LANGID lang) {
+    static ui::win32::Win32Kit kit;  // registers the common control classes
+    const auto* tmpl = static_cast<const DLGTEMPLATE*>(Resource(RT_DIALOG, id, lang));
+    if (tmpl) {
+      hwnd_ = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), tmpl, nullptr,
+                                         [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+    }
+  }
+  ~LiveTemplate() {
+    if (hwnd_) DestroyWindow(hwnd_);
+  }
+  HWND hwnd() const { return hwnd_; }
+  HWND item(int id) const { return GetDlgItem(hwnd_, id); }
+  std::vector<HWND> children() const {
+    std::vector<HWND> out;
+    for (HWND c = GetWindow(hwnd_, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) out.push_back(c);
+    return out;
+  }
+  RECT rectOf(HWND child) const {
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+  }
+
+private:
+  HWND hwnd_ = nullptr;
+};
+
+std::string Name(int id, LANGID lang) {
+  return "dialog " + std::to_string(id) + (lang == kEnglish ? " (en)" : " (pt)");
+}
+
+TEST(InstallerResources, EveryDialogHasTheSameControlsInBothLanguages) {
+  for (const auto& [id, expected] : kDialogControls) {
+    std::vector<std::pair<int, std::string>> layouts[2];
+    for (int l = 0; l < 2; ++l) {
+      LiveTemplate dialog(id, kLanguages[l]);
+      ASSERT_NE(dialog.hwnd(), nullptr) << Name(id, kLanguages[l]);
+      for (int control : expected) EXPECT_NE(dialog.item(control), nullptr) << Name(id, kLanguages[l]) << " control " << control;
+      for (HWND child : dialog.children()) {
+        RECT r = dialog.rectOf(child);
+        layouts[l].emplace_back(GetDlgCtrlID(child), kvxtest::ClassOf(child) + " " + std::to_string(r.left) + "," +
+                                                         std::to_string(r.top) + " " + std::to_string(r.right) + "," +
+                                                         std::to_string(r.bottom));
+      }
+    }
+    EXPECT_EQ(layouts[0], layouts[1]) << "dialog " << id << ": the languages differ in controls or layout";
+  }
+}
+
+// Extra room a control needs around its text: push button frame, radio glyph, group box title inset.
+int TextPadding(HWND control) {
+  switch (kvxtest::StyleOf(control) & BS_TYPEMASK) {
+    case BS_AUTORADIOBUTTON:
+    case BS_RADIOBUTTON:
+    case BS_AUTOCHECKBOX:
+      return GetSystemMetrics(SM_CXMENUCHECK) + 6;
+    case BS_GROUPBOX:
+      return 16;
+    default:
+      return 8;
+  }
+}
+
+TEST(InstallerResources, TextsFitTheirControlsInBothLanguages) {
+  for (const auto& [id, controls] : kDialogControls) {
+    for (LANGID lang : kLanguages) {
+      LiveTemplate dialog(id, lang);
+      ASSERT_NE(dialog.hwnd(), nullptr);
+      HDC dc = GetDC(dialog.hwnd());
+      SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(dialog.hwnd(), WM_GETFONT, 0, 0)));
+      for (HWND child : dialog.children()) {
+        const std::wstring text = WideText(child);
+        if (text.empty()) continue;
+        RECT bounds = dialog.rectOf(child);
+        const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
+        if (kvxtest::ClassOf(child) == "Static") {
+          RECT need{0, 0, width, 0};
+          DrawTextW(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+          EXPECT_LE(need.bottom, height) << Name(id, lang) << " control " << GetDlgCtrlID(child) << " cuts its text";
+        } else {
+          SIZE size{};
+          GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+          EXPECT_LE(size.cx + TextPadding(child), width) << Name(id, lang) << " control " << GetDlgCtrlID(child);
+        }
+      }
+      ReleaseDC(dialog.hwnd(), dc);
+    }
+  }
+}
+
+TEST(InstallerResources, OsQuestionFitsItsTextAndAllSevenChoicesShowAtOnce) {
+  for (LANGID lang : kLanguages) {
+    LiveTemplate dialog(IDD_PICK_OS_TYPE, lang);
+    ASSERT_NE(dialog.hwnd(), nullptr);
+    HWND text = dialog.item(IDC_OS_TEXT);
+    HDC dc = GetDC(text);
+    SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(text, WM_GETFONT, 0, 0)));
+    RECT bounds{};
+    GetClientRect(text, &bounds);
+    RECT need = bounds;
+    const std::wstring question = StringEntry(IDS_OS_TEXT, lang);
+    DrawTextW(dc, question.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    ReleaseDC(text, dc);
+    EXPECT_LE(need.bottom, bounds.bottom) << Name(IDD_PICK_OS_TYPE, lang);
+
+    HWND combo = dialog.item(IDC_OS_COMBO);
+    EXPECT_EQ(kvxtest::StyleOf(combo) & 3, CBS_DROPDOWNLIST);
+    RECT dropped{};
+    SendMessageW(combo, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped));
+    const LRESULT itemHeight = SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0);
+    const LRESULT fieldHeight = SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    EXPECT_GE(dropped.bottom - dropped.top, fieldHeight + 7 * itemHeight) << Name(IDD_PICK_OS_TYPE, lang);
+  }
+}
+
+bool Overlap(const RECT& a, const RECT& b) {
+  RECT common;
+  return IntersectRect(&common, &a, &b) != 0;
+}
+
+TEST(InstallerResources, ModelDialogLayoutWorksWithAdvancedControlsShownOrHidden) {
+  const int advanced[] = {IDC_DRIVER_GROUP, IDC_DRIVER_REGULAR, IDC_DRIVER_REDUCED,
+                          IDC_WIDTH_GROUP,  IDC_WIDTH_80,       IDC_WIDTH_48};
+  const int always[] = {IDC_PRODUCT_BITMAP, IDC_MODEL_GROUP, IDC_MODEL_LIST, IDC_CONTINUE, IDCANCEL, IDC_ADVANCED};
+  // The program gives the list a 32-pixel font; four rows and more must show.
+  HFONT big = CreateFontW(32, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0x10, nullptr);
+  for (LANGID lang : kLanguages) {
+    LiveTemplate dialog(IDD_PRINTER_MODEL, lang);
+    ASSERT_NE(dialog.hwnd(), nullptr);
+    RECT client{};
+    GetClientRect(dialog.hwnd(), &client);
+    for (HWND child : dialog.children()) {
+      RECT r = dialog.rectOf(child), inside{};
+      IntersectRect(&inside, &r, &client);
+      EXPECT_TRUE(EqualRect(&inside, &r)) << Name(IDD_PRINTER_MODEL, lang) << " control " << GetDlgCtrlID(child)
+                                          << " lies outside the window";
+    }
+    for (int a : advanced) {
+      for (int b : always) {
+        EXPECT_FALSE(Overlap(dialog.rectOf(dialog.item(a)), dialog.rectOf(dialog.item(b))))
+            << Name(IDD_PRINTER_MODEL, lang) << ": " << a << " covers " << b;
+      }
+    }
+
+    HWND list = dialog.item(IDC_MODEL_LIST);
+    SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(big), FALSE);
+    LVCOLUMNW column{};
+    column.mask = LVCF_WIDTH;
+    column.cx = 200;
+    SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+    for (int i = 0; i < 6; ++i) {
+      LVITEMW item{};
+      item.mask = LVIF_TEXT;
+      item.iItem = i;
+      item.pszText = const_cast<LPWSTR>(L"    RQ-7200 TH   ");
+      SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    }
+    EXPECT_GE(SendMessageW(list, LVM_GETCOUNTPERPAGE, 0, 0), 4) << Name(IDD_PRINTER_MODEL, lang);
+  }
+  DeleteObject(big);
+}
+
+TEST(InstallerResources, PortugueseTextsKeepTheirAccents) {
+  EXPECT_EQ(StringEntry(IDS_ADVANCED, kPortuguese), L"Avan\u00e7ado");
+  EXPECT_EQ(StringEntry(IDS_ADVANCED, kEnglish), L"Advanced");
+  EXPECT_EQ(StringEntry(IDS_OS_TITLE, kPortuguese), L"Sistema Operacional");
+  for (int id : kStringIds) {
+    const std::wstring english = StringEntry(id, kEnglish), portuguese = StringEntry(id, kPortuguese);
+    EXPECT_NE(english, portuguese) << "string " << id << " is not translated";
+    EXPECT_EQ(portuguese.find(L'\u00c3'), std::wstring::npos) << "string " << id << " was read in the wrong code page";
+  }
+  LiveTemplate model(IDD_PRINTER_MODEL, kPortuguese);
+  ASSERT_NE(model.hwnd(), nullptr);
+  EXPECT_EQ(WideText(model.hwnd()), L"Instala\u00e7\u00e3o do Driver Korvex");
+  for (const auto& [id, controls] : kDialogControls) {
+    LiveTemplate dialog(id, kPortuguese);
+    for (HWND child : dialog.children()) {
+      EXPECT_EQ(WideText(child).find(L'\u00c3'), std::wstring::npos) << Name(id, kPortuguese);
+    }
+  }
+}
+
+TEST(InstallerResources, HelpMenuIsRightAlignedInBothLanguages) {
+  const wchar_t* names[][2] = {{L"Help", L"About"}, {L"Ajuda", L"Sobre"}};
+  for (int l = 0; l < 2; ++l) {
+    HMENU menu = LoadMenuIndirectW(Resource(RT_MENU, IDR_MAIN_MENU, kLanguages[l]));
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(GetMenuItemCount(menu), 1);
+    WCHAR text[64] = {};
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_FTYPE | MIIM_SUBMENU | MIIM_STRING;
+    info.dwTypeData = text;
+    info.cch = 64;
+    GetMenuItemInfoW(menu, 0, TRUE, &info);
+    EXPECT_TRUE(info.fType & MFT_RIGHTJUSTIFY);
+    EXPECT_STREQ(text, names[l][0]);
+    ASSERT_NE(info.hSubMenu, nullptr);
+    EXPECT_EQ(GetMenuItemID(info.hSubMenu, 0), static_cast<UINT>(ID_APP_ABOUT));
+    GetMenuStringW(info.hSubMenu, 0, text, 64, MF_BYPOSITION);
+    EXPECT_STREQ(text, names[l][1]);
+    DestroyMenu(menu);
+  }
+}
+
+#pragma pack(push, 2)
+struct IconDirEntry {
+  BYTE width, height, colors, reserved;
+  WORD planes, bitCount;
+  DWORD bytes;
+  WORD id;
+};
+struct IconDir {
+  WORD reserved, type, count;
+  IconDirEntry entries[1];
+};
+#pragma pack(pop)
+
+TEST(InstallerResources, ProgramIconAndProductPicture) {
+  const auto* icons = static_cast<const IconDir*>(Resource(RT_GROUP_ICON, IDR_MAINFRAME, 0));
+  ASSERT_NE(icons, nullptr);
+  std::vector<int> sizes;
+  for (int i = 0; i < icons->count; ++i) sizes.push_back(icons->entries[i].width);
+  std::sort(sizes.begin(), sizes.end());
+  EXPECT_EQ(sizes, (std::vector<int>{16, 32, 48}));
+
+  HANDLE picture = LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_PRODUCT), IMAGE_BITMAP, 0, 0,
+                              LR_CREATEDIBSECTION);
+  ASSERT_NE(picture, nullptr);
+  DIBSECTION dib{};
+  ASSERT_NE(GetObjectA(picture, sizeof(dib), &dib), 0);
+  EXPECT_EQ(dib.dsBm.bmBitsPixel, 24);
+  DeleteObject(picture);
+
+  LiveTemplate model(IDD_PRINTER_MODEL, kEnglish);
+  EXPECT_NE(SendMessageA(model.item(IDC_PRODUCT_BITMAP), STM_GETIMAGE, IMAGE_BITMAP, 0), 0)
+      << "the picture control shows no bitmap";
+}
+
+TEST(InstallerResources, ManifestAsksForCommonControlsButNoLaterSystems) {
+  HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+  ASSERT_NE(found, nullptr);
+  const std::string manifest(static_cast<const char*>(LockResource(LoadResource(nullptr, found))),
+                             SizeofResource(nullptr, found));
+  EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
+  EXPECT_NE(manifest.find("dpiAware"), std::string::npos);
+  // A supportedOS list would make GetVersionExA report the real version, not 6.2.
+  EXPECT_EQ(manifest.find("<supportedOS"), std::string::npos);
+}
+
+}  // namespace

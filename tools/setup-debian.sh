@@ -1,0 +1,33 @@
+#!/bin/bash
+# Installs the Debian 12 packages that build and test the presets (default, asan, mingw64).
+# Runs as root, or through sudo otherwise; never asks questions.
+# The mingw32 preset's tests would also need wine32:i386 (see tests/wine); nothing here needs it.
+set -euo pipefail
+
+packages=(
+  build-essential cmake
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  nlohmann-json3-dev libcli11-dev
+  mingw-w64
+  wine64 fonts-wine  # fonts-wine is only recommended by Wine, and the test prefix copies its fonts
+  xvfb imagemagick x11-utils
+)
+
+if [ "$(id -u)" = 0 ]; then
+  as_root=(env)
+else
+  as_root=(sudo env)
+fi
+as_root+=(DEBIAN_FRONTEND=noninteractive)
+
+"${as_root[@]}" apt-get update -q
+missing=()
+for package in "${packages[@]}"; do
+  candidate=$(apt-cache policy "$package" | sed -n 's/^ *Candidate: *//p')
+  if [ -z "$candidate" ] || [ "$candidate" = "(none)" ]; then missing+=("$package"); fi
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+  echo "setup-debian: not available from the configured sources: ${missing[*]}" >&2
+  exit 1
+fi
+"${as_root[@]}" apt-get install -y -q "${packages[@]}" </dev/null

@@ -1,0 +1,68 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ui/Dialog.h"
+
+namespace ui::headless {
+
+class HeadlessKit;
+class HeadlessWindow;
+struct HeadlessControl;
+
+// What a scripted user can do to the dialog on screen, and what they can see of it.
+// Actions are what a person could do: acting on a hidden or disabled control, on a dialog
+// that is not shown, or on one behind another modal dialog throws std::logic_error.
+// Each action writes a "user ..." line to the kit's transcript.
+class DialogDriver {
+public:
+  DialogDriver(HeadlessKit& kit, HeadlessWindow& window);
+
+  // A button: auto radio buttons check themselves and uncheck the others of their group,
+  // auto check boxes toggle; then BN_CLICKED.
+  void Click(int id);
+  // A list-view row: it becomes the only selected row, with the focus; then NM_CLICK.
+  void ClickListRow(int id, int row);
+  void DoubleClickListRow(int id, int row);
+  // The list view's empty area: nothing stays selected; then NM_CLICK.
+  void ClickListEmpty(int id);
+  void SelectCombo(int id, int index);  // then CBN_SELCHANGE
+  void Type(int id, const std::string& text);  // replaces the edit's text; then EN_CHANGE
+  void Menu(int commandId);
+  void Close();  // close box or Escape
+
+  Dialog& dialog() const;
+  int TemplateId() const;
+  bool IsRunning() const;  // not ended yet
+  bool IsShown() const;
+  std::string Caption() const;
+  bool HasControl(int id) const;
+  std::string Text(int id) const;
+  bool IsEnabled(int id) const;
+  bool IsVisible(int id) const;  // the control's own visibility, whatever the dialog's
+  int Check(int id) const;
+  bool IsChecked(int id) const;
+  int Focus() const;
+  std::optional<FontSpec> Font(int id) const;
+
+  std::vector<std::string> ListColumns(int id) const;
+  std::vector<std::vector<std::string>> ListRows(int id) const;
+  std::vector<std::string> ListRow(int id, int row) const;
+  std::vector<int> SelectedRows(int id) const;
+  int FocusedRow(int id) const;
+  int EnsuredVisibleRow(int id) const;  // -1 when EnsureVisible was not called
+  std::vector<std::string> ComboItems(int id) const;
+  int ComboSelection(int id) const;
+
+private:
+  HeadlessControl& Usable(int id, const char* action);
+  void RequireActive(const char* action);
+  void SelectOnly(HeadlessControl& list, int row);
+  void Line(const std::string& line);
+
+  HeadlessKit& kit_;
+  HeadlessWindow& window_;
+};
+
+}  // namespace ui::headless

@@ -1,0 +1,62 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ui/Controls.h"
+#include "ui/ResourceSet.h"
+
+namespace ui::headless {
+
+struct ListColumn {
+  std::string text;
+  int width = 0;
+  int format = lvcfmt::Left;
+};
+
+struct ListRow {
+  std::vector<std::string> texts;  // [0] is the item, then the sub-items
+  unsigned state = 0;              // lvis bits
+};
+
+// The state of one in-memory control, created from its template line.
+struct HeadlessControl {
+  explicit HeadlessControl(const ControlTemplate& t)
+      : id(t.id),
+        className(t.className),
+        style(t.style),
+        exStyle(t.exStyle),
+        width(t.cx * 3 / 2),
+        text(t.text),
+        visible((t.style & style::Visible) != 0),
+        enabled((t.style & style::Disabled) == 0) {}
+
+  bool IsButton() const { return className == "BUTTON"; }
+  std::uint32_t ButtonType() const { return style & style::ButtonTypeMask; }
+  bool IsListView() const { return className == "SysListView32"; }
+  bool IsCombo() const { return className == "COMBOBOX"; }
+  bool IsEdit() const { return className == "EDIT"; }
+  bool IsStatic() const { return className == "STATIC"; }
+  bool StartsGroup() const { return (style & style::Group) != 0; }
+
+  int id;
+  std::string className;
+  std::uint32_t style;
+  std::uint32_t exStyle;
+  int width;  // pixels
+  std::string text;
+  bool visible;
+  bool enabled;
+  int check = bst::Unchecked;
+  std::optional<FontSpec> font;
+
+  std::vector<ListColumn> columns;
+  std::vector<ListRow> rows;
+  int ensuredVisible = -1;  // last row EnsureVisible was asked for
+
+  std::vector<std::string> items;  // combo box
+  int curSel = -1;
+};
+
+}  // namespace ui::headless

@@ -1,0 +1,85 @@
+#include "ui/headless/HeadlessKit.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "ui/headless/DialogDriver.h"
+#include "ui/headless/HeadlessWindow.h"
+
+namespace ui::headless {
+namespace {
+
+std::vector<int> Buttons(unsigned type) {
+  switch (type & mb::ButtonsMask) {
+    case mb::OkCancel: return {idres::Ok, idres::Cancel};
+    case mb::AbortRetryIgnore: return {idres::Abort, idres::Retry, idres::Ignore};
+    case mb::YesNoCancel: return {idres::Yes, idres::No, idres::Cancel};
+    case mb::YesNo: return {idres::Yes, idres::No};
+    case mb::RetryCancel: return {idres::Retry, idres::Cancel};
+    default: return {idres::Ok};
+  }
+}
+
+// Binds the window to the dialog for the length of the modal loop, whatever way it is left.
+class ModalScope {
+public:
+  ModalScope(Dialog& dialog, HeadlessWindow& window, std::vector<HeadlessWindow*>& running)
+      : dialog_(dialog), running_(running) {
+    dialog_.Attach(&window);
+    running_.push_back(&window);
+  }
+  ~ModalScope() {
+    running_.pop_back();
+    dialog_.Attach(nullptr);
+  }
+  ModalScope(const ModalScope&) = delete;
+  ModalScope& operator=(const ModalScope&) = delete;
+
+private:
+  Dialog& dialog_;
+  std::vector<HeadlessWindow*>& running_;
+};
+
+}  // namespace
+
+HeadlessKit::HeadlessKit(const ResourceSet& resources, LangId language, ScriptedUser& user)
+    : resources_(resources), language_(language), user_(user) {}
+
+intptr_t HeadlessKit::RunModal(Dialog& dialog) {
+  const int id = dialog.TemplateId();
+  const DialogTemplate* dialogTemplate = resources_.FindDialog(id, language_);
+  if (!dialogTemplate) throw std::logic_error("there is no dialog template " + std::to_string(id));
+  if (dialog.IsRunning()) throw std::logic_error("dialog " + std::to_string(id) + " is already running");
+
+  HeadlessWindow window(*this, dialog, *dialogTemplate);
+  ModalScope scope(dialog, window, running_);
+  if (dialogTemplate->menuId != 0) window.AttachMenu(dialogTemplate->menuId);
+  dialog.DispatchInit();
+  window.FinishInit();
+  if (window.Ended()) return window.Result();
+
+  if (auto script = user_.TakeScript(id)) {
+    DialogDriver driver(*this, window);
+    (*script)(driver);
+  }
+  // A user who leaves a dialog alone ends it the way the close box does.
+  if (!window.Ended()) dialog.DispatchClose();
+  if (!window.Ended()) window.End(idres::Cancel);
+  return window.Result();
+}
+
+int HeadlessKit::DefaultAnswer(unsigned type) { return Buttons(type).front(); }
+
+int HeadlessKit::ShowMessageBox(Dialog*, const std::string& text, const std::string& caption, unsigned type) {
+  int answer = user_.TakeAnswer(caption, text, type).value_or(DefaultAnswer(type));
+  auto buttons = Buttons(type);
+  if (std::find(buttons.begin(), buttons.end(), answer) == buttons.end())
+    throw std::logic_error("answer " + AnswerName(answer) + " is not a button of the message box \"" + text + "\"");
+  messageBoxes_.push_back(MessageBoxRecord{caption, text, type, answer});
+  transcript().MessageBox(caption, text, AnswerName(answer));
+  return answer;
+}
+
+std::string HeadlessKit::LoadText(int stringId) { return resources_.FindString(stringId, language_).value_or(""); }
+
+}  // namespace ui::headless

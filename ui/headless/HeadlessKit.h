@@ -1,0 +1,48 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "ui/Dialog.h"
+#include "ui/ResourceSet.h"
+#include "ui/headless/ScriptedUser.h"
+
+namespace ui::headless {
+
+class HeadlessWindow;
+
+// The dialog kit without windows: dialogs run on in-memory controls built from their
+// resource templates, and a scripted user acts on them and answers message boxes.
+class HeadlessKit : public Kit {
+public:
+  struct MessageBoxRecord {
+    std::string caption;
+    std::string text;
+    unsigned type = 0;
+    int answer = 0;
+  };
+
+  HeadlessKit(const ResourceSet& resources, LangId language, ScriptedUser& user);
+
+  intptr_t RunModal(Dialog& dialog) override;
+  int ShowMessageBox(Dialog* owner, const std::string& text, const std::string& caption, unsigned type) override;
+  std::string LoadText(int stringId) override;
+  bool PumpMessages() override { return false; }
+
+  const ResourceSet& Resources() const { return resources_; }
+  LangId Language() const { return language_; }
+  const std::vector<MessageBoxRecord>& MessageBoxes() const { return messageBoxes_; }
+  // The modal dialog on top, the only one a user can act on; null when none runs.
+  HeadlessWindow* ActiveWindow() const { return running_.empty() ? nullptr : running_.back(); }
+
+  // What pressing Enter gives: the first button of the message box type.
+  static int DefaultAnswer(unsigned type);
+
+private:
+  const ResourceSet& resources_;
+  LangId language_;
+  ScriptedUser& user_;
+  std::vector<MessageBoxRecord> messageBoxes_;
+  std::vector<HeadlessWindow*> running_;
+};
+
+}  // namespace ui::headless

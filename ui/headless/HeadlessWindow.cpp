@@ -1,0 +1,226 @@
+#include "ui/headless/HeadlessWindow.h"
+
+#include <algorithm>
+#include <cctype>
+#include <stdexcept>
+
+#include "ui/headless/HeadlessKit.h"
+
+namespace ui::headless {
+namespace {
+
+constexpr std::uint32_t kLvsSinglesel = 0x4, kLvsSortascending = 0x10, kLvsSortdescending = 0x20;
+constexpr std::uint32_t kCbsSort = 0x100;
+
+// Sorted lists and combo boxes compare without regard to case.
+bool LessNoCase(const std::string& a, const std::string& b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
+  });
+}
+
+}  // namespace
+
+HeadlessWindow::HeadlessWindow(HeadlessKit& kit, Dialog& dialog, const DialogTemplate& dialogTemplate)
+    : kit_(kit), dialog_(dialog), templateId_(dialogTemplate.id), caption_(dialogTemplate.caption) {
+  controls_.reserve(dialogTemplate.controls.size());
+  for (const auto& c : dialogTemplate.controls) controls_.emplace_back(c);
+}
+
+void HeadlessWindow::Misuse(int id, const std::string& what) const {
+  throw std::logic_error("dialog " + std::to_string(templateId_) + ": control " + std::to_string(id) + " " + what);
+}
+
+HeadlessControl* HeadlessWindow::Find(int id) {
+  for (auto& c : controls_)
+    if (c.id == id) return &c;
+  return nullptr;
+}
+
+HeadlessControl& HeadlessWindow::At(int id) {
+  if (HeadlessControl* c = Find(id)) return *c;
+  Misuse(id, "does not exist in the template");
+}
+
+HeadlessControl& HeadlessWindow::Button(int id) {
+  HeadlessControl& c = At(id);
+  if (!c.IsButton()) Misuse(id, "is a " + c.className + ", not a button");
+  return c;
+}
+
+HeadlessControl& HeadlessWindow::List(int id) {
+  HeadlessControl& c = At(id);
+  if (!c.IsListView()) Misuse(id, "is a " + c.className + ", not a list view");
+  return c;
+}
+
+HeadlessControl& HeadlessWindow::Combo(int id) {
+  HeadlessControl& c = At(id);
+  if (!c.IsCombo()) Misuse(id, "is a " + c.className + ", not a combo box");
+  return c;
+}
+
+void HeadlessWindow::ShowWindow(bool show) {
+  if (initializing_) {
+    showRequest_ = show;
+  } else if (!show) {
+    shown_ = false;
+  } else if (!shown_ && !ended_) {
+    shown_ = true;
+    kit_.transcript().Dialog(templateId_, caption_);
+  }
+}
+
+void HeadlessWindow::FinishInit() {
+  initializing_ = false;
+  if (!ended_ && showRequest_.value_or(true)) {
+    shown_ = true;
+    kit_.transcript().Dialog(templateId_, caption_);
+  }
+}
+
+void HeadlessWindow::AttachMenu(int menuId) {
+  menu_ = kit_.Resources().FindMenu(menuId, kit_.Language());
+  if (!menu_)
+    throw std::logic_error("dialog " + std::to_string(templateId_) + ": there is no menu " + std::to_string(menuId));
+}
+
+void HeadlessWindow::End(intptr_t result) {
+  // The window stays usable until the modal loop returns, as after EndDialog.
+  ended_ = true;
+  result_ = result;
+  shown_ = false;
+}
+
+void HeadlessWindow::SetText(int id, const std::string& text) { At(id).text = text; }
+
+void HeadlessWindow::SetFocus(int id) {
+  At(id);
+  focus_ = id;
+}
+
+int HeadlessWindow::ListInsertColumn(int id, int column, const std::string& text, int width, int format) {
+  auto& columns = List(id).columns;
+  if (column < 0) return -1;
+  auto at = std::min<std::size_t>(static_cast<std::size_t>(column), columns.size());
+  columns.insert(columns.begin() + static_cast<std::ptrdiff_t>(at), ListColumn{text, width, format});
+  return static_cast<int>(at);
+}
+
+void HeadlessWindow::ListSetColumnWidth(int id, int column, int width) {
+  auto& columns = List(id).columns;
+  if (column >= 0 && column < static_cast<int>(columns.size())) columns[column].width = width;
+}
+
+int HeadlessWindow::ListInsertItem(int id, int index, const std::string& text) {
+  HeadlessControl& list = List(id);
+  auto& rows = list.rows;
+  if (index < 0) return -1;
+  auto at = std::min<std::size_t>(static_cast<std::size_t>(index), rows.size());
+  if (list.style & kLvsSortascending)
+    at = std::upper_bound(rows.begin(), rows.end(), text,
+                          [](const std::string& t, const ListRow& r) { return LessNoCase(t, r.texts[0]); }) -
+         rows.begin();
+  else if (list.style & kLvsSortdescending)
+    at = std::upper_bound(rows.begin(), rows.end(), text,
+                          [](const std::string& t, const ListRow& r) { return LessNoCase(r.texts[0], t); }) -
+         rows.begin();
+  rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(at), ListRow{{text}, 0});
+  return static_cast<int>(at);
+}
+
+bool HeadlessWindow::ListSetItemText(int id, int item, int subItem, const std::string& text) {
+  auto& rows = List(id).rows;
+  if (item < 0 || item >= static_cast<int>(rows.size()) || subItem < 0) return false;
+  auto& texts = rows[item].texts;
+  if (subItem >= static_cast<int>(texts.size())) texts.resize(subItem + 1);
+  texts[subItem] = text;
+  return true;
+}
+
+std::string HeadlessWindow::ListItemText(int id, int item, int subItem) {
+  auto& rows = List(id).rows;
+  if (item < 0 || item >= static_cast<int>(rows.size()) || subItem < 0) return {};
+  auto& texts = rows[item].texts;
+  return subItem < static_cast<int>(texts.size()) ? texts[subItem] : std::string();
+}
+
+void HeadlessWindow::ListSetItemState(int id, int item, unsigned state, unsigned mask) {
+  HeadlessControl& list = List(id);
+  auto& rows = list.rows;
+  bool single = (list.style & kLvsSinglesel) != 0;
+  if (item == -1) {
+    // A single-selection list refuses to select everything.
+    if (single && (state & mask & lvis::Selected)) return;
+    for (auto& r : rows) r.state = (r.state & ~mask) | (state & mask);
+    return;
+  }
+  if (item < 0 || item >= static_cast<int>(rows.size())) return;
+  unsigned set = state & mask;
+  // Only one item has the focus, and only one is selected in a single-selection list.
+  for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
+    if (i == item) continue;
+    if (set & lvis::Focused) rows[i].state &= ~lvis::Focused;
+    if (single && (set & lvis::Selected)) rows[i].state &= ~lvis::Selected;
+  }
+  rows[item].state = (rows[item].state & ~mask) | set;
+}
+
+unsigned HeadlessWindow::ListItemState(int id, int item, unsigned mask) {
+  auto& rows = List(id).rows;
+  if (item < 0 || item >= static_cast<int>(rows.size())) return 0;
+  return rows[item].state & mask;
+}
+
+int HeadlessWindow::ListNextItem(int id, int start, unsigned flags) {
+  auto& rows = List(id).rows;
+  unsigned wanted = flags & (lvni::Selected | lvni::Focused);
+  for (int i = std::max(start + 1, 0); i < static_cast<int>(rows.size()); ++i)
+    if ((rows[i].state & wanted) == wanted) return i;
+  return -1;
+}
+
+void HeadlessWindow::ListEnsureVisible(int id, int item) {
+  HeadlessControl& list = List(id);
+  if (item >= 0 && item < static_cast<int>(list.rows.size())) list.ensuredVisible = item;
+}
+
+void HeadlessWindow::ListDeleteAll(int id) {
+  HeadlessControl& list = List(id);
+  list.rows.clear();
+  list.ensuredVisible = -1;
+}
+
+int HeadlessWindow::ComboAddString(int id, const std::string& text) {
+  HeadlessControl& combo = Combo(id);
+  auto& items = combo.items;
+  std::size_t at = items.size();
+  if (combo.style & kCbsSort)
+    at = std::upper_bound(items.begin(), items.end(), text, LessNoCase) - items.begin();
+  items.insert(items.begin() + static_cast<std::ptrdiff_t>(at), text);
+  if (combo.curSel >= static_cast<int>(at)) ++combo.curSel;  // the same item stays selected
+  return static_cast<int>(at);
+}
+
+void HeadlessWindow::ComboSetCurSel(int id, int index) {
+  HeadlessControl& combo = Combo(id);
+  bool valid = index >= 0 && index < static_cast<int>(combo.items.size());
+  combo.curSel = valid ? index : -1;
+  // The selection field shows the selected item.
+  combo.text = valid ? combo.items[index] : std::string();
+}
+
+std::string HeadlessWindow::ComboItemText(int id, int index) {
+  HeadlessControl& combo = Combo(id);
+  if (index < 0 || index >= static_cast<int>(combo.items.size())) return {};
+  return combo.items[index];
+}
+
+void HeadlessWindow::ComboReset(int id) {
+  HeadlessControl& combo = Combo(id);
+  combo.items.clear();
+  combo.curSel = -1;
+  combo.text.clear();
+}
+
+}  // namespace ui::headless

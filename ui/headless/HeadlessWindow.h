@@ -1,0 +1,96 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ui/Dialog.h"
+#include "ui/headless/HeadlessControl.h"
+
+namespace ui::headless {
+
+class HeadlessKit;
+
+// A dialog's window in memory: one control per template line, with the semantics of the
+// Windows controls for what the dialogs use. A control id the template lacks is a
+// programming error (std::logic_error), as is a list-view call on a button and the like.
+class HeadlessWindow : public DialogWindow {
+public:
+  HeadlessWindow(HeadlessKit& kit, Dialog& dialog, const DialogTemplate& dialogTemplate);
+
+  // DialogWindow.
+  void SetCaption(const std::string& caption) override { caption_ = caption; }
+  std::string Caption() override { return caption_; }
+  // While OnInitDialog runs, only the last request counts; the window appears after it.
+  void ShowWindow(bool show) override;
+  bool IsWindowShown() override { return shown_; }
+  void AttachMenu(int menuId) override;
+  void End(intptr_t result) override;
+
+  // ControlPort.
+  bool HasControl(int id) override { return Find(id) != nullptr; }
+  void SetText(int id, const std::string& text) override;
+  std::string GetText(int id) override { return At(id).text; }
+  void Enable(int id, bool enable) override { At(id).enabled = enable; }
+  bool IsEnabled(int id) override { return At(id).enabled; }
+  void Show(int id, bool show) override { At(id).visible = show; }
+  // As IsWindowVisible: false while the dialog itself is not shown.
+  bool IsVisible(int id) override { return At(id).visible && shown_; }
+  void SetCheck(int id, int state) override { Button(id).check = state; }
+  int GetCheck(int id) override { return Button(id).check; }
+  int GetWidth(int id) override { return At(id).width; }
+  void SetFont(int id, const FontSpec& font) override { At(id).font = font; }
+  void SetFocus(int id) override;
+
+  int ListInsertColumn(int id, int column, const std::string& text, int width, int format) override;
+  void ListSetColumnWidth(int id, int column, int width) override;
+  int ListInsertItem(int id, int index, const std::string& text) override;
+  bool ListSetItemText(int id, int item, int subItem, const std::string& text) override;
+  int ListItemCount(int id) override { return static_cast<int>(List(id).rows.size()); }
+  std::string ListItemText(int id, int item, int subItem) override;
+  void ListSetItemState(int id, int item, unsigned state, unsigned mask) override;
+  unsigned ListItemState(int id, int item, unsigned mask) override;
+  int ListNextItem(int id, int start, unsigned flags) override;
+  void ListEnsureVisible(int id, int item) override;
+  void ListDeleteAll(int id) override;
+
+  int ComboAddString(int id, const std::string& text) override;
+  int ComboCount(int id) override { return static_cast<int>(Combo(id).items.size()); }
+  int ComboGetCurSel(int id) override { return Combo(id).curSel; }
+  void ComboSetCurSel(int id, int index) override;
+  std::string ComboItemText(int id, int index) override;
+  void ComboReset(int id) override;
+
+  // For the kit and the driver.
+  void FinishInit();
+  bool Ended() const { return ended_; }
+  intptr_t Result() const { return result_; }
+  Dialog& dialog() const { return dialog_; }
+  int TemplateId() const { return templateId_; }
+  const MenuTemplate* Menu() const { return menu_; }
+  int Focus() const { return focus_; }
+  HeadlessControl* Find(int id);
+  HeadlessControl& At(int id);
+  HeadlessControl& Button(int id);
+  HeadlessControl& List(int id);
+  HeadlessControl& Combo(int id);
+  std::vector<HeadlessControl>& Controls() { return controls_; }
+
+private:
+  [[noreturn]] void Misuse(int id, const std::string& what) const;
+
+  HeadlessKit& kit_;
+  Dialog& dialog_;
+  int templateId_;
+  std::string caption_;
+  std::vector<HeadlessControl> controls_;
+  bool initializing_ = true;
+  std::optional<bool> showRequest_;
+  bool shown_ = false;
+  bool ended_ = false;
+  intptr_t result_ = 0;
+  const MenuTemplate* menu_ = nullptr;
+  int focus_ = 0;
+};
+
+}  // namespace ui::headless

@@ -1,0 +1,46 @@
+#include "ui/headless/ScriptedUser.h"
+
+namespace ui::headless {
+
+void ScriptedUser::OnDialog(int templateId, DialogScript script) { scripts_[templateId].push_back(std::move(script)); }
+
+void ScriptedUser::OnEveryDialog(int templateId, DialogScript script) { everyDialog_[templateId] = std::move(script); }
+
+void ScriptedUser::OnMessageBox(MessageBoxAnswer answer) { answers_.push_back(std::move(answer)); }
+
+void ScriptedUser::OnMessageBox(int answer) {
+  answers_.push_back([answer](const std::string&, const std::string&, unsigned) { return answer; });
+}
+
+void ScriptedUser::OnEveryMessageBox(MessageBoxAnswer answer) { everyMessageBox_ = std::move(answer); }
+
+std::size_t ScriptedUser::PendingDialogScripts() const {
+  std::size_t n = 0;
+  for (const auto& [id, queue] : scripts_) n += queue.size();
+  return n;
+}
+
+std::optional<DialogScript> ScriptedUser::TakeScript(int templateId) {
+  if (auto it = scripts_.find(templateId); it != scripts_.end() && !it->second.empty()) {
+    DialogScript script = std::move(it->second.front());
+    it->second.pop_front();
+    return script;
+  }
+  if (auto it = everyDialog_.find(templateId); it != everyDialog_.end()) return it->second;
+  return std::nullopt;
+}
+
+std::optional<int> ScriptedUser::TakeAnswer(const std::string& caption, const std::string& text, unsigned type) {
+  int answer = 0;
+  if (!answers_.empty()) {
+    MessageBoxAnswer next = std::move(answers_.front());
+    answers_.pop_front();
+    answer = next(caption, text, type);
+  } else if (everyMessageBox_) {
+    answer = everyMessageBox_(caption, text, type);
+  }
+  if (answer == 0) return std::nullopt;
+  return answer;
+}
+
+}  // namespace ui::headless

@@ -1,0 +1,45 @@
+#pragma once
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+
+namespace ui::headless {
+
+class DialogDriver;
+
+// What the user does while a dialog is shown. When it returns with the dialog still
+// open, the kit closes the dialog (close box, then Cancel).
+using DialogScript = std::function<void(DialogDriver&)>;
+// The button a user presses in a message box (idres::Ok, idres::Yes, ...); 0 = the default answer.
+using MessageBoxAnswer = std::function<int(const std::string& caption, const std::string& text, unsigned type)>;
+
+// The user of a headless run: scripts for the dialogs that come up and answers for message boxes.
+class ScriptedUser {
+public:
+  // Scripts for the next showings of a template, used in the order given.
+  void OnDialog(int templateId, DialogScript script);
+  // Script for every showing of a template once its queued scripts are used up.
+  void OnEveryDialog(int templateId, DialogScript script);
+  // Answers for the next message boxes, in order; then the standing answer, then the default.
+  void OnMessageBox(MessageBoxAnswer answer);
+  void OnMessageBox(int answer);
+  void OnEveryMessageBox(MessageBoxAnswer answer);
+
+  std::size_t PendingDialogScripts() const;
+  std::size_t PendingMessageBoxAnswers() const { return answers_.size(); }
+
+  // For the kit.
+  std::optional<DialogScript> TakeScript(int templateId);
+  std::optional<int> TakeAnswer(const std::string& caption, const std::string& text, unsigned type);
+
+private:
+  std::map<int, std::deque<DialogScript>> scripts_;
+  std::map<int, DialogScript> everyDialog_;
+  std::deque<MessageBoxAnswer> answers_;
+  MessageBoxAnswer everyMessageBox_;
+};
+
+}  // namespace ui::headless

@@ -1,0 +1,36 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "ui/Dialog.h"
+#include "ui/Kit.h"
+#include "ui/win32/FontStore.h"
+
+namespace ui::win32 {
+
+// The dialog kit on real windows: dialogs come from the module's dialog templates and run
+// in the system's modal loop; strings come from its string tables.
+class Win32Kit : public Kit {
+public:
+  // instance: the module holding the templates (HINSTANCE); nullptr means the program itself.
+  explicit Win32Kit(void* instance = nullptr);
+
+  intptr_t RunModal(Dialog& dialog) override;
+  int ShowMessageBox(Dialog* owner, const std::string& text, const std::string& caption, unsigned type) override;
+  std::string LoadText(int stringId) override;
+  bool PumpMessages() override;
+
+  // The window (HWND) of a running dialog of this kit, nullptr when it is not running.
+  static void* WindowHandle(const Dialog& dialog);
+
+  void* Instance() const { return instance_; }
+  FontStore& fonts() { return fonts_; }
+
+private:
+  void* OwnerWindow(const Dialog* owner) const;
+
+  void* instance_;
+  FontStore fonts_;
+};
+
+}  // namespace ui::win32

@@ -1,0 +1,170 @@
+#define NOMINMAX
+#include "ui/win32/Win32Window.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <stdexcept>
+#include <vector>
+
+namespace ui::win32 {
+namespace {
+
+HWND H(void* handle) { return static_cast<HWND>(handle); }
+
+std::string WindowText(HWND window) {
+  const int length = GetWindowTextLengthA(window);
+  if (length <= 0) return {};
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextA(window, text.data(), length + 1)));
+  return text;
+}
+
+}  // namespace
+
+Win32Window::Win32Window(void* hwnd, void* instance, FontStore& fonts) : hwnd_(hwnd), instance_(instance), fonts_(fonts) {}
+
+void* Win32Window::Item(int id) const {
+  HWND item = GetDlgItem(H(hwnd_), id);
+  if (!item) {
+    throw std::logic_error("dialog window has no control " + std::to_string(id));
+  }
+  return item;
+}
+
+intptr_t Win32Window::Send(int id, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) const {
+  return SendMessageA(H(Item(id)), message, wParam, lParam);
+}
+
+bool Win32Window::HasControl(int id) { return GetDlgItem(H(hwnd_), id) != nullptr; }
+
+void Win32Window::SetText(int id, const std::string& text) { SetWindowTextA(H(Item(id)), text.c_str()); }
+std::string Win32Window::GetText(int id) { return WindowText(H(Item(id))); }
+void Win32Window::Enable(int id, bool enable) { EnableWindow(H(Item(id)), enable); }
+bool Win32Window::IsEnabled(int id) { return IsWindowEnabled(H(Item(id))); }
+void Win32Window::Show(int id, bool show) { ::ShowWindow(H(Item(id)), show ? SW_SHOW : SW_HIDE); }
+
+// The control's own visibility: IsWindowVisible would also answer false for every
+// control while the dialog itself is still hidden (during initialisation).
+bool Win32Window::IsVisible(int id) { return (GetWindowLongA(H(Item(id)), GWL_STYLE) & WS_VISIBLE) != 0; }
+
+void Win32Window::SetCheck(int id, int state) { Send(id, BM_SETCHECK, static_cast<WPARAM>(state), 0); }
+int Win32Window::GetCheck(int id) { return static_cast<int>(Send(id, BM_GETCHECK, 0, 0)); }
+
+int Win32Window::GetWidth(int id) {
+  RECT rect{};
+  GetWindowRect(H(Item(id)), &rect);
+  return rect.right - rect.left;
+}
+
+void Win32Window::SetFont(int id, const FontSpec& font) {
+  HWND item = H(Item(id));
+  if (void* handle = fonts_.Create(font)) SendMessageA(item, WM_SETFONT, reinterpret_cast<WPARAM>(handle), TRUE);
+}
+
+// WM_NEXTDLGCTL rather than SetFocus, so the dialog manager also moves the default button.
+void Win32Window::SetFocus(int id) {
+  SendMessageA(H(hwnd_), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(id)), TRUE);
+}
+
+int Win32Window::ListInsertColumn(int id, int column, const std::string& text, int width, int format) {
+  LVCOLUMNA col{};
+  col.mask = LVCF_FMT | LVCF_TEXT;
+  col.fmt = format;
+  col.pszText = const_cast<char*>(text.c_str());
+  if (width != -1) {
+    col.mask |= LVCF_WIDTH;
+    col.cx = width;
+  }
+  return static_cast<int>(Send(id, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&col)));
+}
+
+void Win32Window::ListSetColumnWidth(int id, int column, int width) {
+  Send(id, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(width, 0));
+}
+
+int Win32Window::ListInsertItem(int id, int index, const std::string& text) {
+  LVITEMA item{};
+  item.mask = LVIF_TEXT;
+  item.iItem = index;
+  item.pszText = const_cast<char*>(text.c_str());
+  return static_cast<int>(Send(id, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+bool Win32Window::ListSetItemText(int id, int item, int subItem, const std::string& text) {
+  LVITEMA lvItem{};
+  lvItem.iSubItem = subItem;
+  lvItem.pszText = const_cast<char*>(text.c_str());
+  return Send(id, LVM_SETITEMTEXTA, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lvItem)) != 0;
+}
+
+int Win32Window::ListItemCount(int id) { return static_cast<int>(Send(id, LVM_GETITEMCOUNT, 0, 0)); }
+
+std::string Win32Window::ListItemText(int id, int item, int subItem) {
+  // The message reports only how much it copied, so grow the buffer until the text fits.
+  std::vector<char> buffer(256);
+  for (;;) {
+    LVITEMA lvItem{};
+    lvItem.iSubItem = subItem;
+    lvItem.pszText = buffer.data();
+    lvItem.cchTextMax = static_cast<int>(buffer.size());
+    const auto copied = static_cast<std::size_t>(
+        Send(id, LVM_GETITEMTEXTA, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lvItem)));
+    if (copied + 1 < buffer.size() || buffer.size() >= 65536) return std::string(buffer.data(), copied);
+    buffer.resize(buffer.size() * 4);
+  }
+}
+
+void Win32Window::ListSetItemState(int id, int item, unsigned state, unsigned mask) {
+  LVITEMA lvItem{};
+  lvItem.state = state;
+  lvItem.stateMask = mask;
+  Send(id, LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lvItem));
+}
+
+unsigned Win32Window::ListItemState(int id, int item, unsigned mask) {
+  return static_cast<unsigned>(Send(id, LVM_GETITEMSTATE, static_cast<WPARAM>(item), mask));
+}
+
+int Win32Window::ListNextItem(int id, int start, unsigned flags) {
+  return static_cast<int>(Send(id, LVM_GETNEXTITEM, static_cast<WPARAM>(start), MAKELPARAM(flags, 0)));
+}
+
+void Win32Window::ListEnsureVisible(int id, int item) { Send(id, LVM_ENSUREVISIBLE, static_cast<WPARAM>(item), FALSE); }
+void Win32Window::ListDeleteAll(int id) { Send(id, LVM_DELETEALLITEMS, 0, 0); }
+
+int Win32Window::ComboAddString(int id, const std::string& text) {
+  return static_cast<int>(Send(id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
+}
+
+int Win32Window::ComboCount(int id) { return static_cast<int>(Send(id, CB_GETCOUNT, 0, 0)); }
+int Win32Window::ComboGetCurSel(int id) { return static_cast<int>(Send(id, CB_GETCURSEL, 0, 0)); }
+void Win32Window::ComboSetCurSel(int id, int index) { Send(id, CB_SETCURSEL, static_cast<WPARAM>(index), 0); }
+
+std::string Win32Window::ComboItemText(int id, int index) {
+  const auto length = Send(id, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (length <= 0) return {};
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  const auto copied = Send(id, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+  return text;
+}
+
+void Win32Window::ComboReset(int id) { Send(id, CB_RESETCONTENT, 0, 0); }
+
+void Win32Window::SetCaption(const std::string& caption) { SetWindowTextA(H(hwnd_), caption.c_str()); }
+std::string Win32Window::Caption() { return WindowText(H(hwnd_)); }
+void Win32Window::ShowWindow(bool show) { ::ShowWindow(H(hwnd_), show ? SW_SHOW : SW_HIDE); }
+bool Win32Window::IsWindowShown() { return IsWindowVisible(H(hwnd_)); }
+
+void Win32Window::AttachMenu(int menuId) {
+  HMENU menu = LoadMenuA(static_cast<HINSTANCE>(instance_), MAKEINTRESOURCEA(menuId));
+  if (!menu) return;
+  HMENU previous = GetMenu(H(hwnd_));
+  SetMenu(H(hwnd_), menu);
+  if (previous) DestroyMenu(previous);
+}
+
+void Win32Window::End(intptr_t result) { EndDialog(H(hwnd_), result); }
+
+}  // namespace ui::win32
