@@ -40,7 +40,7 @@ public:
   bool HasControl(int id) const;
   std::string Text(int id) const;
   bool IsEnabled(int id) const;
-  bool IsVisible(int id) const;  // the control's own visibility, whatever the dialog's
+  bool IsVisible(int id) const;  // the control's own WS_VISIBLE, whatever the dialog's
   int Check(int id) const;
   bool IsChecked(int id) const;
   int Focus() const;

@@ -34,8 +34,8 @@ public:
   void Enable(int id, bool enable) override { At(id).enabled = enable; }
   bool IsEnabled(int id) override { return At(id).enabled; }
   void Show(int id, bool show) override { At(id).visible = show; }
-  // As IsWindowVisible: false while the dialog itself is not shown.
-  bool IsVisible(int id) override { return At(id).visible && shown_; }
+  // The control's own WS_VISIBLE, as the Windows backend reads it, whether or not the dialog is shown.
+  bool IsVisible(int id) override { return At(id).visible; }
   void SetCheck(int id, int state) override { Button(id).check = state; }
   int GetCheck(int id) override { return Button(id).check; }
   int GetWidth(int id) override { return At(id).width; }

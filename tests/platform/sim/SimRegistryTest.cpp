@@ -1,6 +1,8 @@
 // The simulated registry answers as Windows does for the calls the system makes.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "platform/sim/SimMachine.h"
 
 namespace {
@@ -153,6 +155,26 @@ TEST_F(SimRegistryTest, EveryOpenKeyIsAccountedUntilClosed) {
   std::unique_ptr<RegistryKey> failed;
   EXPECT_EQ(registry().CreateKey(RootKey::LocalMachine, "SOFTWARE\\Korvex", regaccess::AllAccess, failed), 1450);
   EXPECT_EQ(handles.OpenCount(), 0u);
+}
+
+TEST_F(SimRegistryTest, WritersOnSeveralThreadsAllLand) {
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([this, t] {
+      for (int i = 0; i < 50; ++i) {
+        auto key = Create("SOFTWARE\\Shared\\T" + std::to_string(t));
+        key->SetValue("v" + std::to_string(i), regtype::Dword, platform::RegDwordBytes(static_cast<DWORD>(i)));
+      }
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  std::string name;
+  DWORD type = 0;
+  std::vector<std::uint8_t> data;
+  auto key = Create("SOFTWARE\\Shared\\T3");
+  EXPECT_EQ(key->EnumValue(49, name, type, data), 0);
+  EXPECT_EQ(key->EnumValue(50, name, type, data), static_cast<platform::LONG>(winerr::NoMoreItems));
+  EXPECT_EQ(machine_->handles().OpenCount(), 1u);
 }
 
 TEST_F(SimRegistryTest, KeyOutlivingItsMachineClosesSafely) {

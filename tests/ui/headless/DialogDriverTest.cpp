@@ -11,7 +11,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-class DialogDriverTest : public ::testing::Test, public HeadlessFixture {
+class HeadlessDriverTest : public ::testing::Test, public HeadlessFixture {
 protected:
   // Runs the main test dialog with the given initialisation and user script.
   void Run(std::function<void(TestDialog&)> init, DialogScript script) {
@@ -23,26 +23,29 @@ protected:
   TestDialog dialog{kit, kMain};
 };
 
-TEST_F(DialogDriverTest, ControlsStartAsTheirTemplateSays) {
+TEST_F(HeadlessDriverTest, ControlsStartAsTheirTemplateSays) {
   Run(
       [](TestDialog& d) {
         EXPECT_EQ(d.GetButton(1001).GetText(), "A");
         EXPECT_EQ(d.GetButton(1001).Width(), 75);  // 50 dialog units
         EXPECT_FALSE(d.GetButton(1060).IsEnabled());
-        // As IsWindowVisible: nothing is visible before the dialog is.
-        EXPECT_FALSE(d.GetButton(1001).IsVisible());
+        // The control's own style bit, as the Windows backend reads it, even before the dialog shows.
+        EXPECT_TRUE(d.GetButton(1001).IsVisible());
+        EXPECT_FALSE(d.GetButton(1004).IsVisible());
       },
       [&](DialogDriver& u) {
-        EXPECT_TRUE(dialog.GetButton(1001).IsVisible());
-        EXPECT_FALSE(dialog.GetButton(1004).IsVisible());
-        EXPECT_FALSE(u.IsVisible(1004));
+        dialog.GetButton(1004).Show();
+        EXPECT_TRUE(u.IsVisible(1004));
+        dialog.GetButton(1001).Show(false);
+        EXPECT_FALSE(u.IsVisible(1001));
+        EXPECT_THROW(u.Click(1001), std::logic_error);
         EXPECT_FALSE(u.IsEnabled(1060));
         EXPECT_FALSE(u.IsChecked(1001));
         EXPECT_EQ(u.Text(1050), "");
       });
 }
 
-TEST_F(DialogDriverTest, AutoRadioClickUnchecksOnlyItsOwnGroup) {
+TEST_F(HeadlessDriverTest, AutoRadioClickUnchecksOnlyItsOwnGroup) {
   Run(
       [](TestDialog& d) {
         d.GetButton(1001).SetCheck(bst::Checked);
@@ -70,7 +73,7 @@ TEST_F(DialogDriverTest, AutoRadioClickUnchecksOnlyItsOwnGroup) {
   EXPECT_THAT(dialog.log, ElementsAre("command 1003 0", "command 1012 0", "command 2 0"));
 }
 
-TEST_F(DialogDriverTest, CheckBoxClicksCycleTheirStates) {
+TEST_F(HeadlessDriverTest, CheckBoxClicksCycleTheirStates) {
   Run(nullptr, [](DialogDriver& u) {
     u.Click(1020);
     EXPECT_EQ(u.Check(1020), bst::Checked);
@@ -85,7 +88,7 @@ TEST_F(DialogDriverTest, CheckBoxClicksCycleTheirStates) {
   });
 }
 
-TEST_F(DialogDriverTest, UserCannotActOnDisabledHiddenOrUnsuitableControls) {
+TEST_F(HeadlessDriverTest, UserCannotActOnDisabledHiddenOrUnsuitableControls) {
   Run(nullptr, [&](DialogDriver& u) {
     EXPECT_THROW(u.Click(1060), std::logic_error);  // disabled
     EXPECT_THROW(u.Click(1004), std::logic_error);  // hidden
@@ -114,7 +117,7 @@ void FillList(TestDialog& d) {
   }
 }
 
-TEST_F(DialogDriverTest, SingleSelectionListFollowsClicks) {
+TEST_F(HeadlessDriverTest, SingleSelectionListFollowsClicks) {
   std::vector<int> selectedInHandler;
   Run(
       [](TestDialog& d) {
@@ -146,7 +149,7 @@ TEST_F(DialogDriverTest, SingleSelectionListFollowsClicks) {
   EXPECT_EQ(transcript.lines[2], "user click 1030 empty");
 }
 
-TEST_F(DialogDriverTest, ListItemQueriesFollowTheListViewMessages) {
+TEST_F(HeadlessDriverTest, ListItemQueriesFollowTheListViewMessages) {
   Run(
       [](TestDialog& d) {
         FillList(d);
@@ -173,7 +176,7 @@ TEST_F(DialogDriverTest, ListItemQueriesFollowTheListViewMessages) {
       [](DialogDriver& u) { EXPECT_EQ(u.EnsuredVisibleRow(1030), -1); });
 }
 
-TEST_F(DialogDriverTest, ComboSelectionSendsSelChange) {
+TEST_F(HeadlessDriverTest, ComboSelectionSendsSelChange) {
   Run(
       [](TestDialog& d) {
         ComboBox combo = d.GetComboBox(1040);
@@ -206,7 +209,7 @@ TEST_F(DialogDriverTest, ComboSelectionSendsSelChange) {
   EXPECT_EQ(transcript.lines[1], "user select 1040 item 2 \"LPT1\"");
 }
 
-TEST_F(DialogDriverTest, TypingAndMenuCommandsReachTheDialog) {
+TEST_F(HeadlessDriverTest, TypingAndMenuCommandsReachTheDialog) {
   Run(nullptr, [&](DialogDriver& u) {
     u.Type(1050, "192.168.0.10");
     EXPECT_EQ(dialog.GetEdit(1050).GetText(), "192.168.0.10");
@@ -218,7 +221,7 @@ TEST_F(DialogDriverTest, TypingAndMenuCommandsReachTheDialog) {
   EXPECT_THAT(transcript.lines, ElementsAre("dialog 500 \"Main\"", "user type 1050 \"192.168.0.10\"", "user menu 601"));
 }
 
-TEST_F(DialogDriverTest, FontsAndFocusAreRecorded) {
+TEST_F(HeadlessDriverTest, FontsAndFocusAreRecorded) {
   Run(
       [](TestDialog& d) {
         FontSpec font;
