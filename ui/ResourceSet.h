@@ -29,7 +29,7 @@ constexpr std::uint32_t AutoRadioButton = 0x9;
 struct ControlTemplate {
   int id = -1;
   std::string className;
-  std::string text;
+  std::string text;          // an ICON or bitmap control's resource: its name, or "#<id>"
   std::uint32_t style = 0;  // including WS_VISIBLE unless the script says NOT WS_VISIBLE
   std::uint32_t exStyle = 0;
   int x = 0, y = 0, cx = 0, cy = 0;  // dialog units

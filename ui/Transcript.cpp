@@ -25,7 +25,7 @@ void Transcript::Choice(const std::string& what, const std::string& value) {
   Line("choice " + what + " " + Quote(value));
 }
 
-void Transcript::MessageBox(const std::string& caption, const std::string& text, const std::string& answer) {
+void Transcript::Message(const std::string& caption, const std::string& text, const std::string& answer) {
   Line("message " + Quote(caption) + " " + Quote(text) + " -> " + answer);
 }
 

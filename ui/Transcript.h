@@ -14,7 +14,7 @@ public:
 
   void Dialog(int templateId, const std::string& caption);
   void Choice(const std::string& what, const std::string& value);
-  void MessageBox(const std::string& caption, const std::string& text, const std::string& answer);
+  void Message(const std::string& caption, const std::string& text, const std::string& answer);
   void Step(int step);
   void Outcome(const std::string& outcome);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <string_view>
 #include <utility>
 
 #include "platform/sim/RegistryJson.h"
@@ -16,6 +17,13 @@ constexpr std::array<std::pair<const char*, LANGID>, 9> kLanguageTags = {{
     {"en-US", 0x0409}, {"pt-BR", 0x0416}, {"pt-PT", 0x0816}, {"es-ES", 0x0C0A}, {"de-DE", 0x0407},
     {"fr-FR", 0x040C}, {"it-IT", 0x0410}, {"ja-JP", 0x0411}, {"zh-CN", 0x0804},
 }};
+
+bool IsOwned(std::string_view member) {
+  for (const char* owned : {"format", "version", "os", "uiLanguage", "programFile", "clock", "registry"}) {
+    if (member == owned) return true;
+  }
+  return false;
+}
 
 Json LanguageJson(LANGID id) {
   for (const auto& [tag, value] : kLanguageTags) {
@@ -105,9 +113,7 @@ private:
 }  // namespace
 
 Json DefaultMachineDocument() {
-  // The machine's own members come first, in the order the file shows them; FormatMachineFile fills them.
   Json doc = Json::object();
-  for (const char* owned : {"format", "version", "os", "uiLanguage", "programFile", "clock"}) doc[owned] = nullptr;
   doc["spooler"] = {{"running", true}, {"printers", Json::array()}};
   doc["ports"] = {{"serial", {"COM1"}}, {"parallel", {"LPT1"}}};
   doc["networkAdapters"] = Json::array({Json{{"name", "Ethernet"},
@@ -116,7 +122,6 @@ Json DefaultMachineDocument() {
                                              {"ip", "192.0.2.10"},
                                              {"mask", "255.255.255.0"},
                                              {"gateway", "192.0.2.1"}}});
-  doc["registry"] = nullptr;
   return doc;
 }
 
@@ -162,11 +167,14 @@ void ParseMachineFile(const std::string& text, const std::string& label, Machine
     AddDefaultRegistryKeys(registry);
   }
   config = std::move(loaded);
-  document = std::move(doc);
+  document = Json::object();
+  for (auto& [name, value] : doc.items()) {
+    if (!IsOwned(name)) document[name] = std::move(value);
+  }
 }
 
 std::string FormatMachineFile(const MachineConfig& config, RegistryTree& registry, const Json& document) {
-  Json doc = document;
+  Json doc = Json::object();
   doc["format"] = kMachineFormat;
   doc["version"] = kMachineVersion;
   doc["os"] = {{"platformId", config.os.platformId}, {"major", config.os.major},       {"minor", config.os.minor},
@@ -174,6 +182,10 @@ std::string FormatMachineFile(const MachineConfig& config, RegistryTree& registr
   doc["uiLanguage"] = LanguageJson(config.uiLanguage);
   doc["programFile"] = AnsiToUtf8(config.programFile);
   doc["clock"] = {{"startTick", config.startTick}};
+  for (const auto& [name, value] : document.items()) {
+    if (!IsOwned(name)) doc[name] = value;
+  }
+  // Last, as it is the longest part.
   doc["registry"] = WriteRegistryJson(registry);
   return doc.dump(2) + "\n";
 }

@@ -15,12 +15,13 @@ namespace platform::sim {
 constexpr const char* kMachineFormat = "kvx-machine";
 constexpr int kMachineVersion = 1;
 
-// The default machine's document and registry keys.
+// The default machine's data sections ("spooler", "ports", "networkAdapters") and registry keys.
 nlohmann::ordered_json DefaultMachineDocument();
 void AddDefaultRegistryKeys(RegistryTree& registry);
 
 // Reads machine.json text (`label` names the file in errors) into `config`, the empty `registry`
-// and `document`. Sections the text lacks take the default machine's.
+// and `document`, which receives every member the machine does not own; of "spooler", "ports"
+// and "networkAdapters", those the text lacks take the default machine's.
 void ParseMachineFile(const std::string& text, const std::string& label, MachineConfig& config,
                       RegistryTree& registry, nlohmann::ordered_json& document);
 std::string FormatMachineFile(const MachineConfig& config, RegistryTree& registry,

@@ -41,7 +41,8 @@ public:
   const std::filesystem::path& driveC() const { return driveC_; }
 
   MachineConfig& config() { return *config_; }
-  // The whole document as last read, for the sections services keep as data ("spooler", "ports", ...).
+  // The members of machine.json the machine keeps as data for services to come
+  // ("spooler", "ports", "networkAdapters", and any other); Save writes them back.
   nlohmann::ordered_json& document() { return *document_; }
 
   SimClock& clock() { return *clock_; }

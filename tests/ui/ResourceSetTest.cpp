@@ -307,6 +307,11 @@ TEST(ResourceSetParse, DialogStyleWithoutStyleStatementIsThePopupDefault) {
   EXPECT_EQ(Sample().FindDialog(150, kPortuguese)->style, 0x00C00000u | 0x40u | 0x80000000u);
 }
 
+TEST(ResourceSetParse, JoinedFilesMayCarryByteOrderMarksAndCrLf) {
+  auto set = ResourceSet::Parse("\xEF\xBB\xBF#define IDS_A 5\r\n\n\xEF\xBB\xBFSTRINGTABLE\r\nBEGIN\r\n IDS_A \"a\"\r\nEND\r\n");
+  EXPECT_EQ(set.FindString(5, kEnglish), "a");
+}
+
 std::string ParseError(std::string_view script) {
   try {
     ResourceSet::Parse(script);

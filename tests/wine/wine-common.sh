@@ -26,7 +26,7 @@ kvx_alive() {
 kvx_wine_xvfb_pid() {
   local pid
   pid=$(cat "$KVX_WINE_DIR/xvfb.pid" 2>/dev/null) || return 1
-  [ -n "$pid" ] && [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = Xvfb ] && echo "$pid"
+  [ -n "$pid" ] && [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = Xvfb ] && kvx_alive "$pid" && echo "$pid"
 }
 
 kvx_wine_display() {

@@ -76,7 +76,7 @@ int HeadlessKit::ShowMessageBox(Dialog*, const std::string& text, const std::str
   if (std::find(buttons.begin(), buttons.end(), answer) == buttons.end())
     throw std::logic_error("answer " + AnswerName(answer) + " is not a button of the message box \"" + text + "\"");
   messageBoxes_.push_back(MessageBoxRecord{caption, text, type, answer});
-  transcript().MessageBox(caption, text, AnswerName(answer));
+  transcript().Message(caption, text, AnswerName(answer));
   return answer;
 }
 

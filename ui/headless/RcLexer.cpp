@@ -85,6 +85,8 @@ void Lexer::SkipSpace() {
       atLineStart_ = true;
     } else if (IsBlank(c)) {
       ++pos_;
+    } else if (text_.compare(pos_, 3, "\xEF\xBB\xBF") == 0) {
+      pos_ += 3;  // the byte-order mark of a UTF-8 file, wherever the build joined one in
     } else if (text_.compare(pos_, 2, "//") == 0) {
       while (pos_ < text_.size() && text_[pos_] != '\n') ++pos_;
     } else if (text_.compare(pos_, 2, "/*") == 0) {

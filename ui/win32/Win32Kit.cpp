@@ -12,9 +12,6 @@
 #include "ui/win32/DialogRouting.h"
 #include "ui/win32/Win32Window.h"
 
-// <windows.h> renames MessageBox; Transcript has a method of that name.
-#undef MessageBox
-
 namespace ui::win32 {
 namespace {
 
@@ -114,7 +111,7 @@ intptr_t Win32Kit::RunModal(Dialog& dialog) {
 
 int Win32Kit::ShowMessageBox(Dialog* owner, const std::string& text, const std::string& caption, unsigned type) {
   const int answer = MessageBoxA(static_cast<HWND>(OwnerWindow(owner)), text.c_str(), caption.c_str(), type);
-  transcript().MessageBox(caption, text, AnswerName(answer));
+  transcript().Message(caption, text, AnswerName(answer));
   return answer;
 }
 

@@ -130,6 +130,8 @@ struct BadFile {
   std::string problem;
 };
 
+void PrintTo(const BadFile& file, std::ostream* os) { *os << file.name; }
+
 class SimMachineBadFileTest : public testing::TestWithParam<BadFile> {};
 
 TEST_P(SimMachineBadFileTest, IsRefusedAndLeftUntouched) {

@@ -5,6 +5,11 @@
 #include "platform/sim/SimMachine.h"
 #include "platform/sim/SimTestSupport.h"
 
+namespace cases {
+// Keeps the generated test names short: the case's name says it all.
+inline void PrintTo(const ProfileCase& c, std::ostream* os) { *os << c.name; }
+}  // namespace cases
+
 namespace {
 
 class SimProfileCasesTest : public testing::TestWithParam<cases::ProfileCase> {};

@@ -62,6 +62,29 @@ TEST_P(Win32ProfileCases, MatchesExpectedBytes) {
   EXPECT_EQ(std::string(buffer.data(), c.expected.size()), c.expected);
 }
 
+// The catalog is named ".\\KvxIns.ini": a name with a folder part is taken from the current
+// directory, while a bare name would be looked for in the Windows directory.
+TEST(Win32Profile, DotRelativeNameIsFoundInTheCurrentDirectoryButABareNameIsNot) {
+  std::string file = Scratch().File("Relative.ini");
+  std::ofstream(file, std::ios::binary) << "[Sec]\nKey=here\n";
+  char previous[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, previous);
+  ASSERT_TRUE(SetCurrentDirectoryA(file.substr(0, file.rfind('\\')).c_str()));
+
+  platform::win32::Win32Profile profile;
+  std::vector<char> buffer(20, '\x7F');
+  DWORD dotted = profile.GetPrivateProfileStringA("Sec", "Key", "none", buffer, ".\\Relative.ini");
+  std::string dottedValue(buffer.data());
+  DWORD bare = profile.GetPrivateProfileStringA("Sec", "Key", "none", buffer, "Relative.ini");
+  std::string bareValue(buffer.data());
+  SetCurrentDirectoryA(previous);
+
+  EXPECT_EQ(dotted, 4u);
+  EXPECT_EQ(dottedValue, "here");
+  EXPECT_EQ(bare, 4u);
+  EXPECT_EQ(bareValue, "none");
+}
+
 INSTANTIATE_TEST_SUITE_P(Shared, Win32ProfileCases, testing::ValuesIn(cases::ProfileCases()),
                          [](const testing::TestParamInfo<cases::ProfileCase>& info) { return info.param.name; });
 

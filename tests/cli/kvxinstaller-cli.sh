@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# The Linux program as a user runs it: machine folder handling, model list, unattended transcript.
+set -u
+exe=$1 media=$2
+work=$(mktemp -d) && trap 'rm -rf "$work"' EXIT
+failures=0 checks=0
+check() {  # description, then a command that must succeed
+  local what=$1; shift
+  checks=$((checks + 1))
+  if ! "$@"; then echo "FAILED: $what"; failures=$((failures + 1)); fi
+}
+
+cd "$media"
+
+# A new folder gets the default machine, written at once.
+"$exe" --machine "$work/m" --list-models >"$work/models" 2>"$work/err"
+check "list-models exits 0" test $? -eq 0
+check "model list" diff <(printf 'RQ-7200 TH\nVT5000\nVT5200\n') "$work/models"
+check "machine folder announced" grep -q "machine: $work/m" "$work/err"
+check "machine.json created" test -s "$work/m/machine.json"
+check "drive_c created" test -d "$work/m/drive_c"
+
+# An unattended run ends with its outcome and saves the machine.
+"$exe" --machine "$work/m" --unattended --model "RQ-7200 TH" >"$work/out" 2>/dev/null
+code=$?
+check "unattended run without an interface ends with 1 (got $code)" test $code -eq 1
+check "transcript starts with the model dialog" test "$(head -n1 "$work/out")" = 'dialog 148 "Korvex Driver Install"'
+check "transcript names the model" grep -qx 'choice model "RQ-7200 TH"' "$work/out"
+check "transcript ends with the outcome" test "$(tail -n1 "$work/out")" = 'outcome not-installed'
+
+"$exe" --machine "$work/m" --unattended --model "No Such Printer" >/dev/null 2>"$work/err"
+check "unknown model is a setup error" test $? -eq 2
+check "unknown model named" grep -q "No Such Printer" "$work/err"
+
+# A machine.json that cannot be used: exit 2, the file named, the file untouched.
+mkdir -p "$work/bad"
+for content in '{ "format": "kvx-machine", "version": 1,' '{"format": "kvx-machine", "version": 99}' '[1, 2, 3]'; do
+  printf '%s' "$content" >"$work/bad/machine.json"
+  cp "$work/bad/machine.json" "$work/before"
+  "$exe" --machine "$work/bad" --list-models >/dev/null 2>"$work/err"
+  code=$?
+  check "bad machine.json ($content) exits 2 (got $code)" test $code -eq 2
+  check "bad machine.json is named" grep -q "$work/bad/machine.json" "$work/err"
+  check "bad machine.json untouched" cmp -s "$work/before" "$work/bad/machine.json"
+done
+
+echo "$((checks - failures)) passed, $failures failed"
+test $failures -eq 0
