@@ -37,7 +37,7 @@ public:
 private:
   // Common checks of value and enumeration calls, made under the tree's lock.
   LONG Usable(DWORD neededAccess) const {
-    if (node_->deleted) return static_cast<LONG>(simerr::KeyDeleted);
+    if (node_->deleted) return static_cast<LONG>(winerr::KeyDeleted);
     if ((access_ & neededAccess) != neededAccess) return static_cast<LONG>(winerr::AccessDenied);
     return 0;
   }
@@ -59,10 +59,10 @@ LONG OpenRelative(const ServicesPtr& services, const std::shared_ptr<RegNode>& b
     return static_cast<LONG>(error);
   }
   const auto names = SplitKeyPath(subKey);
-  if (!names) return static_cast<LONG>(simerr::BadPathname);
+  if (!names) return static_cast<LONG>(winerr::BadPathname);
 
   std::lock_guard lock(services->tree->mutex());
-  if (base->deleted) return static_cast<LONG>(simerr::KeyDeleted);
+  if (base->deleted) return static_cast<LONG>(winerr::KeyDeleted);
   std::shared_ptr<RegNode> node = base;
   std::string path = basePath;
   for (const std::string& name : *names) {
@@ -155,7 +155,7 @@ LONG SimRegistry::CreateKey(RootKey root, const std::string& subKey, DWORD acces
 LONG SimRegistry::DeleteKey(RootKey root, const std::string& subKey) {
   if (const DWORD error = services_->faults->Check("RegDeleteKeyA")) return static_cast<LONG>(error);
   const auto names = SplitKeyPath(subKey);
-  if (!names) return static_cast<LONG>(simerr::BadPathname);
+  if (!names) return static_cast<LONG>(winerr::BadPathname);
   // A root key cannot be deleted.
   if (names->empty()) return static_cast<LONG>(winerr::AccessDenied);
 

@@ -11,11 +11,6 @@
 
 namespace platform::sim {
 
-namespace simerr {
-constexpr DWORD BadPathname = 161;
-constexpr DWORD KeyDeleted = 1018;
-}  // namespace simerr
-
 class SimRegistry : public Registry {
 public:
   SimRegistry(std::shared_ptr<RegistryTree> tree, std::shared_ptr<FaultInjector> faults,

@@ -224,6 +224,7 @@ TEST_F(ProgramTest, UnattendedRunWritesTheTranscript) {
   ASSERT_GE(lines.size(), expected.size() + 1);
   EXPECT_TRUE(std::equal(expected.begin(), expected.end(), lines.begin())) << out.str();
   EXPECT_EQ(lines.back(), "outcome not-installed");
+  EXPECT_EQ(machine->handles().OpenCount(), 0u);
 }
 
 TEST_F(ProgramTest, UnattendedProblemsAreSetupErrors) {

@@ -101,9 +101,9 @@ TEST_F(SimRegistryTest, DeleteKeyRefusesKeysWithSubkeys) {
   // A handle to a deleted key sees it gone.
   DWORD type = 0;
   std::vector<std::uint8_t> data;
-  EXPECT_EQ(child->QueryValue("x", type, data), static_cast<platform::LONG>(platform::sim::simerr::KeyDeleted));
+  EXPECT_EQ(child->QueryValue("x", type, data), static_cast<platform::LONG>(platform::winerr::KeyDeleted));
   EXPECT_EQ(child->SetValue("x", regtype::Sz, platform::RegSzBytes("y")),
-            static_cast<platform::LONG>(platform::sim::simerr::KeyDeleted));
+            static_cast<platform::LONG>(platform::winerr::KeyDeleted));
   std::unique_ptr<RegistryKey> key;
   EXPECT_EQ(registry().OpenKey(RootKey::LocalMachine, "SOFTWARE\\Parent", regaccess::Read, key), 2);
 }
