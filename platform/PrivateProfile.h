@@ -8,7 +8,8 @@ namespace platform {
 
 // The private-profile (INI file) functions. The caller's buffer size is buffer.size(),
 // exactly as nSize is on Windows; results, truncation and terminators are Windows'.
-// A relative file name is taken from the process's current directory.
+// A name with a path (".\\KvxIns.ini") is taken from the process's current directory;
+// Windows looks for a bare name in the Windows directory, so callers always give a path.
 class PrivateProfile {
 public:
   virtual ~PrivateProfile() = default;

@@ -1,0 +1,30 @@
+#!/bin/bash
+# Usage: installer-check.sh <run> <KvxInstaller.exe> <media dir> <scratch dir>
+# The Windows program as a deployment script runs it: model list and unattended transcript on stdout.
+set -uo pipefail
+run=$1 exe=$2 media=$3 dir=$4
+export KVX_WINE_CAPTURE=0 KVX_WINE_TIMEOUT=60
+failed=0
+fail() { echo "FAIL: $*"; failed=1; }
+
+cd "$media" || exit 1
+"$run" "$exe" --list-models >"$dir/models.txt" 2>"$dir/models.err" </dev/null
+code=$?
+[ $code = 0 ] || fail "--list-models exit code $code"
+tr -d '\r' <"$dir/models.txt" | diff <(printf 'RQ-7200 TH\nVT5000\nVT5200\n') - || fail "model list"
+
+"$run" "$exe" --unattended --model VT5000 --width 80 >"$dir/transcript.txt" 2>&1 </dev/null
+code=$?
+[ $code = 1 ] || fail "unattended exit code $code (expected 1: no interface to install on yet)"
+tr -d '\r' <"$dir/transcript.txt" >"$dir/transcript.lf"
+[ "$(head -n1 "$dir/transcript.lf")" = 'dialog 148 "Korvex Driver Install"' ] || fail "first transcript line"
+grep -qxF 'choice model "VT5000"' "$dir/transcript.lf" || fail "model choice"
+[ "$(tail -n1 "$dir/transcript.lf")" = 'outcome not-installed' ] || fail "outcome line"
+
+"$run" "$exe" --unattended --model "Nope" >/dev/null 2>&1 </dev/null
+code=$?
+[ $code = 2 ] || fail "unknown model exit code $code"
+
+cat "$dir/transcript.lf"
+[ $failed = 0 ] && echo "installer under Wine: all checks passed"
+exit $failed
