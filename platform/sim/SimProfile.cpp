@@ -16,7 +16,10 @@ enum class FileState { Read, Missing, Unopenable };
 // A file that does not exist reads as empty; one that cannot be opened at all (no such folder,
 // a folder, no permission) makes the calls answer without looking at profile data.
 FileState Load(const std::string& fileName, const std::filesystem::path& driveC, IniDocument& doc) {
-  const auto path = HostPath(UpToNul(fileName), driveC);
+  std::string name(UpToNul(fileName));
+  // Like Windows, a bare name means a file of the Windows directory, not of the current one.
+  if (name.find_first_of("\\/:") == std::string::npos) name = "C:\\Windows\\" + name;
+  const auto path = HostPath(name, driveC);
   if (!path) return FileState::Unopenable;
   std::error_code ec;
   const auto status = std::filesystem::status(*path, ec);

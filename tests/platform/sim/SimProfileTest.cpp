@@ -171,9 +171,11 @@ TEST_F(SimProfileTest, FileNames) {
   simtest::WriteFile(cwd.path() / "KvxIns.ini", "[S]\nk=cwd\n");
   simtest::WriteFile(cwd.path() / "sub" / "x.ini", "[S]\nk=sub\n");
   File("Program Files/Korvex/drive.ini", "[S]\nk=drive\n");
+  File("Windows/KvxIns.ini", "[S]\nk=windir\n");
   simtest::ScopedCurrentDir inside(cwd.path());
   auto read = [&](const std::string& name) { return String(name, "S", "k", 10, "'none'").bytes.substr(0, 6); };
-  EXPECT_EQ(read("KvxIns.ini"), simtest::Bytes("cwd\0") + "\x7F\x7F");
+  // A bare name is a file of the Windows directory; a path is taken from the current one.
+  EXPECT_EQ(read("KvxIns.ini"), std::string("windir"));
   EXPECT_EQ(read(".\\KvxIns.ini"), simtest::Bytes("cwd\0") + "\x7F\x7F");
   EXPECT_EQ(read("sub\\x.ini"), simtest::Bytes("sub\0") + "\x7F\x7F");
   EXPECT_EQ(read((cwd.path() / "sub" / "x.ini").string()), simtest::Bytes("sub\0") + "\x7F\x7F");
