@@ -25,12 +25,7 @@ CPrinterModelDlg::CPrinterModelDlg(AppContext& context)
 CPrinterModelDlg::~CPrinterModelDlg() = default;
 
 bool CPrinterModelDlg::OnInitDialog() {
-  ui::Button width48 = GetButton(IDC_WIDTH_48);
-  ui::Button width80 = GetButton(IDC_WIDTH_80);
-  width48.SetCheck(ui::bst::Unchecked);
-  width80.SetCheck(ui::bst::Checked);
-  width48.Enable();
-  width80.Enable();
+  ResetWidthTo80();
 
   ui::ListView list = GetListView(IDC_MODEL_LIST);
   ui::FontSpec font;
@@ -90,14 +85,19 @@ void CPrinterModelDlg::ShowAdvancedOptions(bool show) {
   for (int id : kAdvancedControls) GetControl(id).Show(show);
 }
 
-void CPrinterModelDlg::PresetWidthFromCatalog(const std::string& modelName) {
+void CPrinterModelDlg::ResetWidthTo80() {
   ui::Button width80 = GetButton(IDC_WIDTH_80);
   ui::Button width48 = GetButton(IDC_WIDTH_48);
   width80.SetCheck(ui::bst::Checked);
   width48.SetCheck(ui::bst::Unchecked);
   width80.Enable();
   width48.Enable();
+}
 
+void CPrinterModelDlg::PresetWidthFromCatalog(const std::string& modelName) {
+  ResetWidthTo80();
+  ui::Button width80 = GetButton(IDC_WIDTH_80);
+  ui::Button width48 = GetButton(IDC_WIDTH_48);
   const auto mask = WidthMaskFor(ReadSupportedPrinters(context_.platform.profile, true), modelName);
   if (!mask) return;
   if (*mask & kWidth48Flag) {

@@ -37,6 +37,7 @@ public:
   bool installationSucceeded = false;
 
 private:
+  void ResetWidthTo80();
   void OnListClick();
   void OnAdvanced();
   void OnAbout();

@@ -372,13 +372,7 @@ private:
     d.lang = lang_;
     d.style = kWsPopup | kWsBorder | kWsSysmenu;
     SkipMemoryOptions();
-    d.x = Int();
-    Expect(',', "after x");
-    d.y = Int();
-    Expect(',', "after y");
-    d.cx = Int();
-    Expect(',', "after width");
-    d.cy = Int();
+    Position(d.x, d.y, d.cx, d.cy);
     if (ex && lex_.Accept(',')) Expr();  // help id
     std::uint32_t implied = 0;          // what CAPTION and FONT add, kept by a later STYLE
     for (;;) {
@@ -424,14 +418,16 @@ private:
     out_.dialogs.push_back(std::move(d));
   }
 
-  void Position(ControlTemplate& c) {
-    c.x = Int();
+  void Position(ControlTemplate& c) { Position(c.x, c.y, c.cx, c.cy); }
+
+  void Position(int& x, int& y, int& cx, int& cy) {
+    x = Int();
     Expect(',', "after x");
-    c.y = Int();
+    y = Int();
     Expect(',', "after y");
-    c.cx = Int();
+    cx = Int();
     Expect(',', "after width");
-    c.cy = Int();
+    cy = Int();
   }
 
   // [, exstyle [, help id]] and optional control data, after the style.
