@@ -1,0 +1,103 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Win32Types.h"
+
+namespace platform {
+
+// Text fields that may be "none" (a null pointer on Windows) are optional.
+using OptText = std::optional<std::string>;
+
+// DRIVER_INFO_3A. dependentFiles holds the multi-string bytes as passed (names, NULs, final NUL).
+struct DriverInfo3A {
+  DWORD cVersion = 0;
+  OptText pName, pEnvironment, pDriverPath, pDataFile, pConfigFile, pHelpFile;
+  std::optional<std::vector<char>> pDependentFiles;
+  OptText pMonitorName, pDefaultDataType;
+};
+
+// DEVMODEA as bytes; the offsets of the fields the system touches.
+namespace devmode {
+constexpr std::size_t Size = 156;            // sizeof(DEVMODEA)
+constexpr std::size_t DeviceNameOffset = 0;  // 32 bytes
+constexpr std::size_t SizeOffset = 36;       // WORD dmSize
+constexpr std::size_t DriverExtraOffset = 38;  // WORD dmDriverExtra
+constexpr std::size_t FieldsOffset = 40;     // DWORD dmFields
+constexpr std::size_t FormNameOffset = 70;   // 32 bytes
+constexpr std::size_t FormNameSize = 32;
+constexpr DWORD DmFormName = 0x10000;
+}  // namespace devmode
+
+// PRINTER_INFO_2A.
+struct PrinterInfo2A {
+  OptText pServerName, pPrinterName, pShareName, pPortName, pDriverName, pComment, pLocation;
+  std::optional<std::vector<std::uint8_t>> pDevMode;  // DEVMODEA bytes including the driver's private part
+  OptText pSepFile, pPrintProcessor, pDatatype, pParameters;
+  bool hasSecurityDescriptor = false;
+  DWORD Attributes = 0, Priority = 0, DefaultPriority = 0, StartTime = 0, UntilTime = 0, Status = 0, cJobs = 0,
+        AveragePPM = 0;
+};
+
+namespace printeraccess {
+constexpr DWORD AllAccess = 0xF000C;  // PRINTER_ALL_ACCESS
+constexpr DWORD Use = 0x8;            // PRINTER_ACCESS_USE
+}  // namespace printeraccess
+
+namespace printerattr {
+constexpr DWORD DoCompleteFirst = 0x200;
+constexpr DWORD Local = 0x40;
+constexpr DWORD Published = 0x2000;
+}  // namespace printerattr
+
+namespace dmmode {
+constexpr DWORD OutBuffer = 2;  // DM_OUT_BUFFER
+constexpr DWORD InBuffer = 8;   // DM_IN_BUFFER
+constexpr LONG IdOk = 1;
+}  // namespace dmmode
+
+// An open printer (HANDLE from OpenPrinterA or AddPrinterA). Destruction closes it.
+class PrinterHandle {
+public:
+  virtual ~PrinterHandle() = default;
+  // GetPrinterA level 2 with a buffer of bufferSize bytes: needed receives the size the
+  // record takes; winerr::InsufficientBuffer when bufferSize is smaller (info untouched).
+  virtual DWORD GetPrinter2A(DWORD bufferSize, DWORD& needed, PrinterInfo2A& info) = 0;
+  virtual DWORD SetPrinter2A(const PrinterInfo2A& info) = 0;
+  virtual DWORD SetPrinterDataA(const std::string& valueName, DWORD type, const std::vector<std::uint8_t>& data) = 0;
+  // DocumentPropertiesA for this printer: mode 0 returns the device-mode size; otherwise
+  // dmmode::IdOk or a negative value. `out` is resized to the device-mode size when written.
+  virtual LONG DocumentPropertiesA(const std::string& deviceName, std::vector<std::uint8_t>* out,
+                                   const std::vector<std::uint8_t>* in, DWORD mode) = 0;
+};
+
+class PrintSpooler {
+public:
+  virtual ~PrintSpooler() = default;
+  virtual DWORD OpenPrinterA(const std::string& printerName, DWORD desiredAccess,
+                             std::unique_ptr<PrinterHandle>& out) = 0;
+  // Level 3; no server name (the local spooler).
+  virtual DWORD AddPrinterDriverA(const DriverInfo3A& info) = 0;
+  // Level 2; no server name. winerr::PrinterAlreadyExists (1802) for an existing name.
+  virtual DWORD AddPrinterA(const PrinterInfo2A& info, std::unique_ptr<PrinterHandle>& out) = 0;
+  // GetPrinterDriverDirectoryA level 1 for the spooler's own environment.
+  virtual DWORD GetPrinterDriverDirectoryA(std::string& directory) = 0;
+};
+
+// Broadcasts to all top-level windows (SendMessageTimeoutA with HWND_BROADCAST).
+class WindowMessages {
+public:
+  virtual ~WindowMessages() = default;
+  // A message whose lParam is a text, e.g. WM_DEVMODECHANGE (0x1B) with a printer name.
+  virtual DWORD BroadcastTextMessageA(DWORD message, const std::string& text, DWORD flags, DWORD timeoutMs) = 0;
+};
+
+namespace wm {
+constexpr DWORD DevModeChange = 0x1B;
+constexpr DWORD SmtoNormal = 0x0;
+}  // namespace wm
+
+}  // namespace platform
