@@ -1,8 +1,10 @@
 #pragma once
 #include "platform/Clock.h"
+#include "platform/PrintSpooler.h"
 #include "platform/PrivateProfile.h"
 #include "platform/ProcessInfo.h"
 #include "platform/Registry.h"
+#include "platform/ServiceControl.h"
 #include "platform/VersionInfo.h"
 
 namespace platform {
@@ -14,6 +16,9 @@ struct Platform {
   PrivateProfile& profile;
   VersionInfo& version;
   ProcessInfo& process;
+  ServiceControl& services;
+  PrintSpooler& spooler;
+  WindowMessages& messages;
 };
 
 }  // namespace platform

@@ -1,10 +1,13 @@
 #pragma once
 // The facts of the simulated machine that are plain settings (kept in machine.json).
 // Change them between runs, not while the system is running on another thread.
+#include <map>
 #include <string>
 
 #include "platform/ProcessInfo.h"
+#include "platform/ServiceControl.h"
 #include "platform/VersionInfo.h"
+#include "platform/sim/Text.h"
 
 namespace platform::sim {
 
@@ -19,8 +22,32 @@ struct OsVersionConfig {
   DWORD queryError = 0;
 };
 
+// A service and how long its transitions take in virtual time. `state` is the service's state
+// now: the service manager keeps it up to date as transitions complete.
+struct ServiceConfig {
+  DWORD state = svcstate::Running;  // Stopped, StartPending, StopPending or Running
+  DWORD stopMs = 100;
+  DWORD stopWaitHint = 2000;
+  DWORD startMs = 800;
+  DWORD startWaitHint = 3000;
+  DWORD checkPointEveryMs = 500;  // 0: the check point stays at 1
+  bool startStalls = false;          // the check point of a start never advances
+  bool startNeverCompletes = false;  // a start stays pending for ever
+};
+
+struct UserConfig {
+  bool canControlServices = true;
+};
+
+using ServiceConfigs = std::map<std::string, ServiceConfig, LessNoCase>;
+
+constexpr const char* kSpoolerService = "Spooler";
+inline ServiceConfigs DefaultServices() { return {{kSpoolerService, ServiceConfig{}}}; }
+
 struct MachineConfig {
   OsVersionConfig os;
+  UserConfig user;
+  ServiceConfigs services = DefaultServices();
   LANGID uiLanguage = lang::EnglishUs;
   std::string programFile = "C:\\Program Files\\Korvex\\KvxInstaller.exe";
   DWORD startTick = 0;

@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <string_view>
 #include <utility>
 
+#include "platform/sim/JsonReader.h"
 #include "platform/sim/RegistryJson.h"
+#include "platform/sim/SpoolerJson.h"
 #include "platform/sim/Text.h"
 
 namespace platform::sim {
@@ -18,8 +21,23 @@ constexpr std::array<std::pair<const char*, LANGID>, 9> kLanguageTags = {{
     {"fr-FR", 0x040C}, {"it-IT", 0x0410}, {"ja-JP", 0x0411}, {"zh-CN", 0x0804},
 }};
 
+constexpr std::array<std::pair<const char*, DWORD>, 4> kServiceStates = {{
+    {"stopped", svcstate::Stopped},
+    {"startPending", svcstate::StartPending},
+    {"stopPending", svcstate::StopPending},
+    {"running", svcstate::Running},
+}};
+
+const char* ServiceStateName(DWORD state) {
+  for (const auto& [name, value] : kServiceStates) {
+    if (value == state) return name;
+  }
+  return "stopped";
+}
+
 bool IsOwned(std::string_view member) {
-  for (const char* owned : {"format", "version", "os", "uiLanguage", "programFile", "clock", "registry"}) {
+  for (const char* owned :
+       {"format", "version", "os", "uiLanguage", "programFile", "clock", "user", "services", "spooler", "registry"}) {
     if (member == owned) return true;
   }
   return false;
@@ -43,35 +61,9 @@ std::string ParseProblem(const std::string& text, const Json::parse_error& e) {
   return "not valid JSON at line " + std::to_string(line) + ": " + message;
 }
 
-class FileReader {
+class FileReader : public JsonReader {
 public:
-  explicit FileReader(const std::string& label) : label_(label) {}
-
-  [[noreturn]] void Fail(const std::string& problem) const { throw MachineFileError(label_ + ": " + problem); }
-
-  DWORD Dword(const Json& j, const std::string& field, DWORD max = 0xFFFFFFFF) const {
-    if (!j.is_number_unsigned() || j.get<std::uint64_t>() > max) {
-      Fail("\"" + field + "\" must be a whole number from 0 to " + std::to_string(max));
-    }
-    return static_cast<DWORD>(j.get<std::uint64_t>());
-  }
-
-  std::string Text(const Json& j, const std::string& field) const {
-    if (!j.is_string()) Fail("\"" + field + "\" must be a text");
-    auto ansi = Utf8ToAnsi(j.get<std::string>());
-    if (!ansi) Fail("\"" + field + "\" has a character outside Windows-1252");
-    return *ansi;
-  }
-
-  // An object whose members are all among `known`.
-  void Object(const Json& j, const std::string& field, std::initializer_list<const char*> known) const {
-    if (!j.is_object()) Fail("\"" + field + "\" must be an object");
-    for (const auto& [name, value] : j.items()) {
-      if (std::find_if(known.begin(), known.end(), [&](const char* k) { return name == k; }) == known.end()) {
-        Fail("\"" + field + "\" has an unknown field \"" + name + "\"");
-      }
-    }
-  }
+  using JsonReader::JsonReader;
 
   void Header(const Json& doc) const {
     if (!doc.is_object()) Fail("not a JSON object");
@@ -106,15 +98,49 @@ public:
     return static_cast<LANGID>(Dword(j, "uiLanguage", 0xFFFF));
   }
 
-private:
-  const std::string& label_;
+  void Services(const Json& j, ServiceConfigs& services) const {
+    if (!j.is_object()) Fail("\"services\" must be an object");
+    for (const auto& [nameUtf8, entry] : j.items()) {
+      const std::string field = "services." + nameUtf8;
+      const std::string name = Text(Json(nameUtf8), field);
+      if (name.empty()) Fail("\"services\" has a service without a name");
+      Object(entry, field,
+             {"state", "stopMs", "stopWaitHint", "startMs", "startWaitHint", "checkPointEveryMs", "startStalls",
+              "startNeverCompletes"});
+      auto it = services.find(name);
+      if (it == services.end()) it = services.emplace(name, ServiceConfig{}).first;
+      ServiceConfig& service = it->second;
+      if (entry.contains("state")) service.state = ServiceState(entry["state"], field + ".state");
+      if (entry.contains("stopMs")) service.stopMs = Dword(entry["stopMs"], field + ".stopMs");
+      if (entry.contains("stopWaitHint")) service.stopWaitHint = Dword(entry["stopWaitHint"], field + ".stopWaitHint");
+      if (entry.contains("startMs")) service.startMs = Dword(entry["startMs"], field + ".startMs");
+      if (entry.contains("startWaitHint")) {
+        service.startWaitHint = Dword(entry["startWaitHint"], field + ".startWaitHint");
+      }
+      if (entry.contains("checkPointEveryMs")) {
+        service.checkPointEveryMs = Dword(entry["checkPointEveryMs"], field + ".checkPointEveryMs");
+      }
+      if (entry.contains("startStalls")) service.startStalls = Bool(entry["startStalls"], field + ".startStalls");
+      if (entry.contains("startNeverCompletes")) {
+        service.startNeverCompletes = Bool(entry["startNeverCompletes"], field + ".startNeverCompletes");
+      }
+    }
+  }
+
+  DWORD ServiceState(const Json& j, const std::string& field) const {
+    if (j.is_string()) {
+      for (const auto& [name, state] : kServiceStates) {
+        if (j.get<std::string>() == name) return state;
+      }
+    }
+    Fail("\"" + field + "\" must be \"stopped\", \"startPending\", \"stopPending\" or \"running\"");
+  }
 };
 
 }  // namespace
 
 Json DefaultMachineDocument() {
   Json doc = Json::object();
-  doc["spooler"] = {{"running", true}, {"printers", Json::array()}};
   doc["ports"] = {{"serial", {"COM1"}}, {"parallel", {"LPT1"}}};
   doc["networkAdapters"] = Json::array({Json{{"name", "Ethernet"},
                                              {"description", "Simulated Ethernet Adapter"},
@@ -134,7 +160,7 @@ void AddDefaultRegistryKeys(RegistryTree& registry) {
 }
 
 void ParseMachineFile(const std::string& text, const std::string& label, MachineConfig& config,
-                      RegistryTree& registry, Json& document) {
+                      RegistryTree& registry, SpoolerState& spooler, Json& document) {
   const FileReader reader(label);
   Json doc;
   try {
@@ -153,8 +179,31 @@ void ParseMachineFile(const std::string& text, const std::string& label, Machine
     if (doc["clock"].contains("startTick")) loaded.startTick = reader.Dword(doc["clock"]["startTick"], "clock.startTick");
   }
 
+  if (doc.contains("user")) {
+    reader.Object(doc["user"], "user", {"canControlServices"});
+    if (doc["user"].contains("canControlServices")) {
+      loaded.user.canControlServices = reader.Bool(doc["user"]["canControlServices"], "user.canControlServices");
+    }
+  }
+  if (doc.contains("services")) reader.Services(doc["services"], loaded.services);
+  SpoolerState loadedSpooler;
+  if (doc.contains("spooler")) {
+    std::optional<bool> running;
+    ReadSpoolerJson(doc["spooler"], reader, loadedSpooler, running);
+    // "running" is the spooler's side of the Spooler service's state, which has the last word.
+    bool stateGiven = false;
+    if (doc.contains("services")) {
+      for (const auto& [name, entry] : doc["services"].items()) {
+        stateGiven |= EqualNoCase(name, kSpoolerService) && entry.contains("state");
+      }
+    }
+    if (running && !stateGiven) {
+      loaded.services[kSpoolerService].state = *running ? svcstate::Running : svcstate::Stopped;
+    }
+  }
+
   const Json defaults = DefaultMachineDocument();
-  for (const char* section : {"spooler", "ports", "networkAdapters"}) {
+  for (const char* section : {"ports", "networkAdapters"}) {
     if (!doc.contains(section)) {
       doc[section] = defaults[section];
     } else if (doc[section].type() != defaults[section].type()) {
@@ -167,13 +216,15 @@ void ParseMachineFile(const std::string& text, const std::string& label, Machine
     AddDefaultRegistryKeys(registry);
   }
   config = std::move(loaded);
+  spooler = std::move(loadedSpooler);
   document = Json::object();
   for (auto& [name, value] : doc.items()) {
     if (!IsOwned(name)) document[name] = std::move(value);
   }
 }
 
-std::string FormatMachineFile(const MachineConfig& config, RegistryTree& registry, const Json& document) {
+std::string FormatMachineFile(const MachineConfig& config, RegistryTree& registry, const SpoolerState& spooler,
+                              const Json& document) {
   Json doc = Json::object();
   doc["format"] = kMachineFormat;
   doc["version"] = kMachineVersion;
@@ -182,6 +233,22 @@ std::string FormatMachineFile(const MachineConfig& config, RegistryTree& registr
   doc["uiLanguage"] = LanguageJson(config.uiLanguage);
   doc["programFile"] = AnsiToUtf8(config.programFile);
   doc["clock"] = {{"startTick", config.startTick}};
+  doc["user"] = {{"canControlServices", config.user.canControlServices}};
+  Json services = Json::object();
+  for (const auto& [name, s] : config.services) {
+    services[AnsiToUtf8(name)] = {{"state", ServiceStateName(s.state)},
+                                  {"stopMs", s.stopMs},
+                                  {"stopWaitHint", s.stopWaitHint},
+                                  {"startMs", s.startMs},
+                                  {"startWaitHint", s.startWaitHint},
+                                  {"checkPointEveryMs", s.checkPointEveryMs},
+                                  {"startStalls", s.startStalls},
+                                  {"startNeverCompletes", s.startNeverCompletes}};
+  }
+  doc["services"] = std::move(services);
+  const auto spoolerService = config.services.find(kSpoolerService);
+  doc["spooler"] = WriteSpoolerJson(
+      spooler, spoolerService != config.services.end() && spoolerService->second.state == svcstate::Running);
   for (const auto& [name, value] : document.items()) {
     if (!IsOwned(name)) doc[name] = value;
   }

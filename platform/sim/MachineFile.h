@@ -1,7 +1,12 @@
 #pragma once
 // machine.json: the simulated machine as a person reads it. The machine owns "os", "uiLanguage",
-// "programFile", "clock" and "registry"; every other member ("spooler", "ports",
-// "networkAdapters", ...) is kept as it was read and written back unchanged.
+// "programFile", "clock", "user", "services", "spooler" (SpoolerJson.h) and "registry"; every
+// other member ("ports", "networkAdapters", ...) is kept as it was read and written back unchanged.
+//   "user": {"canControlServices": true},
+//   "services": {"Spooler": {"state": "running", "stopMs": 100, "stopWaitHint": 2000, "startMs": 800,
+//                "startWaitHint": 3000, "checkPointEveryMs": 500, "startStalls": false,
+//                "startNeverCompletes": false}}
+// Service names match without regard to case; the Spooler service is always there.
 #include <string>
 
 #include <nlohmann/json.hpp>
@@ -9,22 +14,23 @@
 #include "platform/sim/MachineConfig.h"
 #include "platform/sim/MachineFileError.h"
 #include "platform/sim/RegistryTree.h"
+#include "platform/sim/SpoolerState.h"
 
 namespace platform::sim {
 
 constexpr const char* kMachineFormat = "kvx-machine";
 constexpr int kMachineVersion = 1;
 
-// The default machine's data sections ("spooler", "ports", "networkAdapters") and registry keys.
+// The default machine's data sections ("ports", "networkAdapters") and registry keys.
 nlohmann::ordered_json DefaultMachineDocument();
 void AddDefaultRegistryKeys(RegistryTree& registry);
 
-// Reads machine.json text (`label` names the file in errors) into `config`, the empty `registry`
-// and `document`, which receives every member the machine does not own; of "spooler", "ports"
+// Reads machine.json text (`label` names the file in errors) into `config`, the empty `registry`,
+// `spooler` and `document`, which receives every member the machine does not own; of "ports"
 // and "networkAdapters", those the text lacks take the default machine's.
 void ParseMachineFile(const std::string& text, const std::string& label, MachineConfig& config,
-                      RegistryTree& registry, nlohmann::ordered_json& document);
-std::string FormatMachineFile(const MachineConfig& config, RegistryTree& registry,
+                      RegistryTree& registry, SpoolerState& spooler, nlohmann::ordered_json& document);
+std::string FormatMachineFile(const MachineConfig& config, RegistryTree& registry, const SpoolerState& spooler,
                               const nlohmann::ordered_json& document);
 
 }  // namespace platform::sim

@@ -187,6 +187,13 @@ void ReadRegistryJson(const Json& registry, const std::string& label, RegistryTr
   }
 }
 
+void ReadRegistryValueJson(const Json& value, const std::string& label, const std::string& what, DWORD& type,
+                           Bytes& data) {
+  Reader(label).Value(value, what, type, data);
+}
+
+Json RegistryValueJson(DWORD type, const Bytes& data) { return ValueJson(type, data); }
+
 Json WriteRegistryJson(RegistryTree& tree) {
   std::lock_guard lock(tree.mutex());
   Json registry = Json::object();

@@ -16,4 +16,9 @@ namespace platform::sim {
 void ReadRegistryJson(const nlohmann::ordered_json& registry, const std::string& label, RegistryTree& tree);
 nlohmann::ordered_json WriteRegistryJson(RegistryTree& tree);
 
+// One value in the notation above (printer data uses it too); `what` names it in errors.
+void ReadRegistryValueJson(const nlohmann::ordered_json& value, const std::string& label, const std::string& what,
+                           DWORD& type, std::vector<std::uint8_t>& data);
+nlohmann::ordered_json RegistryValueJson(DWORD type, const std::vector<std::uint8_t>& data);
+
 }  // namespace platform::sim

@@ -25,7 +25,8 @@ void MakeFolder(const fs::path& dir) {
 }  // namespace
 
 SimMachine::SimMachine(fs::path folder, bool temporary, std::unique_ptr<MachineConfig> config,
-                       std::unique_ptr<nlohmann::ordered_json> document, std::shared_ptr<RegistryTree> tree)
+                       std::unique_ptr<nlohmann::ordered_json> document, std::shared_ptr<RegistryTree> tree,
+                       SpoolerState spooler)
     : folder_(std::move(folder)),
       driveC_(folder_ / "drive_c"),
       temporary_(temporary),
@@ -38,8 +39,11 @@ SimMachine::SimMachine(fs::path folder, bool temporary, std::unique_ptr<MachineC
       registry_(std::make_unique<SimRegistry>(tree_, faults_, handles_)),
       profile_(std::make_unique<SimProfile>(driveC_, faults_)),
       version_(std::make_unique<SimVersion>(*config_, faults_)),
-      process_(std::make_unique<SimProcess>(*config_, faults_)) {
+      process_(std::make_unique<SimProcess>(*config_, faults_)),
+      services_(std::make_unique<SimServiceControl>(*config_, *clock_, faults_, handles_)),
+      messages_(std::make_unique<SimWindowMessages>(faults_)) {
   MakeFolder(driveC_);
+  spooler_ = std::make_unique<SimPrintSpooler>(std::move(spooler), driveC_, *document_, *services_, faults_, handles_);
 }
 
 SimMachine::~SimMachine() {
@@ -54,7 +58,7 @@ std::unique_ptr<SimMachine> SimMachine::CreateDefault(fs::path folder, bool temp
   AddDefaultRegistryKeys(*tree);
   return std::unique_ptr<SimMachine>(new SimMachine(std::move(folder), temporary, std::make_unique<MachineConfig>(),
                                                     std::make_unique<nlohmann::ordered_json>(DefaultMachineDocument()),
-                                                    std::move(tree)));
+                                                    std::move(tree), SpoolerState{}));
 }
 
 std::unique_ptr<SimMachine> SimMachine::OpenFolder(const fs::path& dir) {
@@ -75,9 +79,10 @@ std::unique_ptr<SimMachine> SimMachine::OpenFolder(const fs::path& dir) {
   auto config = std::make_unique<MachineConfig>();
   auto document = std::make_unique<nlohmann::ordered_json>();
   auto tree = std::make_shared<RegistryTree>();
-  ParseMachineFile(text, file.string(), *config, *tree, *document);
+  SpoolerState spooler;
+  ParseMachineFile(text, file.string(), *config, *tree, spooler, *document);
   return std::unique_ptr<SimMachine>(
-      new SimMachine(dir, false, std::move(config), std::move(document), std::move(tree)));
+      new SimMachine(dir, false, std::move(config), std::move(document), std::move(tree), std::move(spooler)));
 }
 
 std::unique_ptr<SimMachine> SimMachine::InMemory() {
@@ -87,7 +92,8 @@ std::unique_ptr<SimMachine> SimMachine::InMemory() {
 }
 
 void SimMachine::Save() {
-  const std::string text = FormatMachineFile(*config_, *tree_, *document_);
+  services_->SettleAll();
+  const std::string text = FormatMachineFile(*config_, *tree_, spooler_->Snapshot(), *document_);
   const fs::path file = machineFile();
   fs::path temp = file;
   temp += ".tmp";
@@ -102,6 +108,8 @@ void SimMachine::Save() {
   if (ec) throw MachineFileError(file.string() + ": cannot be replaced: " + ec.message());
 }
 
-Platform SimMachine::platform() { return Platform{*clock_, *registry_, *profile_, *version_, *process_}; }
+Platform SimMachine::platform() {
+  return Platform{*clock_, *registry_, *profile_, *version_, *process_, *services_, *spooler_, *messages_};
+}
 
 }  // namespace platform::sim

@@ -13,10 +13,14 @@
 #include "platform/sim/MachineFileError.h"
 #include "platform/sim/RegistryTree.h"
 #include "platform/sim/SimClock.h"
+#include "platform/sim/SimPrintSpooler.h"
 #include "platform/sim/SimProcess.h"
 #include "platform/sim/SimProfile.h"
 #include "platform/sim/SimRegistry.h"
+#include "platform/sim/SimServiceControl.h"
 #include "platform/sim/SimVersion.h"
+#include "platform/sim/SimWindowMessages.h"
+#include "platform/sim/SpoolerState.h"
 
 namespace platform::sim {
 
@@ -42,7 +46,7 @@ public:
 
   MachineConfig& config() { return *config_; }
   // The members of machine.json the machine keeps as data for services to come
-  // ("spooler", "ports", "networkAdapters", and any other); Save writes them back.
+  // ("ports", "networkAdapters", and any other); Save writes them back.
   nlohmann::ordered_json& document() { return *document_; }
 
   SimClock& clock() { return *clock_; }
@@ -50,13 +54,17 @@ public:
   SimProfile& profile() { return *profile_; }
   SimVersion& version() { return *version_; }
   SimProcess& process() { return *process_; }
+  SimServiceControl& services() { return *services_; }
+  SimPrintSpooler& spooler() { return *spooler_; }
+  SimWindowMessages& messages() { return *messages_; }
   RegistryTree& registryTree() { return *tree_; }
   FaultInjector& faults() { return *faults_; }
   HandleTable& handles() { return *handles_; }
 
 private:
   SimMachine(std::filesystem::path folder, bool temporary, std::unique_ptr<MachineConfig> config,
-             std::unique_ptr<nlohmann::ordered_json> document, std::shared_ptr<RegistryTree> tree);
+             std::unique_ptr<nlohmann::ordered_json> document, std::shared_ptr<RegistryTree> tree,
+             SpoolerState spooler);
   static std::unique_ptr<SimMachine> CreateDefault(std::filesystem::path folder, bool temporary);
 
   std::filesystem::path folder_;
@@ -72,6 +80,9 @@ private:
   std::unique_ptr<SimProfile> profile_;
   std::unique_ptr<SimVersion> version_;
   std::unique_ptr<SimProcess> process_;
+  std::unique_ptr<SimServiceControl> services_;
+  std::unique_ptr<SimPrintSpooler> spooler_;
+  std::unique_ptr<SimWindowMessages> messages_;
 };
 
 }  // namespace platform::sim

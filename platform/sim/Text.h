@@ -13,6 +13,10 @@ unsigned char FoldUpper(unsigned char c);
 bool EqualNoCase(std::string_view a, std::string_view b);
 // <0, 0, >0 like strcmp, on the upper-cased bytes.
 int CompareNoCase(std::string_view a, std::string_view b);
+struct LessNoCase {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const { return CompareNoCase(a, b) < 0; }
+};
 
 // The part of a C string the "A" functions see: everything before the first NUL.
 std::string_view UpToNul(std::string_view text);

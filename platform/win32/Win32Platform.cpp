@@ -2,6 +2,8 @@
 
 namespace platform::win32 {
 
-Platform Win32Platform::platform() { return Platform{clock_, registry_, profile_, version_, process_}; }
+Platform Win32Platform::platform() {
+  return Platform{clock_, registry_, profile_, version_, process_, services_, spooler_, messages_};
+}
 
 }  // namespace platform::win32

@@ -1,10 +1,13 @@
 #pragma once
 #include "platform/Platform.h"
 #include "platform/win32/Win32Clock.h"
+#include "platform/win32/Win32PrintSpooler.h"
 #include "platform/win32/Win32Process.h"
 #include "platform/win32/Win32Profile.h"
 #include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32ServiceControl.h"
 #include "platform/win32/Win32Version.h"
+#include "platform/win32/Win32WindowMessages.h"
 
 namespace platform::win32 {
 
@@ -23,6 +26,9 @@ private:
   Win32Profile profile_;
   Win32Version version_;
   Win32Process process_;
+  Win32ServiceControl services_;
+  Win32PrintSpooler spooler_;
+  Win32WindowMessages messages_;
 };
 
 }  // namespace platform::win32

@@ -48,7 +48,15 @@ TEST(SimMachineFileTest, NewFolderGetsTheDefaultWindows10Machine) {
   const Json doc = Json::parse(simtest::ReadFile(temp.path() / "machine" / "machine.json"));
   EXPECT_EQ(doc["format"], "kvx-machine");
   EXPECT_EQ(doc["version"], 1);
-  EXPECT_EQ(doc["spooler"], (Json{{"running", true}, {"printers", Json::array()}}));
+  EXPECT_EQ(doc["spooler"], (Json{{"running", true},
+                                  {"driverDirectory", "C:\\Windows\\System32\\spool\\drivers\\x64"},
+                                  {"monitors", Json::array()},
+                                  {"drivers", Json::array()},
+                                  {"printers", Json::array()}}));
+  EXPECT_EQ(doc["services"]["Spooler"]["state"], "running");
+  EXPECT_EQ(doc["user"]["canControlServices"], true);
+  EXPECT_TRUE(std::filesystem::is_directory(temp.path() / "machine" / "drive_c" / "Windows" / "System32" / "spool" /
+                                            "drivers" / "x64"));
   EXPECT_EQ(doc["ports"]["serial"], Json::array({"COM1"}));
   EXPECT_EQ(doc["networkAdapters"][0]["ip"], "192.0.2.10");
 
@@ -108,17 +116,15 @@ TEST(SimMachineFileTest, SavedMachineReopensTheSame) {
 
 TEST(SimMachineFileTest, SectionsForLaterServicesAreKeptAsWritten) {
   simtest::TempDir temp;
-  const Json spooler = {{"running", false}, {"printers", {{{"name", "RQ-7200"}, {"port", "COM1:"}}}}};
   const Json ports = {{"serial", {"COM1", "COM3"}}, {"parallel", Json::array()}, {"note", 7}};
   const Json adapters = Json::array({Json{{"ip", "192.0.2.77"}, {"extra", {1, 2}}}});
-  Json doc = {{"format", "kvx-machine"}, {"version", 1}, {"spooler", spooler}, {"ports", ports},
+  Json doc = {{"format", "kvx-machine"}, {"version", 1}, {"ports", ports},
               {"networkAdapters", adapters}, {"future", {{"x", true}}}, {"uiLanguage", "pt-br"}};
   simtest::WriteFile(temp.path() / "machine.json", doc.dump());
   auto machine = SimMachine::OpenFolder(temp.path());
   EXPECT_EQ(machine->config().uiLanguage, 0x0416);
   machine->Save();
   const Json saved = Json::parse(simtest::ReadFile(temp.path() / "machine.json"));
-  EXPECT_EQ(saved["spooler"], spooler);
   EXPECT_EQ(saved["ports"], ports);
   EXPECT_EQ(saved["networkAdapters"], adapters);
   EXPECT_EQ(saved["future"], (Json{{"x", true}}));

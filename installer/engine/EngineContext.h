@@ -1,0 +1,23 @@
+#pragma once
+#include <functional>
+#include <string>
+
+#include "engine/OsKind.h"
+#include "platform/Platform.h"
+
+// What the installation engine needs from its surroundings.
+struct EngineContext {
+  platform::Platform& platform;
+  // The run's string table in the user-interface language (the kit's LoadText).
+  std::function<std::string(int)> loadText;
+  // Asked afresh wherever the kind matters, never cached.
+  std::function<OsKind()> osKind;
+  // Lets pending window messages through; nothing to do on a thread without windows.
+  std::function<void()> pumpMessages = [] {};
+
+  std::string LoadText(int id) const { return loadText ? loadText(id) : std::string(); }
+  OsKind CurrentOsKind() const { return osKind ? osKind() : kOsUnknown; }
+  void PumpMessages() const {
+    if (pumpMessages) pumpMessages();
+  }
+};

@@ -1,0 +1,66 @@
+#include "engine/ErrorLog.h"
+
+#include <cstdio>
+#include <mutex>
+
+namespace {
+
+// Relative, so it lands in the current directory on every platform.
+constexpr const char* kErrorLogFile = "errors.log";
+
+std::optional<std::string> Format(char conversion, const LogValue& value) {
+  char buffer[64];
+  switch (conversion) {
+    case 'd':
+      if (const auto* number = std::get_if<long long>(&value)) return std::to_string(*number);
+      return std::nullopt;
+    case 'f':
+      if (const auto* number = std::get_if<double>(&value)) {
+        std::snprintf(buffer, sizeof buffer, "%f", *number);
+        return std::string(buffer);
+      }
+      return std::nullopt;
+    case 's':
+      if (const auto* text = std::get_if<std::string>(&value)) return *text;
+      return std::nullopt;
+    default:
+      return std::nullopt;
+  }
+}
+
+std::mutex& LogMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+}  // namespace
+
+std::optional<std::string> ExpandLogMessage(std::string_view message, std::span<const LogValue> values) {
+  std::string out;
+  std::size_t next = 0;
+  for (std::size_t i = 0; i < message.size(); ++i) {
+    if (message[i] != '%') {
+      out += message[i];
+      continue;
+    }
+    if (i + 1 == message.size() || next == values.size()) return std::nullopt;
+    const auto text = Format(message[i + 1], values[next++]);
+    if (!text) return std::nullopt;
+    out += *text;
+    ++i;
+  }
+  return out;
+}
+
+void AppendErrorLog(std::string_view message, std::span<const LogValue> values) {
+  std::lock_guard lock(LogMutex());
+  // Binary, with an explicit CR LF, so every build writes the same bytes.
+  std::FILE* file = std::fopen(kErrorLogFile, "ab");
+  if (!file) return;
+  if (auto line = ExpandLogMessage(message, values)) {
+    *line += "\r\n";
+    std::fwrite(line->data(), 1, line->size(), file);
+    std::fflush(file);
+  }
+  std::fclose(file);
+}

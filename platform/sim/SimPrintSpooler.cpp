@@ -1,0 +1,212 @@
+#include "platform/sim/SimPrintSpooler.h"
+
+#include "platform/sim/DevMode.h"
+#include "platform/sim/HostPath.h"
+#include "platform/sim/SpoolerCore.h"
+#include "platform/sim/Text.h"
+
+namespace platform::sim {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr DWORD kDriverVersion = 3;
+constexpr const char* kEnvironment = "Windows x64";
+
+bool Missing(const OptText& text) { return !text || text->empty(); }
+
+std::vector<std::string> SplitMultiText(const std::optional<std::vector<char>>& bytes) {
+  std::vector<std::string> names;
+  if (!bytes) return names;
+  std::string current;
+  for (char c : *bytes) {
+    if (c != '\0') {
+      current += c;
+    } else if (current.empty()) {
+      break;
+    } else {
+      names.push_back(std::move(current));
+      current.clear();
+    }
+  }
+  return names;
+}
+
+// A file in `dir` whose name matches without regard to case (the host's file system minds case).
+std::optional<fs::path> FindInFolder(const fs::path& dir, const std::string& name) {
+  std::error_code ec;
+  if (fs::is_regular_file(dir / name, ec)) return dir / name;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    if (it->is_regular_file(ec) && EqualNoCase(it->path().filename().string(), name)) return it->path();
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::vector<std::string> SimPrintSpooler::Core::LocalPorts() const {
+  std::vector<std::string> names;
+  const auto ports = document.find("ports");
+  if (ports == document.end() || !ports->is_object()) return names;
+  for (const auto& [kind, list] : ports->items()) {
+    if (!list.is_array()) continue;
+    for (const auto& port : list) {
+      if (port.is_string()) names.push_back(Utf8ToAnsiLossy(port.get<std::string>()));
+    }
+  }
+  return names;
+}
+
+SimPrintSpooler::SimPrintSpooler(SpoolerState state, fs::path driveC, const nlohmann::ordered_json& document,
+                                 SimServiceControl& services, std::shared_ptr<FaultInjector> faults,
+                                 std::shared_ptr<HandleTable> handles)
+    : core_(std::make_shared<Core>(std::move(state), std::move(driveC), document, services, std::move(faults),
+                                   std::move(handles))) {
+  // Windows has the driver directory from the start; the installer copies into it.
+  if (const fs::path dir = HostDriverDirectory(); !dir.empty()) {
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+  }
+}
+
+SimPrintSpooler::~SimPrintSpooler() = default;
+
+SpoolerState SimPrintSpooler::Snapshot() const {
+  std::lock_guard lock(core_->mutex);
+  return core_->state;
+}
+
+void SimPrintSpooler::Edit(const std::function<void(SpoolerState&)>& change) {
+  std::lock_guard lock(core_->mutex);
+  change(core_->state);
+}
+
+fs::path SimPrintSpooler::HostDriverDirectory() const {
+  std::lock_guard lock(core_->mutex);
+  return HostPath(core_->state.driverDirectory, core_->driveC).value_or(fs::path());
+}
+
+DWORD SimPrintSpooler::GetPrinterDriverDirectoryA(std::string& directory) {
+  if (const DWORD error = core_->faults->Check("GetPrinterDriverDirectoryA")) return error;
+  if (!core_->Instance()) return winerr::RpcServerUnavailable;
+  std::lock_guard lock(core_->mutex);
+  directory = core_->state.driverDirectory;
+  return winerr::Success;
+}
+
+DWORD SimPrintSpooler::OpenPrinterA(const std::string& printerName, DWORD desiredAccess,
+                                    std::unique_ptr<PrinterHandle>& out) {
+  out.reset();
+  if (const DWORD error = core_->faults->Check("OpenPrinterA")) return error;
+  const auto instance = core_->Instance();
+  if (!instance) return winerr::RpcServerUnavailable;
+  std::string name;
+  {
+    std::lock_guard lock(core_->mutex);
+    const SpoolerPrinter* printer = core_->state.FindPrinter(printerName);
+    if (!printer) return winerr::InvalidPrinterName;
+    name = printer->name;
+  }
+  out = MakePrinterHandle(core_, std::move(name), desiredAccess, *instance);
+  return winerr::Success;
+}
+
+DWORD SimPrintSpooler::AddPrinterDriverA(const DriverInfo3A& info) {
+  if (const DWORD error = core_->faults->Check("AddPrinterDriverA")) return error;
+  if (!core_->Instance()) return winerr::RpcServerUnavailable;
+  if (info.cVersion != kDriverVersion) return winerr::InvalidParameter;
+  if (info.pEnvironment && !EqualNoCase(*info.pEnvironment, kEnvironment)) return winerr::InvalidEnvironment;
+  if (Missing(info.pName) || Missing(info.pDriverPath) || Missing(info.pDataFile) || Missing(info.pConfigFile)) {
+    return winerr::InvalidParameter;
+  }
+  SpoolerDriver driver;
+  driver.name = *info.pName;
+  driver.version = info.cVersion;
+  driver.driverPath = *info.pDriverPath;
+  driver.dataFile = *info.pDataFile;
+  driver.configFile = *info.pConfigFile;
+  driver.helpFile = info.pHelpFile.value_or("");
+  driver.dependentFiles = SplitMultiText(info.pDependentFiles);
+  driver.monitorName = info.pMonitorName.value_or("");
+  driver.defaultDataType = info.pDefaultDataType.value_or("");
+
+  std::lock_guard lock(core_->mutex);
+  // The files are taken from the driver directory, where the caller put them, or from its
+  // version folder when an earlier driver installed them there already; they end up in the latter.
+  const auto directory = HostPath(core_->state.driverDirectory, core_->driveC);
+  if (!directory) return winerr::PathNotFound;
+  const fs::path versionFolder = *directory / std::to_string(kDriverVersion);
+  std::vector<std::string> names = {driver.driverPath, driver.dataFile, driver.configFile};
+  if (!driver.helpFile.empty()) names.push_back(driver.helpFile);
+  names.insert(names.end(), driver.dependentFiles.begin(), driver.dependentFiles.end());
+  std::vector<fs::path> toCopy;
+  for (const std::string& name : names) {
+    const bool fullPath = name.find_first_of("\\:") != std::string::npos;
+    std::optional<fs::path> found;
+    if (fullPath) {
+      if (auto host = HostPath(name, core_->driveC); host && fs::is_regular_file(*host)) found = host;
+    } else {
+      found = FindInFolder(*directory, name);
+      if (!found) {
+        if (!FindInFolder(versionFolder, name)) return winerr::FileNotFound;
+        continue;
+      }
+    }
+    if (!found) return winerr::FileNotFound;
+    toCopy.push_back(*found);
+  }
+  std::error_code ec;
+  fs::create_directories(versionFolder, ec);
+  for (const fs::path& file : toCopy) {
+    fs::copy_file(file, versionFolder / file.filename(), fs::copy_options::overwrite_existing, ec);
+    if (ec) return winerr::AccessDenied;
+  }
+  if (SpoolerDriver* existing = core_->state.FindDriver(driver.name)) {
+    *existing = std::move(driver);
+  } else {
+    core_->state.drivers.push_back(std::move(driver));
+  }
+  return winerr::Success;
+}
+
+DWORD SimPrintSpooler::AddPrinterA(const PrinterInfo2A& info, std::unique_ptr<PrinterHandle>& out) {
+  out.reset();
+  if (const DWORD error = core_->faults->Check("AddPrinterA")) return error;
+  const auto instance = core_->Instance();
+  if (!instance) return winerr::RpcServerUnavailable;
+  if (Missing(info.pPrinterName) || info.pPrinterName->find_first_of(",\\") != std::string::npos) {
+    return winerr::InvalidPrinterName;
+  }
+  std::lock_guard lock(core_->mutex);
+  SpoolerState& state = core_->state;
+  if (state.FindPrinter(*info.pPrinterName)) return winerr::PrinterAlreadyExists;
+  if (Missing(info.pPortName) || Missing(info.pDriverName) || Missing(info.pPrintProcessor)) {
+    return winerr::InvalidParameter;
+  }
+  if (!state.FindDriver(*info.pDriverName)) return winerr::UnknownPrinterDriver;
+  if (!core_->HasPort(*info.pPortName)) return winerr::UnknownPort;
+  if (!EqualNoCase(*info.pPrintProcessor, "WinPrint")) return winerr::UnknownPrintProcessor;
+
+  SpoolerPrinter printer;
+  printer.name = *info.pPrinterName;
+  // A device mode of zeros (or none) stands for the driver's default.
+  if (info.pDevMode && !IsAllZero(*info.pDevMode)) {
+    const auto size = DevModeSize(*info.pDevMode);
+    if (!size) return winerr::InvalidParameter;
+    printer.devMode.assign(info.pDevMode->begin(), info.pDevMode->begin() + static_cast<std::ptrdiff_t>(*size));
+  } else {
+    printer.devMode = DefaultDevMode(printer.name);
+  }
+  printer.port = *info.pPortName;
+  printer.driver = *info.pDriverName;
+  printer.comment = info.pComment.value_or("");
+  printer.location = info.pLocation.value_or("");
+  printer.printProcessor = *info.pPrintProcessor;
+  printer.datatype = Missing(info.pDatatype) ? "RAW" : *info.pDatatype;
+  printer.attributes = info.Attributes;
+  state.printers.push_back(printer);
+  out = MakePrinterHandle(core_, printer.name, printeraccess::AllAccess, *instance);
+  return winerr::Success;
+}
+
+}  // namespace platform::sim

@@ -1,0 +1,162 @@
+// An open printer of the simulated spooler: level-2 record, printer data and device modes.
+#include "platform/sim/DevMode.h"
+#include "platform/sim/SpoolerCore.h"
+#include "platform/sim/Text.h"
+
+namespace platform::sim {
+namespace {
+
+constexpr DWORD kPrinterAccessAdminister = 0x4;
+constexpr DWORD kGenericAll = 0x10000000;
+constexpr DWORD kMaximumAllowed = 0x02000000;
+// PRINTER_INFO_2A on x64: thirteen pointers and eight DWORDs.
+constexpr DWORD kPrinterInfo2Size = 13 * 8 + 8 * 4;
+// What a printer's security descriptor takes in a level-2 buffer.
+constexpr DWORD kSecurityDescriptorSize = 64;
+
+DWORD Granted(DWORD requested) {
+  if (requested == 0) return printeraccess::Use;
+  if (requested & (kGenericAll | kMaximumAllowed)) return requested | printeraccess::AllAccess;
+  return requested;
+}
+
+DWORD TextSize(const std::string& text) { return static_cast<DWORD>(text.size() + 1); }
+
+class SimPrinterHandle : public PrinterHandle {
+public:
+  SimPrinterHandle(SpoolerCorePtr core, std::string name, DWORD access, std::uint64_t instance)
+      : core_(std::move(core)), name_(std::move(name)), access_(Granted(access)), instance_(instance),
+        handle_(core_->handles->Register("printer", name_)) {}
+  ~SimPrinterHandle() override {
+    core_->faults->Check("ClosePrinter");
+    core_->handles->Release(handle_);
+  }
+
+  DWORD GetPrinter2A(DWORD bufferSize, DWORD& needed, PrinterInfo2A& info) override {
+    if (const DWORD error = core_->faults->Check("GetPrinterA")) return error;
+    std::lock_guard lock(core_->mutex);
+    SpoolerPrinter* printer = nullptr;
+    if (const DWORD error = Usable(printer)) return error;
+    needed = kPrinterInfo2Size + TextSize(printer->name) + TextSize(printer->port) + TextSize(printer->driver) +
+             TextSize(printer->comment) + TextSize(printer->location) + TextSize(printer->printProcessor) +
+             TextSize(printer->datatype) + 2 /* separator file, parameters */ +
+             static_cast<DWORD>(printer->devMode.size()) + kSecurityDescriptorSize;
+    if (bufferSize < needed) return winerr::InsufficientBuffer;
+    info = PrinterInfo2A{};
+    info.pPrinterName = printer->name;
+    info.pPortName = printer->port;
+    info.pDriverName = printer->driver;
+    info.pComment = printer->comment;
+    info.pLocation = printer->location;
+    info.pDevMode = printer->devMode;
+    info.pSepFile = "";
+    info.pPrintProcessor = printer->printProcessor;
+    info.pDatatype = printer->datatype;
+    info.pParameters = "";
+    info.hasSecurityDescriptor = true;
+    info.Attributes = printer->attributes;
+    info.Priority = 1;
+    return winerr::Success;
+  }
+
+  DWORD SetPrinter2A(const PrinterInfo2A& info) override {
+    if (const DWORD error = core_->faults->Check("SetPrinterA")) return error;
+    std::lock_guard lock(core_->mutex);
+    SpoolerPrinter* printer = nullptr;
+    if (const DWORD error = Usable(printer)) return error;
+    if ((access_ & kPrinterAccessAdminister) == 0) return winerr::AccessDenied;
+    if (!info.pPrinterName || info.pPrinterName->empty() || !info.pPortName || !info.pDriverName ||
+        !info.pPrintProcessor) {
+      return winerr::InvalidParameter;
+    }
+    if (info.pPrinterName->find_first_of(",\\") != std::string::npos) return winerr::InvalidPrinterName;
+    SpoolerState& state = core_->state;
+    const SpoolerPrinter* other = state.FindPrinter(*info.pPrinterName);
+    if (other && other != printer) return winerr::PrinterAlreadyExists;
+    if (!state.FindDriver(*info.pDriverName)) return winerr::UnknownPrinterDriver;
+    if (!core_->HasPort(*info.pPortName)) return winerr::UnknownPort;
+    if (!EqualNoCase(*info.pPrintProcessor, "WinPrint")) return winerr::UnknownPrintProcessor;
+    std::optional<std::size_t> devModeSize;
+    if (info.pDevMode && !IsAllZero(*info.pDevMode)) {
+      devModeSize = DevModeSize(*info.pDevMode);
+      if (!devModeSize) return winerr::InvalidParameter;
+    }
+
+    printer->name = *info.pPrinterName;
+    name_ = printer->name;
+    printer->port = *info.pPortName;
+    printer->driver = *info.pDriverName;
+    printer->comment = info.pComment.value_or("");
+    printer->location = info.pLocation.value_or("");
+    printer->printProcessor = *info.pPrintProcessor;
+    if (info.pDatatype && !info.pDatatype->empty()) printer->datatype = *info.pDatatype;
+    printer->attributes = info.Attributes;
+    if (devModeSize) {
+      printer->devMode.assign(info.pDevMode->begin(), info.pDevMode->begin() + static_cast<std::ptrdiff_t>(*devModeSize));
+    }
+    return winerr::Success;
+  }
+
+  DWORD SetPrinterDataA(const std::string& valueName, DWORD type, const std::vector<std::uint8_t>& data) override {
+    if (const DWORD error = core_->faults->Check("SetPrinterDataA")) return error;
+    std::lock_guard lock(core_->mutex);
+    SpoolerPrinter* printer = nullptr;
+    if (const DWORD error = Usable(printer)) return error;
+    if ((access_ & kPrinterAccessAdminister) == 0) return winerr::AccessDenied;
+    if (PrinterDataValue* value = printer->FindData(valueName)) {
+      value->type = type;
+      value->data = data;
+    } else {
+      printer->printerData.push_back({valueName, type, data});
+    }
+    return winerr::Success;
+  }
+
+  LONG DocumentPropertiesA(const std::string& /*deviceName*/, std::vector<std::uint8_t>* out,
+                           const std::vector<std::uint8_t>* in, DWORD mode) override {
+    constexpr LONG kFailed = -1;
+    if (core_->faults->Check("DocumentPropertiesA") != winerr::Success) return kFailed;
+    std::lock_guard lock(core_->mutex);
+    SpoolerPrinter* printer = nullptr;
+    if (Usable(printer) != winerr::Success) return kFailed;
+    const auto size = DevModeSize(printer->devMode);
+    if (!size) return kFailed;
+    if (mode == 0) return static_cast<LONG>(*size);
+
+    DevModeBytes result(printer->devMode.begin(), printer->devMode.begin() + static_cast<std::ptrdiff_t>(*size));
+    if ((mode & dmmode::InBuffer) && in) {
+      if (!DevModeSize(*in)) return kFailed;
+      result = MergeDevMode(result, *in);
+    }
+    if (mode & dmmode::OutBuffer) {
+      if (!out) return kFailed;
+      *out = std::move(result);
+    }
+    return dmmode::IdOk;
+  }
+
+private:
+  // Caller holds the spooler's mutex.
+  DWORD Usable(SpoolerPrinter*& printer) {
+    const auto instance = core_->Instance();
+    if (!instance) return winerr::RpcServerUnavailable;
+    if (*instance != instance_) return winerr::InvalidHandle;
+    printer = core_->state.FindPrinter(name_);
+    return printer ? winerr::Success : winerr::InvalidHandle;
+  }
+
+  SpoolerCorePtr core_;
+  std::string name_;
+  DWORD access_;
+  std::uint64_t instance_;
+  HandleTable::Id handle_;
+};
+
+}  // namespace
+
+std::unique_ptr<PrinterHandle> MakePrinterHandle(SpoolerCorePtr core, std::string printerName, DWORD access,
+                                                 std::uint64_t instance) {
+  return std::make_unique<SimPrinterHandle>(std::move(core), std::move(printerName), access, instance);
+}
+
+}  // namespace platform::sim

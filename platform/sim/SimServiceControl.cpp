@@ -1,0 +1,201 @@
+#include "platform/sim/SimServiceControl.h"
+
+#include <map>
+#include <mutex>
+
+#include "platform/sim/ServiceStateMachine.h"
+
+namespace platform::sim {
+namespace {
+
+constexpr DWORD kGenericRead = 0x80000000;
+constexpr DWORD kGenericWrite = 0x40000000;
+constexpr DWORD kGenericExecute = 0x20000000;
+constexpr DWORD kGenericAll = 0x10000000;
+constexpr DWORD kMaximumAllowed = 0x02000000;
+constexpr DWORD kReadControl = 0x20000;
+
+// Service manager rights a user without administrative rights gets: connect, enumerate, query
+// the lock status, read the security.
+constexpr DWORD kManagerUserRights = 0x1 | 0x4 | 0x10 | kReadControl;
+
+constexpr DWORD kServiceQueryConfig = 0x1;
+constexpr DWORD kServiceChangeConfig = 0x2;
+constexpr DWORD kServiceQueryStatus = 0x4;
+constexpr DWORD kServiceEnumerateDependents = 0x8;
+constexpr DWORD kServiceStart = 0x10;
+constexpr DWORD kServiceStop = 0x20;
+constexpr DWORD kServicePauseContinue = 0x40;
+constexpr DWORD kServiceInterrogate = 0x80;
+constexpr DWORD kServiceUserDefined = 0x100;
+constexpr DWORD kServiceUserRights =
+    kServiceQueryConfig | kServiceQueryStatus | kServiceEnumerateDependents | kServiceInterrogate |
+    kServiceUserDefined | kReadControl;
+
+constexpr DWORD kControlInterrogate = 4;
+
+// The specific rights a request stands for, or nullopt when the user may not have them.
+std::optional<DWORD> Grant(DWORD requested, DWORD all, DWORD read, DWORD write, DWORD execute, DWORD userRights,
+                           bool privileged) {
+  const DWORD allowed = privileged ? all : userRights;
+  DWORD rights = requested & ~(kGenericRead | kGenericWrite | kGenericExecute | kGenericAll | kMaximumAllowed);
+  if (requested & kGenericRead) rights |= read;
+  if (requested & kGenericWrite) rights |= write;
+  if (requested & kGenericExecute) rights |= execute;
+  if (requested & kGenericAll) rights |= all;
+  if ((rights & ~allowed) != 0) return std::nullopt;
+  if (requested & kMaximumAllowed) rights |= allowed;
+  return rights;
+}
+
+}  // namespace
+
+struct SimServiceControl::Core {
+  MachineConfig& config;
+  SimClock& clock;
+  std::shared_ptr<FaultInjector> faults;
+  std::shared_ptr<HandleTable> handles;
+  std::mutex mutex;
+  std::map<std::string, ServiceStateMachine, LessNoCase> machines;
+
+  // The service's entry and state machine (caller holds the mutex); nullptr when there is none.
+  std::pair<ServiceConfig*, ServiceStateMachine*> Find(const std::string& name) {
+    const auto it = config.services.find(name);
+    if (it == config.services.end()) return {nullptr, nullptr};
+    return {&it->second, &machines[it->first]};
+  }
+};
+
+namespace {
+
+using CorePtr = std::shared_ptr<SimServiceControl::Core>;
+
+class SimServiceHandle : public ServiceHandle {
+public:
+  SimServiceHandle(CorePtr core, std::string name, DWORD rights)
+      : core_(std::move(core)), name_(std::move(name)), rights_(rights),
+        handle_(core_->handles->Register("service", name_)) {}
+  ~SimServiceHandle() override {
+    core_->faults->Check("CloseServiceHandle");
+    core_->handles->Release(handle_);
+  }
+
+  DWORD ControlService(DWORD control, ServiceStatus& status) override {
+    if (const DWORD error = core_->faults->Check("ControlService")) return error;
+    const DWORD needed = control == svccontrol::Stop        ? kServiceStop
+                         : control == kControlInterrogate ? kServiceInterrogate
+                                                          : 0;
+    if (needed == 0) return winerr::InvalidServiceControl;
+    if ((rights_ & needed) == 0) return winerr::AccessDenied;
+    std::lock_guard lock(core_->mutex);
+    auto [config, machine] = core_->Find(name_);
+    if (!config) return winerr::ServiceDoesNotExist;
+    const std::uint64_t now = core_->clock.Elapsed();
+    const DWORD result = control == svccontrol::Stop ? machine->Stop(*config, now) : winerr::Success;
+    status = machine->Settle(*config, now);
+    return result;
+  }
+
+  DWORD QueryServiceStatus(ServiceStatus& status) override {
+    if (const DWORD error = core_->faults->Check("QueryServiceStatus")) return error;
+    if ((rights_ & kServiceQueryStatus) == 0) return winerr::AccessDenied;
+    std::lock_guard lock(core_->mutex);
+    auto [config, machine] = core_->Find(name_);
+    if (!config) return winerr::ServiceDoesNotExist;
+    status = machine->Settle(*config, core_->clock.Elapsed());
+    return winerr::Success;
+  }
+
+  DWORD StartServiceA() override {
+    if (const DWORD error = core_->faults->Check("StartServiceA")) return error;
+    if ((rights_ & kServiceStart) == 0) return winerr::AccessDenied;
+    std::lock_guard lock(core_->mutex);
+    auto [config, machine] = core_->Find(name_);
+    if (!config) return winerr::ServiceDoesNotExist;
+    return machine->Start(*config, core_->clock.Elapsed());
+  }
+
+private:
+  CorePtr core_;
+  std::string name_;
+  DWORD rights_;
+  HandleTable::Id handle_;
+};
+
+class SimServiceManagerHandle : public ServiceManagerHandle {
+public:
+  explicit SimServiceManagerHandle(CorePtr core)
+      : core_(std::move(core)), handle_(core_->handles->Register("service manager", "ServicesActive")) {}
+  ~SimServiceManagerHandle() override {
+    core_->faults->Check("CloseServiceHandle");
+    core_->handles->Release(handle_);
+  }
+
+  DWORD OpenServiceA(const std::string& serviceName, DWORD access, std::unique_ptr<ServiceHandle>& out) override {
+    out.reset();
+    if (const DWORD error = core_->faults->Check("OpenServiceA")) return error;
+    std::string name;
+    bool privileged = false;
+    {
+      std::lock_guard lock(core_->mutex);
+      const auto it = core_->config.services.find(serviceName);
+      if (it == core_->config.services.end()) return winerr::ServiceDoesNotExist;
+      name = it->first;
+      privileged = core_->config.user.canControlServices;
+    }
+    const auto rights =
+        Grant(access, svcaccess::ServiceAllAccess,
+              kReadControl | kServiceQueryConfig | kServiceQueryStatus | kServiceInterrogate |
+                  kServiceEnumerateDependents,
+              kReadControl | kServiceChangeConfig,
+              kReadControl | kServiceStart | kServiceStop | kServicePauseContinue | kServiceUserDefined,
+              kServiceUserRights, privileged);
+    if (!rights) return winerr::AccessDenied;
+    out = std::make_unique<SimServiceHandle>(core_, std::move(name), *rights);
+    return winerr::Success;
+  }
+
+private:
+  CorePtr core_;
+  HandleTable::Id handle_;
+};
+
+}  // namespace
+
+SimServiceControl::SimServiceControl(MachineConfig& config, SimClock& clock, std::shared_ptr<FaultInjector> faults,
+                                     std::shared_ptr<HandleTable> handles)
+    : core_(std::shared_ptr<Core>(new Core{config, clock, std::move(faults), std::move(handles), {}, {}})) {}
+
+SimServiceControl::~SimServiceControl() = default;
+
+DWORD SimServiceControl::OpenSCManagerA(DWORD access, std::unique_ptr<ServiceManagerHandle>& out) {
+  out.reset();
+  if (const DWORD error = core_->faults->Check("OpenSCManagerA")) return error;
+  bool privileged = false;
+  {
+    std::lock_guard lock(core_->mutex);
+    privileged = core_->config.user.canControlServices;
+  }
+  if (!Grant(access, svcaccess::ScManagerAllAccess, kReadControl | 0x4 | 0x10, kReadControl | 0x2 | 0x20,
+             kReadControl | 0x1 | 0x8, kManagerUserRights, privileged)) {
+    return winerr::AccessDenied;
+  }
+  out = std::make_unique<SimServiceManagerHandle>(core_);
+  return winerr::Success;
+}
+
+std::optional<std::uint64_t> SimServiceControl::RunningInstance(const std::string& serviceName) {
+  std::lock_guard lock(core_->mutex);
+  auto [config, machine] = core_->Find(serviceName);
+  if (!config || machine->Settle(*config, core_->clock.Elapsed()).currentState != svcstate::Running) {
+    return std::nullopt;
+  }
+  return machine->runs();
+}
+
+void SimServiceControl::SettleAll() {
+  std::lock_guard lock(core_->mutex);
+  for (auto& [name, config] : core_->config.services) core_->machines[name].Settle(config, core_->clock.Elapsed());
+}
+
+}  // namespace platform::sim

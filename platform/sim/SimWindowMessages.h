@@ -1,0 +1,37 @@
+#pragma once
+// Broadcasts on the simulated machine reach no window; each is recorded for tests to read.
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/PrintSpooler.h"
+#include "platform/sim/FaultInjector.h"
+
+namespace platform::sim {
+
+struct Broadcast {
+  DWORD message = 0;
+  std::string text;
+  DWORD flags = 0;
+  DWORD timeoutMs = 0;
+
+  bool operator==(const Broadcast&) const = default;
+};
+
+class SimWindowMessages : public WindowMessages {
+public:
+  explicit SimWindowMessages(std::shared_ptr<FaultInjector> faults) : faults_(std::move(faults)) {}
+
+  // Fault name "SendMessageTimeoutA"; a failed broadcast is not recorded.
+  DWORD BroadcastTextMessageA(DWORD message, const std::string& text, DWORD flags, DWORD timeoutMs) override;
+
+  std::vector<Broadcast> Broadcasts() const;
+
+private:
+  std::shared_ptr<FaultInjector> faults_;
+  mutable std::mutex mutex_;
+  std::vector<Broadcast> broadcasts_;
+};
+
+}  // namespace platform::sim

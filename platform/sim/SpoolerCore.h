@@ -1,0 +1,45 @@
+#pragma once
+// What the simulated spooler and its printer handles share.
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "platform/PrintSpooler.h"
+#include "platform/sim/FaultInjector.h"
+#include "platform/sim/HandleTable.h"
+#include "platform/sim/SimPrintSpooler.h"
+#include "platform/sim/SpoolerState.h"
+
+namespace platform::sim {
+
+struct SimPrintSpooler::Core {
+  Core(SpoolerState s, std::filesystem::path c, const nlohmann::ordered_json& p, SimServiceControl& sv,
+       std::shared_ptr<FaultInjector> f, std::shared_ptr<HandleTable> h)
+      : state(std::move(s)), driveC(std::move(c)), document(p), services(sv), faults(std::move(f)), handles(std::move(h)) {}
+
+  std::mutex mutex;  // guards state
+  SpoolerState state;
+  const std::filesystem::path driveC;
+  const nlohmann::ordered_json& document;
+  SimServiceControl& services;
+  const std::shared_ptr<FaultInjector> faults;
+  const std::shared_ptr<HandleTable> handles;
+
+  // The current run of the Spooler service, or nullopt while it does not run.
+  std::optional<std::uint64_t> Instance() { return services.RunningInstance(kSpoolerService); }
+  std::vector<std::string> LocalPorts() const;
+  bool HasPort(const std::string& port) const { return SpoolerHasPort(state, LocalPorts(), port); }
+};
+
+using SpoolerCorePtr = std::shared_ptr<SimPrintSpooler::Core>;
+
+std::unique_ptr<PrinterHandle> MakePrinterHandle(SpoolerCorePtr core, std::string printerName, DWORD access,
+                                                 std::uint64_t instance);
+
+}  // namespace platform::sim

@@ -1,0 +1,175 @@
+#include "platform/sim/SpoolerJson.h"
+
+#include "platform/sim/DevMode.h"
+#include "platform/sim/RegistryJson.h"
+#include "platform/sim/Text.h"
+
+namespace platform::sim {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+std::string Item(const std::string& list, std::size_t index) { return list + "[" + std::to_string(index) + "]"; }
+
+void OptionalText(const JsonReader& reader, const Json& j, const std::string& where, const char* field,
+                  std::string& out) {
+  if (j.contains(field)) out = reader.Text(j[field], where + "." + field);
+}
+
+std::string RequiredText(const JsonReader& reader, const Json& j, const std::string& where, const char* field) {
+  if (!j.contains(field)) reader.Fail("\"" + where + "\" has no \"" + field + "\"");
+  std::string text = reader.Text(j[field], where + "." + field);
+  if (text.empty()) reader.Fail("\"" + where + "." + field + "\" is empty");
+  return text;
+}
+
+SpoolerMonitor ReadMonitor(const JsonReader& reader, const Json& j, const std::string& where) {
+  SpoolerMonitor monitor;
+  if (j.is_string()) {
+    monitor.name = reader.Text(j, where);
+    return monitor;
+  }
+  reader.Object(j, where, {"name", "environment", "dll", "ports"});
+  monitor.name = RequiredText(reader, j, where, "name");
+  OptionalText(reader, j, where, "environment", monitor.environment);
+  OptionalText(reader, j, where, "dll", monitor.dll);
+  if (j.contains("ports")) monitor.ports = reader.TextList(j["ports"], where + ".ports");
+  return monitor;
+}
+
+SpoolerDriver ReadDriver(const JsonReader& reader, const Json& j, const std::string& where) {
+  reader.Object(j, where,
+                {"name", "environment", "version", "driverPath", "dataFile", "configFile", "helpFile", "dependentFiles",
+                 "monitorName", "defaultDataType"});
+  SpoolerDriver driver;
+  driver.name = RequiredText(reader, j, where, "name");
+  OptionalText(reader, j, where, "environment", driver.environment);
+  if (j.contains("version")) driver.version = reader.Dword(j["version"], where + ".version");
+  OptionalText(reader, j, where, "driverPath", driver.driverPath);
+  OptionalText(reader, j, where, "dataFile", driver.dataFile);
+  OptionalText(reader, j, where, "configFile", driver.configFile);
+  OptionalText(reader, j, where, "helpFile", driver.helpFile);
+  if (j.contains("dependentFiles")) driver.dependentFiles = reader.TextList(j["dependentFiles"], where + ".dependentFiles");
+  OptionalText(reader, j, where, "monitorName", driver.monitorName);
+  OptionalText(reader, j, where, "defaultDataType", driver.defaultDataType);
+  return driver;
+}
+
+SpoolerPrinter ReadPrinter(const JsonReader& reader, const Json& j, const std::string& where) {
+  reader.Object(j, where,
+                {"name", "port", "driver", "comment", "location", "printProcessor", "datatype", "attributes", "devMode",
+                 "printerData"});
+  SpoolerPrinter printer;
+  printer.name = RequiredText(reader, j, where, "name");
+  printer.port = RequiredText(reader, j, where, "port");
+  printer.driver = RequiredText(reader, j, where, "driver");
+  OptionalText(reader, j, where, "comment", printer.comment);
+  OptionalText(reader, j, where, "location", printer.location);
+  OptionalText(reader, j, where, "printProcessor", printer.printProcessor);
+  OptionalText(reader, j, where, "datatype", printer.datatype);
+  if (j.contains("attributes")) printer.attributes = reader.Dword(j["attributes"], where + ".attributes");
+  if (j.contains("devMode")) {
+    const std::string field = where + ".devMode";
+    if (!j["devMode"].is_string()) reader.Fail("\"" + field + "\" must be a text of hex digits");
+    auto bytes = FromHex(j["devMode"].get<std::string>());
+    if (!bytes) reader.Fail("\"" + field + "\" has hex text that is not pairs of hex digits");
+    if (!DevModeSize(*bytes)) reader.Fail("\"" + field + "\" is not a device mode (dmSize, dmDriverExtra)");
+    printer.devMode = std::move(*bytes);
+  } else {
+    printer.devMode = DefaultDevMode(printer.name);
+  }
+  if (j.contains("printerData")) {
+    const std::string field = where + ".printerData";
+    if (!j["printerData"].is_object()) reader.Fail("\"" + field + "\" must be an object");
+    for (const auto& [name, value] : j["printerData"].items()) {
+      PrinterDataValue data;
+      data.name = reader.Text(Json(name), field);
+      ReadRegistryValueJson(value, reader.label(), "printer data \"" + name + "\" of \"" + where + "\"", data.type,
+                            data.data);
+      if (PrinterDataValue* same = printer.FindData(data.name)) {
+        *same = std::move(data);
+      } else {
+        printer.printerData.push_back(std::move(data));
+      }
+    }
+  }
+  return printer;
+}
+
+template <typename T, typename ReadOne>
+std::vector<T> ReadList(const JsonReader& reader, const Json& spooler, const char* member, ReadOne readOne) {
+  std::vector<T> items;
+  if (!spooler.contains(member)) return items;
+  const std::string list = std::string("spooler.") + member;
+  if (!spooler[member].is_array()) reader.Fail("\"" + list + "\" must be a list");
+  for (const Json& j : spooler[member]) items.push_back(readOne(reader, j, Item(list, items.size())));
+  return items;
+}
+
+}  // namespace
+
+void ReadSpoolerJson(const Json& spooler, const JsonReader& reader, SpoolerState& state, std::optional<bool>& running) {
+  reader.Object(spooler, "spooler", {"running", "driverDirectory", "monitors", "drivers", "printers"});
+  if (spooler.contains("running")) running = reader.Bool(spooler["running"], "spooler.running");
+  if (spooler.contains("driverDirectory")) {
+    state.driverDirectory = reader.Text(spooler["driverDirectory"], "spooler.driverDirectory");
+  }
+  state.monitors = ReadList<SpoolerMonitor>(reader, spooler, "monitors", ReadMonitor);
+  state.drivers = ReadList<SpoolerDriver>(reader, spooler, "drivers", ReadDriver);
+  state.printers = ReadList<SpoolerPrinter>(reader, spooler, "printers", ReadPrinter);
+  for (std::size_t i = 1; i < state.drivers.size(); ++i) {
+    if (state.FindDriver(state.drivers[i].name) != &state.drivers[i]) {
+      reader.Fail("\"" + Item("spooler.drivers", i) + "\" repeats the driver name \"" + state.drivers[i].name + "\"");
+    }
+  }
+  for (std::size_t i = 1; i < state.printers.size(); ++i) {
+    if (state.FindPrinter(state.printers[i].name) != &state.printers[i]) {
+      reader.Fail("\"" + Item("spooler.printers", i) + "\" repeats the printer name \"" + state.printers[i].name + "\"");
+    }
+  }
+}
+
+Json WriteSpoolerJson(const SpoolerState& state, bool running) {
+  Json monitors = Json::array();
+  for (const SpoolerMonitor& m : state.monitors) {
+    Json ports = Json::array();
+    for (const std::string& port : m.ports) ports.push_back(AnsiToUtf8(port));
+    monitors.push_back({{"name", AnsiToUtf8(m.name)},
+                        {"environment", AnsiToUtf8(m.environment)},
+                        {"dll", AnsiToUtf8(m.dll)},
+                        {"ports", std::move(ports)}});
+  }
+  Json drivers = Json::array();
+  for (const SpoolerDriver& d : state.drivers) {
+    Json dependent = Json::array();
+    for (const std::string& file : d.dependentFiles) dependent.push_back(AnsiToUtf8(file));
+    Json driver = {{"name", AnsiToUtf8(d.name)},           {"environment", AnsiToUtf8(d.environment)},
+                   {"version", d.version},                 {"driverPath", AnsiToUtf8(d.driverPath)},
+                   {"dataFile", AnsiToUtf8(d.dataFile)},   {"configFile", AnsiToUtf8(d.configFile)},
+                   {"helpFile", AnsiToUtf8(d.helpFile)},   {"dependentFiles", std::move(dependent)}};
+    if (!d.monitorName.empty()) driver["monitorName"] = AnsiToUtf8(d.monitorName);
+    if (!d.defaultDataType.empty()) driver["defaultDataType"] = AnsiToUtf8(d.defaultDataType);
+    drivers.push_back(std::move(driver));
+  }
+  Json printers = Json::array();
+  for (const SpoolerPrinter& p : state.printers) {
+    Json data = Json::object();
+    for (const PrinterDataValue& value : p.printerData) data[AnsiToUtf8(value.name)] = RegistryValueJson(value.type, value.data);
+    Json printer = {{"name", AnsiToUtf8(p.name)}, {"port", AnsiToUtf8(p.port)}, {"driver", AnsiToUtf8(p.driver)},
+                    {"comment", AnsiToUtf8(p.comment)}};
+    if (!p.location.empty()) printer["location"] = AnsiToUtf8(p.location);
+    printer["printProcessor"] = AnsiToUtf8(p.printProcessor);
+    printer["datatype"] = AnsiToUtf8(p.datatype);
+    printer["attributes"] = p.attributes;
+    printer["devMode"] = ToHex(p.devMode);
+    printer["printerData"] = std::move(data);
+    printers.push_back(std::move(printer));
+  }
+  return {{"running", running},
+          {"driverDirectory", AnsiToUtf8(state.driverDirectory)},
+          {"monitors", std::move(monitors)},
+          {"drivers", std::move(drivers)},
+          {"printers", std::move(printers)}};
+}
+
+}  // namespace platform::sim

@@ -1,0 +1,149 @@
+#include "platform/win32/Win32PrintSpooler.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <optional>
+
+#include "platform/win32/Win32PrinterRecords.h"
+
+namespace platform::win32 {
+
+static_assert(printeraccess::AllAccess == PRINTER_ALL_ACCESS && printeraccess::Use == PRINTER_ACCESS_USE);
+static_assert(printerattr::DoCompleteFirst == PRINTER_ATTRIBUTE_DO_COMPLETE_FIRST &&
+              printerattr::Local == PRINTER_ATTRIBUTE_LOCAL && printerattr::Published == PRINTER_ATTRIBUTE_PUBLISHED);
+static_assert(dmmode::OutBuffer == DM_OUT_BUFFER && dmmode::InBuffer == DM_IN_BUFFER && dmmode::IdOk == IDOK);
+static_assert(winerr::InvalidPrinterName == ERROR_INVALID_PRINTER_NAME &&
+              winerr::PrinterAlreadyExists == ERROR_PRINTER_ALREADY_EXISTS &&
+              winerr::UnknownPrinterDriver == ERROR_UNKNOWN_PRINTER_DRIVER &&
+              winerr::InsufficientBuffer == ERROR_INSUFFICIENT_BUFFER);
+
+namespace {
+
+DWORD LastErrorUnless(BOOL ok) { return ok ? ERROR_SUCCESS : ::GetLastError(); }
+
+// The device mode of a seam record as a Windows one; nullopt when it cannot be handed over.
+std::optional<DevModeBuffer> InputDevMode(const std::optional<std::vector<std::uint8_t>>& bytes) {
+  if (!bytes) return DevModeBuffer(0);
+  DevModeBuffer buffer(*bytes);
+  if (!buffer.HoldsWhatItClaims()) return std::nullopt;
+  return buffer;
+}
+
+// GetPrinterA level 2 into `buffer`; the record's strings and device mode follow it there.
+DWORD ReadLevel2(HANDLE printer, DWORD bufferSize, DWORD& needed, std::vector<std::uint64_t>& buffer) {
+  ::DWORD need = 0;
+  BOOL ok;
+  if (bufferSize == 0) {
+    ok = ::GetPrinterA(printer, 2, nullptr, 0, &need);
+  } else {
+    buffer.assign(bufferSize / 8 + 1, 0);
+    ok = ::GetPrinterA(printer, 2, reinterpret_cast<BYTE*>(buffer.data()), bufferSize, &need);
+  }
+  needed = need;
+  return LastErrorUnless(ok);
+}
+
+}  // namespace
+
+Win32PrinterHandle::~Win32PrinterHandle() { ::ClosePrinter(handle_); }
+
+DWORD Win32PrinterHandle::GetPrinter2A(DWORD bufferSize, DWORD& needed, PrinterInfo2A& info) {
+  std::vector<std::uint64_t> buffer;
+  DWORD error = ReadLevel2(handle_, bufferSize, needed, buffer);
+  // A successful size query has no record to convert.
+  if (error == ERROR_SUCCESS && bufferSize != 0)
+    info = FromRecord(*reinterpret_cast<const PRINTER_INFO_2A*>(buffer.data()));
+  return error;
+}
+
+DWORD Win32PrinterHandle::SetPrinter2A(const PrinterInfo2A& info) {
+  std::optional<DevModeBuffer> devMode = InputDevMode(info.pDevMode);
+  if (!devMode) return ERROR_INVALID_PARAMETER;
+  // A null descriptor leaves the printer's security as it is. The seam record only says whether
+  // it had one: if so, the printer's current one goes back, as the record read from it held.
+  std::vector<std::uint64_t> current;
+  void* descriptor = nullptr;
+  if (info.hasSecurityDescriptor) {
+    DWORD needed = 0;
+    DWORD error = ReadLevel2(handle_, 0, needed, current);
+    if (error == ERROR_INSUFFICIENT_BUFFER) error = ReadLevel2(handle_, needed, needed, current);
+    if (error != ERROR_SUCCESS) return error;
+    descriptor = reinterpret_cast<PRINTER_INFO_2A*>(current.data())->pSecurityDescriptor;
+  }
+  PRINTER_INFO_2A record;
+  FillRecord(info, info.pDevMode ? devMode->get() : nullptr, descriptor, record);
+  return LastErrorUnless(::SetPrinterA(handle_, 2, reinterpret_cast<BYTE*>(&record), 0));
+}
+
+DWORD Win32PrinterHandle::SetPrinterDataA(const std::string& valueName, DWORD type,
+                                          const std::vector<std::uint8_t>& data) {
+  static BYTE none = 0;
+  return ::SetPrinterDataA(handle_, const_cast<char*>(valueName.c_str()), type,
+                           data.empty() ? &none : const_cast<BYTE*>(data.data()), static_cast<::DWORD>(data.size()));
+}
+
+LONG Win32PrinterHandle::DocumentPropertiesA(const std::string& deviceName, std::vector<std::uint8_t>* out,
+                                             const std::vector<std::uint8_t>* in, DWORD mode) {
+  std::string device = deviceName;
+  // Copied before `out` is touched: the caller may pass one vector as both.
+  std::optional<DevModeBuffer> input;
+  if (in) {
+    input.emplace(*in);
+    if (!input->HoldsWhatItClaims()) return -1;
+  }
+  DEVMODEA* inPtr = input ? input->get() : nullptr;
+  if (out == nullptr || !(mode & DM_OUT_BUFFER))
+    return ::DocumentPropertiesA(nullptr, handle_, device.data(), nullptr, inPtr, mode);
+
+  LONG size = ::DocumentPropertiesA(nullptr, handle_, device.data(), nullptr, nullptr, 0);
+  if (size <= 0) return size;
+  DevModeBuffer output(static_cast<std::size_t>(size));
+  LONG result = ::DocumentPropertiesA(nullptr, handle_, device.data(), output.get(), inPtr, mode);
+  if (result > 0) *out = output.Bytes();
+  return result;
+}
+
+DWORD Win32PrintSpooler::OpenPrinterA(const std::string& printerName, DWORD desiredAccess,
+                                      std::unique_ptr<PrinterHandle>& out) {
+  PRINTER_DEFAULTSA defaults{nullptr, nullptr, desiredAccess};
+  HANDLE printer = nullptr;
+  if (!::OpenPrinterA(const_cast<char*>(printerName.c_str()), &printer, &defaults)) return ::GetLastError();
+  out = std::make_unique<Win32PrinterHandle>(printer);
+  return ERROR_SUCCESS;
+}
+
+DWORD Win32PrintSpooler::AddPrinterDriverA(const DriverInfo3A& info) {
+  DRIVER_INFO_3A record;
+  std::vector<char> dependentFiles;
+  FillRecord(info, dependentFiles, record);
+  return LastErrorUnless(::AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&record)));
+}
+
+DWORD Win32PrintSpooler::AddPrinterA(const PrinterInfo2A& info, std::unique_ptr<PrinterHandle>& out) {
+  std::optional<DevModeBuffer> devMode = InputDevMode(info.pDevMode);
+  if (!devMode) return ERROR_INVALID_PARAMETER;
+  PRINTER_INFO_2A record;
+  FillRecord(info, info.pDevMode ? devMode->get() : nullptr, nullptr, record);
+  HANDLE printer = ::AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&record));
+  if (printer == nullptr) return ::GetLastError();
+  out = std::make_unique<Win32PrinterHandle>(printer);
+  return ERROR_SUCCESS;
+}
+
+DWORD Win32PrintSpooler::GetPrinterDriverDirectoryA(std::string& directory) {
+  std::vector<char> buffer(MAX_PATH);
+  for (;;) {
+    ::DWORD need = 0;
+    if (::GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(buffer.data()),
+                                     static_cast<::DWORD>(buffer.size()), &need)) {
+      directory.assign(buffer.data(), strnlen(buffer.data(), buffer.size()));
+      return ERROR_SUCCESS;
+    }
+    ::DWORD error = ::GetLastError();
+    if (error != ERROR_INSUFFICIENT_BUFFER || need <= buffer.size()) return error;
+    buffer.resize(need);
+  }
+}
+
+}  // namespace platform::win32

@@ -1,0 +1,35 @@
+#pragma once
+#include "platform/PrintSpooler.h"
+
+namespace platform::win32 {
+
+// Owns one printer handle (from OpenPrinterA or AddPrinterA) and closes it when destroyed.
+class Win32PrinterHandle final : public PrinterHandle {
+public:
+  explicit Win32PrinterHandle(void* handle) : handle_(handle) {}
+  ~Win32PrinterHandle() override;
+  Win32PrinterHandle(const Win32PrinterHandle&) = delete;
+  Win32PrinterHandle& operator=(const Win32PrinterHandle&) = delete;
+
+  DWORD GetPrinter2A(DWORD bufferSize, DWORD& needed, PrinterInfo2A& info) override;
+  // With hasSecurityDescriptor the printer's current descriptor is passed back unchanged.
+  DWORD SetPrinter2A(const PrinterInfo2A& info) override;
+  DWORD SetPrinterDataA(const std::string& valueName, DWORD type, const std::vector<std::uint8_t>& data) override;
+  LONG DocumentPropertiesA(const std::string& deviceName, std::vector<std::uint8_t>* out,
+                           const std::vector<std::uint8_t>* in, DWORD mode) override;
+
+private:
+  void* handle_;
+};
+
+class Win32PrintSpooler final : public PrintSpooler {
+public:
+  DWORD OpenPrinterA(const std::string& printerName, DWORD desiredAccess,
+                     std::unique_ptr<PrinterHandle>& out) override;
+  DWORD AddPrinterDriverA(const DriverInfo3A& info) override;
+  // A new printer gets the spooler's default security: the seam carries no descriptor to give it.
+  DWORD AddPrinterA(const PrinterInfo2A& info, std::unique_ptr<PrinterHandle>& out) override;
+  DWORD GetPrinterDriverDirectoryA(std::string& directory) override;
+};
+
+}  // namespace platform::win32

@@ -1,0 +1,56 @@
+#pragma once
+// An engine on a simulated machine, run from a folder holding the catalog (and the error log).
+#include <memory>
+#include <string>
+
+#include "app/InstallerResources.h"
+#include "engine/EngineContext.h"
+#include "engine/Win2kXPInstaller.h"
+#include "installer/InstallerTestSupport.h"
+
+namespace enginetest {
+
+struct EngineHarness {
+  explicit EngineHarness(const std::optional<std::string>& catalog = installertest::kExampleCatalog)
+      : folder(catalog) {}
+
+  installertest::CatalogFolder folder;
+  std::unique_ptr<platform::sim::SimMachine> machine = platform::sim::SimMachine::InMemory();
+  platform::Platform platform = machine->platform();
+  platform::LANGID language = platform::lang::EnglishUs;
+  OsKind osKind = kOsVistaOrLater;
+  // Virtual times at which the engine let window messages through.
+  std::vector<std::uint64_t> pumpTimes;
+  EngineContext context{platform,
+                        [this](int id) { return InstallerResources().FindString(id, language).value_or(""); },
+                        [this] { return osKind; }, [this] { pumpTimes.push_back(Now()); }};
+
+  std::uint64_t Now() const { return machine->clock().Elapsed(); }
+
+  // Puts the list's files where the copy step would have put them.
+  void StageDriverFiles(const std::vector<std::string>& names) {
+    for (const std::string& name : names)
+      simtest::WriteFile(machine->spooler().HostDriverDirectory() / name, "file " + name);
+  }
+  // The port monitor, registered as its own installation step would have done it.
+  void RegisterPortMonitor() {
+    machine->spooler().Edit([](platform::sim::SpoolerState& state) {
+      state.monitors.push_back({"Korvex Port Monitor", "Windows x64", "KorvexMon.dll", {}});
+    });
+  }
+  // The printer type value of a port: its type and bytes, or none.
+  std::optional<std::pair<platform::DWORD, std::string>> TypeValue(const std::string& portName) {
+    std::unique_ptr<platform::RegistryKey> key;
+    if (platform.registry.OpenKey(platform::RootKey::LocalMachine, "SOFTWARE\\Korvex\\KvxPortsIO",
+                                  platform::regaccess::Read, key) != 0)
+      return std::nullopt;
+    platform::DWORD type = 0;
+    std::vector<std::uint8_t> data;
+    if (key->QueryValue(portName, type, data) != 0) return std::nullopt;
+    return std::make_pair(type, std::string(data.begin(), data.end()));
+  }
+  // errors.log of the current directory; empty when there is none.
+  static std::string ErrorLog() { return simtest::ReadFile("errors.log"); }
+};
+
+}  // namespace enginetest
