@@ -75,16 +75,16 @@ std::string ClassOf(HWND window) {
   return name;
 }
 
+// A named CALLBACK function rather than a lambda: 32-bit callbacks must be stdcall.
+BOOL CALLBACK KeepLongestStatic(HWND child, LPARAM out) {
+  auto& text = *reinterpret_cast<std::string*>(out);
+  if (ClassOf(child) == "Static" && TextOf(child).size() > text.size()) text = TextOf(child);
+  return TRUE;
+}
+
 std::string MessageBoxText(HWND box) {
   std::string longest;
-  EnumChildWindows(
-      box,
-      [](HWND child, LPARAM out) -> BOOL {
-        auto& text = *reinterpret_cast<std::string*>(out);
-        if (ClassOf(child) == "Static" && TextOf(child).size() > text.size()) text = TextOf(child);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&longest));
+  EnumChildWindows(box, KeepLongestStatic, reinterpret_cast<LPARAM>(&longest));
   return longest;
 }
 

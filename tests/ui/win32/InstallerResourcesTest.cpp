@@ -45,6 +45,8 @@ std::wstring WideText(HWND window) {
   return text;
 }
 
+INT_PTR CALLBACK InertDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
 // A dialog made from the template of one language, hidden, with no behaviour.
 class LiveTemplate {
 public:
@@ -52,8 +54,7 @@ public:
     static ui::win32::Win32Kit kit;  // registers the common control classes
     const auto* tmpl = static_cast<const DLGTEMPLATE*>(Resource(RT_DIALOG, id, lang));
     if (tmpl) {
-      hwnd_ = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), tmpl, nullptr,
-                                         [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+      hwnd_ = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), tmpl, nullptr, InertDialogProc, 0);
     }
   }
   ~LiveTemplate() {
