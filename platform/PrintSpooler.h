@@ -85,6 +85,12 @@ public:
   virtual DWORD AddPrinterA(const PrinterInfo2A& info, std::unique_ptr<PrinterHandle>& out) = 0;
   // GetPrinterDriverDirectoryA level 1 for the spooler's own environment.
   virtual DWORD GetPrinterDriverDirectoryA(std::string& directory) = 0;
+  // EnumPortsA level 1 on the local machine: the port names.
+  virtual DWORD EnumPortsA(std::vector<std::string>& portNames) = 0;
+  // AddMonitorA level 2 (MONITOR_INFO_2A): 3006 or 183 when that monitor is registered already.
+  virtual DWORD AddMonitorA(const std::string& name, const OptText& environment, const std::string& dllName) = 0;
+  // "winspool.drv" AddPortExA level 1 (PORT_INFO_1A) on the local machine.
+  virtual DWORD AddPortExA(const std::string& portName, const std::string& monitorName) = 0;
 };
 
 // Broadcasts to all top-level windows (SendMessageTimeoutA with HWND_BROADCAST).
