@@ -1,5 +1,7 @@
 #pragma once
 #include "platform/Clock.h"
+#include "platform/DeviceSetup.h"
+#include "platform/FileSystem.h"
 #include "platform/PrintSpooler.h"
 #include "platform/PrivateProfile.h"
 #include "platform/ProcessInfo.h"
@@ -19,6 +21,9 @@ struct Platform {
   ServiceControl& services;
   PrintSpooler& spooler;
   WindowMessages& messages;
+  FileSystem& files;
+  Libraries& libraries;
+  DeviceSetup& devices;
 };
 
 }  // namespace platform

@@ -15,6 +15,9 @@ public:
   virtual void CycleSpooler() {}
   virtual void StartSpoolerAndWait() {}
   virtual void StopSpooler() {}
+  // The kernel driver directory ("<system>\Drivers") in at most `size` characters with its NUL;
+  // empty when the system directory cannot be read. Always 0.
+  virtual platform::DWORD GetDriverDirectory(std::string& directory, platform::DWORD size);
   virtual void SetSourceDirectory() = 0;
   // Appends the driver's files to fileList, in copy order.
   virtual void BuildFileList(const std::string& printerName) = 0;
@@ -27,6 +30,9 @@ public:
   virtual ~CommonInstaller();
   virtual void SetPortName(const std::string& name);
   virtual bool InstallParallelPortDriver();
+
+  // Deletes the copies of fileList's files from the printer driver directory; failures are ignored.
+  void RemoveStagedDriverFiles();
 
   // The name the driver is registered under, from the OS kind of this moment.
   std::string DriverName(const std::string& printerName) const;

@@ -41,7 +41,10 @@ SimMachine::SimMachine(fs::path folder, bool temporary, std::unique_ptr<MachineC
       version_(std::make_unique<SimVersion>(*config_, faults_)),
       process_(std::make_unique<SimProcess>(*config_, faults_)),
       services_(std::make_unique<SimServiceControl>(*config_, *clock_, faults_, handles_)),
-      messages_(std::make_unique<SimWindowMessages>(faults_)) {
+      messages_(std::make_unique<SimWindowMessages>(faults_)),
+      files_(std::make_unique<SimFileSystem>(driveC_, faults_)),
+      libraries_(std::make_unique<SimLibraries>(*document_, faults_, handles_)),
+      devices_(std::make_unique<SimDeviceSetup>(*document_, driveC_, tree_, faults_, handles_)) {
   MakeFolder(driveC_);
   spooler_ = std::make_unique<SimPrintSpooler>(std::move(spooler), driveC_, *document_, *services_, faults_, handles_);
 }
@@ -109,7 +112,8 @@ void SimMachine::Save() {
 }
 
 Platform SimMachine::platform() {
-  return Platform{*clock_, *registry_, *profile_, *version_, *process_, *services_, *spooler_, *messages_};
+  return Platform{*clock_, *registry_, *profile_, *version_, *process_, *services_, *spooler_, *messages_,
+                  *files_,  *libraries_, *devices_};
 }
 
 }  // namespace platform::sim

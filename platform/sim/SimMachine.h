@@ -13,6 +13,9 @@
 #include "platform/sim/MachineFileError.h"
 #include "platform/sim/RegistryTree.h"
 #include "platform/sim/SimClock.h"
+#include "platform/sim/SimDeviceSetup.h"
+#include "platform/sim/SimFileSystem.h"
+#include "platform/sim/SimLibraries.h"
 #include "platform/sim/SimPrintSpooler.h"
 #include "platform/sim/SimProcess.h"
 #include "platform/sim/SimProfile.h"
@@ -57,6 +60,9 @@ public:
   SimServiceControl& services() { return *services_; }
   SimPrintSpooler& spooler() { return *spooler_; }
   SimWindowMessages& messages() { return *messages_; }
+  SimFileSystem& files() { return *files_; }
+  SimLibraries& libraries() { return *libraries_; }
+  SimDeviceSetup& devices() { return *devices_; }
   RegistryTree& registryTree() { return *tree_; }
   FaultInjector& faults() { return *faults_; }
   HandleTable& handles() { return *handles_; }
@@ -83,6 +89,9 @@ private:
   std::unique_ptr<SimServiceControl> services_;
   std::unique_ptr<SimPrintSpooler> spooler_;
   std::unique_ptr<SimWindowMessages> messages_;
+  std::unique_ptr<SimFileSystem> files_;
+  std::unique_ptr<SimLibraries> libraries_;
+  std::unique_ptr<SimDeviceSetup> devices_;
 };
 
 }  // namespace platform::sim

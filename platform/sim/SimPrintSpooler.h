@@ -30,6 +30,13 @@ public:
   DWORD AddPrinterDriverA(const DriverInfo3A& info) override;
   DWORD AddPrinterA(const PrinterInfo2A& info, std::unique_ptr<PrinterHandle>& out) override;
   DWORD GetPrinterDriverDirectoryA(std::string& directory) override;
+  // The local ports with their colon, "FILE:", then each monitor's ports; the system's own monitor
+  // lists "Kvx_" + each local COM, LPT and USB port.
+  DWORD EnumPortsA(std::vector<std::string>& portNames) override;
+  // The monitor's module is looked for in C:\Windows\System32; a missing one gives 126.
+  DWORD AddMonitorA(const std::string& name, const OptText& environment, const std::string& dllName) override;
+  // 87 for a monitor that is not registered, 183 for a port the spooler has already.
+  DWORD AddPortExA(const std::string& portName, const std::string& monitorName) override;
 
   SpoolerState Snapshot() const;
   // Changes the state directly, as a test's setup or an outside component would.

@@ -3,7 +3,7 @@
 namespace platform::win32 {
 
 Platform Win32Platform::platform() {
-  return Platform{clock_, registry_, profile_, version_, process_, services_, spooler_, messages_};
+  return Platform{clock_, registry_, profile_, version_, process_, services_, spooler_, messages_, files_, libraries_, devices_};
 }
 
 }  // namespace platform::win32

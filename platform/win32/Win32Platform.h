@@ -1,6 +1,9 @@
 #pragma once
 #include "platform/Platform.h"
 #include "platform/win32/Win32Clock.h"
+#include "platform/win32/Win32DeviceSetup.h"
+#include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32Libraries.h"
 #include "platform/win32/Win32PrintSpooler.h"
 #include "platform/win32/Win32Process.h"
 #include "platform/win32/Win32Profile.h"
@@ -29,6 +32,9 @@ private:
   Win32ServiceControl services_;
   Win32PrintSpooler spooler_;
   Win32WindowMessages messages_;
+  Win32FileSystem files_;
+  Win32Libraries libraries_;
+  Win32DeviceSetup devices_;
 };
 
 }  // namespace platform::win32

@@ -7,6 +7,10 @@
 
 #include "platform/win32/Win32PrinterRecords.h"
 
+// winspool.drv exports it, but the mingw-w64 headers do not declare it.
+extern "C" __declspec(dllimport) BOOL WINAPI AddPortExA(LPSTR pName, DWORD Level, LPBYTE lpBuffer,
+                                                       LPSTR lpMonitorName);
+
 namespace platform::win32 {
 
 static_assert(printeraccess::AllAccess == PRINTER_ALL_ACCESS && printeraccess::Use == PRINTER_ACCESS_USE);
@@ -144,6 +148,38 @@ DWORD Win32PrintSpooler::GetPrinterDriverDirectoryA(std::string& directory) {
     if (error != ERROR_INSUFFICIENT_BUFFER || need <= buffer.size()) return error;
     buffer.resize(need);
   }
+}
+
+DWORD Win32PrintSpooler::EnumPortsA(std::vector<std::string>& portNames) {
+  // The port list can grow between the size query and the read: ask again then.
+  std::vector<std::uint64_t> buffer;
+  for (;;) {
+    ::DWORD need = 0, count = 0;
+    ::DWORD size = static_cast<::DWORD>(buffer.size() * 8);
+    if (::EnumPortsA(nullptr, 1, buffer.empty() ? nullptr : reinterpret_cast<BYTE*>(buffer.data()), size, &need,
+                     &count)) {
+      portNames.clear();
+      const auto* ports = reinterpret_cast<const PORT_INFO_1A*>(buffer.data());
+      for (::DWORD i = 0; i < count; ++i) portNames.emplace_back(ports[i].pName ? ports[i].pName : "");
+      return ERROR_SUCCESS;
+    }
+    ::DWORD error = ::GetLastError();
+    if (error != ERROR_INSUFFICIENT_BUFFER || need <= size) return error;
+    buffer.assign(need / 8 + 1, 0);
+  }
+}
+
+DWORD Win32PrintSpooler::AddMonitorA(const std::string& name, const OptText& environment,
+                                     const std::string& dllName) {
+  std::string monitor = name, dll = dllName, env = environment.value_or("");
+  MONITOR_INFO_2A info{monitor.data(), environment ? env.data() : nullptr, dll.data()};
+  return LastErrorUnless(::AddMonitorA(nullptr, 2, reinterpret_cast<BYTE*>(&info)));
+}
+
+DWORD Win32PrintSpooler::AddPortExA(const std::string& portName, const std::string& monitorName) {
+  std::string port = portName, monitor = monitorName;
+  PORT_INFO_1A info{port.data()};
+  return LastErrorUnless(::AddPortExA(nullptr, 1, reinterpret_cast<BYTE*>(&info), monitor.data()));
 }
 
 }  // namespace platform::win32

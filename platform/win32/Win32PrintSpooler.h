@@ -30,6 +30,9 @@ public:
   // A new printer gets the spooler's default security: the seam carries no descriptor to give it.
   DWORD AddPrinterA(const PrinterInfo2A& info, std::unique_ptr<PrinterHandle>& out) override;
   DWORD GetPrinterDriverDirectoryA(std::string& directory) override;
+  DWORD EnumPortsA(std::vector<std::string>& portNames) override;
+  DWORD AddMonitorA(const std::string& name, const OptText& environment, const std::string& dllName) override;
+  DWORD AddPortExA(const std::string& portName, const std::string& monitorName) override;
 };
 
 }  // namespace platform::win32

@@ -35,6 +35,14 @@ public:
   platform::DWORD GetPrinterDriverDirectoryA(std::string& directory) override {
     return inner_.GetPrinterDriverDirectoryA(directory);
   }
+  platform::DWORD EnumPortsA(std::vector<std::string>& ports) override { return inner_.EnumPortsA(ports); }
+  platform::DWORD AddMonitorA(const std::string& name, const platform::OptText& environment,
+                              const std::string& dll) override {
+    return inner_.AddMonitorA(name, environment, dll);
+  }
+  platform::DWORD AddPortExA(const std::string& port, const std::string& monitor) override {
+    return inner_.AddPortExA(port, monitor);
+  }
 
 private:
   struct Handle : platform::PrinterHandle {
@@ -190,8 +198,8 @@ TEST_F(PaperFormTest, TheRetryCoversASpoolerStillRestarting) {
 TEST_F(PaperFormTest, ARecordWithoutDeviceModeTakesTheDriversCurrentOne) {
   RecordWithoutDevMode spooler(harness.machine->spooler());
   const platform::Platform& p = harness.platform;
-  platform::Platform withoutDevMode{p.clock,   p.registry, p.profile, p.version,
-                                    p.process, p.services, spooler,   p.messages};
+  platform::Platform withoutDevMode{p.clock,    p.registry, p.profile, p.version,   p.process,
+                                    p.services, spooler,    p.messages, p.files, p.libraries, p.devices};
   const EngineContext& c = harness.context;
   SetPaperForm(EngineContext{withoutDevMode, c.loadText, c.osKind, c.pumpMessages}, "VT5000", "A4");
   EXPECT_EQ(FormField(), "A4" + std::string(30, '\0'));

@@ -1,0 +1,16 @@
+#pragma once
+// The spooler's port and printer name spaces as the installer uses them.
+#include <string>
+
+#include "engine/CommonInstaller.h"
+#include "platform/Platform.h"
+
+// True when the spooler has a port of the installer's port monitor ("Kvx_" anywhere in its name).
+bool PortMonitorPortsExist(platform::Platform& os);
+// Stores the TCP port number the monitor uses for a network port.
+bool SetMonitorPortNumber(platform::Platform& os, const std::string& portName, platform::DWORD number);
+// Creates the port on the installer's monitor and stores its number; failures are not reported.
+void AddMonitorPort(CommonInstaller& installer, const std::string& portName, platform::DWORD number);
+// Finds the first free "<name> (Copy n)", n = 1..9, and puts it in `name` and the installer's
+// modelName. False, with nothing changed, when all nine exist.
+bool MakeUniquePrinterName(CommonInstaller& installer, std::string& name);

@@ -1,0 +1,170 @@
+#include "engine/PnpDevices.h"
+
+#include <algorithm>
+#include <cctype>
+#include <memory>
+
+namespace {
+
+using platform::DWORD;
+namespace winerr = platform::winerr;
+
+constexpr DWORD kMaxPath = 260;
+// The fixed buffers device properties and the port value are read into.
+constexpr DWORD kPropertyBufferBytes = 256;
+constexpr std::size_t kPortPrefixLength = 3;
+
+constexpr const char* kNewDevLibrary = "newdev.dll";
+constexpr const char* kSetupApiLibrary = "SETUPAPI.DLL";
+constexpr const char* kSetupApiFunctions[] = {"SetupDiOpenDevRegKey",
+                                             "SetupDiClassGuidsFromNameA",
+                                             "SetupDiGetClassDevsA",
+                                             "SetupDiGetDeviceRegistryPropertyA",
+                                             "SetupDiDestroyDeviceInfoList",
+                                             "SetupDiEnumDeviceInfo"};
+
+// The first string of a REG_MULTI_SZ / REG_SZ property.
+std::string FirstString(const std::vector<std::uint8_t>& data) {
+  const auto end = std::find(data.begin(), data.end(), std::uint8_t{0});
+  return std::string(data.begin(), end);
+}
+
+std::string UpperCase(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+bool StartsWithNoCase(const std::string& text, const std::string& prefix, std::size_t count) {
+  if (text.size() < count || prefix.size() < count) return false;
+  for (std::size_t i = 0; i < count; ++i)
+    if (std::toupper(static_cast<unsigned char>(text[i])) != std::toupper(static_cast<unsigned char>(prefix[i])))
+      return false;
+  return true;
+}
+
+// A property read into the 256-byte buffer; none when it fails or does not fit.
+std::optional<std::vector<std::uint8_t>> ReadProperty(platform::DeviceInfoSet& set,
+                                                      const platform::DeviceInfoData& device, DWORD property,
+                                                      DWORD& regType, DWORD& lastError) {
+  std::vector<std::uint8_t> data;
+  DWORD required = 0;
+  const DWORD rc = set.SetupDiGetDeviceRegistryPropertyA(device, property, kPropertyBufferBytes, regType, data, required);
+  if (rc != winerr::Success) {
+    lastError = rc;
+    return std::nullopt;
+  }
+  return data;
+}
+
+// The device's port value as the port list shows it ("COM3:"), when it carries the prefix.
+std::optional<std::string> ReadPortName(platform::DeviceInfoSet& set, const platform::DeviceInfoData& device,
+                                        const std::string& valueName, const std::string& prefix, DWORD& lastError) {
+  std::unique_ptr<platform::RegistryKey> key;
+  DWORD rc = set.SetupDiOpenDevRegKey(device, platform::dicskey::ScopeGlobal, platform::dicskey::ProfileCurrent,
+                                      platform::dicskey::KeyTypeDevice, platform::regaccess::QueryValue, key);
+  if (rc != winerr::Success) {
+    lastError = rc;
+    return std::nullopt;
+  }
+  DWORD type = 0;
+  std::vector<std::uint8_t> data;
+  rc = static_cast<DWORD>(key->QueryValue(valueName, type, data));
+  if (rc == winerr::Success && data.size() > kPropertyBufferBytes) rc = winerr::MoreData;
+  if (rc != winerr::Success) {
+    lastError = rc;
+    return std::nullopt;
+  }
+  if (type != platform::regtype::Sz) return std::nullopt;
+  std::string port = FirstString(data);
+  if (port.size() <= kPortPrefixLength || !StartsWithNoCase(port, prefix, kPortPrefixLength)) return std::nullopt;
+  if (port.find(':') == std::string::npos) port += ':';
+  return port;
+}
+
+}  // namespace
+
+DWORD InstallPnpDriver(platform::Platform& os, const std::string& infPath, const std::string& hardwareId) {
+  std::string fullPath;
+  DWORD required = 0;
+  const DWORD rc = os.files.GetFullPathNameA(infPath, kMaxPath, fullPath, required);
+  if (fullPath.size() >= kMaxPath || (fullPath.empty() && required >= kMaxPath)) return kInfPathTooLong;
+  if (rc != winerr::Success) return rc;
+
+  std::unique_ptr<platform::Library> newdev;
+  if (const DWORD loaded = os.libraries.LoadLibraryA(kNewDevLibrary, newdev); loaded != winerr::Success) return loaded;
+  if (const DWORD found = newdev->FindFunction("UpdateDriverForPlugAndPlayDevicesA"); found != winerr::Success)
+    return found;
+
+  bool rebootRequired = false;
+  DWORD result = os.devices.UpdateDriverForPlugAndPlayDevicesA(hardwareId, fullPath, 0, rebootRequired);
+  // The devices already have a driver at least as good as the package's: nothing to do.
+  if (result == winerr::NoMoreItems) result = winerr::Success;
+  return result;
+}
+
+bool InstallUsbPrinterDriver(platform::Platform& os) {
+  return InstallPnpDriver(os, ".\\driver\\usb\\KvxVT5USB.inf", "USB\\VID_5C4E&PID_8030") == winerr::Success;
+}
+
+bool InstallParallelPrinterDriver(platform::Platform& os) {
+  return InstallPnpDriver(os, ".\\driver\\parallel\\Tolv.inf", "LPTENUM\\TOLVARENRQ-7000TH6351") ==
+         winerr::Success;
+}
+
+bool InstallUsbVirtualComDriver(platform::Platform& os) {
+  return InstallPnpDriver(os, ".\\driver\\usb\\lindor_usbser.inf", "USB\\VID_5C3D&PID_0003") == winerr::Success;
+}
+
+bool FindPresentDevices(platform::Platform& os, std::vector<std::string>& ports, std::vector<std::string>& descriptions,
+                        const std::optional<std::string>& portPrefix, const std::optional<std::string>& filter,
+                        bool exclude, const std::string& setupClass, const std::optional<std::string>& portValueName,
+                        DWORD* lastError) {
+  ports.clear();
+  descriptions.clear();
+  DWORD last = winerr::Success;
+  auto fail = [&](DWORD code) {
+    if (lastError) *lastError = code;
+    return false;
+  };
+  if (!portPrefix) return fail(winerr::InvalidParameter);
+
+  std::unique_ptr<platform::Library> setupApi;
+  if (const DWORD rc = os.libraries.LoadLibraryA(kSetupApiLibrary, setupApi); rc != winerr::Success) return fail(rc);
+  for (const char* function : kSetupApiFunctions)
+    if (setupApi->FindFunction(function) != winerr::Success) return fail(winerr::CallNotImplemented);
+
+  std::vector<platform::Guid> classIds;
+  DWORD count = 0;
+  DWORD rc = os.devices.SetupDiClassGuidsFromNameA(setupClass, 0, classIds, count);
+  if (count == 0) return fail(rc == winerr::InsufficientBuffer ? winerr::InvalidClass : rc);
+  rc = os.devices.SetupDiClassGuidsFromNameA(setupClass, count, classIds, count);
+  if (rc != winerr::Success || classIds.empty()) return fail(rc);
+
+  std::unique_ptr<platform::DeviceInfoSet> set;
+  rc = os.devices.SetupDiGetClassDevsA(classIds.front(), platform::digcf::Present, set);
+  if (rc != winerr::Success) return fail(rc);
+
+  platform::DeviceInfoData device;
+  for (DWORD index = 0;; ++index) {
+    rc = set->SetupDiEnumDeviceInfo(index, device);
+    if (rc != winerr::Success) {
+      last = rc;
+      break;
+    }
+    DWORD regType = 0;
+    const auto ids = ReadProperty(*set, device, platform::spdrp::HardwareId, regType, last);
+    if (!ids) continue;
+    const std::string hardwareId = UpperCase(FirstString(*ids));
+    if (filter && (hardwareId.find(*filter) != std::string::npos) == exclude) continue;
+
+    if (!portValueName) {
+      ports.push_back(filter.value_or(std::string()));
+      break;
+    }
+    if (auto port = ReadPortName(*set, device, *portValueName, *portPrefix, last)) ports.push_back(*port);
+    const auto description = ReadProperty(*set, device, platform::spdrp::DeviceDesc, regType, last);
+    if (description && regType == platform::regtype::Sz) descriptions.push_back(FirstString(*description));
+  }
+  if (lastError) *lastError = last;
+  return !ports.empty();
+}

@@ -1,0 +1,174 @@
+#include "platform/sim/SimFileSystem.h"
+
+#include <cstdio>
+#include <fstream>
+#include <optional>
+
+#include "platform/sim/HostPath.h"
+
+namespace platform::sim {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr auto kWriteBits = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+
+bool IsReadOnly(const fs::path& file) {
+  std::error_code ec;
+  const auto status = fs::status(file, ec);
+  return !ec && (status.permissions() & fs::perms::owner_write) == fs::perms::none;
+}
+
+void SetReadOnly(const fs::path& file, bool readOnly) {
+  std::error_code ec;
+  if (readOnly) {
+    fs::permissions(file, kWriteBits, fs::perm_options::remove, ec);
+  } else {
+    fs::permissions(file, fs::perms::owner_write, fs::perm_options::add, ec);
+  }
+}
+
+// Where a missing file would be: 3 when its folder is missing too, else 2.
+DWORD MissingError(const fs::path& file) {
+  std::error_code ec;
+  return fs::is_directory(file.parent_path(), ec) ? winerr::FileNotFound : winerr::PathNotFound;
+}
+
+std::optional<FileVersion> ParseVersionLine(const std::string& line) {
+  constexpr std::string_view kTag = "KVXVERSION ";
+  if (line.compare(0, kTag.size(), kTag) != 0) return std::nullopt;
+  unsigned a = 0, b = 0, c = 0, d = 0;
+  char tail = 0;
+  if (std::sscanf(line.c_str() + kTag.size(), "%u.%u.%u.%u%c", &a, &b, &c, &d, &tail) < 4) return std::nullopt;
+  if (tail != 0 && tail != '\r' && tail != ' ') return std::nullopt;
+  if (a > 0xFFFF || b > 0xFFFF || c > 0xFFFF || d > 0xFFFF) return std::nullopt;
+  return FileVersion{(a << 16) | b, (c << 16) | d};
+}
+
+}  // namespace
+
+SimFileSystem::SimFileSystem(fs::path driveC, std::shared_ptr<FaultInjector> faults)
+    : driveC_(std::move(driveC)), faults_(std::move(faults)) {}
+
+DWORD SimFileSystem::GetSystemDirectoryA(std::string& directory) {
+  if (const DWORD error = faults_->Check("GetSystemDirectoryA")) return error;
+  std::error_code ec;
+  fs::create_directories(*HostPath(kSystemDirectory, driveC_), ec);
+  directory = kSystemDirectory;
+  return winerr::Success;
+}
+
+DWORD SimFileSystem::GetFullPathNameA(const std::string& name, DWORD bufferSize, std::string& path, DWORD& required) {
+  path.clear();
+  required = 0;
+  if (const DWORD error = faults_->Check("GetFullPathNameA")) return error;
+  if (name.empty()) return winerr::InvalidName;
+  std::string full;
+  const bool windowsRooted = name.size() >= 2 && name[1] == ':';
+  if (windowsRooted || name[0] == '\\') {
+    // Already a machine path: only "." and ".." parts and separators are tidied, as Windows does.
+    std::string drive = windowsRooted ? name.substr(0, 2) : "C:";
+    std::string rest = windowsRooted ? name.substr(2) : name;
+    std::vector<std::string> parts;
+    std::string part;
+    auto flush = [&] {
+      if (part == "..") {
+        if (!parts.empty()) parts.pop_back();
+      } else if (!part.empty() && part != ".") {
+        parts.push_back(part);
+      }
+      part.clear();
+    };
+    for (char c : rest) {
+      if (c == '\\' || c == '/') flush(); else part += c;
+    }
+    flush();
+    full = drive;
+    for (const auto& p : parts) full += "\\" + p;
+    if (parts.empty()) full += "\\";
+  } else {
+    // A relative name is taken from the host's current directory, where HostPath finds it again.
+    const auto host = HostPath(name, driveC_);
+    if (!host) return winerr::InvalidName;
+    full = fs::absolute(*host).lexically_normal().string();
+  }
+  required = static_cast<DWORD>(full.size() + 1);
+  if (bufferSize < required) return winerr::Success;
+  path = std::move(full);
+  return winerr::Success;
+}
+
+DWORD SimFileSystem::CopyFileA(const std::string& existing, const std::string& target, bool failIfExists) {
+  if (const DWORD error = faults_->Check("CopyFileA")) return error;
+  const auto from = HostPath(existing, driveC_);
+  const auto to = HostPath(target, driveC_);
+  if (!from || !to) return winerr::PathNotFound;
+  std::error_code ec;
+  if (!fs::is_regular_file(*from, ec)) {
+    return fs::is_directory(*from, ec) ? winerr::AccessDenied : MissingError(*from);
+  }
+  if (!fs::is_directory(to->parent_path(), ec)) return winerr::PathNotFound;
+  if (fs::exists(*to, ec)) {
+    if (failIfExists) return winerr::FileExists;
+    if (fs::is_directory(*to, ec) || IsReadOnly(*to)) return winerr::AccessDenied;
+  }
+  if (fs::equivalent(*from, *to, ec)) return winerr::SharingViolation;
+  if (!fs::copy_file(*from, *to, fs::copy_options::overwrite_existing, ec)) return winerr::AccessDenied;
+  // Windows gives the copy the source's attributes.
+  SetReadOnly(*to, IsReadOnly(*from));
+  return winerr::Success;
+}
+
+DWORD SimFileSystem::GetFileAttributesA(const std::string& name, DWORD& attributes) {
+  attributes = fileattr::Invalid;
+  if (const DWORD error = faults_->Check("GetFileAttributesA")) return error;
+  const auto host = HostPath(name, driveC_);
+  if (!host) return winerr::PathNotFound;
+  std::error_code ec;
+  const auto status = fs::status(*host, ec);
+  if (ec || !fs::exists(status)) return MissingError(*host);
+  DWORD value = fs::is_directory(status) ? fileattr::Directory : fileattr::Archive;
+  if (IsReadOnly(*host)) value |= fileattr::ReadOnly;
+  attributes = value;
+  return winerr::Success;
+}
+
+DWORD SimFileSystem::SetFileAttributesA(const std::string& name, DWORD attributes) {
+  if (const DWORD error = faults_->Check("SetFileAttributesA")) return error;
+  const auto host = HostPath(name, driveC_);
+  if (!host) return winerr::PathNotFound;
+  std::error_code ec;
+  if (!fs::exists(*host, ec)) return MissingError(*host);
+  SetReadOnly(*host, (attributes & fileattr::ReadOnly) != 0);
+  return winerr::Success;
+}
+
+DWORD SimFileSystem::DeleteFileA(const std::string& name) {
+  if (const DWORD error = faults_->Check("DeleteFileA")) return error;
+  const auto host = HostPath(name, driveC_);
+  if (!host) return winerr::PathNotFound;
+  std::error_code ec;
+  const auto status = fs::status(*host, ec);
+  if (ec || !fs::exists(status)) return MissingError(*host);
+  if (fs::is_directory(status) || IsReadOnly(*host)) return winerr::AccessDenied;
+  if (!fs::remove(*host, ec)) return winerr::AccessDenied;
+  return winerr::Success;
+}
+
+DWORD SimFileSystem::GetFileVersionA(const std::string& name, FileVersion& version) {
+  version = FileVersion{};
+  if (const DWORD error = faults_->Check("GetFileVersionA")) return error;
+  const auto host = HostPath(name, driveC_);
+  if (!host) return winerr::PathNotFound;
+  std::error_code ec;
+  if (!fs::is_regular_file(*host, ec)) return MissingError(*host);
+  std::ifstream in(*host, std::ios::binary);
+  std::string line;
+  std::getline(in, line);
+  const auto found = ParseVersionLine(line);
+  if (!found) return winerr::ResourceTypeNotFound;
+  version = *found;
+  return winerr::Success;
+}
+
+}  // namespace platform::sim

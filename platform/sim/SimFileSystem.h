@@ -1,0 +1,32 @@
+#pragma once
+// platform::FileSystem on the machine's files (see HostPath). A file is read-only while its host
+// file lacks the owner's write permission; every file reports the archive bit. A file whose first
+// line is "KVXVERSION a.b.c.d" carries that file version.
+#include <filesystem>
+#include <memory>
+
+#include "platform/FileSystem.h"
+#include "platform/sim/FaultInjector.h"
+
+namespace platform::sim {
+
+class SimFileSystem : public FileSystem {
+public:
+  SimFileSystem(std::filesystem::path driveC, std::shared_ptr<FaultInjector> faults);
+
+  DWORD GetSystemDirectoryA(std::string& directory) override;
+  DWORD GetFullPathNameA(const std::string& name, DWORD bufferSize, std::string& path, DWORD& required) override;
+  DWORD CopyFileA(const std::string& existing, const std::string& target, bool failIfExists) override;
+  DWORD GetFileAttributesA(const std::string& name, DWORD& attributes) override;
+  DWORD SetFileAttributesA(const std::string& name, DWORD attributes) override;
+  DWORD DeleteFileA(const std::string& name) override;
+  DWORD GetFileVersionA(const std::string& name, FileVersion& version) override;
+
+  static constexpr const char* kSystemDirectory = "C:\\Windows\\System32";
+
+private:
+  std::filesystem::path driveC_;
+  std::shared_ptr<FaultInjector> faults_;
+};
+
+}  // namespace platform::sim

@@ -1,0 +1,81 @@
+#include "platform/sim/SimLibraries.h"
+
+#include <nlohmann/json.hpp>
+
+#include "platform/sim/Text.h"
+
+namespace platform::sim {
+
+namespace {
+
+constexpr const char* kKnownLibraries[] = {"newdev.dll", "SETUPAPI.DLL", "winspool.drv", "kernel32.dll",
+                                           "advapi32.dll", "version.dll", "user32.dll"};
+
+// A name as LoadLibraryA takes it: a missing extension means ".dll".
+std::string WithExtension(const std::string& name) {
+  return name.find('.') == std::string::npos ? name + ".dll" : name;
+}
+
+bool ListHas(const nlohmann::ordered_json& list, const std::string& name) {
+  if (!list.is_array()) return false;
+  for (const auto& item : list) {
+    if (item.is_string() && EqualNoCase(item.get<std::string>(), name)) return true;
+  }
+  return false;
+}
+
+class SimLibrary : public Library {
+public:
+  SimLibrary(std::vector<std::string> missing, std::shared_ptr<FaultInjector> faults,
+             std::shared_ptr<HandleTable> handles, HandleTable::Id id)
+      : missing_(std::move(missing)), faults_(std::move(faults)), handles_(std::move(handles)), id_(id) {}
+  ~SimLibrary() override { handles_->Release(id_); }
+
+  DWORD FindFunction(const std::string& name) override {
+    if (const DWORD error = faults_->Check("GetProcAddress")) return error;
+    for (const auto& m : missing_) {
+      if (m == name) return winerr::ProcNotFound;  // exported names mind case
+    }
+    return winerr::Success;
+  }
+
+private:
+  std::vector<std::string> missing_;
+  std::shared_ptr<FaultInjector> faults_;
+  std::shared_ptr<HandleTable> handles_;
+  HandleTable::Id id_;
+};
+
+}  // namespace
+
+SimLibraries::SimLibraries(const nlohmann::ordered_json& document, std::shared_ptr<FaultInjector> faults,
+                           std::shared_ptr<HandleTable> handles)
+    : document_(document), faults_(std::move(faults)), handles_(std::move(handles)) {}
+
+DWORD SimLibraries::LoadLibraryA(const std::string& name, std::unique_ptr<Library>& out) {
+  out.reset();
+  if (const DWORD error = faults_->Check("LoadLibraryA")) return error;
+  const std::string file = WithExtension(name);
+  bool known = false;
+  for (const char* lib : kKnownLibraries) known = known || EqualNoCase(lib, file);
+  if (!known) return winerr::ModNotFound;
+  std::vector<std::string> missingFunctions;
+  if (const auto libs = document_.find("libraries"); libs != document_.end() && libs->is_object()) {
+    if (const auto missing = libs->find("missing"); missing != libs->end() && ListHas(*missing, file)) {
+      return winerr::ModNotFound;
+    }
+    if (const auto fns = libs->find("missingFunctions"); fns != libs->end() && fns->is_object()) {
+      for (const auto& [lib, list] : fns->items()) {
+        if (!EqualNoCase(lib, file) || !list.is_array()) continue;
+        for (const auto& f : list) {
+          if (f.is_string()) missingFunctions.push_back(f.get<std::string>());
+        }
+      }
+    }
+  }
+  const auto id = handles_->Register("library", file);
+  out = std::make_unique<SimLibrary>(std::move(missingFunctions), faults_, handles_, id);
+  return winerr::Success;
+}
+
+}  // namespace platform::sim

@@ -1,0 +1,81 @@
+// The spooler's ports and port monitors.
+#include "platform/sim/HostPath.h"
+#include "platform/sim/SimPrintSpooler.h"
+#include "platform/sim/SpoolerCore.h"
+#include "platform/sim/Text.h"
+
+namespace platform::sim {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kEnvironment = "Windows x64";
+constexpr const char* kSystemDirectory = "C:\\Windows\\System32";
+
+bool FileInFolder(const fs::path& dir, const std::string& name) {
+  std::error_code ec;
+  if (fs::is_regular_file(dir / name, ec)) return true;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    if (it->is_regular_file(ec) && EqualNoCase(it->path().filename().string(), name)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+DWORD SimPrintSpooler::EnumPortsA(std::vector<std::string>& portNames) {
+  portNames.clear();
+  if (const DWORD error = core_->faults->Check("EnumPortsA")) return error;
+  if (!core_->Instance()) return winerr::RpcServerUnavailable;
+  std::lock_guard lock(core_->mutex);
+  for (const std::string& name : core_->LocalPorts()) portNames.push_back(name + ":");
+  portNames.push_back("FILE:");
+  const std::vector<std::string> local = core_->LocalPorts();
+  for (const SpoolerMonitor& monitor : core_->state.monitors) {
+    // The system's monitor offers a port of its own for each local COM, LPT and USB port.
+    if (EqualNoCase(monitor.name, kKorvexMonitor)) {
+      for (const std::string& name : local) {
+        if (core_->HasPort("Kvx_" + name)) portNames.push_back("Kvx_" + name);
+      }
+    }
+    portNames.insert(portNames.end(), monitor.ports.begin(), monitor.ports.end());
+  }
+  return winerr::Success;
+}
+
+DWORD SimPrintSpooler::AddMonitorA(const std::string& name, const OptText& environment, const std::string& dllName) {
+  if (const DWORD error = core_->faults->Check("AddMonitorA")) return error;
+  if (!core_->Instance()) return winerr::RpcServerUnavailable;
+  if (name.empty() || dllName.empty()) return winerr::InvalidParameter;
+  if (environment && !environment->empty() && !EqualNoCase(*environment, kEnvironment)) {
+    return winerr::InvalidEnvironment;
+  }
+  std::lock_guard lock(core_->mutex);
+  if (core_->state.FindMonitor(name)) return winerr::PrintMonitorAlreadyInstalled;
+  const auto system = HostPath(kSystemDirectory, core_->driveC);
+  if (!system || dllName.find_first_of("\\/:") != std::string::npos || !FileInFolder(*system, dllName)) {
+    return winerr::ModNotFound;
+  }
+  SpoolerMonitor monitor;
+  monitor.name = name;
+  monitor.dll = dllName;
+  core_->state.monitors.push_back(std::move(monitor));
+  return winerr::Success;
+}
+
+DWORD SimPrintSpooler::AddPortExA(const std::string& portName, const std::string& monitorName) {
+  if (const DWORD error = core_->faults->Check("AddPortExA")) return error;
+  if (!core_->Instance()) return winerr::RpcServerUnavailable;
+  if (portName.empty()) return winerr::InvalidParameter;
+  std::lock_guard lock(core_->mutex);
+  SpoolerMonitor* target = nullptr;
+  for (SpoolerMonitor& monitor : core_->state.monitors) {
+    if (EqualNoCase(monitor.name, monitorName)) target = &monitor;
+  }
+  if (!target) return winerr::InvalidParameter;
+  if (core_->HasPort(portName)) return winerr::AlreadyExists;
+  target->ports.push_back(portName);
+  return winerr::Success;
+}
+
+}  // namespace platform::sim

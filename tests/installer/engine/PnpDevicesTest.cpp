@@ -1,0 +1,199 @@
+// Driver packages and the device lookup on the simulated device tree.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "engine/PnpDevices.h"
+#include "installer/engine/EngineTestSupport.h"
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+using platform::DWORD;
+using Strings = std::vector<std::string>;
+namespace winerr = platform::winerr;
+
+Json Device(const std::string& className, Json hardwareIds, const std::string& description,
+            const std::string& portName, bool present = true) {
+  Json device{{"class", className}, {"hardwareIds", std::move(hardwareIds)}, {"present", present}};
+  if (!description.empty()) device["description"] = description;
+  if (!portName.empty()) device["portName"] = portName;
+  return device;
+}
+
+class PnpTest : public ::testing::Test {
+protected:
+  void SetDevices(Json devices) { harness.machine->document()["devices"] = std::move(devices); }
+  void WriteInf(const std::string& relative) { simtest::WriteFile(relative, "[Version]\r\n"); }
+  std::size_t Calls(const char* op) const { return harness.machine->faults().CallCount(op); }
+  std::size_t OpenHandles() const { return harness.machine->handles().OpenCount(); }
+  Json& Document() { return harness.machine->document(); }
+
+  enginetest::EngineHarness harness;
+  platform::Platform& os = harness.platform;
+};
+
+// --- InstallPnpDriver -------------------------------------------------------------------
+
+TEST_F(PnpTest, InfPathThatFillsMaxPathFailsBeforeLoadingAnything) {
+  const std::string base = "C:\\";
+  const std::string tooLong = base + std::string(260 - base.size(), 'a');  // 260 characters + NUL
+  ASSERT_EQ(tooLong.size(), 260u);
+  EXPECT_EQ(InstallPnpDriver(os, tooLong, "USB\\VID_5C4E&PID_8030"), kInfPathTooLong);
+  EXPECT_EQ(Calls("LoadLibraryA"), 0u);
+
+  // One character less fits: the lookup goes on (and finds no such file).
+  const std::string fits = tooLong.substr(0, 259);
+  EXPECT_EQ(InstallPnpDriver(os, fits, "USB\\VID_5C4E&PID_8030"), winerr::FileNotFound);
+  EXPECT_EQ(Calls("LoadLibraryA"), 1u);
+  EXPECT_EQ(OpenHandles(), 0u);
+}
+
+TEST_F(PnpTest, UsbPrinterPackageInstallsForThePresentDevice) {
+  SetDevices(Json::array({Device("USB", {"USB\\VID_5C4E&PID_8030&REV_0100", "USB\\VID_5C4E&PID_8030"}, "Printer", "")}));
+  WriteInf("driver/usb/KvxVT5USB.inf");
+  EXPECT_TRUE(InstallUsbPrinterDriver(os));
+  ASSERT_TRUE(Document().contains("installedDrivers"));
+  const Json& installed = Document()["installedDrivers"];
+  ASSERT_EQ(installed.size(), 1u);
+  EXPECT_EQ(installed[0]["hardwareId"], "USB\\VID_5C4E&PID_8030");
+  // The package was handed over with its full path, not the relative one.
+  EXPECT_NE(installed[0]["inf"].get<std::string>().find("KvxVT5USB.inf"), std::string::npos);
+  EXPECT_NE(installed[0]["inf"].get<std::string>().substr(0, 2), ".\\");
+  EXPECT_EQ(OpenHandles(), 0u);
+}
+
+TEST_F(PnpTest, PackageNoBetterThanTheInstalledDriverCountsAsSuccess) {
+  SetDevices(Json::array({Device("System", {"LPTENUM\\TOLVARENRQ-7000TH6351"}, "Printer", "")}));
+  Document()["driverPackages"] = Json{{"LPTENUM\\TOLVARENRQ-7000TH6351", Json{{"better", false}}}};
+  WriteInf("driver/parallel/Tolv.inf");
+  EXPECT_TRUE(InstallParallelPrinterDriver(os));
+  EXPECT_EQ(InstallPnpDriver(os, ".\\driver\\parallel\\Tolv.inf", "LPTENUM\\TOLVARENRQ-7000TH6351"),
+            winerr::Success);
+  EXPECT_FALSE(Document().contains("installedDrivers"));
+}
+
+TEST_F(PnpTest, NoPresentDeviceGivesTheSystemsCode) {
+  SetDevices(Json::array({Device("Ports", {"USB\\VID_5C3D&PID_0003"}, "Virtual COM", "COM5", false)}));
+  WriteInf("driver/usb/lindor_usbser.inf");
+  EXPECT_EQ(InstallPnpDriver(os, ".\\driver\\usb\\lindor_usbser.inf", "USB\\VID_5C3D&PID_0003"),
+            winerr::NoSuchDevInst);
+  EXPECT_FALSE(InstallUsbVirtualComDriver(os));
+
+  harness.machine->faults().FailOnce("UpdateDriverForPlugAndPlayDevicesA", winerr::AccessDenied);
+  EXPECT_EQ(InstallPnpDriver(os, ".\\driver\\usb\\lindor_usbser.inf", "USB\\VID_5C3D&PID_0003"),
+            winerr::AccessDenied);
+  EXPECT_EQ(OpenHandles(), 0u);
+}
+
+TEST_F(PnpTest, MissingLibraryOrFunctionIsReportedAndTheLibraryFreed) {
+  WriteInf("driver/usb/KvxVT5USB.inf");
+  Document()["libraries"] = Json{{"missing", {"newdev.dll"}}};
+  EXPECT_EQ(InstallPnpDriver(os, ".\\driver\\usb\\KvxVT5USB.inf", "USB\\VID_5C4E&PID_8030"), winerr::ModNotFound);
+
+  Document()["libraries"] = Json{{"missingFunctions", {{"newdev.dll", {"UpdateDriverForPlugAndPlayDevicesA"}}}}};
+  EXPECT_EQ(InstallPnpDriver(os, ".\\driver\\usb\\KvxVT5USB.inf", "USB\\VID_5C4E&PID_8030"), winerr::ProcNotFound);
+  EXPECT_EQ(Calls("UpdateDriverForPlugAndPlayDevicesA"), 0u);
+  EXPECT_EQ(OpenHandles(), 0u);
+}
+
+// --- FindPresentDevices -----------------------------------------------------------------
+
+class FindDevicesTest : public PnpTest {
+protected:
+  void SetUp() override {
+    SetDevices(Json::array({
+        Device("Ports", {"ACPI\\PNP0501"}, "Communications Port (COM10)", "COM10:"),
+        Device("Ports", {"acpi\\pnp0501"}, "Communications Port (COM4)", "com4"),
+        Device("Ports", {"ACPI\\PNP0400"}, "Printer Port (LPT1)", "LPT1"),
+        Device("Ports", {"USB\\VID_5C3D&PID_0003"}, "Virtual COM (COM7)", "COM7"),
+        // 255 id characters, their NUL and the list's final NUL: one byte too many.
+        Device("Ports", {"ACPI\\" + std::string(250, 'X')}, "Oversized ids (COM9)", "COM9"),
+        Device("Ports", {"ACPI\\PNP0501"}, "Unplugged (COM5)", "COM5", false),
+        Device("Ports", {"ACPI\\PNP0501"}, "Bare prefix", "COM"),
+    }));
+  }
+  bool Find(const std::optional<std::string>& prefix, const std::optional<std::string>& filter, bool exclude,
+            const std::string& setupClass, const std::optional<std::string>& valueName) {
+    lastError = 0;
+    return FindPresentDevices(os, ports, descriptions, prefix, filter, exclude, setupClass, valueName, &lastError);
+  }
+
+  Strings ports{"stale"}, descriptions{"stale"};
+  DWORD lastError = 0;
+};
+
+TEST_F(FindDevicesTest, PortNamesTakeTheirColonAndEveryPassingDeviceItsDescription) {
+  EXPECT_TRUE(Find("COM", std::nullopt, false, "Ports", "PortName"));
+  EXPECT_EQ(ports, (Strings{"COM10:", "com4:", "COM7:"}));
+  // LPT1 is no COM port, but its description is listed; the unplugged and oversized devices are not.
+  EXPECT_EQ(descriptions, (Strings{"Communications Port (COM10)", "Communications Port (COM4)", "Printer Port (LPT1)",
+                                   "Virtual COM (COM7)", "Bare prefix"}));
+  EXPECT_EQ(OpenHandles(), 0u);
+}
+
+TEST_F(FindDevicesTest, FilterMatchesUpperCasedIdsAndExcludeInvertsIt) {
+  EXPECT_TRUE(Find("COM", "PNP05", false, "Ports", "PortName"));
+  EXPECT_EQ(ports, (Strings{"COM10:", "com4:"}));
+
+  EXPECT_TRUE(Find("COM", "USB", true, "Ports", "PortName"));
+  EXPECT_EQ(ports, (Strings{"COM10:", "com4:"}));
+  EXPECT_EQ(descriptions, (Strings{"Communications Port (COM10)", "Communications Port (COM4)", "Printer Port (LPT1)",
+                                   "Bare prefix"}));
+
+  EXPECT_TRUE(Find("LPT", std::nullopt, false, "Ports", "PortName"));
+  EXPECT_EQ(ports, (Strings{"LPT1:"}));
+}
+
+TEST_F(FindDevicesTest, PresenceCheckReturnsTheFilterAndStopsAtTheFirstMatch) {
+  EXPECT_TRUE(Find("COM", "PNP0501", false, "Ports", std::nullopt));
+  EXPECT_EQ(ports, (Strings{"PNP0501"}));
+  EXPECT_TRUE(descriptions.empty());
+  EXPECT_EQ(Calls("SetupDiEnumDeviceInfo"), 1u);
+  EXPECT_EQ(Calls("SetupDiOpenDevRegKey"), 0u);
+
+  EXPECT_FALSE(Find("USB", "USB\\VID_5C3D&PID_0001", false, "USB", std::nullopt));
+  EXPECT_TRUE(ports.empty());
+  EXPECT_EQ(OpenHandles(), 0u);
+}
+
+TEST_F(FindDevicesTest, ListsAreEmptiedAlsoWhenNothingIsLookedAt) {
+  EXPECT_FALSE(Find(std::nullopt, std::nullopt, false, "Ports", "PortName"));
+  EXPECT_TRUE(ports.empty());
+  EXPECT_TRUE(descriptions.empty());
+  EXPECT_EQ(Calls("LoadLibraryA"), 0u);
+
+  ports = descriptions = {"stale"};
+  EXPECT_FALSE(Find("COM", std::nullopt, false, "NoSuchClass", "PortName"));
+  EXPECT_TRUE(ports.empty());
+  EXPECT_TRUE(descriptions.empty());
+}
+
+TEST_F(FindDevicesTest, MissingSetupLibraryOrFunctionFailsWithItsCode) {
+  Document()["libraries"] = Json{{"missing", {"SETUPAPI.DLL"}}};
+  EXPECT_FALSE(Find("COM", std::nullopt, false, "Ports", "PortName"));
+  EXPECT_EQ(lastError, winerr::ModNotFound);
+
+  for (const char* function : {"SetupDiOpenDevRegKey", "SetupDiEnumDeviceInfo"}) {
+    Document()["libraries"] = Json{{"missingFunctions", {{"SETUPAPI.DLL", {function}}}}};
+    EXPECT_FALSE(Find("COM", std::nullopt, false, "Ports", "PortName")) << function;
+    EXPECT_EQ(lastError, winerr::CallNotImplemented) << function;
+  }
+  EXPECT_EQ(Calls("SetupDiClassGuidsFromNameA"), 0u);
+  EXPECT_EQ(OpenHandles(), 0u);
+}
+
+TEST_F(FindDevicesTest, FailedSystemCallsEndTheLookupWithTheirCode) {
+  harness.machine->faults().FailOnce("SetupDiGetClassDevsA", winerr::NotEnoughMemory);
+  EXPECT_FALSE(Find("COM", std::nullopt, false, "Ports", "PortName"));
+  EXPECT_EQ(lastError, winerr::NotEnoughMemory);
+
+  // A device whose key cannot be opened still shows its description.
+  harness.machine->faults().FailOnce("SetupDiOpenDevRegKey", winerr::AccessDenied);
+  EXPECT_TRUE(Find("COM", "PNP05", false, "Ports", "PortName"));
+  EXPECT_EQ(ports, (Strings{"com4:"}));
+  EXPECT_EQ(descriptions.size(), 3u);
+  EXPECT_EQ(OpenHandles(), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,54 @@
+/* A port monitor that the spooler can load and register: it has no ports of its own and
+ * accepts every AddPortEx but for the port "Kvx_Refused", so a test can tell that the call
+ * reached it. The two monitor interfaces agree on the positions of the functions
+ * used here; they differ in the monitor handle that comes first in the newer one. */
+#include <windows.h>
+
+static BOOL Accept(LPBYTE port) {
+  /* Level 1 and 2 records both start with the port name. */
+  const PORT_INFO_1W* info = (const PORT_INFO_1W*)port;
+  if (info && info->pName && lstrcmpW(info->pName, L"Kvx_Refused") == 0) {
+    SetLastError(ERROR_NOT_SUPPORTED);
+    return FALSE;
+  }
+  return TRUE;
+}
+static BOOL WINAPI AcceptPort2(HANDLE monitor, LPWSTR name, DWORD level, LPBYTE port, LPWSTR monitorName) {
+  (void)monitor; (void)name; (void)level; (void)monitorName;
+  return Accept(port);
+}
+static BOOL WINAPI AcceptPort(LPWSTR name, DWORD level, LPBYTE port, LPWSTR monitorName) {
+  (void)name; (void)level; (void)monitorName;
+  return Accept(port);
+}
+static void WINAPI Shutdown(HANDLE monitor) { (void)monitor; }
+
+/* cbSize, then the functions from EnumPorts on: AddPortEx is the tenth, Shutdown the 18th. */
+typedef struct {
+  DWORD cbSize;
+  FARPROC functions[22];
+} MonitorTable;
+
+static MonitorTable monitor2, monitorEx;
+
+__declspec(dllexport) MonitorTable* WINAPI InitializePrintMonitor2(void* init, HANDLE* monitor) {
+  (void)init;
+  *monitor = (HANDLE)&monitor2;
+  monitor2.cbSize = sizeof monitor2;
+  monitor2.functions[9] = (FARPROC)AcceptPort2;
+  monitor2.functions[17] = (FARPROC)Shutdown;
+  return &monitor2;
+}
+
+/* MONITOREX: the size of the 17 functions that follow it. */
+__declspec(dllexport) MonitorTable* WINAPI InitializePrintMonitor(LPWSTR registryRoot) {
+  (void)registryRoot;
+  monitorEx.cbSize = 17 * sizeof(FARPROC);
+  monitorEx.functions[9] = (FARPROC)AcceptPort;
+  return &monitorEx;
+}
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+  (void)instance; (void)reason; (void)reserved;
+  return TRUE;
+}

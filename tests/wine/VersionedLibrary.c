@@ -1,0 +1,2 @@
+/* Only its version resource matters. */
+__declspec(dllexport) int KvxVersionedLibraryMarker(void) { return 1; }
