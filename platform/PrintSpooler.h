@@ -44,6 +44,7 @@ struct PrinterInfo2A {
 
 namespace printeraccess {
 constexpr DWORD AllAccess = 0xF000C;  // PRINTER_ALL_ACCESS
+constexpr DWORD Administer = 0x4;     // PRINTER_ACCESS_ADMINISTER
 constexpr DWORD Use = 0x8;            // PRINTER_ACCESS_USE
 }  // namespace printeraccess
 

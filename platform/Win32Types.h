@@ -56,4 +56,14 @@ constexpr DWORD PrinterDriverAlreadyInstalled = 1795;
 constexpr DWORD PrintMonitorAlreadyInstalled = 3006;
 }  // namespace winerr
 
+// Standard and generic access rights shared by every kind of handle.
+namespace access {
+constexpr DWORD ReadControl = 0x20000;
+constexpr DWORD MaximumAllowed = 0x02000000;
+constexpr DWORD GenericAll = 0x10000000;
+constexpr DWORD GenericExecute = 0x20000000;
+constexpr DWORD GenericWrite = 0x40000000;
+constexpr DWORD GenericRead = 0x80000000;
+}  // namespace access
+
 }  // namespace platform

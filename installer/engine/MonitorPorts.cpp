@@ -9,7 +9,6 @@ namespace {
 using platform::DWORD;
 namespace winerr = platform::winerr;
 
-constexpr DWORD kPrinterAccessAdminister = 4;
 constexpr int kMaxCopyNumber = 9;
 
 }  // namespace
@@ -49,7 +48,7 @@ bool MakeUniquePrinterName(CommonInstaller& installer, std::string& name) {
   for (int i = 1; i <= kMaxCopyNumber; ++i) {
     const std::string candidate = name + " (Copy " + std::to_string(i) + ")";
     std::unique_ptr<platform::PrinterHandle> printer;
-    if (spooler.OpenPrinterA(candidate, kPrinterAccessAdminister, printer) != winerr::Success) {
+    if (spooler.OpenPrinterA(candidate, platform::printeraccess::Administer, printer) != winerr::Success) {
       name = candidate;
       installer.record.modelName = candidate;
       return true;

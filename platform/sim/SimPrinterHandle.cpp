@@ -6,9 +6,6 @@
 namespace platform::sim {
 namespace {
 
-constexpr DWORD kPrinterAccessAdminister = 0x4;
-constexpr DWORD kGenericAll = 0x10000000;
-constexpr DWORD kMaximumAllowed = 0x02000000;
 // PRINTER_INFO_2A on x64: thirteen pointers and eight DWORDs.
 constexpr DWORD kPrinterInfo2Size = 13 * 8 + 8 * 4;
 // What a printer's security descriptor takes in a level-2 buffer.
@@ -16,7 +13,7 @@ constexpr DWORD kSecurityDescriptorSize = 64;
 
 DWORD Granted(DWORD requested) {
   if (requested == 0) return printeraccess::Use;
-  if (requested & (kGenericAll | kMaximumAllowed)) return requested | printeraccess::AllAccess;
+  if (requested & (access::GenericAll | access::MaximumAllowed)) return requested | printeraccess::AllAccess;
   return requested;
 }
 
@@ -64,7 +61,7 @@ public:
     std::lock_guard lock(core_->mutex);
     SpoolerPrinter* printer = nullptr;
     if (const DWORD error = Usable(printer)) return error;
-    if ((access_ & kPrinterAccessAdminister) == 0) return winerr::AccessDenied;
+    if ((access_ & printeraccess::Administer) == 0) return winerr::AccessDenied;
     if (!info.pPrinterName || info.pPrinterName->empty() || !info.pPortName || !info.pDriverName ||
         !info.pPrintProcessor) {
       return winerr::InvalidParameter;
@@ -102,7 +99,7 @@ public:
     std::lock_guard lock(core_->mutex);
     SpoolerPrinter* printer = nullptr;
     if (const DWORD error = Usable(printer)) return error;
-    if ((access_ & kPrinterAccessAdminister) == 0) return winerr::AccessDenied;
+    if ((access_ & printeraccess::Administer) == 0) return winerr::AccessDenied;
     if (PrinterDataValue* value = printer->FindData(valueName)) {
       value->type = type;
       value->data = data;

@@ -5,17 +5,12 @@ namespace {
 
 using ServicesPtr = std::shared_ptr<const SimRegistry::Services>;
 
-constexpr DWORD kGenericRead = 0x80000000;
-constexpr DWORD kGenericWrite = 0x40000000;
-constexpr DWORD kGenericExecute = 0x20000000;
-constexpr DWORD kGenericAll = 0x10000000;
-constexpr DWORD kMaximumAllowed = 0x02000000;
 
 DWORD GrantedAccess(DWORD requested) {
   DWORD granted = requested;
-  if (requested & (kGenericRead | kGenericExecute)) granted |= regaccess::Read;
-  if (requested & kGenericWrite) granted |= regaccess::Write;
-  if (requested & (kGenericAll | kMaximumAllowed)) granted |= regaccess::AllAccess;
+  if (requested & (access::GenericRead | access::GenericExecute)) granted |= regaccess::Read;
+  if (requested & access::GenericWrite) granted |= regaccess::Write;
+  if (requested & (access::GenericAll | access::MaximumAllowed)) granted |= regaccess::AllAccess;
   return granted;
 }
 

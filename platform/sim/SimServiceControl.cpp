@@ -8,16 +8,10 @@
 namespace platform::sim {
 namespace {
 
-constexpr DWORD kGenericRead = 0x80000000;
-constexpr DWORD kGenericWrite = 0x40000000;
-constexpr DWORD kGenericExecute = 0x20000000;
-constexpr DWORD kGenericAll = 0x10000000;
-constexpr DWORD kMaximumAllowed = 0x02000000;
-constexpr DWORD kReadControl = 0x20000;
 
 // Service manager rights a user without administrative rights gets: connect, enumerate, query
 // the lock status, read the security.
-constexpr DWORD kManagerUserRights = 0x1 | 0x4 | 0x10 | kReadControl;
+constexpr DWORD kManagerUserRights = 0x1 | 0x4 | 0x10 | access::ReadControl;
 
 constexpr DWORD kServiceQueryConfig = 0x1;
 constexpr DWORD kServiceChangeConfig = 0x2;
@@ -30,7 +24,7 @@ constexpr DWORD kServiceInterrogate = 0x80;
 constexpr DWORD kServiceUserDefined = 0x100;
 constexpr DWORD kServiceUserRights =
     kServiceQueryConfig | kServiceQueryStatus | kServiceEnumerateDependents | kServiceInterrogate |
-    kServiceUserDefined | kReadControl;
+    kServiceUserDefined | access::ReadControl;
 
 constexpr DWORD kControlInterrogate = 4;
 
@@ -38,13 +32,13 @@ constexpr DWORD kControlInterrogate = 4;
 std::optional<DWORD> Grant(DWORD requested, DWORD all, DWORD read, DWORD write, DWORD execute, DWORD userRights,
                            bool privileged) {
   const DWORD allowed = privileged ? all : userRights;
-  DWORD rights = requested & ~(kGenericRead | kGenericWrite | kGenericExecute | kGenericAll | kMaximumAllowed);
-  if (requested & kGenericRead) rights |= read;
-  if (requested & kGenericWrite) rights |= write;
-  if (requested & kGenericExecute) rights |= execute;
-  if (requested & kGenericAll) rights |= all;
+  DWORD rights = requested & ~(access::GenericRead | access::GenericWrite | access::GenericExecute | access::GenericAll | access::MaximumAllowed);
+  if (requested & access::GenericRead) rights |= read;
+  if (requested & access::GenericWrite) rights |= write;
+  if (requested & access::GenericExecute) rights |= execute;
+  if (requested & access::GenericAll) rights |= all;
   if ((rights & ~allowed) != 0) return std::nullopt;
-  if (requested & kMaximumAllowed) rights |= allowed;
+  if (requested & access::MaximumAllowed) rights |= allowed;
   return rights;
 }
 
@@ -145,10 +139,10 @@ public:
     }
     const auto rights =
         Grant(access, svcaccess::ServiceAllAccess,
-              kReadControl | kServiceQueryConfig | kServiceQueryStatus | kServiceInterrogate |
+              access::ReadControl | kServiceQueryConfig | kServiceQueryStatus | kServiceInterrogate |
                   kServiceEnumerateDependents,
-              kReadControl | kServiceChangeConfig,
-              kReadControl | kServiceStart | kServiceStop | kServicePauseContinue | kServiceUserDefined,
+              access::ReadControl | kServiceChangeConfig,
+              access::ReadControl | kServiceStart | kServiceStop | kServicePauseContinue | kServiceUserDefined,
               kServiceUserRights, privileged);
     if (!rights) return winerr::AccessDenied;
     out = std::make_unique<SimServiceHandle>(core_, std::move(name), *rights);
@@ -176,8 +170,8 @@ DWORD SimServiceControl::OpenSCManagerA(DWORD access, std::unique_ptr<ServiceMan
     std::lock_guard lock(core_->mutex);
     privileged = core_->config.user.canControlServices;
   }
-  if (!Grant(access, svcaccess::ScManagerAllAccess, kReadControl | 0x4 | 0x10, kReadControl | 0x2 | 0x20,
-             kReadControl | 0x1 | 0x8, kManagerUserRights, privileged)) {
+  if (!Grant(access, svcaccess::ScManagerAllAccess, access::ReadControl | 0x4 | 0x10, access::ReadControl | 0x2 | 0x20,
+             access::ReadControl | 0x1 | 0x8, kManagerUserRights, privileged)) {
     return winerr::AccessDenied;
   }
   out = std::make_unique<SimServiceManagerHandle>(core_);

@@ -21,9 +21,6 @@ namespace winerr = platform::winerr;
 namespace dm = platform::devmode;
 namespace fs = std::filesystem;
 
-constexpr DWORD kUnknownPort = 1796;
-constexpr DWORD kUnknownPrintProcessor = 1798;
-constexpr DWORD kInvalidEnvironment = 1805;
 
 std::uint32_t Read(const std::vector<std::uint8_t>& bytes, std::size_t offset, std::size_t size) {
   std::uint32_t value = 0;
@@ -112,7 +109,7 @@ TEST_F(SimPrintSpoolerTest, DriverRecordIsCheckedAndReplacedByName) {
   EXPECT_EQ(p.spooler.AddPrinterDriverA(info), winerr::InvalidParameter);
   info = cases::CaseDriverInfo(names.driver);
   info.pEnvironment = "Windows NT x86";
-  EXPECT_EQ(p.spooler.AddPrinterDriverA(info), kInvalidEnvironment);
+  EXPECT_EQ(p.spooler.AddPrinterDriverA(info), winerr::InvalidEnvironment);
   info = cases::CaseDriverInfo(names.driver);
   info.pConfigFile.reset();
   EXPECT_EQ(p.spooler.AddPrinterDriverA(info), winerr::InvalidParameter);
@@ -159,7 +156,7 @@ TEST_F(SimPrintSpoolerTest, PrinterRecordIsChecked) {
   info.pPrintProcessor.reset();
   EXPECT_EQ(AddPrinter(info), winerr::InvalidParameter);
   info.pPrintProcessor = "KvxProc";
-  EXPECT_EQ(AddPrinter(info), kUnknownPrintProcessor);
+  EXPECT_EQ(AddPrinter(info), winerr::UnknownPrintProcessor);
   info = cases::CasePrinterInfo(names);
   info.pDevMode = std::vector<std::uint8_t>(dm::Size, 0);
   (*info.pDevMode)[dm::SizeOffset] = 100;
@@ -178,9 +175,9 @@ TEST_F(SimPrintSpoolerTest, PortsAreTheMachinesAndThoseItsMonitorsAccept) {
   };
   EXPECT_EQ(tryPort("com1:"), 0u);
   EXPECT_EQ(tryPort("FILE:"), 0u);
-  EXPECT_EQ(tryPort("COM2:"), kUnknownPort);
-  EXPECT_EQ(tryPort("LPT1"), kUnknownPort);
-  EXPECT_EQ(tryPort("Kvx_COM1:"), kUnknownPort) << "no monitor yet";
+  EXPECT_EQ(tryPort("COM2:"), winerr::UnknownPort);
+  EXPECT_EQ(tryPort("LPT1"), winerr::UnknownPort);
+  EXPECT_EQ(tryPort("Kvx_COM1:"), winerr::UnknownPort) << "no monitor yet";
   machine->document()["ports"]["serial"].push_back("COM2");
   EXPECT_EQ(tryPort("COM2:"), 0u);
 
@@ -188,8 +185,8 @@ TEST_F(SimPrintSpoolerTest, PortsAreTheMachinesAndThoseItsMonitorsAccept) {
   EXPECT_EQ(tryPort("Kvx_COM1:"), 0u);
   EXPECT_EQ(tryPort("KVX_LPT1:"), 0u);
   EXPECT_EQ(tryPort("Kvx_USB001"), 0u);
-  EXPECT_EQ(tryPort("Kvx_IP_192.0.2.50"), kUnknownPort) << "network ports are added first";
-  EXPECT_EQ(tryPort("Kvx_"), kUnknownPort);
+  EXPECT_EQ(tryPort("Kvx_IP_192.0.2.50"), winerr::UnknownPort) << "network ports are added first";
+  EXPECT_EQ(tryPort("Kvx_"), winerr::UnknownPort);
   machine->spooler().Edit([](SpoolerState& s) { s.monitors[0].ports.push_back("Kvx_IP_192.0.2.50"); });
   EXPECT_EQ(tryPort("Kvx_IP_192.0.2.50"), 0u);
 }
@@ -276,7 +273,7 @@ TEST_F(SimPrintSpoolerTest, SetPrinterStoresTheRecordAndChecksIt) {
   auto printer = Open();
   PrinterInfo2A info = Read2(*printer);
   info.pPortName = "COM9:";
-  EXPECT_EQ(printer->SetPrinter2A(info), kUnknownPort);
+  EXPECT_EQ(printer->SetPrinter2A(info), winerr::UnknownPort);
   info.pPortName = "COM1:";
   info.pDriverName = "Gone";
   EXPECT_EQ(printer->SetPrinter2A(info), winerr::UnknownPrinterDriver);

@@ -16,7 +16,6 @@ namespace svcstate = platform::svcstate;
 namespace winerr = platform::winerr;
 using Json = nlohmann::ordered_json;
 
-constexpr DWORD kCannotAcceptControl = 1061;
 constexpr DWORD kScManagerConnect = 0x1;
 constexpr DWORD kServiceQueryStatus = 0x4;
 constexpr DWORD kGenericRead = 0x80000000;
@@ -58,7 +57,7 @@ TEST_F(SimServiceControlTest, StopIsPendingForItsConfiguredTime) {
   status = Query(*service);
   EXPECT_EQ(status.currentState, svcstate::StopPending);
   EXPECT_EQ(status.checkPoint, 3u) << "one check point per 500 ms";
-  EXPECT_EQ(service->ControlService(platform::svccontrol::Stop, status), kCannotAcceptControl);
+  EXPECT_EQ(service->ControlService(platform::svccontrol::Stop, status), winerr::ServiceCannotAcceptControl);
 
   machine->clock().Sleep(1);
   status = Query(*service);
@@ -104,7 +103,7 @@ TEST_F(SimServiceControlTest, StartWhilePendingIsRefused) {
   machine->clock().Sleep(spooler().stopMs);
   ASSERT_EQ(service->StartServiceA(), 0u);
   EXPECT_EQ(service->StartServiceA(), winerr::ServiceAlreadyRunning);
-  EXPECT_EQ(service->ControlService(platform::svccontrol::Stop, status), kCannotAcceptControl);
+  EXPECT_EQ(service->ControlService(platform::svccontrol::Stop, status), winerr::ServiceCannotAcceptControl);
   EXPECT_EQ(status.currentState, svcstate::StartPending);
 }
 
