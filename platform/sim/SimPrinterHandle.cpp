@@ -45,7 +45,7 @@ public:
     info.pDriverName = printer->driver;
     info.pComment = printer->comment;
     info.pLocation = printer->location;
-    info.pDevMode = printer->devMode;
+    if (!printer->devMode.empty()) info.pDevMode = printer->devMode;
     info.pSepFile = "";
     info.pPrintProcessor = printer->printProcessor;
     info.pDatatype = printer->datatype;
@@ -116,11 +116,13 @@ public:
     std::lock_guard lock(core_->mutex);
     SpoolerPrinter* printer = nullptr;
     if (Usable(printer) != winerr::Success) return kFailed;
-    const auto size = DevModeSize(printer->devMode);
+    // A printer stored without a device mode still has the driver's default one.
+    const DevModeBytes current = printer->devMode.empty() ? DefaultDevMode(printer->name) : printer->devMode;
+    const auto size = DevModeSize(current);
     if (!size) return kFailed;
     if (mode == 0) return static_cast<LONG>(*size);
 
-    DevModeBytes result(printer->devMode.begin(), printer->devMode.begin() + static_cast<std::ptrdiff_t>(*size));
+    DevModeBytes result(current.begin(), current.begin() + static_cast<std::ptrdiff_t>(*size));
     if ((mode & dmmode::InBuffer) && in) {
       if (!DevModeSize(*in)) return kFailed;
       result = MergeDevMode(result, *in);

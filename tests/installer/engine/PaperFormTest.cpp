@@ -14,58 +14,6 @@ using Bytes = std::vector<std::uint8_t>;
 
 Bytes B(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
-// A spooler whose printer records come without a device mode, as a printer's record may on
-// Windows; the driver still hands out its current one through DocumentPropertiesA.
-class RecordWithoutDevMode : public platform::PrintSpooler {
-public:
-  explicit RecordWithoutDevMode(platform::PrintSpooler& inner) : inner_(inner) {}
-  platform::DWORD OpenPrinterA(const std::string& name, platform::DWORD access,
-                               std::unique_ptr<platform::PrinterHandle>& out) override {
-    const platform::DWORD error = inner_.OpenPrinterA(name, access, out);
-    if (out) out = std::make_unique<Handle>(std::move(out));
-    return error;
-  }
-  platform::DWORD AddPrinterDriverA(const platform::DriverInfo3A& info) override {
-    return inner_.AddPrinterDriverA(info);
-  }
-  platform::DWORD AddPrinterA(const platform::PrinterInfo2A& info,
-                              std::unique_ptr<platform::PrinterHandle>& out) override {
-    return inner_.AddPrinterA(info, out);
-  }
-  platform::DWORD GetPrinterDriverDirectoryA(std::string& directory) override {
-    return inner_.GetPrinterDriverDirectoryA(directory);
-  }
-  platform::DWORD EnumPortsA(std::vector<std::string>& ports) override { return inner_.EnumPortsA(ports); }
-  platform::DWORD AddMonitorA(const std::string& name, const platform::OptText& environment,
-                              const std::string& dll) override {
-    return inner_.AddMonitorA(name, environment, dll);
-  }
-  platform::DWORD AddPortExA(const std::string& port, const std::string& monitor) override {
-    return inner_.AddPortExA(port, monitor);
-  }
-
-private:
-  struct Handle : platform::PrinterHandle {
-    explicit Handle(std::unique_ptr<platform::PrinterHandle> inner) : inner(std::move(inner)) {}
-    platform::DWORD GetPrinter2A(platform::DWORD size, platform::DWORD& needed,
-                                 platform::PrinterInfo2A& info) override {
-      const platform::DWORD error = inner->GetPrinter2A(size, needed, info);
-      if (error == 0) info.pDevMode.reset();
-      return error;
-    }
-    platform::DWORD SetPrinter2A(const platform::PrinterInfo2A& info) override { return inner->SetPrinter2A(info); }
-    platform::DWORD SetPrinterDataA(const std::string& name, platform::DWORD type, const Bytes& data) override {
-      return inner->SetPrinterDataA(name, type, data);
-    }
-    platform::LONG DocumentPropertiesA(const std::string& device, Bytes* out, const Bytes* in,
-                                       platform::DWORD mode) override {
-      return inner->DocumentPropertiesA(device, out, in, mode);
-    }
-    std::unique_ptr<platform::PrinterHandle> inner;
-  };
-  platform::PrintSpooler& inner_;
-};
-
 class PaperFormTest : public ::testing::Test {
 protected:
   PaperFormTest() {
@@ -196,12 +144,9 @@ TEST_F(PaperFormTest, TheRetryCoversASpoolerStillRestarting) {
 }
 
 TEST_F(PaperFormTest, ARecordWithoutDeviceModeTakesTheDriversCurrentOne) {
-  RecordWithoutDevMode spooler(harness.machine->spooler());
-  const platform::Platform& p = harness.platform;
-  platform::Platform withoutDevMode{p.clock,    p.registry, p.profile, p.version,   p.process,
-                                    p.services, spooler,    p.messages, p.files, p.libraries, p.devices};
-  const EngineContext& c = harness.context;
-  SetPaperForm(EngineContext{withoutDevMode, c.loadText, c.osKind, c.pumpMessages}, "VT5000", "A4");
+  harness.machine->spooler().Edit(
+      [](platform::sim::SpoolerState& state) { state.FindPrinter("VT5000")->devMode.clear(); });
+  SetPaperForm(harness.context, "VT5000", "A4");
   EXPECT_EQ(FormField(), "A4" + std::string(30, '\0'));
   EXPECT_EQ(Printer().attributes, 0x2240u);
   EXPECT_EQ(DataNames().size(), 5u);
