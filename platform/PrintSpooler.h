@@ -78,6 +78,7 @@ public:
 class PrintSpooler {
 public:
   virtual ~PrintSpooler() = default;
+  // desiredAccess 0: no defaults (the spooler grants what a user of the printer gets).
   virtual DWORD OpenPrinterA(const std::string& printerName, DWORD desiredAccess,
                              std::unique_ptr<PrinterHandle>& out) = 0;
   // Level 3; no server name (the local spooler).

@@ -14,10 +14,15 @@ struct EngineContext {
   std::function<OsKind()> osKind;
   // Lets pending window messages through; nothing to do on a thread without windows.
   std::function<void()> pumpMessages = [] {};
+  // A message box with one OK button over the top-level window in front; returns when it is closed.
+  std::function<void(const std::string& text, const std::string& caption)> showMessage;
 
   std::string LoadText(int id) const { return loadText ? loadText(id) : std::string(); }
   OsKind CurrentOsKind() const { return osKind ? osKind() : kOsUnknown; }
   void PumpMessages() const {
     if (pumpMessages) pumpMessages();
+  }
+  void ShowMessage(const std::string& text, const std::string& caption) const {
+    if (showMessage) showMessage(text, caption);
   }
 };

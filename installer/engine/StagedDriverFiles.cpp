@@ -1,5 +1,6 @@
 // Where driver files live, and removing the copies staged for the driver's registration.
 #include "engine/CommonInstaller.h"
+#include "engine/DriverFileCopy.h"
 #include "platform/FileSystem.h"
 
 namespace {
@@ -33,7 +34,8 @@ void CommonInstaller::RemoveStagedDriverFiles() {
   platform::FileSystem& files = os().files;
   for (const std::string& name : record.fileList) {
     const std::string path = directory + "\\" + name;
-    if (path.size() >= kStagedPathChars) continue;
+    // A name that was refused for the copy must not delete anything outside the directory.
+    if (path.size() >= kStagedPathChars || !IsPlainFileName(name)) continue;
     // A read-only copy would refuse the delete.
     files.SetFileAttributesA(path, platform::fileattr::Normal);
     files.DeleteFileA(path);

@@ -21,6 +21,8 @@ public:
   void FillPrinterInfo(platform::PrinterInfo2A& info) override;
   ~Win2kXPInstaller() override;
   void SetPortName(const std::string& name) override;
+  // Replaces "<system>\drivers\Tolvpar.sys" with the shipped one when that is newer.
+  bool InstallParallelPortDriver() override;
 
   // True when the service runs at the end; starts it and follows its progress when it does not.
   bool WaitForSpoolerRunning();

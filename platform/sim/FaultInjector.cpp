@@ -12,6 +12,11 @@ void FaultInjector::FailFrom(const std::string& op, std::size_t nthCall, DWORD e
   rules_.push_back({op, counts_[op] + (nthCall == 0 ? 1 : nthCall), false, error});
 }
 
+void FaultInjector::FailNth(const std::string& op, std::size_t nthCall, DWORD error) {
+  std::lock_guard lock(mutex_);
+  rules_.push_back({op, counts_[op] + (nthCall == 0 ? 1 : nthCall), true, error});
+}
+
 void FaultInjector::Clear() {
   std::lock_guard lock(mutex_);
   rules_.clear();

@@ -18,6 +18,8 @@ public:
   void FailOnce(const std::string& op, DWORD error);
   // Counting calls of `op` from now on, the nth (1-based) fails, and so does every later one.
   void FailFrom(const std::string& op, std::size_t nthCall, DWORD error);
+  // Counting calls of `op` from now on, only the nth (1-based) fails.
+  void FailNth(const std::string& op, std::size_t nthCall, DWORD error);
   // Removes every pending fault; counters and log stay.
   void Clear();
   // Forgets counters and log.

@@ -112,7 +112,8 @@ DWORD Win32PrintSpooler::OpenPrinterA(const std::string& printerName, DWORD desi
                                       std::unique_ptr<PrinterHandle>& out) {
   PRINTER_DEFAULTSA defaults{nullptr, nullptr, desiredAccess};
   HANDLE printer = nullptr;
-  if (!::OpenPrinterA(const_cast<char*>(printerName.c_str()), &printer, &defaults)) return ::GetLastError();
+  if (!::OpenPrinterA(const_cast<char*>(printerName.c_str()), &printer, desiredAccess == 0 ? nullptr : &defaults))
+    return ::GetLastError();
   out = std::make_unique<Win32PrinterHandle>(printer);
   return ERROR_SUCCESS;
 }

@@ -1,5 +1,6 @@
 #pragma once
 // An engine on a simulated machine, run from a folder holding the catalog (and the error log).
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -21,9 +22,21 @@ struct EngineHarness {
   OsKind osKind = kOsVistaOrLater;
   // Virtual times at which the engine let window messages through.
   std::vector<std::uint64_t> pumpTimes;
+  // Message boxes shown (text, caption) and the virtual time each was closed at; onMessage runs
+  // while one is open, as the user would act before pressing OK.
+  struct ShownMessage {
+    std::string text, caption;
+    std::uint64_t closedAt = 0;
+  };
+  std::vector<ShownMessage> messages;
+  std::function<void(const std::string& caption)> onMessage;
   EngineContext context{platform,
                         [this](int id) { return InstallerResources().FindString(id, language).value_or(""); },
-                        [this] { return osKind; }, [this] { pumpTimes.push_back(Now()); }};
+                        [this] { return osKind; }, [this] { pumpTimes.push_back(Now()); },
+                        [this](const std::string& text, const std::string& caption) {
+                          if (onMessage) onMessage(caption);
+                          messages.push_back({text, caption, Now()});
+                        }};
 
   std::uint64_t Now() const { return machine->clock().Elapsed(); }
 
@@ -31,6 +44,18 @@ struct EngineHarness {
   void StageDriverFiles(const std::vector<std::string>& names) {
     for (const std::string& name : names)
       simtest::WriteFile(machine->spooler().HostDriverDirectory() / name, "file " + name);
+  }
+  // The distribution folder as shipped: the driver files, the monitor's modules, the USB access
+  // library, the parallel-port kernel driver and the two interface driver packages.
+  void StageMedia(const std::string& model = "RQ-7200 TH") {
+    Win2kXPInstaller probe(context);
+    probe.BuildFileList(model);
+    std::vector<std::string> names = probe.record.fileList;
+    for (const char* extra : {"KorvexMon.dll", "KorvexMonUI.dll", "SiUSBXp.dll", "tolvpar.sys"}) names.push_back(extra);
+    for (const std::string& name : names) simtest::WriteFile("WIN2KXP/" + name, "shipped " + name);
+    simtest::WriteFile("driver/usb/SiUSBXp.dll", "shipped SiUSBXp.dll");
+    simtest::WriteFile("driver/usb/KvxVT5USB.inf", "[Version]\r\n");
+    simtest::WriteFile("driver/parallel/Tolv.inf", "[Version]\r\n");
   }
   // The port monitor, registered as its own installation step would have done it.
   void RegisterPortMonitor() {
