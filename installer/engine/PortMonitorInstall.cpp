@@ -141,6 +141,12 @@ bool ChangePrinterPort(CommonInstaller& installer, const std::string& printerNam
     const bool installed = InstallPortMonitor(installer);
     context.PumpMessages();
     if (!installed) return false;
+    // The spooler was restarted meanwhile, which invalidated the handle.
+    printer.reset();
+    if (os.spooler.OpenPrinterA(printerName, platform::printeraccess::Administer, printer) != winerr::Success) {
+      record.installOutcome = 5;
+      return false;
+    }
   }
   if (IsNetworkPort(record.portName)) AddMonitorPort(installer, record.portName, record.tcpPort);
 

@@ -29,6 +29,23 @@ TEST_F(SimFileSystemTest, SystemDirectoryExistsOnceAsked) {
   EXPECT_TRUE(fs::is_directory(Host("Windows/System32")));
 }
 
+TEST_F(SimFileSystemTest, NamesIgnoreCaseAsOnWindows) {
+  std::string system;
+  ASSERT_EQ(files.GetSystemDirectoryA(system), winerr::Success);
+  simtest::TempDir dist;
+  simtest::ScopedCurrentDir cwd(dist.path());
+  simtest::WriteFile(dist.path() / "WIN2KXP" / "tolvpar.sys", "KVXVERSION 1.2.3.4\n");
+
+  EXPECT_EQ(files.CopyFileA(".\\win2kxp\\Tolvpar.sys", "C:\\WINDOWS\\system32\\New.sys", false), winerr::Success);
+  EXPECT_TRUE(fs::is_regular_file(Host("Windows/System32/New.sys")));
+  FileVersion version;
+  ASSERT_EQ(files.GetFileVersionA("c:\\windows\\SYSTEM32\\new.SYS", version), winerr::Success);
+  EXPECT_EQ(version.fileVersionMS, 0x10002u);
+  // A file that does not exist yet keeps the spelling it was given.
+  EXPECT_EQ(files.CopyFileA(".\\WIN2KXP\\tolvpar.sys", ".\\win2kxp\\Copy.SYS", false), winerr::Success);
+  EXPECT_TRUE(fs::is_regular_file(dist.path() / "WIN2KXP" / "Copy.SYS"));
+}
+
 TEST_F(SimFileSystemTest, FullPathNeedsRoomForTheNul) {
   const std::string expected = "C:\\Kvx\\Setup.inf";
   std::string path;
