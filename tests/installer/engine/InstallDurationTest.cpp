@@ -1,0 +1,106 @@
+// How long a whole installation takes on the default machine, in virtual time: the sum of the
+// waits on its path. Each part is named so a change of pace shows where it came from.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "engine/InstallSequence.h"
+#include "installer/engine/EngineTestSupport.h"
+
+namespace {
+
+using Ms = std::uint64_t;
+
+// The default spooler stops in 100 ms and starts in 800 ms (SpoolerControlTest).
+// Stop: 100 ms after opening the service, the 100-ms stop seen on the next 10-ms poll, then 500 ms.
+constexpr Ms kStopSpooler = 100 + 100 + 10 + 500;
+// Start: the first 1000-ms poll finds it running, then 100 ms.
+constexpr Ms kStartSpoolerAndWait = 1000 + 100;
+constexpr Ms kSpoolerRestart = kStopSpooler + kStartSpoolerAndWait;
+// Two 200-ms pauses, without waiting for the service (SpoolerControlTest).
+constexpr Ms kCycleSpooler = 200 + 200;
+
+// The parts of Install, in the order they happen.
+constexpr Ms kOpeningRestart = kSpoolerRestart;
+// Around the Ostrel model's USB library copy.
+constexpr Ms kOstrelLibraryRestart = kSpoolerRestart;
+// The monitor module is not in the system directory yet: its first copy waits 2000 ms.
+constexpr Ms kMonitorStep = kStopSpooler + 2000 + kStartSpoolerAndWait;
+// After "plug in your printer" on a USB port.
+constexpr Ms kUsbPlugInWait = 7000;
+// Restart before AddPrinterA, cycle after it (RegistrationTest).
+constexpr Ms kAddPrinterQueue = kSpoolerRestart + kCycleSpooler;
+// The spooler is still coming back from the cycle: the printer opens on the retry after 3000 ms
+// (PaperFormTest); then the two 500-ms settling waits.
+constexpr Ms kPaperForm = 3000 + 500 + 500;
+constexpr Ms kClosingRestart = 100 + kSpoolerRestart;
+
+nlohmann::json Device(const std::string& className, const std::string& hardwareId) {
+  return {{"class", className}, {"hardwareIds", {hardwareId}}, {"present", true}, {"description", "Printer"}};
+}
+
+struct PathCase {
+  std::string name;
+  std::string model;
+  std::string port;
+  nlohmann::json devices;
+  Ms expected;
+  // The caption of the message shown and the time it was closed at; none when no message.
+  std::optional<std::pair<std::string, Ms>> message;
+};
+
+class InstallDurationTest : public ::testing::TestWithParam<PathCase> {};
+
+TEST_P(InstallDurationTest, TakesTheSumOfItsWaits) {
+  const PathCase& path = GetParam();
+  enginetest::EngineHarness harness;
+  harness.StageMedia(path.model);
+  harness.machine->document()["devices"] = path.devices;
+  Win2kXPInstaller installer(harness.context);
+  installer.SetPortName(path.port);
+  installer.record.formName = "Print width 80mm 30cm";
+
+  ASSERT_EQ(harness.Now(), 0u);
+  EXPECT_TRUE(Install(installer, path.model, 0));
+  EXPECT_EQ(harness.Now(), path.expected);
+  if (path.message) {
+    ASSERT_EQ(harness.messages.size(), 1u);
+    EXPECT_EQ(harness.messages[0].caption, path.message->first);
+    EXPECT_EQ(harness.messages[0].closedAt, path.message->second);
+  } else {
+    EXPECT_TRUE(harness.messages.empty());
+  }
+  EXPECT_EQ(enginetest::EngineHarness::ErrorLog(), "");
+}
+
+const nlohmann::json kNoDevices = nlohmann::json::array();
+const nlohmann::json kUsbPrinter = nlohmann::json::array(
+    {Device("USB", "USB\\VID_5C3D&PID_0001"), Device("USB", "USB\\VID_5C4E&PID_8030")});
+
+// "RQ-7200 TH" is the example catalog's Ostrel model; "VT5000" is not.
+INSTANTIATE_TEST_SUITE_P(
+    Paths, InstallDurationTest,
+    ::testing::Values(
+        PathCase{"Serial", "RQ-7200 TH", "COM1:", kNoDevices,
+                 kOpeningRestart + kOstrelLibraryRestart + kMonitorStep + kAddPrinterQueue + kPaperForm +
+                     kClosingRestart},
+        PathCase{"SerialWithoutOstrelLibrary", "VT5000", "COM1:", kNoDevices,
+                 kOpeningRestart + kMonitorStep + kAddPrinterQueue + kPaperForm + kClosingRestart},
+        PathCase{"UsbWithNoPrinter", "RQ-7200 TH", "USB001", kNoDevices,
+                 kOpeningRestart + kOstrelLibraryRestart + kMonitorStep + kUsbPlugInWait + kAddPrinterQueue +
+                     kPaperForm + kClosingRestart,
+                 std::pair<std::string, Ms>{"Usb Setup", kOpeningRestart + kOstrelLibraryRestart + kMonitorStep}},
+        PathCase{"UsbWithPrinter", "RQ-7200 TH", "USB001", kUsbPrinter,
+                 kOpeningRestart + kOstrelLibraryRestart + kMonitorStep + kAddPrinterQueue + kPaperForm +
+                     kClosingRestart},
+        // The message is answered and the installation goes straight on.
+        PathCase{"ParallelWithNoPrinter", "RQ-7200 TH", "LPT1:", kNoDevices,
+                 kOpeningRestart + kOstrelLibraryRestart + kMonitorStep + kAddPrinterQueue + kPaperForm +
+                     kClosingRestart,
+                 std::pair<std::string, Ms>{"Parallel Setup", kOpeningRestart + kOstrelLibraryRestart + kMonitorStep}},
+        PathCase{"Network", "RQ-7200 TH", "IP_192.168.0.50", kNoDevices,
+                 kOpeningRestart + kOstrelLibraryRestart + kMonitorStep + kAddPrinterQueue + kPaperForm +
+                     kClosingRestart}),
+    [](const auto& info) { return info.param.name; });
+
+}  // namespace
