@@ -2,6 +2,8 @@
 // An engine on a simulated machine, run from a folder holding the catalog (and the error log).
 #include <functional>
 #include <memory>
+
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "app/InstallerResources.h"
@@ -77,5 +79,26 @@ struct EngineHarness {
   // errors.log of the current directory; empty when there is none.
   static std::string ErrorLog() { return simtest::ReadFile("errors.log"); }
 };
+
+// A driver and a printer of that name on the port, as an earlier installation left them.
+inline platform::sim::SpoolerPrinter& AddInstalledPrinter(platform::sim::SpoolerState& state, const std::string& name,
+                                                          const std::string& port) {
+  platform::sim::SpoolerDriver driver;
+  driver.name = name;
+  state.drivers.push_back(driver);
+  platform::sim::SpoolerPrinter printer;
+  printer.name = name;
+  printer.port = port;
+  printer.driver = name;
+  state.printers.push_back(printer);
+  return state.printers.back();
+}
+
+// The member of a machine.json list whose "name" is `name`.
+inline const nlohmann::json* FindNamed(const nlohmann::json& list, const std::string& name) {
+  for (const nlohmann::json& item : list)
+    if (item.value("name", "") == name) return &item;
+  return nullptr;
+}
 
 }  // namespace enginetest

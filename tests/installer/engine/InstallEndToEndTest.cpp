@@ -9,12 +9,7 @@
 namespace {
 
 using nlohmann::json;
-
-const json* FindNamed(const json& list, const std::string& name) {
-  for (const json& item : list)
-    if (item.value("name", "") == name) return &item;
-  return nullptr;
-}
+using enginetest::FindNamed;
 
 json Device(const std::string& className, const std::string& hardwareId) {
   return {{"class", className}, {"hardwareIds", {hardwareId}}, {"present", true}, {"description", "Printer"}};

@@ -19,16 +19,9 @@ protected:
   PaperFormTest() {
     harness.RegisterPortMonitor();
     harness.machine->spooler().Edit([](platform::sim::SpoolerState& state) {
-      platform::sim::SpoolerDriver driver;
-      driver.name = "VT5000";
-      state.drivers.push_back(driver);
-      platform::sim::SpoolerPrinter printer;
-      printer.name = "VT5000";
-      printer.port = "Kvx_COM1:";
-      printer.driver = "VT5000";
+      platform::sim::SpoolerPrinter& printer = enginetest::AddInstalledPrinter(state, "VT5000", "Kvx_COM1:");
       printer.attributes = 0x2040;
       printer.devMode = platform::sim::DefaultDevMode("VT5000");
-      state.printers.push_back(printer);
     });
   }
 

@@ -298,14 +298,7 @@ class ChangePortTest : public PortMonitorTest {
 protected:
   ChangePortTest() {
     harness.machine->spooler().Edit([](platform::sim::SpoolerState& state) {
-      platform::sim::SpoolerDriver driver;
-      driver.name = "RQ-7200 TH";
-      state.drivers.push_back(driver);
-      platform::sim::SpoolerPrinter printer;
-      printer.name = "RQ-7200 TH";
-      printer.port = "COM1:";
-      printer.driver = "RQ-7200 TH";
-      state.printers.push_back(printer);
+      enginetest::AddInstalledPrinter(state, "RQ-7200 TH", "COM1:");
     });
     // As the installation run reads it.
     std::unique_ptr<platform::PrinterHandle> printer;

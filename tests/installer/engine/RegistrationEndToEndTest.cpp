@@ -9,12 +9,7 @@
 namespace {
 
 using nlohmann::json;
-
-const json* FindNamed(const json& list, const std::string& name) {
-  for (const json& item : list)
-    if (item.value("name", "") == name) return &item;
-  return nullptr;
-}
+using enginetest::FindNamed;
 
 TEST(RegistrationEndToEndTest, TheInstalledPrinterIsInTheSavedMachine) {
   installertest::CatalogFolder folder;
