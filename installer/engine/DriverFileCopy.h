@@ -7,6 +7,9 @@
 
 #include "platform/FileSystem.h"
 
+// The chip vendor's USB access library, shipped in the driver folder and in ".\driver\usb".
+inline constexpr const char* kUsbAccessLibrary = "SiUSBXp.dll";
+
 // False for a name with "\", "/", ":" or "..".
 bool IsPlainFileName(std::string_view name);
 

@@ -14,7 +14,6 @@ namespace winerr = platform::winerr;
 
 constexpr std::size_t kOstrelSystemDirectoryChars = 100;
 constexpr std::size_t kDirectoryChars = 200;
-constexpr const char* kUsbAccessLibrary = "SiUSBXp.dll";
 constexpr const char* kShippedUsbAccessLibrary = ".\\driver\\usb\\SiUSBXp.dll";
 constexpr DWORD kPaperFormSettleMs = 500;
 constexpr DWORD kBeforeFinalCycleMs = 100;

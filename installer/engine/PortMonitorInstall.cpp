@@ -17,7 +17,6 @@ using platform::DWORD;
 namespace winerr = platform::winerr;
 
 constexpr std::size_t kSystemDirectoryChars = 50;
-constexpr const char* kUsbAccessLibrary = "SiUSBXp.dll";
 constexpr DWORD kFirstCopyDelayMs = 2000;
 constexpr DWORD kUsbPlugInDelayMs = 7000;
 constexpr int kMonitorAttempts = 10;
