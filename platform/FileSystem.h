@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/Win32Types.h"
 
@@ -36,6 +37,9 @@ public:
   virtual DWORD GetFileAttributesA(const std::string& name, DWORD& attributes) = 0;
   virtual DWORD SetFileAttributesA(const std::string& name, DWORD attributes) = 0;
   virtual DWORD DeleteFileA(const std::string& name) = 0;
+  // CreateFileA(FILE_APPEND_DATA, no sharing, OPEN_ALWAYS) + WriteFile + CloseHandle: the bytes
+  // at the end of the file, which is created when missing.
+  [[nodiscard]] virtual DWORD AppendToFileA(const std::string& name, std::string_view bytes) = 0;
   // GetFileVersionInfoSizeA + GetFileVersionInfoA + VerQueryValueA("\\"): the fixed file version.
   // winerr::ResourceTypeNotFound (1813) for a file without version information.
   virtual DWORD GetFileVersionA(const std::string& name, FileVersion& version) = 0;

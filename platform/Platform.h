@@ -6,7 +6,9 @@
 #include "platform/PrivateProfile.h"
 #include "platform/ProcessInfo.h"
 #include "platform/Registry.h"
+#include "platform/Serial.h"
 #include "platform/ServiceControl.h"
+#include "platform/Threads.h"
 #include "platform/VersionInfo.h"
 
 namespace platform {
@@ -24,6 +26,8 @@ struct Platform {
   FileSystem& files;
   Libraries& libraries;
   DeviceSetup& devices;
+  Threads& threads;
+  Serial& serial;
 };
 
 }  // namespace platform

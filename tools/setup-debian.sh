@@ -1,5 +1,5 @@
 #!/bin/bash
-# Installs the Debian 12 packages that build and test the presets (default, asan, mingw64).
+# Installs the Debian 12 packages that build and test the presets (default, asan, tsan, mingw64).
 # Runs as root, or through sudo otherwise; never asks questions.
 # The mingw32 preset's tests would also need wine32:i386 (see tests/wine); nothing here needs it.
 set -euo pipefail

@@ -62,11 +62,12 @@ struct MenuTemplate {
 struct StringEntry {
   int id = 0;
   LangId lang = 0;
-  std::string text;  // UTF-8
+  std::string text;
 };
 
 // The dialogs, menus and string tables of a resource script, read from the script text
 // itself (the same .rc files the Windows build compiles), so both builds share one source.
+// The script is UTF-8; every text read from it is Windows-1252, as the "A" functions give it.
 class ResourceSet {
 public:
   // Understands the subset this project writes: #define lines of the resource header,

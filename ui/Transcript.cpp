@@ -1,10 +1,12 @@
 #include "ui/Transcript.h"
 
+#include "platform/Windows1252.h"
+
 namespace ui {
 
 std::string Transcript::Quote(const std::string& text) {
   std::string out = "\"";
-  for (char c : text) {
+  for (char c : platform::AnsiToUtf8(text)) {
     switch (c) {
       case '\\': out += "\\\\"; break;
       case '"': out += "\\\""; break;

@@ -18,7 +18,7 @@ public:
   void Step(int step);
   void Outcome(const std::string& outcome);
 
-  // "text" with \\, \", \n, \r, \t escaped.
+  // The Windows-1252 text in UTF-8, quoted, with \\, \", \n, \r, \t escaped.
   static std::string Quote(const std::string& text);
 };
 

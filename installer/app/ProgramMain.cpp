@@ -6,13 +6,14 @@
 #include "app/InstallerResources.h"
 #include "app/UnattendedScript.h"
 #include "engine/Catalog.h"
+#include "platform/Windows1252.h"
 #include "ui/headless/HeadlessKit.h"
 
 namespace {
 
 int ListModels(ProgramEnvironment& env) {
   for (const std::string& name : ReadSupportedPrinters(env.platform.profile, false)) {
-    if (CPrinterModelDlg::IsListedModel(name)) env.out << name << '\n';
+    if (CPrinterModelDlg::IsListedModel(name)) env.out << platform::AnsiToUtf8(name) << '\n';
   }
   return kExitInstalled;
 }

@@ -16,7 +16,7 @@ platform::DWORD Win2kXPInstaller::FillDriverInfo(platform::DriverInfo3A& info) {
   const auto used = WriteMultiString(dependentFiles, names);
   // Catalog names longer than the buffer allows are refused rather than cut.
   if (!used) {
-    LogError("AddPrinterDriver FAILED: dependent files do not fit (%d bytes)", MultiStringSize(names));
+    LogError(os().files, "AddPrinterDriver FAILED: dependent files do not fit (%d bytes)", MultiStringSize(names));
     return platform::winerr::InsufficientBuffer;
   }
 

@@ -13,7 +13,7 @@ bool CommonInstaller::AddDriver(const std::string& printerName) {
   info.pName = DriverName(printerName);
   if (const platform::DWORD error = os().spooler.AddPrinterDriverA(info)) {
     record.lastError = error;
-    LogError("AddPrinterDriver FAILED with code: %d", error);
+    LogError(os().files, "AddPrinterDriver FAILED with code: %d", error);
     return false;
   }
   return true;
@@ -40,7 +40,7 @@ bool CommonInstaller::AddPrinterQueue(const std::string& printerName) {
     record.lastError = 0;
     return true;
   }
-  LogError("AddPrinter FAILED with code: %d", error);
+  LogError(os().files, "AddPrinter FAILED with code: %d", error);
   return false;
 }
 

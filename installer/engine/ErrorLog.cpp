@@ -2,11 +2,11 @@
 
 #include <cstdio>
 #include <mutex>
+#include <string>
 
 namespace {
 
-// Relative, so it lands in the current directory on every platform.
-constexpr const char* kErrorLogFile = "errors.log";
+constexpr const char* kErrorLogFile = ".\\errors.log";
 
 std::optional<std::string> Format(char conversion, const LogValue& value) {
   char buffer[64];
@@ -52,15 +52,10 @@ std::optional<std::string> ExpandLogMessage(std::string_view message, std::span<
   return out;
 }
 
-void AppendErrorLog(std::string_view message, std::span<const LogValue> values) {
+void AppendErrorLog(platform::FileSystem& files, std::string_view message, std::span<const LogValue> values) {
+  const auto line = ExpandLogMessage(message, values);
   std::lock_guard lock(LogMutex());
-  // Binary, with an explicit CR LF, so every build writes the same bytes.
-  std::FILE* file = std::fopen(kErrorLogFile, "ab");
-  if (!file) return;
-  if (auto line = ExpandLogMessage(message, values)) {
-    *line += "\r\n";
-    std::fwrite(line->data(), 1, line->size(), file);
-    std::fflush(file);
-  }
-  std::fclose(file);
+  // The log is opened, and so created, before the message is looked at. A log that cannot be
+  // written loses this message and nothing else.
+  (void)files.AppendToFileA(kErrorLogFile, line ? *line + "\r\n" : std::string());
 }

@@ -7,7 +7,10 @@
 #include <string_view>
 #include <variant>
 
-// The plain-text error log ".\errors.log" in the current directory: one line per call.
+#include "platform/FileSystem.h"
+
+// The plain-text error log ".\errors.log" in the current directory, written through the platform's
+// file system: one line per call.
 
 using LogValue = std::variant<long long, double, std::string>;
 
@@ -17,7 +20,7 @@ using LogValue = std::variant<long long, double, std::string>;
 std::optional<std::string> ExpandLogMessage(std::string_view message, std::span<const LogValue> values);
 
 // Appends the expanded message and CR LF; serialised across the process's threads.
-void AppendErrorLog(std::string_view message, std::span<const LogValue> values);
+void AppendErrorLog(platform::FileSystem& files, std::string_view message, std::span<const LogValue> values);
 
 template <std::integral T>
 LogValue ToLogValue(T value) {
@@ -32,7 +35,7 @@ inline LogValue ToLogValue(const std::string& text) { return text; }
 inline LogValue ToLogValue(const char* text) { return std::string(text ? text : "(null)"); }
 
 template <typename... Values>
-void LogError(std::string_view message, const Values&... values) {
+void LogError(platform::FileSystem& files, std::string_view message, const Values&... values) {
   const std::array<LogValue, sizeof...(Values)> list{ToLogValue(values)...};
-  AppendErrorLog(message, list);
+  AppendErrorLog(files, message, list);
 }

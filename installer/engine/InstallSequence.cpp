@@ -15,25 +15,27 @@ namespace winerr = platform::winerr;
 constexpr std::size_t kOstrelSystemDirectoryChars = 100;
 constexpr std::size_t kDirectoryChars = 200;
 constexpr const char* kShippedUsbAccessLibrary = ".\\driver\\usb\\SiUSBXp.dll";
+// Twice, after the paper form: time for the driver and the windows told of the change to take it up.
 constexpr DWORD kPaperFormSettleMs = 500;
+// Lets the last spooler calls finish before the closing restart.
 constexpr DWORD kBeforeFinalCycleMs = 100;
 
 // The file is in place, held open by the spooler or a running program.
 bool CountsAsCopied(DWORD error) { return error == winerr::AccessDenied || error == winerr::SharingViolation; }
 
 // The result of one copy of the list or the extra file; false ends the copy step.
-bool TakeCopyResult(InstallerRecord& record, DWORD error, const std::string& sourceDir, const std::string& targetDir,
-                    const std::string& name) {
+bool TakeCopyResult(platform::FileSystem& files, InstallerRecord& record, DWORD error, const std::string& sourceDir,
+                    const std::string& targetDir, const std::string& name) {
   if (error == winerr::Success) return true;
   record.lastError = error;
   if (CountsAsCopied(error)) return true;
-  LogError("CopyFile(%s,%s,FALSE) FAILED CODE: %d", sourceDir + "\\" + name, targetDir + "\\" + name, error);
+  LogError(files, "CopyFile(%s,%s,FALSE) FAILED CODE: %d", sourceDir + "\\" + name, targetDir + "\\" + name, error);
   return false;
 }
 
-bool FailCopyStep(InstallerRecord& record, DWORD error) {
+bool FailCopyStep(platform::FileSystem& files, InstallerRecord& record, DWORD error) {
   record.lastError = error;
-  LogError("CopyFilesToPrinterDir Failed Code: %d", error);
+  LogError(files, "CopyFilesToPrinterDir Failed Code: %d", error);
   return false;
 }
 
@@ -53,14 +55,15 @@ void ReportProgress(CommonInstaller& installer, std::int32_t step) {
   installer.context().PumpMessages();
 }
 
-// Steps 3 to 5 of the progress; false as soon as one fails.
+// The progress steps from the copy to the printer; false as soon as one fails.
 bool InstallFilesMonitorAndDriver(CommonInstaller& installer, const std::string& printerName) {
   if (!CopyDriverFiles(installer)) return false;
-  ReportProgress(installer, 3);
+  ReportProgress(installer, kProgressFilesCopied);
+  // A second attempt: the first can fail while the spooler it restarted is still coming up.
   if (!InstallPortMonitor(installer) && !InstallPortMonitor(installer)) return false;
-  ReportProgress(installer, 4);
+  ReportProgress(installer, kProgressMonitorInstalled);
   if (!installer.AddDriver(printerName)) return false;
-  ReportProgress(installer, 5);
+  ReportProgress(installer, kProgressDriverRegistered);
   return installer.AddPrinterQueue(printerName);
 }
 
@@ -78,10 +81,10 @@ bool CopyDriverFiles(CommonInstaller& installer) {
     DWORD error = os.spooler.GetPrinterDriverDirectoryA(driverDirectory);
     if (error == winerr::Success && driverDirectory.size() >= kDirectoryChars) error = winerr::InsufficientBuffer;
     // Without the directory the names would be copied to the root of the current drive.
-    if (error != winerr::Success) return FailCopyStep(record, error);
+    if (error != winerr::Success) return FailCopyStep(os.files, record, error);
     for (const std::string& name : record.fileList) {
       const DWORD copyResult = CopyOverTarget(os.files, record.sourceDir, driverDirectory, name);
-      if (!TakeCopyResult(record, copyResult, record.sourceDir, driverDirectory, name)) return false;
+      if (!TakeCopyResult(os.files, record, copyResult, record.sourceDir, driverDirectory, name)) return false;
     }
     copied = true;
     copyError = winerr::Success;
@@ -90,9 +93,9 @@ bool CopyDriverFiles(CommonInstaller& installer) {
   if (!record.monAdditional.empty()) {
     DWORD error = winerr::Success;
     const std::string system = SystemDirectory(os.files, kDirectoryChars, &error);
-    if (system.empty()) return FailCopyStep(record, error);
+    if (system.empty()) return FailCopyStep(os.files, record, error);
     const DWORD copyResult = CopyOverTarget(os.files, record.sourceDir, system, record.monAdditional);
-    return TakeCopyResult(record, copyResult, record.sourceDir, system, record.monAdditional);
+    return TakeCopyResult(os.files, record, copyResult, record.sourceDir, system, record.monAdditional);
   }
 
   if (copied) return true;
@@ -101,28 +104,29 @@ bool CopyDriverFiles(CommonInstaller& installer) {
     record.lastError = winerr::Success;
     return true;
   }
-  return FailCopyStep(record, copyError);
+  return FailCopyStep(os.files, record, copyError);
 }
 
 bool Install(CommonInstaller& installer, const std::string& printerName, std::int32_t printerType) {
   const EngineContext& context = installer.context();
   platform::Platform& os = context.platform;
   InstallerRecord& record = installer.record;
-  record.ReportProgress(0);
+  record.ReportProgress(kProgressStarted);
   record.modelName = printerName;
-  record.installOutcome = 0;
+  record.installOutcome = kOutcomeNone;
   record.lastError = winerr::Success;
   record.printerType = printerType;
 
   installer.StopSpooler();
   installer.StartSpoolerAndWait();
-  ReportProgress(installer, 1);
+  ReportProgress(installer, kProgressSystemReady);
 
   {
     std::unique_ptr<platform::PrinterHandle> existing;
-    if (os.spooler.OpenPrinterA(printerName, 0, existing) == winerr::Success) record.installOutcome = 2;
+    if (os.spooler.OpenPrinterA(printerName, 0, existing) == winerr::Success)
+      record.installOutcome = kOutcomePrinterExisted;
   }
-  ReportProgress(installer, 2);
+  ReportProgress(installer, kProgressPrinterLookedUp);
 
   installer.SetSourceDirectory();
   installer.BuildFileList(printerName);
@@ -136,11 +140,11 @@ bool Install(CommonInstaller& installer, const std::string& printerName, std::in
   os.clock.Sleep(kBeforeFinalCycleMs);
   installer.StopSpooler();
   installer.StartSpoolerAndWait();
-  ReportProgress(installer, 6);
+  ReportProgress(installer, kProgressSpoolerRestarted);
 
   installer.RemoveStagedDriverFiles();
   record.fileList.clear();
   record.needsPortMonitor = false;
-  ReportProgress(installer, 7);
+  ReportProgress(installer, kProgressFinished);
   return result;
 }

@@ -2,14 +2,22 @@
 
 #include "engine/InstallSequence.h"
 
-InstallWorker::InstallWorker(CommonInstaller& installer, std::string printerName, std::int32_t printerType)
-    : thread_([this, &installer, name = std::move(printerName), printerType] {
-        exitCode_.store(Install(installer, name, printerType) ? 1 : 0);
-      }) {}
-
-InstallWorker::~InstallWorker() { Join(); }
+platform::DWORD InstallWorker::Start(CommonInstaller& installer, std::string printerName, std::int32_t printerType,
+                                     std::unique_ptr<InstallWorker>& out) {
+  out.reset();
+  std::unique_ptr<platform::ThreadHandle> thread;
+  const platform::DWORD error = installer.context().platform.threads.CreateThread(
+      [&installer, name = std::move(printerName), printerType]() -> platform::DWORD {
+        return Install(installer, name, printerType) ? 1 : 0;
+      },
+      thread);
+  if (error != platform::winerr::Success) return error;
+  out.reset(new InstallWorker(std::move(thread)));
+  return platform::winerr::Success;
+}
 
 platform::DWORD InstallWorker::Join() {
-  if (thread_.joinable()) thread_.join();
-  return exitCode_.load();
+  // An infinite wait ends only when the thread has.
+  (void)thread_->WaitForSingleObject(platform::kInfinite);
+  return thread_->GetExitCodeThread();
 }

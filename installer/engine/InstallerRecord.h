@@ -8,6 +8,27 @@
 #include "engine/PortMonitorContract.h"
 #include "platform/Win32Types.h"
 
+// The steps of an installation as the progress dialog ticks them off; each names what is done.
+enum InstallProgress : std::int32_t {
+  kProgressStarted = 0,
+  kProgressSystemReady = 1,  // the spooler was restarted
+  kProgressPrinterLookedUp = 2,
+  kProgressFilesCopied = 3,
+  kProgressMonitorInstalled = 4,  // with the interface drivers
+  kProgressDriverRegistered = 5,
+  kProgressSpoolerRestarted = 6,  // after the printer was added, or a step failed
+  kProgressFinished = 7,          // the staged files were removed
+};
+
+// installOutcome: what the run tells the user besides success or failure.
+enum InstallOutcome : std::int32_t {
+  kOutcomeNone = 0,
+  kOutcomePrinterExisted = 2,
+  kOutcomePortChanged = 4,
+  kOutcomePortChangeFailed = 5,
+  kOutcomeCancelled = 9,  // the user cancelled
+};
+
 // The state of one installation, shared by every installer variant.
 struct InstallerRecord {
   bool ostrelModel = false;
@@ -32,8 +53,8 @@ struct InstallerRecord {
   AutoResetEvent progressEvent;
   std::string formName;
   std::string sectionSuffix;
-  // 2: the printer already existed; 4: port changed; 5: port change failed.
-  std::int32_t installOutcome = 0;
+  // An InstallOutcome.
+  std::int32_t installOutcome = kOutcomeNone;
 
   void ReportProgress(std::int32_t step) {
     progressStep.store(step);

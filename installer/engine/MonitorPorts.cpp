@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "engine/ErrorLog.h"
 #include "engine/PortMonitorContract.h"
 
 namespace {
@@ -48,10 +49,18 @@ bool MakeUniquePrinterName(CommonInstaller& installer, std::string& name) {
   for (int i = 1; i <= kMaxCopyNumber; ++i) {
     const std::string candidate = name + " (Copy " + std::to_string(i) + ")";
     std::unique_ptr<platform::PrinterHandle> printer;
-    if (spooler.OpenPrinterA(candidate, platform::printeraccess::Administer, printer) != winerr::Success) {
+    const DWORD error = spooler.OpenPrinterA(candidate, platform::printeraccess::Administer, printer);
+    if (error == winerr::InvalidPrinterName) {
       name = candidate;
       installer.record.modelName = candidate;
       return true;
+    }
+    // Only "no such printer" frees a name: after any other failure the candidate may exist.
+    if (error != winerr::Success) {
+      installer.record.lastError = error;
+      LogError(installer.context().platform.files, "MakeUniquePrinterName: OpenPrinter(%s) FAILED with code: %d",
+               candidate, error);
+      return false;
     }
   }
   return false;

@@ -12,5 +12,6 @@ bool SetMonitorPortNumber(platform::Platform& os, const std::string& portName, p
 // Creates the port on the installer's monitor and stores its number; failures are not reported.
 void AddMonitorPort(CommonInstaller& installer, const std::string& portName, platform::DWORD number);
 // Finds the first free "<name> (Copy n)", n = 1..9, and puts it in `name` and the installer's
-// modelName. False, with nothing changed, when all nine exist.
+// modelName. False, with the name unchanged, when all nine exist, or when the spooler cannot tell
+// whether a candidate exists (lastError and the error log say why).
 bool MakeUniquePrinterName(CommonInstaller& installer, std::string& name);

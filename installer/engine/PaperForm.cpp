@@ -76,7 +76,7 @@ void WriteTrayTables(const EngineContext& context, PrinterHandle& printer, const
   const std::vector<std::string> entries{context.LoadText(IDS_TRAY_AUTO), formName, "0"};
   const auto used = WriteMultiString(table, entries);
   if (!used) {
-    LogError("SetPaperForm: tray table does not fit (%d bytes)", MultiStringSize(entries));
+    LogError(context.platform.files, "SetPaperForm: tray table does not fit (%d bytes)", MultiStringSize(entries));
     return;
   }
   using namespace platform::regtype;

@@ -17,8 +17,10 @@ using platform::DWORD;
 namespace winerr = platform::winerr;
 
 constexpr std::size_t kSystemDirectoryChars = 50;
+// Time for the spooler, stopped a moment ago, to let go of the system directory before the first copy.
 constexpr DWORD kFirstCopyDelayMs = 2000;
 constexpr DWORD kUsbPlugInDelayMs = 7000;
+// The spooler, restarted just before, may not take the registration at once.
 constexpr int kMonitorAttempts = 10;
 constexpr DWORD kMonitorRetryDelayMs = 10;
 
@@ -65,6 +67,7 @@ bool RegisterMonitor(CommonInstaller& installer) {
   InstallerRecord& record = installer.record;
   for (int attempt = 1; attempt <= kMonitorAttempts; ++attempt) {
     context.PumpMessages();
+    // Yields the processor to the spooler's own threads before each attempt.
     os.clock.Sleep(0);
     const DWORD error = os.spooler.AddMonitorA(record.monitorName, kMonitorEnvironment, record.monitorDll);
     if (error == winerr::Success) return true;
@@ -75,7 +78,7 @@ bool RegisterMonitor(CommonInstaller& installer) {
     }
     if (attempt < kMonitorAttempts) os.clock.Sleep(kMonitorRetryDelayMs);
   }
-  LogError("AddMonitor FAILED with code: %d", record.lastError);
+  LogError(os.files, "AddMonitor FAILED with code: %d", record.lastError);
   return false;
 }
 
@@ -117,7 +120,7 @@ bool InstallPortMonitor(CommonInstaller& installer) {
     // On a USB port a module that cannot be replaced is in use, hence installed.
     if (kind != PortKind::Usb) return false;
     if (record.lastError != winerr::AccessDenied) {
-      LogError("InstallPortMonitor USB failed with code: %d", record.lastError);
+      LogError(os.files, "InstallPortMonitor USB failed with code: %d", record.lastError);
       return false;
     }
     record.lastError = winerr::Success;
@@ -143,7 +146,7 @@ bool ChangePrinterPort(CommonInstaller& installer, const std::string& printerNam
     // The spooler was restarted meanwhile, which invalidated the handle.
     printer.reset();
     if (os.spooler.OpenPrinterA(printerName, platform::printeraccess::Administer, printer) != winerr::Success) {
-      record.installOutcome = 5;
+      record.installOutcome = kOutcomePortChangeFailed;
       return false;
     }
   }
@@ -152,10 +155,10 @@ bool ChangePrinterPort(CommonInstaller& installer, const std::string& printerNam
   info.pPortName = record.portName;
   info.hasSecurityDescriptor = false;
   if (printer->SetPrinter2A(info) != winerr::Success) {
-    record.installOutcome = 5;
+    record.installOutcome = kOutcomePortChangeFailed;
     return false;
   }
   PrepareInterface(installer, PortKindOf(record.portName));
-  record.installOutcome = 4;
+  record.installOutcome = kOutcomePortChanged;
   return true;
 }

@@ -11,11 +11,17 @@ using platform::ServiceManagerHandle;
 using platform::ServiceStatus;
 
 constexpr const char* kSpoolerService = "spooler";
+// A stop still pending then is given up on; the steps after it find out through their own calls.
 constexpr DWORD kStopTimeoutMs = 5000;
+// Notices the stop soon without keeping the processor busy.
 constexpr DWORD kStopPollMs = 10;
+// The spooler reports stopped before its process has let go of the files that are copied next.
 constexpr DWORD kAfterStopMs = 500;
+// Lets the service manager settle after the service is opened, before the first stop control.
 constexpr DWORD kAfterOpenMs = 100;
+// The spooler reports running before it has loaded its printers and monitors.
 constexpr DWORD kAfterStartMs = 100;
+// A quick restart's breathing room: for the stop to get under way, and for the start after it.
 constexpr DWORD kCyclePauseMs = 200;
 
 std::unique_ptr<ServiceManagerHandle> OpenManager(platform::ServiceControl& services) {
@@ -36,6 +42,16 @@ std::unique_ptr<ServiceHandle> OpenSpooler(ServiceManagerHandle& manager) {
 // A tenth of the service's own estimate, kept between one and ten seconds.
 DWORD PollInterval(DWORD waitHint) { return std::clamp<DWORD>(waitHint / 10, 1000, 10000); }
 
+// Waits, with the stop's limits, while a stop under way has not completed: a start sent before
+// then is refused and would leave the spooler stopped. Any other state is no stop to wait for.
+void WaitWhileStopping(ServiceHandle& service, platform::Clock& clock) {
+  const DWORD start = clock.GetTickCount();
+  ServiceStatus status;
+  while (service.QueryServiceStatus(status) == platform::winerr::Success &&
+         status.currentState == platform::svcstate::StopPending && clock.GetTickCount() - start < kStopTimeoutMs)
+    clock.Sleep(kStopPollMs);
+}
+
 }  // namespace
 
 void Win2kXPInstaller::StopSpooler() {
@@ -47,6 +63,7 @@ void Win2kXPInstaller::StopSpooler() {
       const DWORD start = clock.GetTickCount();
       ServiceStatus status;
       do {
+        // Sent on every poll: a service that is still starting refuses it until it runs.
         service->ControlService(platform::svccontrol::Stop, status);
         if (service->QueryServiceStatus(status) != platform::winerr::Success) break;
         if (clock.GetTickCount() - start >= kStopTimeoutMs) break;
@@ -97,10 +114,13 @@ void Win2kXPInstaller::CycleSpooler() {
   if (!service) return;
   platform::Clock& clock = os().clock;
   ServiceStatus status;
+  // Once more: the service manager may refuse a control while the service changes state.
   if (service->ControlService(platform::svccontrol::Stop, status) != platform::winerr::Success)
     service->ControlService(platform::svccontrol::Stop, status);
   clock.Sleep(kCyclePauseMs);
+  WaitWhileStopping(*service, clock);
   context().PumpMessages();
+  // Once more, for the same reason.
   if (service->StartServiceA() != platform::winerr::Success) service->StartServiceA();
   context().PumpMessages();
   clock.Sleep(kCyclePauseMs);

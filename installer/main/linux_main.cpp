@@ -8,6 +8,7 @@
 #include "app/ExitCodes.h"
 #include "app/ProgramMain.h"
 #include "app/ProgramOptions.h"
+#include "platform/Windows1252.h"
 #include "platform/sim/SimMachine.h"
 
 namespace {
@@ -22,7 +23,9 @@ std::filesystem::path DefaultMachineDir() {
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
-  const ProgramOptions options = ParseProgramOptions(args);
+  ProgramOptions options = ParseProgramOptions(args);
+  // The terminal speaks UTF-8; the system's text is Windows-1252.
+  options.model = platform::Utf8ToAnsiLossy(options.model);
   const std::filesystem::path machineDir =
       options.machineDir ? std::filesystem::path(*options.machineDir) : DefaultMachineDir();
   std::cerr << "machine: " << machineDir.string() << '\n';

@@ -1,15 +1,27 @@
 #pragma once
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace platform::sim {
 
-// Where a file name the system passes to the simulated machine lives on the host:
-// "C:\..." (or "c:", or rooted "\...") inside the machine's drive_c folder; a relative name
-// (".\KvxIns.ini", "sub\x.ini") under the process's current directory, as the
-// Linux program runs from its distribution folder; a host absolute path ("/...") as it is.
-// Backslashes become slashes. nullopt for names the machine has no place for (other drives, UNC).
+// The machine's drives: C: is the machine folder's drive_c/, D: the distribution media, which is
+// the folder the program runs from (the host process's current directory). The program's current
+// directory is "D:\", so a relative name is on D:.
+inline constexpr char kMediaDrive = 'D';
+
+// The full Windows name of a file name, as GetFullPathNameA makes it: separators become "\",
+// "." and ".." parts are resolved, and ".." never climbs above a drive root (or a share's root).
+// "X:" without a separator is the root of X:, a rooted "\x" or "/x" is on drive C, a relative
+// name on the media drive. The drive letter keeps its case. nullopt for an empty name.
+std::optional<std::string> FullWindowsPath(std::string_view name);
+
+// Where a file name the system passes to the simulated machine lives on the host: its full name
+// (see FullWindowsPath) on drive C under driveC, on drive D under the current directory. Each
+// missing part takes the spelling of an existing entry that differs only in case. nullopt for a
+// name the machine has no place for: other drives, network shares, and names that a symbolic
+// link would lead out of their drive's folder.
 std::optional<std::filesystem::path> HostPath(std::string_view windowsName, const std::filesystem::path& driveC);
 
 }  // namespace platform::sim

@@ -36,6 +36,8 @@ struct ServiceConfig {
 };
 
 struct UserConfig {
+  // false: a standard user, refused (5) what Windows reserves to administrators.
+  bool administrator = true;
   bool canControlServices = true;
 };
 
@@ -44,6 +46,16 @@ using ServiceConfigs = std::map<std::string, ServiceConfig, LessNoCase>;
 constexpr const char* kSpoolerService = "Spooler";
 inline ServiceConfigs DefaultServices() { return {{kSpoolerService, ServiceConfig{}}}; }
 
+// What is attached to a COM port (machine.json "serial"); a port not listed is silent.
+struct SerialAttachment {
+  bool busy = false;    // held open by another program: opening the port fails with 5
+  DWORD printerBaud = 0;  // nonzero: a printer that answers the probe at this rate, 8N1
+  bool echo = false;    // sends back what it receives
+  std::string device;   // a device of this computer (a pty, /dev/ttyUSB0) that takes the port's calls
+};
+// By port name without the colon ("COM2").
+using SerialAttachments = std::map<std::string, SerialAttachment, LessNoCase>;
+
 struct MachineConfig {
   OsVersionConfig os;
   UserConfig user;
@@ -51,6 +63,7 @@ struct MachineConfig {
   LANGID uiLanguage = lang::EnglishUs;
   std::string programFile = "C:\\Program Files\\Korvex\\KvxInstaller.exe";
   DWORD startTick = 0;
+  SerialAttachments serial;
 };
 
 }  // namespace platform::sim

@@ -8,6 +8,7 @@
 
 #include "platform/sim/JsonReader.h"
 #include "platform/sim/RegistryJson.h"
+#include "platform/sim/SimSerial.h"
 #include "platform/sim/SpoolerJson.h"
 #include "platform/sim/Text.h"
 
@@ -20,6 +21,26 @@ constexpr std::array<std::pair<const char*, LANGID>, 9> kLanguageTags = {{
     {"en-US", 0x0409}, {"pt-BR", 0x0416}, {"pt-PT", 0x0816}, {"es-ES", 0x0C0A}, {"de-DE", 0x0407},
     {"fr-FR", 0x040C}, {"it-IT", 0x0410}, {"ja-JP", 0x0411}, {"zh-CN", 0x0804},
 }};
+
+constexpr std::array<std::pair<const char*, LocalPortKind>, 2> kPortKinds = {{
+    {"serial", LocalPortKind::Serial},
+    {"parallel", LocalPortKind::Parallel},
+}};
+
+// "ports": the local ports by kind, then the members kept as written.
+Json PortsJson(const std::vector<LocalPort>& localPorts, const Json& kept) {
+  Json ports = Json::object();
+  for (const auto& [member, kind] : kPortKinds) {
+    ports[member] = Json::array();
+    for (const LocalPort& port : localPorts) {
+      if (port.kind == kind) ports[member].push_back(AnsiToUtf8(port.name));
+    }
+  }
+  if (kept.is_object()) {
+    for (const auto& [name, value] : kept.items()) ports[name] = value;
+  }
+  return ports;
+}
 
 constexpr std::array<std::pair<const char*, DWORD>, 4> kServiceStates = {{
     {"stopped", svcstate::Stopped},
@@ -37,10 +58,24 @@ const char* ServiceStateName(DWORD state) {
 
 bool IsOwned(std::string_view member) {
   for (const char* owned :
-       {"format", "version", "os", "uiLanguage", "programFile", "clock", "user", "services", "spooler", "registry"}) {
+       {"format", "version", "os", "uiLanguage", "programFile", "clock", "user", "services", "spooler", "registry",
+        "serial"}) {
     if (member == owned) return true;
   }
   return false;
+}
+
+Json SerialJson(const SerialAttachments& serial) {
+  Json ports = Json::object();
+  for (const auto& [port, attached] : serial) {
+    Json entry = Json::object();
+    if (attached.busy) entry["busy"] = true;
+    if (attached.printerBaud != 0) entry["printer"] = {{"baud", attached.printerBaud}};
+    if (attached.echo) entry["echo"] = true;
+    if (!attached.device.empty()) entry["device"] = attached.device;
+    ports[port] = std::move(entry);
+  }
+  return ports;
 }
 
 Json LanguageJson(LANGID id) {
@@ -127,6 +162,38 @@ public:
     }
   }
 
+  void Serial(const Json& j, SerialAttachments& serial) const {
+    if (!j.is_object()) Fail("\"serial\" must be an object");
+    for (const auto& [port, entry] : j.items()) {
+      const std::string field = "serial." + port;
+      const auto name = ComPortKey(port);
+      if (!name) Fail("\"" + field + "\" is not a COM port name (COM1, COM2, ...)");
+      Object(entry, field, {"printer", "busy", "echo", "device"});
+      SerialAttachment attached;
+      if (entry.contains("busy")) attached.busy = Bool(entry["busy"], field + ".busy");
+      if (entry.contains("echo")) attached.echo = Bool(entry["echo"], field + ".echo");
+      if (entry.contains("printer")) {
+        Object(entry["printer"], field + ".printer", {"baud"});
+        if (!entry["printer"].contains("baud")) Fail("\"" + field + ".printer\" has no \"baud\"");
+        attached.printerBaud = Dword(entry["printer"]["baud"], field + ".printer.baud");
+        if (attached.printerBaud == 0) Fail("\"" + field + ".printer.baud\" must not be 0");
+      }
+      if (entry.contains("device")) {
+        // A path of this computer: kept as the file has it, not converted like the machine's texts.
+        if (!entry["device"].is_string() || entry["device"].get<std::string>().empty()) {
+          Fail("\"" + field + ".device\" must be a device path");
+        }
+        attached.device = entry["device"].get<std::string>();
+      }
+      const bool device = !attached.device.empty();
+      if ((attached.busy && (device || attached.echo || attached.printerBaud != 0)) ||
+          (device && (attached.echo || attached.printerBaud != 0))) {
+        Fail("\"" + field + "\": \"busy\" and \"device\" cannot be combined with anything else");
+      }
+      if (!serial.emplace(*name, attached).second) Fail("\"serial\" names " + *name + " twice");
+    }
+  }
+
   DWORD ServiceState(const Json& j, const std::string& field) const {
     if (j.is_string()) {
       for (const auto& [name, state] : kServiceStates) {
@@ -141,7 +208,7 @@ public:
 
 Json DefaultMachineDocument() {
   Json doc = Json::object();
-  doc["ports"] = {{"serial", {"COM1"}}, {"parallel", {"LPT1"}}};
+  doc["ports"] = Json::object();  // the local ports are the spooler's (SpoolerState)
   doc["networkAdapters"] = Json::array({Json{{"name", "Ethernet"},
                                              {"description", "Simulated Ethernet Adapter"},
                                              {"mac", "02-00-4B-56-58-01"},
@@ -180,12 +247,16 @@ void ParseMachineFile(const std::string& text, const std::string& label, Machine
   }
 
   if (doc.contains("user")) {
-    reader.Object(doc["user"], "user", {"canControlServices"});
+    reader.Object(doc["user"], "user", {"administrator", "canControlServices"});
+    if (doc["user"].contains("administrator")) {
+      loaded.user.administrator = reader.Bool(doc["user"]["administrator"], "user.administrator");
+    }
     if (doc["user"].contains("canControlServices")) {
       loaded.user.canControlServices = reader.Bool(doc["user"]["canControlServices"], "user.canControlServices");
     }
   }
   if (doc.contains("services")) reader.Services(doc["services"], loaded.services);
+  if (doc.contains("serial")) reader.Serial(doc["serial"], loaded.serial);
   SpoolerState loadedSpooler;
   if (doc.contains("spooler")) {
     std::optional<bool> running;
@@ -202,12 +273,24 @@ void ParseMachineFile(const std::string& text, const std::string& label, Machine
     }
   }
 
+  const bool portsGiven = doc.contains("ports");
   const Json defaults = DefaultMachineDocument();
   for (const char* section : {"ports", "networkAdapters"}) {
     if (!doc.contains(section)) {
       doc[section] = defaults[section];
     } else if (doc[section].type() != defaults[section].type()) {
       reader.Fail(std::string("\"") + section + "\" must be " + (defaults[section].is_array() ? "a list" : "an object"));
+    }
+  }
+  // The spooler keeps the local ports; the rest of "ports" is kept as written.
+  if (portsGiven) {
+    loadedSpooler.localPorts.clear();
+    for (const auto& [member, kind] : kPortKinds) {
+      if (!doc["ports"].contains(member)) continue;
+      for (std::string& name : reader.TextList(doc["ports"][member], std::string("ports.") + member)) {
+        loadedSpooler.localPorts.push_back({std::move(name), kind});
+      }
+      doc["ports"].erase(member);
     }
   }
   if (doc.contains("registry")) {
@@ -233,7 +316,7 @@ std::string FormatMachineFile(const MachineConfig& config, RegistryTree& registr
   doc["uiLanguage"] = LanguageJson(config.uiLanguage);
   doc["programFile"] = AnsiToUtf8(config.programFile);
   doc["clock"] = {{"startTick", config.startTick}};
-  doc["user"] = {{"canControlServices", config.user.canControlServices}};
+  doc["user"] = {{"administrator", config.user.administrator}, {"canControlServices", config.user.canControlServices}};
   Json services = Json::object();
   for (const auto& [name, s] : config.services) {
     services[AnsiToUtf8(name)] = {{"state", ServiceStateName(s.state)},
@@ -249,8 +332,10 @@ std::string FormatMachineFile(const MachineConfig& config, RegistryTree& registr
   const auto spoolerService = config.services.find(kSpoolerService);
   doc["spooler"] = WriteSpoolerJson(
       spooler, spoolerService != config.services.end() && spoolerService->second.state == svcstate::Running);
+  doc["ports"] = PortsJson(spooler.localPorts, document.contains("ports") ? document["ports"] : Json::object());
+  if (!config.serial.empty()) doc["serial"] = SerialJson(config.serial);
   for (const auto& [name, value] : document.items()) {
-    if (!IsOwned(name)) doc[name] = value;
+    if (!IsOwned(name) && name != "ports") doc[name] = value;
   }
   // Last, as it is the longest part.
   doc["registry"] = WriteRegistryJson(registry);

@@ -1,8 +1,10 @@
 #pragma once
 // machine.json: the simulated machine as a person reads it. The machine owns "os", "uiLanguage",
-// "programFile", "clock", "user", "services", "spooler" (SpoolerJson.h) and "registry"; every
-// other member ("ports", "networkAdapters", ...) is kept as it was read and written back unchanged.
-//   "user": {"canControlServices": true},
+// "programFile", "clock", "user", "services", "spooler" (SpoolerJson.h), "registry", "serial"
+// (SimSerial.h) and the lists "serial" and "parallel" of "ports" (the spooler's local ports); every other member
+// ("networkAdapters", ...) is kept as it was read and written back unchanged.
+//   "user": {"administrator": true, "canControlServices": true},
+//   "ports": {"serial": ["COM1"], "parallel": ["LPT1"]},
 //   "services": {"Spooler": {"state": "running", "stopMs": 100, "stopWaitHint": 2000, "startMs": 800,
 //                "startWaitHint": 3000, "checkPointEveryMs": 500, "startStalls": false,
 //                "startNeverCompletes": false}}

@@ -66,10 +66,11 @@ std::vector<std::uint8_t> MultiSz(const std::vector<std::string>& items) {
 class SimDeviceInfoSet : public DeviceInfoSet {
 public:
   SimDeviceInfoSet(std::vector<SimDevice> devices, std::shared_ptr<RegistryTree> tree,
-                   std::shared_ptr<FaultInjector> faults, std::shared_ptr<HandleTable> handles)
+                   std::shared_ptr<FaultInjector> faults, std::shared_ptr<HandleTable> handles,
+                   const MachineConfig& config)
       : devices_(std::move(devices)),
         tree_(tree),
-        registry_(tree, faults, handles),
+        registry_(tree, faults, handles, config),
         faults_(std::move(faults)),
         handles_(std::move(handles)),
         id_(handles_->Register("device info set", std::to_string(devices_.size()) + " devices")) {}
@@ -181,8 +182,10 @@ std::vector<SimDevice> ReadDevices(const Json& document) {
 }
 
 SimDeviceSetup::SimDeviceSetup(Json& document, std::filesystem::path driveC, std::shared_ptr<RegistryTree> tree,
-                               std::shared_ptr<FaultInjector> faults, std::shared_ptr<HandleTable> handles)
-    : document_(document),
+                               std::shared_ptr<FaultInjector> faults, std::shared_ptr<HandleTable> handles,
+                               const MachineConfig& config)
+    : config_(config),
+      document_(document),
       driveC_(std::move(driveC)),
       tree_(std::move(tree)),
       faults_(std::move(faults)),
@@ -210,7 +213,7 @@ DWORD SimDeviceSetup::SetupDiGetClassDevsA(const Guid& classGuid, DWORD flags, s
     if ((flags & digcf::Present) && !d.present) continue;
     chosen.push_back(std::move(d));
   }
-  out = std::make_unique<SimDeviceInfoSet>(std::move(chosen), tree_, faults_, handles_);
+  out = std::make_unique<SimDeviceInfoSet>(std::move(chosen), tree_, faults_, handles_, config_);
   return winerr::Success;
 }
 
@@ -218,6 +221,8 @@ DWORD SimDeviceSetup::UpdateDriverForPlugAndPlayDevicesA(const std::string& hard
                                                          DWORD installFlags, bool& rebootRequired) {
   rebootRequired = false;
   if (const DWORD error = faults_->Check("UpdateDriverForPlugAndPlayDevicesA")) return error;
+  // Installing drivers is for administrators.
+  if (!config_.user.administrator) return winerr::AccessDenied;
   const auto inf = HostPath(fullInfPath, driveC_);
   std::error_code ec;
   if (!inf || !std::filesystem::is_regular_file(*inf, ec)) return winerr::FileNotFound;

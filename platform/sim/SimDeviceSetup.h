@@ -18,6 +18,7 @@
 #include "platform/DeviceSetup.h"
 #include "platform/sim/FaultInjector.h"
 #include "platform/sim/HandleTable.h"
+#include "platform/sim/MachineConfig.h"
 #include "platform/sim/RegistryTree.h"
 
 namespace platform::sim {
@@ -39,8 +40,8 @@ std::vector<SimDevice> ReadDevices(const nlohmann::ordered_json& document);
 class SimDeviceSetup : public DeviceSetup {
 public:
   SimDeviceSetup(nlohmann::ordered_json& document, std::filesystem::path driveC, std::shared_ptr<RegistryTree> tree,
-                 std::shared_ptr<FaultInjector> faults,
-                 std::shared_ptr<HandleTable> handles);
+                 std::shared_ptr<FaultInjector> faults, std::shared_ptr<HandleTable> handles,
+                 const MachineConfig& config);
 
   DWORD SetupDiClassGuidsFromNameA(const std::string& className, DWORD bufferCount, std::vector<Guid>& guids,
                                    DWORD& required) override;
@@ -49,6 +50,7 @@ public:
                                            DWORD installFlags, bool& rebootRequired) override;
 
 private:
+  const MachineConfig& config_;
   nlohmann::ordered_json& document_;
   std::filesystem::path driveC_;
   std::shared_ptr<RegistryTree> tree_;

@@ -47,8 +47,8 @@ std::optional<FileVersion> ParseVersionLine(const std::string& line) {
 
 }  // namespace
 
-SimFileSystem::SimFileSystem(fs::path driveC, std::shared_ptr<FaultInjector> faults)
-    : driveC_(std::move(driveC)), faults_(std::move(faults)) {}
+SimFileSystem::SimFileSystem(fs::path driveC, std::shared_ptr<FaultInjector> faults, const FileAccess& access)
+    : driveC_(std::move(driveC)), faults_(std::move(faults)), access_(access) {}
 
 DWORD SimFileSystem::GetSystemDirectoryA(std::string& directory) {
   if (const DWORD error = faults_->Check("GetSystemDirectoryA")) return error;
@@ -62,39 +62,12 @@ DWORD SimFileSystem::GetFullPathNameA(const std::string& name, DWORD bufferSize,
   path.clear();
   required = 0;
   if (const DWORD error = faults_->Check("GetFullPathNameA")) return error;
-  if (name.empty()) return winerr::InvalidName;
-  std::string full;
-  const bool windowsRooted = name.size() >= 2 && name[1] == ':';
-  if (windowsRooted || name[0] == '\\') {
-    // Already a machine path: only "." and ".." parts and separators are tidied, as Windows does.
-    std::string drive = windowsRooted ? name.substr(0, 2) : "C:";
-    std::string rest = windowsRooted ? name.substr(2) : name;
-    std::vector<std::string> parts;
-    std::string part;
-    auto flush = [&] {
-      if (part == "..") {
-        if (!parts.empty()) parts.pop_back();
-      } else if (!part.empty() && part != ".") {
-        parts.push_back(part);
-      }
-      part.clear();
-    };
-    for (char c : rest) {
-      if (c == '\\' || c == '/') flush(); else part += c;
-    }
-    flush();
-    full = drive;
-    for (const auto& p : parts) full += "\\" + p;
-    if (parts.empty()) full += "\\";
-  } else {
-    // A relative name is taken from the host's current directory, where HostPath finds it again.
-    const auto host = HostPath(name, driveC_);
-    if (!host) return winerr::InvalidName;
-    full = fs::absolute(*host).lexically_normal().string();
-  }
-  required = static_cast<DWORD>(full.size() + 1);
+  // Only the name is looked at, never the files, as on Windows.
+  auto full = FullWindowsPath(name);
+  if (!full) return winerr::InvalidName;
+  required = static_cast<DWORD>(full->size() + 1);
   if (bufferSize < required) return winerr::Success;
-  path = std::move(full);
+  path = std::move(*full);
   return winerr::Success;
 }
 
@@ -112,6 +85,7 @@ DWORD SimFileSystem::CopyFileA(const std::string& existing, const std::string& t
     if (failIfExists) return winerr::FileExists;
     if (fs::is_directory(*to, ec) || IsReadOnly(*to)) return winerr::AccessDenied;
   }
+  if (const DWORD error = access_.Check(*to, FileAccess::Change::Overwrite)) return error;
   if (fs::equivalent(*from, *to, ec)) return winerr::SharingViolation;
   if (!fs::copy_file(*from, *to, fs::copy_options::overwrite_existing, ec)) return winerr::AccessDenied;
   // Windows gives the copy the source's attributes.
@@ -139,6 +113,7 @@ DWORD SimFileSystem::SetFileAttributesA(const std::string& name, DWORD attribute
   if (!host) return winerr::PathNotFound;
   std::error_code ec;
   if (!fs::exists(*host, ec)) return MissingError(*host);
+  if (const DWORD error = access_.Check(*host, FileAccess::Change::Attributes)) return error;
   SetReadOnly(*host, (attributes & fileattr::ReadOnly) != 0);
   return winerr::Success;
 }
@@ -151,8 +126,24 @@ DWORD SimFileSystem::DeleteFileA(const std::string& name) {
   const auto status = fs::status(*host, ec);
   if (ec || !fs::exists(status)) return MissingError(*host);
   if (fs::is_directory(status) || IsReadOnly(*host)) return winerr::AccessDenied;
+  if (const DWORD error = access_.Check(*host, FileAccess::Change::Delete)) return error;
   if (!fs::remove(*host, ec)) return winerr::AccessDenied;
   return winerr::Success;
+}
+
+DWORD SimFileSystem::AppendToFileA(const std::string& name, std::string_view bytes) {
+  if (const DWORD error = faults_->Check("AppendToFileA")) return error;
+  const auto host = HostPath(name, driveC_);
+  if (!host) return winerr::PathNotFound;
+  std::error_code ec;
+  if (!fs::is_directory(host->parent_path(), ec)) return winerr::PathNotFound;
+  if (fs::is_directory(*host, ec) || (fs::exists(*host, ec) && IsReadOnly(*host))) return winerr::AccessDenied;
+  if (const DWORD error = access_.Check(*host, FileAccess::Change::Overwrite)) return error;
+  std::ofstream out(*host, std::ios::binary | std::ios::app);
+  if (!out) return winerr::AccessDenied;
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  return out ? winerr::Success : winerr::AccessDenied;
 }
 
 DWORD SimFileSystem::GetFileVersionA(const std::string& name, FileVersion& version) {

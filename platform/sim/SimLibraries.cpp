@@ -1,5 +1,10 @@
 #include "platform/sim/SimLibraries.h"
 
+#include <algorithm>
+#include <array>
+#include <string_view>
+#include <vector>
+
 #include <nlohmann/json.hpp>
 
 #include "platform/sim/Text.h"
@@ -8,8 +13,25 @@ namespace platform::sim {
 
 namespace {
 
-constexpr const char* kKnownLibraries[] = {"newdev.dll", "SETUPAPI.DLL", "winspool.drv", "kernel32.dll",
-                                           "advapi32.dll", "version.dll", "user32.dll"};
+struct LibraryExports {
+  const char* name;
+  std::vector<std::string_view> functions;
+};
+
+// The system libraries and the functions of theirs that the system looks up by name.
+const std::array<LibraryExports, 8> kLibraries = {{
+    {"newdev.dll", {"UpdateDriverForPlugAndPlayDevicesA"}},
+    {"SETUPAPI.DLL",
+     {"SetupDiClassGuidsFromNameA", "SetupDiDestroyDeviceInfoList", "SetupDiEnumDeviceInfo", "SetupDiGetClassDevsA",
+      "SetupDiGetDeviceRegistryPropertyA", "SetupDiOpenDevRegKey"}},
+    {"winspool.drv", {"AddPortExA"}},
+    {"Netapi32.dll", {"NetApiBufferFree", "NetUserGetInfo"}},
+    // Loadable, but the system finds nothing in them by name.
+    {"kernel32.dll", {}},
+    {"advapi32.dll", {}},
+    {"version.dll", {}},
+    {"user32.dll", {}},
+}};
 
 // A name as LoadLibraryA takes it: a missing extension means ".dll".
 std::string WithExtension(const std::string& name) {
@@ -26,20 +48,22 @@ bool ListHas(const nlohmann::ordered_json& list, const std::string& name) {
 
 class SimLibrary : public Library {
 public:
-  SimLibrary(std::vector<std::string> missing, std::shared_ptr<FaultInjector> faults,
+  SimLibrary(const LibraryExports& exports, std::vector<std::string> missing, std::shared_ptr<FaultInjector> faults,
              std::shared_ptr<HandleTable> handles, HandleTable::Id id)
-      : missing_(std::move(missing)), faults_(std::move(faults)), handles_(std::move(handles)), id_(id) {}
+      : exports_(exports), missing_(std::move(missing)), faults_(std::move(faults)), handles_(std::move(handles)),
+        id_(id) {}
   ~SimLibrary() override { handles_->Release(id_); }
 
   DWORD FindFunction(const std::string& name) override {
     if (const DWORD error = faults_->Check("GetProcAddress")) return error;
-    for (const auto& m : missing_) {
-      if (m == name) return winerr::ProcNotFound;  // exported names mind case
-    }
-    return winerr::Success;
+    // Exported names mind case.
+    const bool exported = std::find(exports_.functions.begin(), exports_.functions.end(), name) != exports_.functions.end();
+    const bool taken = std::find(missing_.begin(), missing_.end(), name) != missing_.end();
+    return exported && !taken ? winerr::Success : winerr::ProcNotFound;
   }
 
 private:
+  const LibraryExports& exports_;
   std::vector<std::string> missing_;
   std::shared_ptr<FaultInjector> faults_;
   std::shared_ptr<HandleTable> handles_;
@@ -56,9 +80,9 @@ DWORD SimLibraries::LoadLibraryA(const std::string& name, std::unique_ptr<Librar
   out.reset();
   if (const DWORD error = faults_->Check("LoadLibraryA")) return error;
   const std::string file = WithExtension(name);
-  bool known = false;
-  for (const char* lib : kKnownLibraries) known = known || EqualNoCase(lib, file);
-  if (!known) return winerr::ModNotFound;
+  const auto library = std::find_if(kLibraries.begin(), kLibraries.end(),
+                                    [&](const LibraryExports& lib) { return EqualNoCase(lib.name, file); });
+  if (library == kLibraries.end()) return winerr::ModNotFound;
   std::vector<std::string> missingFunctions;
   if (const auto libs = document_.find("libraries"); libs != document_.end() && libs->is_object()) {
     if (const auto missing = libs->find("missing"); missing != libs->end() && ListHas(*missing, file)) {
@@ -74,7 +98,7 @@ DWORD SimLibraries::LoadLibraryA(const std::string& name, std::unique_ptr<Librar
     }
   }
   const auto id = handles_->Register("library", file);
-  out = std::make_unique<SimLibrary>(std::move(missingFunctions), faults_, handles_, id);
+  out = std::make_unique<SimLibrary>(*library, std::move(missingFunctions), faults_, handles_, id);
   return winerr::Success;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
-// platform::Libraries: the system libraries the installer loads, with machine.json's
-// "libraries" member naming what this machine lacks:
+// platform::Libraries: the system libraries the installer loads, each knowing the functions of
+// its that the system looks up (any other name answers 127), with machine.json's "libraries"
+// member naming what this machine lacks:
 //   {"missing": ["newdev.dll"], "missingFunctions": {"SETUPAPI.DLL": ["SetupDiOpenDevRegKey"]}}
 // Names match without regard to case. Loaded libraries are accounted in the handle table ("library").
 #include <memory>

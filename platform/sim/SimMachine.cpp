@@ -35,18 +35,25 @@ SimMachine::SimMachine(fs::path folder, bool temporary, std::unique_ptr<MachineC
       tree_(std::move(tree)),
       faults_(std::make_shared<FaultInjector>()),
       handles_(std::make_shared<HandleTable>()),
-      clock_(std::make_unique<SimClock>(config_->startTick)),
-      registry_(std::make_unique<SimRegistry>(tree_, faults_, handles_)),
+      clock_(std::make_shared<SimClock>(config_->startTick)),
+      registry_(std::make_unique<SimRegistry>(tree_, faults_, handles_, *config_)),
       profile_(std::make_unique<SimProfile>(driveC_, faults_)),
       version_(std::make_unique<SimVersion>(*config_, faults_)),
       process_(std::make_unique<SimProcess>(*config_, faults_)),
       services_(std::make_unique<SimServiceControl>(*config_, *clock_, faults_, handles_)),
       messages_(std::make_unique<SimWindowMessages>(faults_)),
-      files_(std::make_unique<SimFileSystem>(driveC_, faults_)),
+      fileAccess_(std::make_unique<FileAccess>(*config_, driveC_)),
+      files_(std::make_unique<SimFileSystem>(driveC_, faults_, *fileAccess_)),
       libraries_(std::make_unique<SimLibraries>(*document_, faults_, handles_)),
-      devices_(std::make_unique<SimDeviceSetup>(*document_, driveC_, tree_, faults_, handles_)) {
+      devices_(std::make_unique<SimDeviceSetup>(*document_, driveC_, tree_, faults_, handles_, *config_)) {
   MakeFolder(driveC_);
-  spooler_ = std::make_unique<SimPrintSpooler>(std::move(spooler), driveC_, *document_, *services_, faults_, handles_);
+  spooler_ = std::make_unique<SimPrintSpooler>(std::move(spooler), driveC_, *config_, *services_, faults_, handles_);
+  fileAccess_->SetLoadedCheck([this](const fs::path& file) { return spooler_->HoldsFile(file); });
+  threads_ = std::make_unique<SimThreads>(clock_, faults_);
+  serial_ = std::make_unique<SimSerial>(*config_, *document_, clock_, faults_, handles_);
+  locked_ = std::make_unique<LockedServices>(
+      mutex_, Platform{*clock_, *registry_, *profile_, *version_, *process_, *services_, *spooler_, *messages_,
+                       *files_, *libraries_, *devices_, *threads_, *serial_});
 }
 
 SimMachine::~SimMachine() {
@@ -95,6 +102,7 @@ std::unique_ptr<SimMachine> SimMachine::InMemory() {
 }
 
 void SimMachine::Save() {
+  const auto lock = Lock();
   services_->SettleAll();
   const std::string text = FormatMachineFile(*config_, *tree_, spooler_->Snapshot(), *document_);
   const fs::path file = machineFile();
@@ -112,8 +120,7 @@ void SimMachine::Save() {
 }
 
 Platform SimMachine::platform() {
-  return Platform{*clock_, *registry_, *profile_, *version_, *process_, *services_, *spooler_, *messages_,
-                  *files_,  *libraries_, *devices_};
+  return locked_->platform();
 }
 
 }  // namespace platform::sim

@@ -3,12 +3,15 @@
 // machine.json (see MachineFile.h) plus drive_c/, the machine's C: drive.
 #include <filesystem>
 #include <memory>
+#include <mutex>
 
 #include <nlohmann/json_fwd.hpp>
 
 #include "platform/Platform.h"
 #include "platform/sim/FaultInjector.h"
+#include "platform/sim/FileAccess.h"
 #include "platform/sim/HandleTable.h"
+#include "platform/sim/LockedServices.h"
 #include "platform/sim/MachineConfig.h"
 #include "platform/sim/MachineFileError.h"
 #include "platform/sim/RegistryTree.h"
@@ -20,7 +23,9 @@
 #include "platform/sim/SimProcess.h"
 #include "platform/sim/SimProfile.h"
 #include "platform/sim/SimRegistry.h"
+#include "platform/sim/SimSerial.h"
 #include "platform/sim/SimServiceControl.h"
+#include "platform/sim/SimThreads.h"
 #include "platform/sim/SimVersion.h"
 #include "platform/sim/SimWindowMessages.h"
 #include "platform/sim/SpoolerState.h"
@@ -41,7 +46,10 @@ public:
 
   // Writes machine.json (through a temporary file and a rename, so a reader never sees half of it).
   void Save();
+  // The services as the system sees them: safe to call from two threads at once.
   Platform platform();
+  // The machine's one lock, for a test that edits the machine directly while a thread runs on it.
+  std::unique_lock<std::recursive_mutex> Lock() { return std::unique_lock(*mutex_); }
 
   const std::filesystem::path& folder() const { return folder_; }
   std::filesystem::path machineFile() const { return folder_ / "machine.json"; }
@@ -49,7 +57,8 @@ public:
 
   MachineConfig& config() { return *config_; }
   // The members of machine.json the machine keeps as data for services to come
-  // ("ports", "networkAdapters", and any other); Save writes them back.
+  // ("networkAdapters", "ports" but its local port lists, which are the spooler's, and any other);
+  // Save writes them back.
   nlohmann::ordered_json& document() { return *document_; }
 
   SimClock& clock() { return *clock_; }
@@ -66,6 +75,8 @@ public:
   RegistryTree& registryTree() { return *tree_; }
   FaultInjector& faults() { return *faults_; }
   HandleTable& handles() { return *handles_; }
+  SimThreads& threads() { return *threads_; }
+  SimSerial& serial() { return *serial_; }
 
 private:
   SimMachine(std::filesystem::path folder, bool temporary, std::unique_ptr<MachineConfig> config,
@@ -81,7 +92,8 @@ private:
   std::shared_ptr<RegistryTree> tree_;
   std::shared_ptr<FaultInjector> faults_;
   std::shared_ptr<HandleTable> handles_;
-  std::unique_ptr<SimClock> clock_;
+  MachineMutex mutex_ = std::make_shared<std::recursive_mutex>();
+  std::shared_ptr<SimClock> clock_;
   std::unique_ptr<SimRegistry> registry_;
   std::unique_ptr<SimProfile> profile_;
   std::unique_ptr<SimVersion> version_;
@@ -89,9 +101,13 @@ private:
   std::unique_ptr<SimServiceControl> services_;
   std::unique_ptr<SimPrintSpooler> spooler_;
   std::unique_ptr<SimWindowMessages> messages_;
+  std::unique_ptr<FileAccess> fileAccess_;
   std::unique_ptr<SimFileSystem> files_;
   std::unique_ptr<SimLibraries> libraries_;
   std::unique_ptr<SimDeviceSetup> devices_;
+  std::unique_ptr<SimThreads> threads_;
+  std::unique_ptr<SimSerial> serial_;
+  std::unique_ptr<LockedServices> locked_;
 };
 
 }  // namespace platform::sim

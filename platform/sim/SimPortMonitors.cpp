@@ -28,24 +28,14 @@ DWORD SimPrintSpooler::EnumPortsA(std::vector<std::string>& portNames) {
   if (const DWORD error = core_->faults->Check("EnumPortsA")) return error;
   if (!core_->Instance()) return winerr::RpcServerUnavailable;
   std::lock_guard lock(core_->mutex);
-  for (const std::string& name : core_->LocalPorts()) portNames.push_back(name + ":");
-  portNames.push_back("FILE:");
-  const std::vector<std::string> local = core_->LocalPorts();
-  for (const SpoolerMonitor& monitor : core_->state.monitors) {
-    // The system's monitor offers a port of its own for each local COM, LPT and USB port.
-    if (EqualNoCase(monitor.name, kKorvexMonitor)) {
-      for (const std::string& name : local) {
-        if (core_->HasPort("Kvx_" + name)) portNames.push_back("Kvx_" + name);
-      }
-    }
-    portNames.insert(portNames.end(), monitor.ports.begin(), monitor.ports.end());
-  }
+  portNames = core_->state.PortNames();
   return winerr::Success;
 }
 
 DWORD SimPrintSpooler::AddMonitorA(const std::string& name, const OptText& environment, const std::string& dllName) {
   if (const DWORD error = core_->faults->Check("AddMonitorA")) return error;
   if (!core_->Instance()) return winerr::RpcServerUnavailable;
+  if (const DWORD error = core_->CheckAdministrator()) return error;
   if (name.empty() || dllName.empty()) return winerr::InvalidParameter;
   if (environment && !environment->empty() && !EqualNoCase(*environment, kEnvironment)) {
     return winerr::InvalidEnvironment;
@@ -66,6 +56,7 @@ DWORD SimPrintSpooler::AddMonitorA(const std::string& name, const OptText& envir
 DWORD SimPrintSpooler::AddPortExA(const std::string& portName, const std::string& monitorName) {
   if (const DWORD error = core_->faults->Check("AddPortExA")) return error;
   if (!core_->Instance()) return winerr::RpcServerUnavailable;
+  if (const DWORD error = core_->CheckAdministrator()) return error;
   if (portName.empty()) return winerr::InvalidParameter;
   std::lock_guard lock(core_->mutex);
   SpoolerMonitor* target = nullptr;

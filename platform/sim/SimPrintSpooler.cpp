@@ -12,6 +12,11 @@ namespace {
 
 constexpr DWORD kDriverVersion = 3;
 constexpr const char* kEnvironment = "Windows x64";
+constexpr const char* kSystemDirectory = "C:\\Windows\\System32";
+// Rights on a printer that only administrators get: administer, delete, change its security.
+constexpr DWORD kAdministrativeAccess =
+    printeraccess::Administer | 0x10000 /* DELETE */ | 0x40000 /* WRITE_DAC */ | 0x80000 /* WRITE_OWNER */ |
+    access::GenericAll;
 
 bool Missing(const OptText& text) { return !text || text->empty(); }
 
@@ -44,23 +49,10 @@ std::optional<fs::path> FindInFolder(const fs::path& dir, const std::string& nam
 
 }  // namespace
 
-std::vector<std::string> SimPrintSpooler::Core::LocalPorts() const {
-  std::vector<std::string> names;
-  const auto ports = document.find("ports");
-  if (ports == document.end() || !ports->is_object()) return names;
-  for (const auto& [kind, list] : ports->items()) {
-    if (!list.is_array()) continue;
-    for (const auto& port : list) {
-      if (port.is_string()) names.push_back(Utf8ToAnsiLossy(port.get<std::string>()));
-    }
-  }
-  return names;
-}
-
-SimPrintSpooler::SimPrintSpooler(SpoolerState state, fs::path driveC, const nlohmann::ordered_json& document,
+SimPrintSpooler::SimPrintSpooler(SpoolerState state, fs::path driveC, const MachineConfig& config,
                                  SimServiceControl& services, std::shared_ptr<FaultInjector> faults,
                                  std::shared_ptr<HandleTable> handles)
-    : core_(std::make_shared<Core>(std::move(state), std::move(driveC), document, services, std::move(faults),
+    : core_(std::make_shared<Core>(std::move(state), std::move(driveC), config, services, std::move(faults),
                                    std::move(handles))) {
   // Windows has the driver directory from the start; the installer copies into it.
   if (const fs::path dir = HostDriverDirectory(); !dir.empty()) {
@@ -86,6 +78,22 @@ fs::path SimPrintSpooler::HostDriverDirectory() const {
   return HostPath(core_->state.driverDirectory, core_->driveC).value_or(fs::path());
 }
 
+bool SimPrintSpooler::HoldsFile(const fs::path& hostFile) const {
+  if (core_->services.CurrentState(kSpoolerService) == svcstate::Stopped) return false;
+  std::vector<std::string> files;
+  {
+    std::lock_guard lock(core_->mutex);
+    files = core_->state.MonitorFiles();
+  }
+  const auto system = HostPath(kSystemDirectory, core_->driveC);
+  std::error_code ec;
+  for (const std::string& name : files) {
+    if (!system || name.find_first_of("\\/:") != std::string::npos) continue;
+    if (const auto loaded = FindInFolder(*system, name); loaded && fs::equivalent(*loaded, hostFile, ec)) return true;
+  }
+  return false;
+}
+
 DWORD SimPrintSpooler::GetPrinterDriverDirectoryA(std::string& directory) {
   if (const DWORD error = core_->faults->Check("GetPrinterDriverDirectoryA")) return error;
   if (!core_->Instance()) return winerr::RpcServerUnavailable;
@@ -107,6 +115,11 @@ DWORD SimPrintSpooler::OpenPrinterA(const std::string& printerName, DWORD desire
     if (!printer) return winerr::InvalidPrinterName;
     name = printer->name;
   }
+  if (core_->CheckAdministrator() != winerr::Success) {
+    if (desiredAccess & kAdministrativeAccess) return winerr::AccessDenied;
+    // A standard user's utmost is using the printer.
+    if (desiredAccess & access::MaximumAllowed) desiredAccess = printeraccess::Use;
+  }
   out = MakePrinterHandle(core_, std::move(name), desiredAccess, *instance);
   return winerr::Success;
 }
@@ -114,6 +127,7 @@ DWORD SimPrintSpooler::OpenPrinterA(const std::string& printerName, DWORD desire
 DWORD SimPrintSpooler::AddPrinterDriverA(const DriverInfo3A& info) {
   if (const DWORD error = core_->faults->Check("AddPrinterDriverA")) return error;
   if (!core_->Instance()) return winerr::RpcServerUnavailable;
+  if (const DWORD error = core_->CheckAdministrator()) return error;
   if (info.cVersion != kDriverVersion) return winerr::InvalidParameter;
   if (info.pEnvironment && !EqualNoCase(*info.pEnvironment, kEnvironment)) return winerr::InvalidEnvironment;
   if (Missing(info.pName) || Missing(info.pDriverPath) || Missing(info.pDataFile) || Missing(info.pConfigFile)) {
@@ -174,6 +188,7 @@ DWORD SimPrintSpooler::AddPrinterA(const PrinterInfo2A& info, std::unique_ptr<Pr
   if (const DWORD error = core_->faults->Check("AddPrinterA")) return error;
   const auto instance = core_->Instance();
   if (!instance) return winerr::RpcServerUnavailable;
+  if (const DWORD error = core_->CheckAdministrator()) return error;
   if (Missing(info.pPrinterName) || info.pPrinterName->find_first_of(",\\") != std::string::npos) {
     return winerr::InvalidPrinterName;
   }

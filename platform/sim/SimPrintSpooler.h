@@ -7,11 +7,10 @@
 #include <functional>
 #include <memory>
 
-#include <nlohmann/json_fwd.hpp>
-
 #include "platform/PrintSpooler.h"
 #include "platform/sim/FaultInjector.h"
 #include "platform/sim/HandleTable.h"
+#include "platform/sim/MachineConfig.h"
 #include "platform/sim/SimServiceControl.h"
 #include "platform/sim/SpoolerState.h"
 
@@ -19,9 +18,9 @@ namespace platform::sim {
 
 class SimPrintSpooler : public PrintSpooler {
 public:
-  // `document` holds machine.json's data members; the lists in its "ports" member name the local
-  // ports ("COM1", "LPT1"), looked up at each call.
-  SimPrintSpooler(SpoolerState state, std::filesystem::path driveC, const nlohmann::ordered_json& document,
+  // A user without administrative rights (`config.user`) may open printers for use and read,
+  // and is refused (5) whatever changes the spooler's drivers, monitors, ports or printers.
+  SimPrintSpooler(SpoolerState state, std::filesystem::path driveC, const MachineConfig& config,
                   SimServiceControl& services, std::shared_ptr<FaultInjector> faults,
                   std::shared_ptr<HandleTable> handles);
   ~SimPrintSpooler() override;
@@ -30,8 +29,7 @@ public:
   DWORD AddPrinterDriverA(const DriverInfo3A& info) override;
   DWORD AddPrinterA(const PrinterInfo2A& info, std::unique_ptr<PrinterHandle>& out) override;
   DWORD GetPrinterDriverDirectoryA(std::string& directory) override;
-  // The local ports with their colon, "FILE:", then each monitor's ports; the system's own monitor
-  // lists "Kvx_" + each local COM, LPT and USB port.
+  // SpoolerState::PortNames.
   DWORD EnumPortsA(std::vector<std::string>& portNames) override;
   // The monitor's module is looked for in C:\Windows\System32; a missing one gives 126.
   DWORD AddMonitorA(const std::string& name, const OptText& environment, const std::string& dllName) override;
@@ -43,6 +41,10 @@ public:
   void Edit(const std::function<void(SpoolerState&)>& change);
   // The driver directory on the host (inside drive_c), or empty when it lies elsewhere.
   std::filesystem::path HostDriverDirectory() const;
+  // Whether the host file is a module the spooler has loaded: a registered monitor's module and
+  // the files that module loads (MonitorModules.h), in the system directory, for as long as the
+  // Spooler service's process runs (any state but stopped).
+  bool HoldsFile(const std::filesystem::path& hostFile) const;
 
   struct Core;
 

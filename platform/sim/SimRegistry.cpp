@@ -1,10 +1,18 @@
 #include "platform/sim/SimRegistry.h"
 
+#include <optional>
+#include <string>
+
 namespace platform::sim {
 namespace {
 
 using ServicesPtr = std::shared_ptr<const SimRegistry::Services>;
 
+constexpr DWORD kGenericRights =
+    access::GenericRead | access::GenericWrite | access::GenericExecute | access::GenericAll | access::MaximumAllowed;
+// KEY_WOW64_64KEY and KEY_WOW64_32KEY choose a view, they are no rights.
+constexpr DWORD kViewFlags = 0x100 | 0x200;
+constexpr const char* kLocalMachine = "HKEY_LOCAL_MACHINE";
 
 DWORD GrantedAccess(DWORD requested) {
   DWORD granted = requested;
@@ -12,6 +20,18 @@ DWORD GrantedAccess(DWORD requested) {
   if (requested & access::GenericWrite) granted |= regaccess::Write;
   if (requested & (access::GenericAll | access::MaximumAllowed)) granted |= regaccess::AllAccess;
   return granted;
+}
+
+// Whether the user may only read the key at this path (a standard user, under HKEY_LOCAL_MACHINE).
+bool ReadOnlyFor(const SimRegistry::Services& services, const std::string& path) {
+  return !services.user.administrator && path.compare(0, std::char_traits<char>::length(kLocalMachine), kLocalMachine) == 0;
+}
+
+// What a standard user gets of a key that is read-only to that user, or nullopt when asking for more.
+std::optional<DWORD> ReadOnlyGrant(DWORD requested) {
+  const DWORD asked = GrantedAccess(requested & ~access::MaximumAllowed) & ~(kGenericRights | kViewFlags);
+  if ((asked & ~regaccess::Read) != 0) return std::nullopt;
+  return (requested & access::MaximumAllowed) ? regaccess::Read : GrantedAccess(requested);
 }
 
 class SimRegistryKey : public RegistryKey {
@@ -56,6 +76,7 @@ LONG OpenRelative(const ServicesPtr& services, const std::shared_ptr<RegNode>& b
   const auto names = SplitKeyPath(subKey);
   if (!names) return static_cast<LONG>(winerr::BadPathname);
 
+  const bool readOnly = ReadOnlyFor(*services, basePath);
   std::lock_guard lock(services->tree->mutex());
   if (base->deleted) return static_cast<LONG>(winerr::KeyDeleted);
   std::shared_ptr<RegNode> node = base;
@@ -64,7 +85,7 @@ LONG OpenRelative(const ServicesPtr& services, const std::shared_ptr<RegNode>& b
     std::shared_ptr<RegNode> next = node->FindSubkey(name);
     if (!next) {
       if (!create) return static_cast<LONG>(winerr::FileNotFound);
-      if (node == base && (GrantedAccess(baseAccess) & regaccess::CreateSubKey) == 0) {
+      if (readOnly || (node == base && (GrantedAccess(baseAccess) & regaccess::CreateSubKey) == 0)) {
         return static_cast<LONG>(winerr::AccessDenied);
       }
       next = node->AddSubkey(name);
@@ -72,7 +93,10 @@ LONG OpenRelative(const ServicesPtr& services, const std::shared_ptr<RegNode>& b
     node = std::move(next);
     path += "\\" + node->name;
   }
-  out = std::make_unique<SimRegistryKey>(services, std::move(node), std::move(path), access);
+  // The key's own security decides, so a missing key answers 2 before any refusal.
+  const std::optional<DWORD> granted = readOnly ? ReadOnlyGrant(access) : GrantedAccess(access);
+  if (!granted) return static_cast<LONG>(winerr::AccessDenied);
+  out = std::make_unique<SimRegistryKey>(services, std::move(node), std::move(path), *granted);
   return 0;
 }
 
@@ -134,8 +158,9 @@ LONG SimRegistryKey::EnumValue(DWORD index, std::string& name, DWORD& type, std:
 }  // namespace
 
 SimRegistry::SimRegistry(std::shared_ptr<RegistryTree> tree, std::shared_ptr<FaultInjector> faults,
-                         std::shared_ptr<HandleTable> handles)
-    : services_(std::make_shared<const Services>(Services{std::move(tree), std::move(faults), std::move(handles)})) {}
+                         std::shared_ptr<HandleTable> handles, const MachineConfig& config)
+    : services_(std::make_shared<const Services>(
+          Services{std::move(tree), std::move(faults), std::move(handles), config.user})) {}
 
 LONG SimRegistry::OpenKey(RootKey root, const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) {
   return OpenRelative(services_, services_->tree->Root(root), RootKeyName(root), regaccess::AllAccess, subKey, access,
@@ -153,6 +178,7 @@ LONG SimRegistry::DeleteKey(RootKey root, const std::string& subKey) {
   if (!names) return static_cast<LONG>(winerr::BadPathname);
   // A root key cannot be deleted.
   if (names->empty()) return static_cast<LONG>(winerr::AccessDenied);
+  if (ReadOnlyFor(*services_, RootKeyName(root))) return static_cast<LONG>(winerr::AccessDenied);
 
   std::lock_guard lock(services_->tree->mutex());
   std::shared_ptr<RegNode> parent;

@@ -1,12 +1,15 @@
 #pragma once
 // platform::Registry on the simulated registry tree, with Windows' results: 2 for a missing key
 // or value, 5 for deleting a key that has subkeys or using a handle without the access it needs,
-// 259 past the end of an enumeration. Every open key is accounted in the handle table.
+// 259 past the end of an enumeration. A user without administrative rights may only read under
+// HKEY_LOCAL_MACHINE: opening a key there for any change, creating or deleting one answers 5.
+// Every open key is accounted in the handle table.
 #include <memory>
 
 #include "platform/Registry.h"
 #include "platform/sim/FaultInjector.h"
 #include "platform/sim/HandleTable.h"
+#include "platform/sim/MachineConfig.h"
 #include "platform/sim/RegistryTree.h"
 
 namespace platform::sim {
@@ -14,7 +17,7 @@ namespace platform::sim {
 class SimRegistry : public Registry {
 public:
   SimRegistry(std::shared_ptr<RegistryTree> tree, std::shared_ptr<FaultInjector> faults,
-              std::shared_ptr<HandleTable> handles);
+              std::shared_ptr<HandleTable> handles, const MachineConfig& config);
 
   LONG OpenKey(RootKey root, const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override;
   LONG CreateKey(RootKey root, const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override;
@@ -24,6 +27,7 @@ public:
     std::shared_ptr<RegistryTree> tree;
     std::shared_ptr<FaultInjector> faults;
     std::shared_ptr<HandleTable> handles;
+    const UserConfig& user;  // only read by calls, never when a key outliving the machine closes
   };
 
 private:

@@ -135,7 +135,7 @@ public:
       const auto it = core_->config.services.find(serviceName);
       if (it == core_->config.services.end()) return winerr::ServiceDoesNotExist;
       name = it->first;
-      privileged = core_->config.user.canControlServices;
+      privileged = core_->config.user.canControlServices && core_->config.user.administrator;
     }
     const auto rights =
         Grant(access, svcaccess::ServiceAllAccess,
@@ -168,7 +168,7 @@ DWORD SimServiceControl::OpenSCManagerA(DWORD access, std::unique_ptr<ServiceMan
   bool privileged = false;
   {
     std::lock_guard lock(core_->mutex);
-    privileged = core_->config.user.canControlServices;
+    privileged = core_->config.user.canControlServices && core_->config.user.administrator;
   }
   if (!Grant(access, svcaccess::ScManagerAllAccess, access::ReadControl | 0x4 | 0x10, access::ReadControl | 0x2 | 0x20,
              access::ReadControl | 0x1 | 0x8, kManagerUserRights, privileged)) {
@@ -185,6 +185,12 @@ std::optional<std::uint64_t> SimServiceControl::RunningInstance(const std::strin
     return std::nullopt;
   }
   return machine->runs();
+}
+
+DWORD SimServiceControl::CurrentState(const std::string& serviceName) {
+  std::lock_guard lock(core_->mutex);
+  auto [config, machine] = core_->Find(serviceName);
+  return config ? machine->Settle(*config, core_->clock.Elapsed()).currentState : svcstate::Stopped;
 }
 
 void SimServiceControl::SettleAll() {

@@ -8,33 +8,33 @@
 #include <string>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
 #include "platform/PrintSpooler.h"
 #include "platform/sim/FaultInjector.h"
 #include "platform/sim/HandleTable.h"
+#include "platform/sim/MachineConfig.h"
 #include "platform/sim/SimPrintSpooler.h"
 #include "platform/sim/SpoolerState.h"
 
 namespace platform::sim {
 
 struct SimPrintSpooler::Core {
-  Core(SpoolerState s, std::filesystem::path c, const nlohmann::ordered_json& p, SimServiceControl& sv,
+  Core(SpoolerState s, std::filesystem::path c, const MachineConfig& m, SimServiceControl& sv,
        std::shared_ptr<FaultInjector> f, std::shared_ptr<HandleTable> h)
-      : state(std::move(s)), driveC(std::move(c)), document(p), services(sv), faults(std::move(f)), handles(std::move(h)) {}
+      : state(std::move(s)), driveC(std::move(c)), config(m), services(sv), faults(std::move(f)), handles(std::move(h)) {}
 
   std::mutex mutex;  // guards state
   SpoolerState state;
   const std::filesystem::path driveC;
-  const nlohmann::ordered_json& document;
+  const MachineConfig& config;
   SimServiceControl& services;
   const std::shared_ptr<FaultInjector> faults;
   const std::shared_ptr<HandleTable> handles;
 
   // The current run of the Spooler service, or nullopt while it does not run.
   std::optional<std::uint64_t> Instance() { return services.RunningInstance(kSpoolerService); }
-  std::vector<std::string> LocalPorts() const;
-  bool HasPort(const std::string& port) const { return SpoolerHasPort(state, LocalPorts(), port); }
+  bool HasPort(const std::string& port) const { return state.HasPort(port); }
+  // What a user without administrative rights is refused: changing drivers, monitors, ports and printers.
+  DWORD CheckAdministrator() const { return config.user.administrator ? winerr::Success : winerr::AccessDenied; }
 };
 
 using SpoolerCorePtr = std::shared_ptr<SimPrintSpooler::Core>;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/sim/MonitorModules.h"
 #include "platform/sim/Text.h"
 
 namespace platform::sim {
@@ -11,10 +12,6 @@ template <typename Items>
 auto FindNamed(Items& items, std::string_view name) -> decltype(&*items.begin()) {
   const auto it = std::find_if(items.begin(), items.end(), [&](const auto& item) { return EqualNoCase(item.name, name); });
   return it == items.end() ? nullptr : &*it;
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && EqualNoCase(text.substr(0, prefix.size()), prefix);
 }
 
 }  // namespace
@@ -29,23 +26,45 @@ const SpoolerMonitor* SpoolerState::FindMonitor(std::string_view name) const {
   return FindNamed(monitors, name);
 }
 
-bool SpoolerHasPort(const SpoolerState& state, const std::vector<std::string>& localPorts, std::string_view port) {
+bool SpoolerState::HasPort(std::string_view port) const {
   if (EqualNoCase(port, "FILE:")) return true;
-  for (const std::string& local : localPorts) {
-    if (EqualNoCase(port, local + ":")) return true;
+  for (const LocalPort& local : localPorts) {
+    if (EqualNoCase(port, local.name + ":")) return true;
   }
-  for (const SpoolerMonitor& monitor : state.monitors) {
+  for (const SpoolerMonitor& monitor : monitors) {
     for (const std::string& added : monitor.ports) {
       if (EqualNoCase(port, added)) return true;
     }
-  }
-  if (state.FindMonitor(kKorvexMonitor) && StartsWithNoCase(port, "Kvx_")) {
-    const std::string_view local = port.substr(4);
-    for (const char* kind : {"COM", "LPT", "USB"}) {
-      if (local.size() > 3 && StartsWithNoCase(local, kind)) return true;
-    }
+    if (const MonitorModule* module = FindMonitorModule(monitor.dll); module && module->Accepts(port)) return true;
   }
   return false;
+}
+
+std::vector<std::string> SpoolerState::PortNames() const {
+  std::vector<std::string> names;
+  for (const LocalPort& local : localPorts) names.push_back(local.name + ":");
+  names.push_back("FILE:");
+  for (const SpoolerMonitor& monitor : monitors) {
+    if (const MonitorModule* module = FindMonitorModule(monitor.dll)) {
+      for (const LocalPort& local : localPorts) {
+        const std::string own = std::string(module->portPrefix) + local.name;
+        if (module->Accepts(own)) names.push_back(own);
+      }
+    }
+    names.insert(names.end(), monitor.ports.begin(), monitor.ports.end());
+  }
+  return names;
+}
+
+std::vector<std::string> SpoolerState::MonitorFiles() const {
+  std::vector<std::string> files;
+  for (const SpoolerMonitor& monitor : monitors) {
+    if (!monitor.dll.empty()) files.push_back(monitor.dll);
+    if (const MonitorModule* module = FindMonitorModule(monitor.dll)) {
+      files.insert(files.end(), module->loadedFiles.begin(), module->loadedFiles.end());
+    }
+  }
+  return files;
 }
 
 }  // namespace platform::sim

@@ -50,8 +50,19 @@ struct SpoolerMonitor {
   bool operator==(const SpoolerMonitor&) const = default;
 };
 
+enum class LocalPortKind { Serial, Parallel };
+
+// A port of the machine itself, named without the colon ("COM1", "LPT1").
+struct LocalPort {
+  std::string name;
+  LocalPortKind kind = LocalPortKind::Serial;
+
+  bool operator==(const LocalPort&) const = default;
+};
+
 struct SpoolerState {
   std::string driverDirectory = "C:\\Windows\\System32\\spool\\drivers\\x64";
+  std::vector<LocalPort> localPorts = {{"COM1", LocalPortKind::Serial}, {"LPT1", LocalPortKind::Parallel}};
   std::vector<SpoolerDriver> drivers;
   std::vector<SpoolerPrinter> printers;
   std::vector<SpoolerMonitor> monitors;
@@ -59,16 +70,14 @@ struct SpoolerState {
   SpoolerDriver* FindDriver(std::string_view name);
   SpoolerPrinter* FindPrinter(std::string_view name);
   const SpoolerMonitor* FindMonitor(std::string_view name) const;
+  // Whether the spooler has a port of that name: a local port with its colon ("COM1:"), "FILE:",
+  // a port added to a monitor, or one a registered monitor's module accepts by its name.
+  bool HasPort(std::string_view port) const;
+  // The ports as EnumPortsA lists them: the local ones, "FILE:", then each monitor's.
+  std::vector<std::string> PortNames() const;
+  // The files of the system directory the registered monitors' modules load.
+  std::vector<std::string> MonitorFiles() const;
   bool operator==(const SpoolerState&) const = default;
 };
-
-// The monitor whose ports are named "Kvx_" + a COM, LPT or USB port; it accepts such a port
-// without it being added first (network ports, "Kvx_IP_...", are added to it).
-constexpr const char* kKorvexMonitor = "Korvex Port Monitor";
-
-// Whether the spooler has a port of that name: a local port ("COM1:", "LPT1:", "FILE:") among
-// the machine's `localPorts` (given without the colon), a port added to a monitor, or one a
-// registered monitor accepts by its name.
-bool SpoolerHasPort(const SpoolerState& state, const std::vector<std::string>& localPorts, std::string_view port);
 
 }  // namespace platform::sim

@@ -1,12 +1,15 @@
 #pragma once
 #include "platform/DeviceSetup.h"
+#include "platform/win32/Win32Libraries.h"
 
 namespace platform::win32 {
 
-// Owns one HDEVINFO and destroys the list when destroyed.
+// Owns one HDEVINFO and destroys the list when destroyed. It holds its own reference to
+// "SETUPAPI.DLL", whose functions it calls, for as long as the list lives.
 class Win32DeviceInfoSet final : public DeviceInfoSet {
 public:
-  explicit Win32DeviceInfoSet(void* set) : set_(set) {}
+  Win32DeviceInfoSet(std::unique_ptr<Win32Library> setupApi, void* set)
+      : setupApi_(std::move(setupApi)), set_(set) {}
   ~Win32DeviceInfoSet() override;
   Win32DeviceInfoSet(const Win32DeviceInfoSet&) = delete;
   Win32DeviceInfoSet& operator=(const Win32DeviceInfoSet&) = delete;
@@ -18,9 +21,12 @@ public:
                              std::unique_ptr<RegistryKey>& out) override;
 
 private:
+  std::unique_ptr<Win32Library> setupApi_;
   void* set_;
 };
 
+// Each call loads "SETUPAPI.DLL" or "newdev.dll" and looks its function up by name, as the
+// installer does before it calls: the program does not depend on them to start.
 class Win32DeviceSetup final : public DeviceSetup {
 public:
   DWORD SetupDiClassGuidsFromNameA(const std::string& className, DWORD bufferCount, std::vector<Guid>& guids,

@@ -59,6 +59,16 @@ DWORD Win32FileSystem::SetFileAttributesA(const std::string& name, DWORD attribu
 
 DWORD Win32FileSystem::DeleteFileA(const std::string& name) { return LastErrorUnless(::DeleteFileA(name.c_str())); }
 
+DWORD Win32FileSystem::AppendToFileA(const std::string& name, std::string_view bytes) {
+  HANDLE file = ::CreateFileA(name.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return ::GetLastError();
+  ::DWORD written = 0;
+  const BOOL ok = ::WriteFile(file, bytes.data(), static_cast<::DWORD>(bytes.size()), &written, nullptr);
+  const DWORD error = LastErrorUnless(ok);
+  ::CloseHandle(file);
+  return error;
+}
+
 DWORD Win32FileSystem::GetFileVersionA(const std::string& name, FileVersion& version) {
   ::DWORD ignored = 0;
   ::DWORD size = ::GetFileVersionInfoSizeA(name.c_str(), &ignored);

@@ -11,6 +11,7 @@ public:
   DWORD GetFileAttributesA(const std::string& name, DWORD& attributes) override;
   DWORD SetFileAttributesA(const std::string& name, DWORD attributes) override;
   DWORD DeleteFileA(const std::string& name) override;
+  DWORD AppendToFileA(const std::string& name, std::string_view bytes) override;
   DWORD GetFileVersionA(const std::string& name, FileVersion& version) override;
 };
 

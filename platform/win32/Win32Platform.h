@@ -8,7 +8,9 @@
 #include "platform/win32/Win32Process.h"
 #include "platform/win32/Win32Profile.h"
 #include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Serial.h"
 #include "platform/win32/Win32ServiceControl.h"
+#include "platform/win32/Win32Threads.h"
 #include "platform/win32/Win32Version.h"
 #include "platform/win32/Win32WindowMessages.h"
 
@@ -35,6 +37,8 @@ private:
   Win32FileSystem files_;
   Win32Libraries libraries_;
   Win32DeviceSetup devices_;
+  Win32Threads threads_;
+  Win32Serial serial_;
 };
 
 }  // namespace platform::win32

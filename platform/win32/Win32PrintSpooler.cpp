@@ -5,11 +5,8 @@
 #include <cstring>
 #include <optional>
 
+#include "platform/win32/Win32Libraries.h"
 #include "platform/win32/Win32PrinterRecords.h"
-
-// winspool.drv exports it, but the mingw-w64 headers do not declare it.
-extern "C" __declspec(dllimport) BOOL WINAPI AddPortExA(LPSTR pName, DWORD Level, LPBYTE lpBuffer,
-                                                       LPSTR lpMonitorName);
 
 namespace platform::win32 {
 
@@ -25,6 +22,9 @@ static_assert(winerr::InvalidPrinterName == ERROR_INVALID_PRINTER_NAME &&
 namespace {
 
 DWORD LastErrorUnless(BOOL ok) { return ok ? ERROR_SUCCESS : ::GetLastError(); }
+
+// "winspool.drv" exports it; the mingw-w64 headers do not declare it.
+using AddPortExAFunction = BOOL WINAPI(LPSTR pName, ::DWORD Level, LPBYTE lpBuffer, LPSTR lpMonitorName);
 
 // The device mode of a seam record as a Windows one; nullopt when it cannot be handed over.
 std::optional<DevModeBuffer> InputDevMode(const std::optional<std::vector<std::uint8_t>>& bytes) {
@@ -178,9 +178,12 @@ DWORD Win32PrintSpooler::AddMonitorA(const std::string& name, const OptText& env
 }
 
 DWORD Win32PrintSpooler::AddPortExA(const std::string& portName, const std::string& monitorName) {
+  // Looked up at run time, as the installer does before it calls.
+  LoadedFunction<AddPortExAFunction> addPortEx("winspool.drv", "AddPortExA");
+  if (addPortEx.error() != ERROR_SUCCESS) return addPortEx.error();
   std::string port = portName, monitor = monitorName;
   PORT_INFO_1A info{port.data()};
-  return LastErrorUnless(::AddPortExA(nullptr, 1, reinterpret_cast<BYTE*>(&info), monitor.data()));
+  return LastErrorUnless(addPortEx(nullptr, 1, reinterpret_cast<BYTE*>(&info), monitor.data()));
 }
 
 }  // namespace platform::win32

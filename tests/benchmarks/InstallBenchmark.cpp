@@ -14,7 +14,7 @@ namespace {
 using nlohmann::json;
 
 const std::string kModel = "RQ-7200 TH";
-const char* const kPorts[] = {"COM1:", "USB001", "LPT1:", "IP_192.168.0.50"};
+const char* const kPorts[] = {"COM1:", "USB", "LPT1:", "IP_192.168.0.50"};
 
 json Device(const std::string& className, const std::string& hardwareId) {
   return {{"class", className}, {"hardwareIds", {hardwareId}}, {"present", true}, {"description", "Printer"}};
@@ -89,8 +89,7 @@ void BM_InstallOnWorkerThread(benchmark::State& state) {
   bool installed = true;
   for (auto _ : state) {
     installation.installer.record.needsPortMonitor = true;
-    InstallWorker worker(installation.installer, kModel, 1);
-    installed &= worker.Join() == 1;
+    installed &= enginetest::StartWorker(installation.installer, kModel, 1)->Join() == 1;
   }
   if (!installed) state.SkipWithError("an installation failed");
 }

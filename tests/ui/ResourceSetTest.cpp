@@ -252,7 +252,7 @@ TEST(ResourceSetParse, StringLiteralsDecodeEscapesAndJoin) {
   EXPECT_EQ(Sample().FindString(7, kEnglish), "Say \"hi\"\tnow\n");
   EXPECT_EQ(Sample().FindString(8, kEnglish), "first second");
   EXPECT_EQ(Sample().FindString(9, kEnglish), "back\\slash \"quoted\"");
-  EXPECT_EQ(Sample().FindString(7, kPortuguese), "Olá, você");  // UTF-8 kept as is
+  EXPECT_EQ(Sample().FindString(7, kPortuguese), "Ol\xE1, voc\xEA");  // the UTF-8 script read as Windows-1252
 }
 
 TEST(ResourceSetParse, MenusKeepStructureAndRightJustification) {

@@ -3,6 +3,8 @@
 #include <cassert>
 #include <stdexcept>
 
+#include "platform/Windows1252.h"
+
 namespace ui::rc {
 namespace {
 
@@ -177,6 +179,8 @@ void Lexer::LexString(Token& t) {
         ++pos_;
         continue;
       }
+      // The script is UTF-8; the system's text is Windows-1252, as LoadStringA gives it.
+      t.text = platform::Utf8ToAnsiLossy(t.text);
       return;
     }
     if (c != '\\') {

@@ -11,7 +11,7 @@ enum class TokenKind { End, Identifier, Number, String, Punct };
 
 struct Token {
   TokenKind kind = TokenKind::End;
-  std::string text;  // identifier or punctuation spelling; a string's decoded bytes (UTF-8)
+  std::string text;  // identifier or punctuation spelling; a string's decoded text (Windows-1252)
   std::int64_t number = 0;
   int line = 0;
 

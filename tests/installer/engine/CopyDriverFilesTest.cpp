@@ -230,6 +230,6 @@ TEST_P(NonPlainNameTest, IsRefusedForTheCopyAndTheCleanUp) {
 INSTANTIATE_TEST_SUITE_P(Names, NonPlainNameTest,
                          ::testing::Values("..\\evil.dll", "..\\..\\evil.dll", "../evil.dll", "C:evil.dll",
                                            "C:\\evil.dll", "sub\\..\\..\\evil.dll"),
-                         [](const auto& info) { return "Case" + std::to_string(info.index); });
+                         [](const auto& paramInfo) { return "Case" + std::to_string(paramInfo.index); });
 
 }  // namespace

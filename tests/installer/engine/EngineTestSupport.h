@@ -2,12 +2,14 @@
 // An engine on a simulated machine, run from a folder holding the catalog (and the error log).
 #include <functional>
 #include <memory>
+#include <stdexcept>
 
 #include <nlohmann/json.hpp>
 #include <string>
 
 #include "app/InstallerResources.h"
 #include "engine/EngineContext.h"
+#include "engine/InstallWorker.h"
 #include "engine/Win2kXPInstaller.h"
 #include "installer/InstallerTestSupport.h"
 
@@ -79,6 +81,15 @@ struct EngineHarness {
   // errors.log of the current directory; empty when there is none.
   static std::string ErrorLog() { return simtest::ReadFile("errors.log"); }
 };
+
+// The installation's worker thread; one that cannot be started fails the test.
+inline std::unique_ptr<InstallWorker> StartWorker(CommonInstaller& installer, const std::string& printer,
+                                                  std::int32_t printerType) {
+  std::unique_ptr<InstallWorker> worker;
+  if (const platform::DWORD error = InstallWorker::Start(installer, printer, printerType, worker))
+    throw std::runtime_error("no worker thread: error " + std::to_string(error));
+  return worker;
+}
 
 // A driver and a printer of that name on the port, as an earlier installation left them.
 inline platform::sim::SpoolerPrinter& AddInstalledPrinter(platform::sim::SpoolerState& state, const std::string& name,

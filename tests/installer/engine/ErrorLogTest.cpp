@@ -6,6 +6,7 @@
 #include <set>
 #include <thread>
 
+#include "platform/sim/SimMachine.h"
 #include "platform/sim/SimTestSupport.h"
 
 namespace {
@@ -16,14 +17,16 @@ protected:
 
   simtest::TempDir dir;
   simtest::ScopedCurrentDir cwd{dir.path()};
+  std::unique_ptr<platform::sim::SimMachine> machine = platform::sim::SimMachine::InMemory();
+  platform::FileSystem& files = machine->files();
 };
 
 TEST_F(ErrorLogTest, ExpandsEachConversionOnceAndEndsTheLineWithCrLf) {
   const unsigned long code = 1797;
-  LogError("CopyFile(%s,%s,FALSE) FAILED CODE: %d", ".\\WIN2KXP\\unidrv.dll", std::string("C:\\drv\\unidrv.dll"),
+  LogError(files, "CopyFile(%s,%s,FALSE) FAILED CODE: %d", ".\\WIN2KXP\\unidrv.dll", std::string("C:\\drv\\unidrv.dll"),
            code);
-  LogError("ratio %f, delta %d", 0.25, -7);
-  LogError("no values");
+  LogError(files, "ratio %f, delta %d", 0.25, -7);
+  LogError(files, "no values");
   EXPECT_EQ(Log(),
             "CopyFile(.\\WIN2KXP\\unidrv.dll,C:\\drv\\unidrv.dll,FALSE) FAILED CODE: 1797\r\n"
             "ratio 0.250000, delta -7\r\n"
@@ -32,24 +35,24 @@ TEST_F(ErrorLogTest, ExpandsEachConversionOnceAndEndsTheLineWithCrLf) {
 
 TEST_F(ErrorLogTest, AppendsToWhatIsThere) {
   simtest::WriteFile(dir.path() / "errors.log", "earlier line\r\n");
-  LogError("AddPrinter FAILED with code: %d", 5u);
+  LogError(files, "AddPrinter FAILED with code: %d", 5u);
   EXPECT_EQ(Log(), "earlier line\r\nAddPrinter FAILED with code: 5\r\n");
 }
 
 TEST_F(ErrorLogTest, MessagesThatCannotBeExpandedLeaveTheLogUnchanged) {
   simtest::WriteFile(dir.path() / "errors.log", "kept\r\n");
-  LogError("unknown %x conversion", 1);
-  LogError("percent at the end %");
-  LogError("a literal %% sign");
-  LogError("two codes %d and %d", 1);
-  LogError("text as a number %d", "12");
-  LogError("a number as text %s", 12);
-  LogError("an integer as floating %f", 3);
+  LogError(files, "unknown %x conversion", 1);
+  LogError(files, "percent at the end %");
+  LogError(files, "a literal %% sign");
+  LogError(files, "two codes %d and %d", 1);
+  LogError(files, "text as a number %d", "12");
+  LogError(files, "a number as text %s", 12);
+  LogError(files, "an integer as floating %f", 3);
   EXPECT_EQ(Log(), "kept\r\n");
 }
 
 TEST_F(ErrorLogTest, PercentSignsInsideInsertedTextAreWrittenAsTheyAre) {
-  LogError("file %s failed: %d", "50%d off %s.dll", 32);
+  LogError(files, "file %s failed: %d", "50%d off %s.dll", 32);
   EXPECT_EQ(Log(), "file 50%d off %s.dll failed: 32\r\n");
   EXPECT_EQ(ExpandLogMessage("%s%s", std::vector<LogValue>{std::string("%"), std::string("d")}), "%d");
   // Values beyond the conversions are not looked at.
@@ -58,10 +61,12 @@ TEST_F(ErrorLogTest, PercentSignsInsideInsertedTextAreWrittenAsTheyAre) {
 
 TEST_F(ErrorLogTest, ALogThatCannotBeOpenedLosesOnlyThatMessage) {
   std::filesystem::create_directory("errors.log");
-  LogError("lost %d", 1);
+  LogError(files, "lost %d", 1);
   std::filesystem::remove("errors.log");
-  LogError("kept %d", 2);
-  EXPECT_EQ(Log(), "kept 2\r\n");
+  machine->faults().FailOnce("AppendToFileA", platform::winerr::SharingViolation);
+  LogError(files, "lost %d", 2);
+  LogError(files, "kept %d", 3);
+  EXPECT_EQ(Log(), "kept 3\r\n");
 }
 
 TEST_F(ErrorLogTest, ThreadsNeverInterleaveTheirLines) {
@@ -71,7 +76,7 @@ TEST_F(ErrorLogTest, ThreadsNeverInterleaveTheirLines) {
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([&, t] {
-      for (int i = 0; i < kLines; ++i) LogError("thread %d line %d %s", t, i, padding);
+      for (int i = 0; i < kLines; ++i) LogError(files, "thread %d line %d %s", t, i, padding);
     });
   }
   for (auto& thread : threads) thread.join();

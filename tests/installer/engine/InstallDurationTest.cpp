@@ -2,6 +2,9 @@
 // waits on its path. Each part is named so a change of pace shows where it came from.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include <nlohmann/json.hpp>
 
 #include "engine/InstallSequence.h"
@@ -17,7 +20,7 @@ constexpr Ms kStopSpooler = 100 + 100 + 10 + 500;
 // Start: the first 1000-ms poll finds it running, then 100 ms.
 constexpr Ms kStartSpoolerAndWait = 1000 + 100;
 constexpr Ms kSpoolerRestart = kStopSpooler + kStartSpoolerAndWait;
-// Two 200-ms pauses, without waiting for the service (SpoolerControlTest).
+// Two 200-ms pauses; the default stop is over within the first (SpoolerControlTest).
 constexpr Ms kCycleSpooler = 200 + 200;
 
 // The parts of Install, in the order they happen.
@@ -35,6 +38,11 @@ constexpr Ms kAddPrinterQueue = kSpoolerRestart + kCycleSpooler;
 constexpr Ms kPaperForm = 3000 + 500 + 500;
 constexpr Ms kClosingRestart = 100 + kSpoolerRestart;
 
+// A spooler that takes 300 ms to stop: each stop is seen 200 ms later, and the cycle waits out
+// the 100 ms of its stop that outlast its pause before it starts the spooler again.
+constexpr Ms kSlowStop = 200;
+constexpr Ms kSlowStopCycleWait = 300 - 200;
+
 nlohmann::json Device(const std::string& className, const std::string& hardwareId) {
   return {{"class", className}, {"hardwareIds", {hardwareId}}, {"present", true}, {"description", "Printer"}};
 }
@@ -46,7 +54,8 @@ struct PathCase {
   nlohmann::json devices;
   Ms expected;
   // The caption of the message shown and the time it was closed at; none when no message.
-  std::optional<std::pair<std::string, Ms>> message;
+  std::optional<std::pair<std::string, Ms>> message = std::nullopt;
+  std::uint32_t spoolerStopMs = 100;
 };
 
 class InstallDurationTest : public ::testing::TestWithParam<PathCase> {};
@@ -56,6 +65,7 @@ TEST_P(InstallDurationTest, TakesTheSumOfItsWaits) {
   enginetest::EngineHarness harness;
   harness.StageMedia(path.model);
   harness.machine->document()["devices"] = path.devices;
+  harness.machine->config().services["Spooler"].stopMs = path.spoolerStopMs;
   Win2kXPInstaller installer(harness.context);
   installer.SetPortName(path.port);
   installer.record.formName = "Print width 80mm 30cm";
@@ -63,6 +73,10 @@ TEST_P(InstallDurationTest, TakesTheSumOfItsWaits) {
   ASSERT_EQ(harness.Now(), 0u);
   EXPECT_TRUE(Install(installer, path.model, 0));
   EXPECT_EQ(harness.Now(), path.expected);
+  auto spooler = harness.machine->spooler().Snapshot();
+  auto* printer = spooler.FindPrinter(path.model);
+  ASSERT_NE(printer, nullptr);
+  EXPECT_NE(printer->FindData("TrayFormTable"), nullptr);
   if (path.message) {
     ASSERT_EQ(harness.messages.size(), 1u);
     EXPECT_EQ(harness.messages[0].caption, path.message->first);
@@ -71,6 +85,38 @@ TEST_P(InstallDurationTest, TakesTheSumOfItsWaits) {
     EXPECT_TRUE(harness.messages.empty());
   }
   EXPECT_EQ(enginetest::EngineHarness::ErrorLog(), "");
+}
+
+// Started as the installation run starts it: on a worker thread that this thread polls every
+// 5 ms, while another thread polls by sleeping in virtual time. Neither changes the duration.
+TEST_P(InstallDurationTest, TakesTheSameOnAPolledWorkerThread) {
+  const PathCase& path = GetParam();
+  enginetest::EngineHarness harness;
+  harness.StageMedia(path.model);
+  harness.machine->document()["devices"] = path.devices;
+  harness.machine->config().services["Spooler"].stopMs = path.spoolerStopMs;
+  Win2kXPInstaller installer(harness.context);
+  installer.SetPortName(path.port);
+  installer.record.formName = "Print width 80mm 30cm";
+
+  std::atomic<bool> ended{false};
+  std::thread sleeper([&] {
+    while (!ended) {
+      harness.platform.clock.Sleep(5);
+      std::this_thread::sleep_for(std::chrono::microseconds(100));
+    }
+  });
+  const auto worker = enginetest::StartWorker(installer, path.model, 0);
+  while (!worker->WaitFor(5)) {
+  }
+  ended = true;
+  sleeper.join();
+  EXPECT_EQ(worker->ExitCode(), 1u);
+  EXPECT_EQ(harness.Now(), path.expected);
+  if (path.message) {
+    ASSERT_EQ(harness.messages.size(), 1u);
+    EXPECT_EQ(harness.messages[0].closedAt, path.message->second);
+  }
 }
 
 const nlohmann::json kNoDevices = nlohmann::json::array();
@@ -86,11 +132,16 @@ INSTANTIATE_TEST_SUITE_P(
                      kClosingRestart},
         PathCase{"SerialWithoutOstrelLibrary", "VT5000", "COM1:", kNoDevices,
                  kOpeningRestart + kMonitorStep + kAddPrinterQueue + kPaperForm + kClosingRestart},
-        PathCase{"UsbWithNoPrinter", "RQ-7200 TH", "USB001", kNoDevices,
+        // The paper form is still set: the cycle after AddPrinterA starts the spooler again.
+        PathCase{"SlowSpoolerStop", "VT5000", "COM1:", kNoDevices,
+                 kOpeningRestart + kSlowStop + kMonitorStep + kSlowStop + kAddPrinterQueue + kSlowStop +
+                     kSlowStopCycleWait + kPaperForm + kClosingRestart + kSlowStop,
+                 std::nullopt, 300},
+        PathCase{"UsbWithNoPrinter", "RQ-7200 TH", "USB", kNoDevices,
                  kOpeningRestart + kOstrelLibraryRestart + kMonitorStep + kUsbPlugInWait + kAddPrinterQueue +
                      kPaperForm + kClosingRestart,
                  std::pair<std::string, Ms>{"Usb Setup", kOpeningRestart + kOstrelLibraryRestart + kMonitorStep}},
-        PathCase{"UsbWithPrinter", "RQ-7200 TH", "USB001", kUsbPrinter,
+        PathCase{"UsbWithPrinter", "RQ-7200 TH", "USB", kUsbPrinter,
                  kOpeningRestart + kOstrelLibraryRestart + kMonitorStep + kAddPrinterQueue + kPaperForm +
                      kClosingRestart},
         // The message is answered and the installation goes straight on.
@@ -101,6 +152,6 @@ INSTANTIATE_TEST_SUITE_P(
         PathCase{"Network", "RQ-7200 TH", "IP_192.168.0.50", kNoDevices,
                  kOpeningRestart + kOstrelLibraryRestart + kMonitorStep + kAddPrinterQueue + kPaperForm +
                      kClosingRestart}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& test) { return test.param.name; });
 
 }  // namespace

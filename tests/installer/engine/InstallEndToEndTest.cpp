@@ -35,8 +35,8 @@ TEST_P(InstallEndToEndTest, InstallsTheModelOnThePort) {
   installer.record.formName = "Print width 80mm 30cm";
   installer.record.needsPortMonitor = true;
 
-  InstallWorker worker(installer, "RQ-7200 TH", 1);
-  EXPECT_EQ(worker.Join(), 1u);
+  const auto worker = enginetest::StartWorker(installer, "RQ-7200 TH", 1);
+  EXPECT_EQ(worker->Join(), 1u);
   EXPECT_EQ(installer.record.progressStep.load(), 7);
   EXPECT_TRUE(installer.record.fileList.empty());
   EXPECT_TRUE(harness.messages.empty());
@@ -73,9 +73,9 @@ TEST_P(InstallEndToEndTest, InstallsTheModelOnThePort) {
 
 INSTANTIATE_TEST_SUITE_P(Ports, InstallEndToEndTest,
                          ::testing::Values(PortCase{"Serial", "COM1:", "Kvx_COM1:"},
-                                           PortCase{"Usb", "USB001", "Kvx_USB001"},
+                                           PortCase{"Usb", "USB", "Kvx_USB"},
                                            PortCase{"Parallel", "LPT1:", "Kvx_LPT1:"},
-                                           PortCase{"Network", "IP_192.168.0.50", "Kvx_IP_192.168.0.50"}),
-                         [](const auto& info) { return info.param.name; });
+                                           PortCase{"Network", "IP_192.0.2.50", "Kvx_IP_192.0.2.50"}),
+                         [](const auto& param) { return param.param.name; });
 
 }  // namespace

@@ -27,11 +27,11 @@ public:
     context.pumpMessages = [this] { HoldUntilSeen(); };
   }
 
-  Steps Follow(InstallerRecord& record, InstallWorker& worker) {
+  Steps Follow(InstallerRecord& watched, InstallWorker& worker) {
     Steps seen;
     for (;;) {
-      if (record.progressEvent.WaitFor(std::chrono::milliseconds(5))) {
-        const std::int32_t step = record.progressStep.load();
+      if (watched.progressEvent.WaitFor(std::chrono::milliseconds(5))) {
+        const std::int32_t step = watched.progressStep.load();
         seen.push_back(step);
         std::lock_guard lock(mutex_);
         seen_ = step;
@@ -80,9 +80,9 @@ protected:
   }
   // Runs the installation on a worker thread; the steps seen and the thread's exit code.
   std::pair<Steps, platform::DWORD> Run(Win2kXPInstaller& target, const std::string& printer = kPrinter) {
-    InstallWorker worker(target, printer, 1);
-    Steps steps = watch.Follow(target.record, worker);
-    return {steps, worker.Join()};
+    const auto worker = enginetest::StartWorker(target, printer, 1);
+    Steps steps = watch.Follow(target.record, *worker);
+    return {steps, worker->Join()};
   }
   std::size_t Calls(const char* op) const { return harness.machine->faults().CallCount(op); }
   platform::sim::FaultInjector& Faults() { return harness.machine->faults(); }
@@ -111,6 +111,16 @@ protected:
   ProgressWatch watch{harness.context};
   Win2kXPInstaller installer{watch.context};
 };
+
+TEST_F(InstallSequenceTest, AWorkerThatCannotBeCreatedSaysWhyAndInstallsNothing) {
+  Faults().ResetLog();
+  Faults().FailOnce("CreateThread", winerr::NotEnoughMemory);
+  std::unique_ptr<InstallWorker> worker;
+  EXPECT_EQ(InstallWorker::Start(installer, kPrinter, 1, worker), winerr::NotEnoughMemory);
+  EXPECT_EQ(worker, nullptr);
+  EXPECT_EQ(Faults().CallLog(), std::vector<std::string>{"CreateThread"});
+  EXPECT_EQ(installer.record.progressStep.load(), 0);
+}
 
 TEST_F(InstallSequenceTest, ASuccessfulInstallationShowsEveryStepAndLeavesNothingStaged) {
   const auto [steps, exitCode] = Run(installer);
@@ -162,7 +172,15 @@ INSTANTIATE_TEST_SUITE_P(
                     [](auto& h) { h.machine->faults().FailFrom("AddMonitorA", 1, winerr::AccessDenied); },
                     {0, 1, 2, 3, 6, 7},
                     "AddMonitor FAILED with code: 5\r\nAddMonitor FAILED with code: 5\r\n"},
-        FailureCase{"UsbMonitorModuleMissingTwice", "USB001", [](auto&) { fs::remove("WIN2KXP/KorvexMon.dll"); },
+        // A log that cannot be written loses its line and changes nothing else.
+        FailureCase{"MonitorRegistrationFailsTwiceAndTheLogIsBusyOnce", "COM1:",
+                    [](auto& h) {
+                      h.machine->faults().FailFrom("AddMonitorA", 1, winerr::AccessDenied);
+                      h.machine->faults().FailOnce("AppendToFileA", winerr::SharingViolation);
+                    },
+                    {0, 1, 2, 3, 6, 7},
+                    "AddMonitor FAILED with code: 5\r\n"},
+        FailureCase{"UsbMonitorModuleMissingTwice", "USB", [](auto&) { fs::remove("WIN2KXP/KorvexMon.dll"); },
                     {0, 1, 2, 3, 6, 7},
                     "InstallPortMonitor USB failed with code: 2\r\nInstallPortMonitor USB failed with code: 2\r\n"},
         FailureCase{"AddPrinterDriverFails", "COM1:",
@@ -173,7 +191,7 @@ INSTANTIATE_TEST_SUITE_P(
                     [](auto& h) { h.machine->faults().FailOnce("AddPrinterA", winerr::AccessDenied); },
                     {0, 1, 2, 3, 4, 5, 6, 7},
                     "AddPrinter FAILED with code: 5\r\n"}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& paramInfo) { return paramInfo.param.name; });
 
 TEST_F(InstallSequenceTest, AMonitorStepThatFailsOnceIsTriedAgainAndTheInstallationGoesOn) {
   Prepare(installer, "IP_192.168.0.50");

@@ -63,13 +63,13 @@ TEST_F(InstallerObjectTest, AFreshVariantHoldsTheInitialRecord) {
 }
 
 TEST_F(InstallerObjectTest, PortNamesGetTheMonitorPrefix) {
-  for (const char* port : {"COM1:", "LPT1:", "USB001", "IP_192.168.0.20"}) {
+  for (const char* port : {"COM1:", "LPT1:", "USB", "IP_192.168.0.20"}) {
     installer.SetPortName(port);
     EXPECT_EQ(installer.record.portName, std::string("Kvx_") + port);
   }
   BareInstaller bare(harness.context);
-  bare.SetPortName("USB001");
-  EXPECT_EQ(bare.record.portName, "Kvx_USB001");
+  bare.SetPortName("USB");
+  EXPECT_EQ(bare.record.portName, "Kvx_USB");
   bare.SetPortName("COM1:");
   EXPECT_EQ(bare.record.portName, "COM1:");
 

@@ -127,4 +127,27 @@ TEST_F(MonitorPortsTest, AllNineCopiesTakenLeavesTheNameAlone) {
   EXPECT_EQ(OpenHandles(), 0u);
 }
 
+// Only "no such printer" frees a candidate: any other refusal may hide an existing printer, whose
+// name AddPrinterA would then answer with "already exists", taken as success.
+TEST(MakeUniquePrinterName, AnOpenFailureOtherThanNoSuchPrinterEndsTheSearch) {
+  for (const DWORD error : {winerr::AccessDenied, winerr::RpcServerUnavailable, winerr::NotEnoughMemory}) {
+    SCOPED_TRACE(error);
+    enginetest::EngineHarness harness;
+    harness.machine->spooler().Edit(
+        [](platform::sim::SpoolerState& state) { enginetest::AddInstalledPrinter(state, "P (Copy 1)", "LPT1:"); });
+    Win2kXPInstaller installer(harness.context);
+    installer.record.modelName = "P";
+    harness.machine->faults().FailNth("OpenPrinterA", 2, error);
+    std::string name = "P";
+    EXPECT_FALSE(MakeUniquePrinterName(installer, name));
+    EXPECT_EQ(name, "P");
+    EXPECT_EQ(installer.record.modelName, "P");
+    EXPECT_EQ(installer.record.lastError, error);
+    EXPECT_EQ(harness.machine->faults().CallCount("OpenPrinterA"), 2u);
+    EXPECT_EQ(enginetest::EngineHarness::ErrorLog(),
+              "MakeUniquePrinterName: OpenPrinter(P (Copy 2)) FAILED with code: " + std::to_string(error) + "\r\n");
+    EXPECT_EQ(harness.machine->handles().OpenCount(), 0u);
+  }
+}
+
 }  // namespace

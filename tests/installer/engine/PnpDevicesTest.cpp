@@ -47,6 +47,10 @@ TEST_F(PnpTest, InfPathThatFillsMaxPathFailsBeforeLoadingAnything) {
   EXPECT_EQ(InstallPnpDriver(os, fits, "USB\\VID_5C4E&PID_8030"), winerr::FileNotFound);
   EXPECT_EQ(Calls("LoadLibraryA"), 1u);
   EXPECT_EQ(OpenHandles(), 0u);
+
+  // A relative path is measured as "D:\" and the path, wherever the media lies on the host.
+  EXPECT_EQ(InstallPnpDriver(os, std::string(257, 'a'), "USB\\VID_5C4E&PID_8030"), kInfPathTooLong);
+  EXPECT_EQ(InstallPnpDriver(os, std::string(256, 'a'), "USB\\VID_5C4E&PID_8030"), winerr::FileNotFound);
 }
 
 TEST_F(PnpTest, UsbPrinterPackageInstallsForThePresentDevice) {
@@ -57,9 +61,8 @@ TEST_F(PnpTest, UsbPrinterPackageInstallsForThePresentDevice) {
   const Json& installed = Document()["installedDrivers"];
   ASSERT_EQ(installed.size(), 1u);
   EXPECT_EQ(installed[0]["hardwareId"], "USB\\VID_5C4E&PID_8030");
-  // The package was handed over with its full path, not the relative one.
-  EXPECT_NE(installed[0]["inf"].get<std::string>().find("KvxVT5USB.inf"), std::string::npos);
-  EXPECT_NE(installed[0]["inf"].get<std::string>().substr(0, 2), ".\\");
+  // The package was handed over with its full path on the media's drive, not the relative one.
+  EXPECT_EQ(installed[0]["inf"], "D:\\driver\\usb\\KvxVT5USB.inf");
   EXPECT_EQ(OpenHandles(), 0u);
 }
 

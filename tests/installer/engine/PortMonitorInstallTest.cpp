@@ -19,13 +19,13 @@ constexpr const char* kUsbPrinter = "USB\\VID_5C3D&PID_0001";
 constexpr const char* kUsbDriverId = "USB\\VID_5C4E&PID_8030";
 constexpr const char* kParallelPrinter = "LPTENUM\\TOLVARENRQ-7000TH6351";
 
-// The kit's texts are UTF-8.
+// The kit's texts are Windows-1252, as LoadStringA gives them.
 const std::string kConnectEnglish =
     "To correctly proceed with this installation you MUST plug and turn your printer on now.\n\n"
-    "When you´re ready, press the OK button.";
+    "When you\xB4re ready, press the OK button.";
 const std::string kConnectPortuguese =
-    "Para prosseguir a instalação corretamente, você deve conectar e ligar a impressora neste momento.\n\n"
-    "Quando estiver pronto, pressione o botão OK.\n";
+    "Para prosseguir a instala\xE7\xE3o corretamente, voc\xEA deve conectar e ligar a impressora neste momento.\n\n"
+    "Quando estiver pronto, pressione o bot\xE3o OK.\n";
 
 class PortMonitorTest : public ::testing::Test {
 protected:
@@ -86,7 +86,7 @@ protected:
 
 TEST_F(PortMonitorTest, AFinishedInstallerTouchesNothing) {
   installer.record.needsPortMonitor = false;
-  installer.SetPortName("USB001");
+  installer.SetPortName("USB");
   harness.machine->faults().ResetLog();
   EXPECT_TRUE(InstallPortMonitor(installer));
   EXPECT_TRUE(harness.machine->faults().CallLog().empty());
@@ -135,7 +135,7 @@ TEST_P(UsbQuestionTest, UsbWithoutPrinterAsksWaitsSevenSecondsThenInstallsTheDri
   harness.language = GetParam().language;
   // The user plugs the printer in while the question is open.
   harness.onMessage = [this](const std::string&) { ConnectUsb(); };
-  EXPECT_TRUE(Install("USB001"));
+  EXPECT_TRUE(Install("USB"));
   ASSERT_EQ(harness.messages.size(), 1u);
   EXPECT_EQ(harness.messages[0].caption, "Usb Setup");
   EXPECT_EQ(harness.messages[0].text, *GetParam().text);
@@ -150,7 +150,7 @@ INSTANTIATE_TEST_SUITE_P(Languages, UsbQuestionTest,
                          ::testing::Values(LanguageCase{"English", platform::lang::EnglishUs, &kConnectEnglish},
                                            LanguageCase{"Portuguese", platform::lang::PortugueseBrazil,
                                                         &kConnectPortuguese}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
 
 TEST_F(PortMonitorTest, ParallelWithoutPrinterAsksWithoutWaiting) {
   harness.onMessage = [this](const std::string&) { ConnectParallel(); };
@@ -165,7 +165,7 @@ TEST_F(PortMonitorTest, ParallelWithoutPrinterAsksWithoutWaiting) {
 TEST_F(PortMonitorTest, AConnectedPrinterIsNotAskedFor) {
   ConnectUsb();
   ConnectParallel();
-  EXPECT_TRUE(Install("USB001"));
+  EXPECT_TRUE(Install("USB"));
   EXPECT_TRUE(Install("LPT1:"));
   EXPECT_TRUE(harness.messages.empty());
   EXPECT_EQ(InstalledDrivers(), (std::vector<std::string>{kUsbDriverId, kParallelPrinter}));
@@ -242,7 +242,7 @@ TEST_F(PortMonitorTest, OnUsbAModuleDeniedIsTakenAsInUse) {
   // The monitor is registered, and its module (the second file copied, after its UI module) denied.
   harness.RegisterPortMonitor();
   harness.machine->faults().FailNth("CopyFileA", 2, winerr::AccessDenied);
-  EXPECT_TRUE(Install("USB001"));
+  EXPECT_TRUE(Install("USB"));
   EXPECT_EQ(installer.record.lastError, 0u);
   EXPECT_EQ(Calls("AddMonitorA"), 1u);
   EXPECT_EQ(simtest::ReadFile(System() / "SiUSBXp.dll"), "shipped SiUSBXp.dll");
@@ -252,7 +252,7 @@ TEST_F(PortMonitorTest, OnUsbAModuleDeniedIsTakenAsInUse) {
 TEST_F(PortMonitorTest, OnUsbAnyOtherModuleErrorIsLoggedAndFails) {
   ConnectUsb();
   fs::remove("WIN2KXP/KorvexMon.dll");
-  EXPECT_FALSE(Install("USB001"));
+  EXPECT_FALSE(Install("USB"));
   EXPECT_EQ(installer.record.lastError, winerr::FileNotFound);
   // The driver goes in before the module's failure is looked at.
   EXPECT_EQ(InstalledDrivers(), std::vector<std::string>{kUsbDriverId});
@@ -273,7 +273,7 @@ TEST_F(PortMonitorTest, CatalogModuleNamesThatLeaveTheSystemDirectoryAreRefused)
   EXPECT_EQ(Calls("AddMonitorA"), 0u);
 
   installer.record.monitorDll = "sub\\KorvexMon.dll";
-  EXPECT_FALSE(Install("USB001"));
+  EXPECT_FALSE(Install("USB"));
   EXPECT_EQ(enginetest::EngineHarness::ErrorLog(), "InstallPortMonitor USB failed with code: 123\r\n");
 
   const fs::path windows = harness.machine->driveC() / "Windows";
@@ -344,7 +344,7 @@ TEST_F(ChangePortTest, APrinterDeletedWhileTheMonitorIsInstalledFailsTheChange) 
   harness.onMessage = [this](const std::string&) {
     harness.machine->spooler().Edit([](platform::sim::SpoolerState& state) { state.printers.clear(); });
   };
-  EXPECT_FALSE(Change("USB001"));
+  EXPECT_FALSE(Change("USB"));
   EXPECT_NE(Monitor(), nullptr);
   EXPECT_EQ(harness.messages.size(), 1u);
   EXPECT_EQ(installer.record.installOutcome, 5);
@@ -377,11 +377,11 @@ TEST_F(ChangePortTest, UsbWithoutPrinterIsAskedForAfterTheMove) {
   harness.RegisterPortMonitor();
   harness.onMessage = [this](const std::string&) {
     // The printer has already moved when the user is asked.
-    EXPECT_EQ(PrinterPort(), "Kvx_USB001");
+    EXPECT_EQ(PrinterPort(), "Kvx_USB");
     ConnectUsb();
   };
   const std::uint64_t start = harness.Now();
-  EXPECT_TRUE(Change("USB001"));
+  EXPECT_TRUE(Change("USB"));
   ASSERT_EQ(harness.messages.size(), 1u);
   EXPECT_EQ(harness.messages[0].caption, "Usb Setup");
   EXPECT_EQ(harness.messages[0].text, kConnectEnglish);
@@ -393,7 +393,7 @@ TEST_F(ChangePortTest, UsbWithoutPrinterIsAskedForAfterTheMove) {
 TEST_F(ChangePortTest, ARefusedChangeLeavesThePrinterAndAsksNothing) {
   harness.RegisterPortMonitor();
   harness.machine->faults().FailOnce("SetPrinterA", winerr::AccessDenied);
-  EXPECT_FALSE(Change("USB001"));
+  EXPECT_FALSE(Change("USB"));
   EXPECT_EQ(installer.record.installOutcome, 5);
   EXPECT_EQ(PrinterPort(), "COM1:");
   EXPECT_TRUE(harness.messages.empty());

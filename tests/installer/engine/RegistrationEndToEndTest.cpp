@@ -18,7 +18,9 @@ TEST(RegistrationEndToEndTest, TheInstalledPrinterIsInTheSavedMachine) {
   platform::Platform platform = machine->platform();
   EngineContext context{platform,
                         [](int id) { return InstallerResources().FindString(id, platform::lang::EnglishUs).value_or(""); },
-                        [] { return kOsVistaOrLater; }};
+                        [] { return kOsVistaOrLater; },
+                        [] {},
+                        {}};
   machine->spooler().Edit([](platform::sim::SpoolerState& state) {
     state.monitors.push_back({"Korvex Port Monitor", "Windows x64", "KorvexMon.dll", {}});
   });

@@ -101,7 +101,7 @@ TEST_F(RegistrationTest, TheTypeValueComesFromTheRunsStringTable) {
   const Case cases[] = {
       {platform::lang::PortugueseBrazil, 0, "COM1:", "Mini-Impressora"},
       {platform::lang::PortugueseBrazil, 7, "LPT1:", "Bloco Impressor"},
-      {platform::lang::EnglishUs, 0, "USB001", "Mini Printer"},
+      {platform::lang::EnglishUs, 0, "USB", "Mini Printer"},
   };
   PrepareDriver("VT5000");
   for (const Case& c : cases) {

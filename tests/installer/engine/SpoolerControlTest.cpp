@@ -105,23 +105,32 @@ TEST_F(SpoolerControlTest, AStalledStartGivesUpOnceItsWaitHintHasPassed) {
   EXPECT_EQ(harness.machine->handles().OpenCount(), 0u);
 }
 
-TEST_F(SpoolerControlTest, CycleStartsAgainWithoutWaitingForTheStop) {
+TEST_F(SpoolerControlTest, CycleWaitsOutAStopUnderWayBeforeStarting) {
+  // The default stop is over within the 200-ms pause: nothing more to wait for.
   EXPECT_EQ(Took([&] { installer.CycleSpooler(); }), 400u);
   EXPECT_EQ(pumpTimes, (std::vector<std::uint64_t>{200, 200}));
   EXPECT_EQ(Calls("ControlService"), 1u);
   EXPECT_EQ(Calls("StartServiceA"), 1u);
   EXPECT_EQ(State(), platform::svcstate::StartPending);
 
-  // A stop slower than the 200-ms pause: both start attempts find it still stopping.
+  // A stop slower than the pause is polled until it completes, then the start is accepted.
   harness.machine->clock().Advance(1000);
   spooler().stopMs = 300;
-  EXPECT_EQ(Took([&] { installer.CycleSpooler(); }), 400u);
-  EXPECT_EQ(Calls("StartServiceA"), 3u);
-  EXPECT_EQ(State(), Stopped);
+  EXPECT_EQ(Took([&] { installer.CycleSpooler(); }), 200u + 100u + 200u);
+  EXPECT_EQ(pumpTimes, (std::vector<std::uint64_t>{300, 300}));
+  EXPECT_EQ(Calls("StartServiceA"), 2u);
+  EXPECT_EQ(State(), platform::svcstate::StartPending);
 
-  // A refused stop is sent once more.
+  // A refused stop (the service is still starting) is sent once more, and no stop is waited for.
   EXPECT_EQ(Took([&] { installer.CycleSpooler(); }), 400u);
   EXPECT_EQ(Calls("ControlService"), 4u);
+  EXPECT_EQ(Calls("StartServiceA"), 4u);
+
+  // A stop that never completes is waited for as long as a stop is.
+  harness.machine->clock().Advance(1000);
+  spooler().stopMs = 60000;
+  EXPECT_EQ(Took([&] { installer.CycleSpooler(); }), 200u + 5000u + 200u);
+  EXPECT_EQ(State(), platform::svcstate::StopPending);
   EXPECT_EQ(harness.machine->handles().OpenCount(), 0u);
 }
 

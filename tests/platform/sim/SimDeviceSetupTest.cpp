@@ -92,12 +92,12 @@ TEST_F(SimDeviceSetupTest, HardwareIdIsAMultiStringThatMustFit) {
   const std::string expected = simtest::Bytes("ACPI\\PNP0501\0*PNP0501\0\0");
   DWORD type = 0, required = 0;
   std::vector<std::uint8_t> data;
-  EXPECT_EQ(set->SetupDiGetDeviceRegistryPropertyA(device, platform::spdrp::HardwareId, expected.size() - 1, type, data,
+  EXPECT_EQ(set->SetupDiGetDeviceRegistryPropertyA(device, platform::spdrp::HardwareId, static_cast<DWORD>(expected.size() - 1), type, data,
                                                    required),
             winerr::InsufficientBuffer);
   EXPECT_EQ(required, expected.size());
   EXPECT_TRUE(data.empty());
-  ASSERT_EQ(set->SetupDiGetDeviceRegistryPropertyA(device, platform::spdrp::HardwareId, expected.size(), type, data,
+  ASSERT_EQ(set->SetupDiGetDeviceRegistryPropertyA(device, platform::spdrp::HardwareId, static_cast<DWORD>(expected.size()), type, data,
                                                    required),
             winerr::Success);
   EXPECT_EQ(type, platform::regtype::MultiSz);

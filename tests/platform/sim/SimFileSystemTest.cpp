@@ -2,6 +2,7 @@
 // the version a file carries.
 #include <gtest/gtest.h>
 
+#include "platform/sim/HostPath.h"
 #include "platform/sim/SimMachine.h"
 #include "platform/sim/SimTestSupport.h"
 
@@ -53,25 +54,54 @@ TEST_F(SimFileSystemTest, FullPathNeedsRoomForTheNul) {
   ASSERT_EQ(files.GetFullPathNameA("c:\\Kvx\\sub\\..\\.\\Setup.inf", 0, path, required), winerr::Success);
   EXPECT_EQ(path, "");
   EXPECT_EQ(required, expected.size() + 1);
-  ASSERT_EQ(files.GetFullPathNameA("c:\\Kvx\\sub\\..\\.\\Setup.inf", expected.size(), path, required),
+  ASSERT_EQ(files.GetFullPathNameA("c:\\Kvx\\sub\\..\\.\\Setup.inf", static_cast<DWORD>(expected.size()), path, required),
             winerr::Success);
   EXPECT_EQ(path, "");
-  ASSERT_EQ(files.GetFullPathNameA("c:\\Kvx\\sub\\..\\.\\Setup.inf", expected.size() + 1, path, required),
+  ASSERT_EQ(files.GetFullPathNameA("c:\\Kvx\\sub\\..\\.\\Setup.inf", static_cast<DWORD>(expected.size() + 1), path, required),
             winerr::Success);
   EXPECT_EQ(path, "c:\\Kvx\\Setup.inf");
 }
 
-TEST_F(SimFileSystemTest, RelativeFullPathIsTheHostPathTheMachineAcceptsBack) {
-  simtest::TempDir dist;
-  simtest::ScopedCurrentDir cwd(dist.path());
-  simtest::WriteFile(dist.path() / "Driver" / "a.inf", "x");
-  std::string path;
-  DWORD required = 0;
-  ASSERT_EQ(files.GetFullPathNameA("Driver\\a.inf", 4096, path, required), winerr::Success);
-  EXPECT_EQ(fs::path(path), fs::absolute(dist.path() / "Driver" / "a.inf"));
-  DWORD attributes = 0;
-  EXPECT_EQ(files.GetFileAttributesA(path, attributes), winerr::Success);
-  EXPECT_EQ(required, path.size() + 1);
+// No name leads off the machine: C: is drive_c, D: the folder the program runs from, ".." stops
+// at a drive's root, and a symbolic link may only lead to a place inside its drive's folder.
+TEST_F(SimFileSystemTest, PathsStayOnTheMachine) {
+  simtest::TempDir media;
+  simtest::ScopedCurrentDir cwd(media.path());
+  fs::create_directories(Host("Windows"));
+  fs::create_directory_symlink(machine->driveC() / "Windows", Host("inside"));
+  fs::create_directory_symlink(media.path(), Host("out"));
+  fs::create_symlink(media.path() / "none", Host("dangling"));
+  struct Case {
+    const char* name;
+    const char* full;  // as GetFullPathNameA gives it
+    std::optional<fs::path> host;
+  };
+  const fs::path c = machine->driveC(), d = fs::canonical(media.path());
+  const Case cases[] = {
+      {"C:\\..\\x", "C:\\x", c / "x"},
+      {"C:\\a\\..\\..\\..\\x", "C:\\x", c / "x"},
+      {"c:x", "c:\\x", c / "x"},
+      {"\\x", "C:\\x", c / "x"},
+      {"/etc/passwd", "C:\\etc\\passwd", c / "etc" / "passwd"},
+      {"C:/WINDOWS/./x//", "C:\\WINDOWS\\x", c / "Windows" / "x"},
+      {"x", "D:\\x", d / "x"},
+      {".\\driver\\usb\\a.inf", "D:\\driver\\usb\\a.inf", d / "driver" / "usb" / "a.inf"},
+      {"..\\..\\x", "D:\\x", d / "x"},
+      {"D:\\..\\x", "D:\\x", d / "x"},
+      {"E:\\x", "E:\\x", std::nullopt},
+      {"\\\\server\\share\\..\\..\\x", "\\\\server\\share\\x", std::nullopt},
+      {"C:\\inside\\x", "C:\\inside\\x", c / "inside" / "x"},
+      {"C:\\out\\x", "C:\\out\\x", std::nullopt},
+      {"C:\\dangling", "C:\\dangling", std::nullopt},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.name);
+    std::string full;
+    DWORD required = 0;
+    ASSERT_EQ(files.GetFullPathNameA(test.name, 260, full, required), winerr::Success);
+    EXPECT_EQ(full, test.full);
+    EXPECT_EQ(platform::sim::HostPath(test.name, machine->driveC()), test.host);
+  }
 }
 
 TEST_F(SimFileSystemTest, CopyFollowsWindowsRules) {

@@ -94,6 +94,10 @@ TEST(SimMachineFileTest, SavedMachineReopensTheSame) {
     key->SetValue("Link", 6, {'\\', 0});
     ASSERT_EQ(machine->registry().CreateKey(RootKey::ClassesRoot, "Empty\\Leaf", platform::regaccess::AllAccess, key), 0);
     key.reset();
+    config.user.administrator = false;
+    machine->spooler().Edit([](platform::sim::SpoolerState& s) {
+      s.localPorts = {{"LPT2", platform::sim::LocalPortKind::Parallel}, {"COM3", platform::sim::LocalPortKind::Serial}};
+    });
     machine->Save();
     before = Dump(*machine);
   }
@@ -104,6 +108,10 @@ TEST(SimMachineFileTest, SavedMachineReopensTheSame) {
   EXPECT_EQ(again->config().os.csd, "Service Pack 3");
   EXPECT_EQ(again->config().uiLanguage, platform::lang::PortugueseBrazil);
   EXPECT_EQ(again->config().programFile, "C:\\Instala\xE7\xE3o\\KvxInstaller.exe");
+  EXPECT_FALSE(again->config().user.administrator);
+  EXPECT_EQ(again->spooler().Snapshot().localPorts,
+            (std::vector<platform::sim::LocalPort>{{"COM3", platform::sim::LocalPortKind::Serial},
+                                                   {"LPT2", platform::sim::LocalPortKind::Parallel}}));
   again->Save();
   EXPECT_EQ(simtest::ReadFile(temp.path() / "machine.json"), firstText);
   // A person reads texts, numbers and lists, not hex, for the ordinary types.
@@ -183,8 +191,18 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"RegistryText", kHead + "\"registry\": {\"HKEY_USERS\": {\"A\": {\"v\": \"\u4e2d\"}}}}",
                 "registry key \"HKEY_USERS\\A\" value \"v\" has a character outside Windows-1252"},
         BadFile{"RegistryHex", kHead + "\"registry\": {\"HKEY_USERS\": {\"A\": {\"v\": {\"hex\": \"abc\"}}}}}",
-                "registry key \"HKEY_USERS\\A\" value \"v\" has hex text that is not pairs of hex digits"}),
-    [](const testing::TestParamInfo<BadFile>& info) { return std::string(info.param.name); });
+                "registry key \"HKEY_USERS\\A\" value \"v\" has hex text that is not pairs of hex digits"},
+        BadFile{"SerialPortName", kHead + "\"serial\": {\"LPT1\": {\"busy\": true}}}",
+                "\"serial.LPT1\" is not a COM port name (COM1, COM2, ...)"},
+        BadFile{"SerialField", kHead + "\"serial\": {\"COM1\": {\"printr\": {}}}}",
+                "\"serial.COM1\" has an unknown field \"printr\""},
+        BadFile{"SerialPrinterRate", kHead + "\"serial\": {\"COM1\": {\"printer\": {}}}}",
+                "\"serial.COM1.printer\" has no \"baud\""},
+        BadFile{"SerialBusyAndMore", kHead + "\"serial\": {\"COM1\": {\"busy\": true, \"echo\": true}}}",
+                "\"serial.COM1\": \"busy\" and \"device\" cannot be combined with anything else"},
+        BadFile{"SerialTwice", kHead + "\"serial\": {\"COM1\": {}, \"com1:\": {}}}",
+                "\"serial\" names COM1 twice"}),
+    [](const testing::TestParamInfo<BadFile>& paramInfo) { return std::string(paramInfo.param.name); });
 
 TEST(SimMachineFileTest, VersionQueryFollowsTheMachine) {
   auto machine = SimMachine::InMemory();

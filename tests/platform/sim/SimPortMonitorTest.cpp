@@ -13,6 +13,7 @@ using platform::sim::SimMachine;
 namespace winerr = platform::winerr;
 
 constexpr const char* kMonitor = "Test Monitor";
+constexpr const char* kKorvexMonitor = "Korvex Port Monitor";
 
 class SimPortMonitorTest : public testing::Test {
 protected:
@@ -39,10 +40,10 @@ TEST_F(SimPortMonitorTest, PortsAreTheLocalOnesThenTheMonitors) {
 
 TEST_F(SimPortMonitorTest, SystemMonitorListsItsPortsForTheLocalOnes) {
   simtest::WriteFile(machine->driveC() / "Windows" / "System32" / "KorvexMon.dll", "MZ");
-  ASSERT_EQ(spooler.AddMonitorA(platform::sim::kKorvexMonitor, std::string("Windows x64"), "KorvexMon.dll"),
+  ASSERT_EQ(spooler.AddMonitorA(kKorvexMonitor, std::string("Windows x64"), "KorvexMon.dll"),
             winerr::Success);
-  ASSERT_EQ(spooler.AddPortExA("Kvx_IP_10.0.0.5", platform::sim::kKorvexMonitor), winerr::Success);
-  EXPECT_EQ(spooler.AddPortExA("Kvx_COM1", platform::sim::kKorvexMonitor), winerr::AlreadyExists);
+  ASSERT_EQ(spooler.AddPortExA("Kvx_IP_10.0.0.5", kKorvexMonitor), winerr::Success);
+  EXPECT_EQ(spooler.AddPortExA("Kvx_COM1", kKorvexMonitor), winerr::AlreadyExists);
   std::vector<std::string> ports;
   ASSERT_EQ(spooler.EnumPortsA(ports), winerr::Success);
   EXPECT_EQ(ports, (std::vector<std::string>{"COM1:", "LPT1:", "FILE:", "Kvx_COM1", "Kvx_LPT1", "Kvx_IP_10.0.0.5"}));

@@ -178,7 +178,7 @@ TEST_F(SimPrintSpoolerTest, PortsAreTheMachinesAndThoseItsMonitorsAccept) {
   EXPECT_EQ(tryPort("COM2:"), winerr::UnknownPort);
   EXPECT_EQ(tryPort("LPT1"), winerr::UnknownPort);
   EXPECT_EQ(tryPort("Kvx_COM1:"), winerr::UnknownPort) << "no monitor yet";
-  machine->document()["ports"]["serial"].push_back("COM2");
+  machine->spooler().Edit([](SpoolerState& s) { s.localPorts.push_back({"COM2", platform::sim::LocalPortKind::Serial}); });
   EXPECT_EQ(tryPort("COM2:"), 0u);
 
   machine->spooler().Edit([](SpoolerState& s) { s.monitors.push_back({"Korvex Port Monitor", "Windows x64", "KorvexMon.dll", {}}); });
@@ -386,6 +386,47 @@ TEST_F(SimPrintSpoolerTest, FaultsHitTheNamedCallAndHandlesAreAccounted) {
   printer.reset();
   EXPECT_EQ(machine->faults().CallCount("ClosePrinter"), 2u);
 }
+
+// A monitor takes the ports its module makes of a local port name as the wizard hands it, whatever
+// name the monitor is registered under; network ports only once added to it.
+struct MonitorPort {
+  const char* name;
+  const char* port;
+  const char* moduleDll;
+  bool added;
+  DWORD answer;
+};
+
+void PrintTo(const MonitorPort& row, std::ostream* os) { *os << row.name; }
+
+class SimMonitorPortTest : public SimPrintSpoolerTest, public testing::WithParamInterface<MonitorPort> {};
+
+TEST_P(SimMonitorPortTest, PrinterTakesThePortsItsMonitorsModuleMakes) {
+  AddCaseDriver();
+  const MonitorPort& row = GetParam();
+  machine->spooler().Edit([&](SpoolerState& s) {
+    s.monitors.push_back({"Any Monitor", "Windows x64", row.moduleDll, {}});
+    if (row.added) s.monitors.back().ports.push_back(row.port);
+  });
+  auto info = cases::CasePrinterInfo(names);
+  info.pPortName = row.port;
+  EXPECT_EQ(AddPrinter(info), row.answer);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ports, SimMonitorPortTest,
+    testing::Values(MonitorPort{"Usb", "Kvx_USB", "KorvexMon.dll", false, 0},
+                    MonitorPort{"NumberedUsb", "kvx_usb001", "korvexmon.dll", false, 0},
+                    MonitorPort{"Serial", "Kvx_COM1:", "KorvexMon.dll", false, 0},
+                    MonitorPort{"Parallel", "Kvx_LPT1:", "KorvexMon.dll", false, 0},
+                    MonitorPort{"TypedSerial", "Kvx_COM7", "KorvexMon.dll", false, 0},
+                    MonitorPort{"AddedNetwork", "Kvx_IP_192.0.2.50", "KorvexMon.dll", true, 0},
+                    MonitorPort{"NetworkNotAdded", "Kvx_IP_192.0.2.50", "KorvexMon.dll", false, winerr::UnknownPort},
+                    MonitorPort{"PrefixAlone", "Kvx_", "KorvexMon.dll", false, winerr::UnknownPort},
+                    MonitorPort{"SerialWithoutNumber", "Kvx_COM", "KorvexMon.dll", false, winerr::UnknownPort},
+                    MonitorPort{"UsbWithText", "Kvx_USBx", "KorvexMon.dll", false, winerr::UnknownPort},
+                    MonitorPort{"OtherModule", "Kvx_COM1:", "TestMon.dll", false, winerr::UnknownPort}),
+    [](const testing::TestParamInfo<MonitorPort>& param) { return std::string(param.param.name); });
 
 TEST(SimWindowMessagesTest, BroadcastsAreRecordedInOrder) {
   auto machine = SimMachine::InMemory();

@@ -31,6 +31,6 @@ TEST_P(SimProfileCasesTest, AnswersLikeWindows) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, SimProfileCasesTest, testing::ValuesIn(cases::ProfileCases()),
-                         [](const testing::TestParamInfo<cases::ProfileCase>& info) { return info.param.name; });
+                         [](const testing::TestParamInfo<cases::ProfileCase>& paramInfo) { return paramInfo.param.name; });
 
 }  // namespace

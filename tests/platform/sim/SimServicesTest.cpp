@@ -29,16 +29,21 @@ TEST(SimClockTest, TickCountWrapsAt32Bits) {
   EXPECT_EQ(clock.Elapsed(), 0x200u);
 }
 
-TEST(SimClockTest, SleepsOnManyThreadsAllCount) {
+// Each thread has its own time; one the clock has not seen begins at the main thread's.
+TEST(SimClockTest, SleepsOnManyThreadsEachCountForTheirThread) {
   SimClock clock;
+  clock.Sleep(100);
   std::vector<std::thread> threads;
-  for (int t = 0; t < 4; ++t) {
-    threads.emplace_back([&] {
+  std::vector<std::uint64_t> seen(4);
+  for (std::size_t t = 0; t < seen.size(); ++t) {
+    threads.emplace_back([&, t] {
       for (int i = 0; i < 1000; ++i) clock.Sleep(3);
+      seen[t] = clock.Elapsed();
     });
   }
   for (auto& thread : threads) thread.join();
-  EXPECT_EQ(clock.Elapsed(), 12000u);
+  EXPECT_EQ(seen, std::vector<std::uint64_t>(4, 3100));
+  EXPECT_EQ(clock.Elapsed(), 100u);
 }
 
 TEST(SimClockTest, MachineClockStartsAtTheConfiguredTick) {

@@ -136,7 +136,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadSpooler{"ServiceFlag", R"("services": {"Spooler": {"startStalls": "yes"}})",
                    "\"services.Spooler.startStalls\" must be true or false"},
         BadSpooler{"UserRight", R"("user": {"canControlServices": 0})",
-                   "\"user.canControlServices\" must be true or false"}),
+                   "\"user.canControlServices\" must be true or false"},
+        BadSpooler{"Administrator", R"("user": {"administrator": "no"})", "\"user.administrator\" must be true or false"},
+        BadSpooler{"SerialPorts", R"("ports": {"serial": "COM1"})", "\"ports.serial\" must be a list of texts"}),
     [](const testing::TestParamInfo<BadSpooler>& param) { return std::string(param.param.name); });
 
 }  // namespace

@@ -44,6 +44,21 @@ TEST(Win32Libraries, MissingLibraryIsModNotFound) {
   EXPECT_EQ(library, nullptr);
 }
 
+// The backends call the setup and port functions through LoadedFunction: what is missing is the call's error.
+TEST(Win32Libraries, ALoadedFunctionReportsWhatIsMissing) {
+  struct Case {
+    const char* library;
+    const char* function;
+    DWORD error;
+  };
+  for (const Case& c : {Case{"kvx_no_such_library.dll", "SetupDiEnumDeviceInfo", winerr::ModNotFound},
+                        Case{"SETUPAPI.DLL", "SetupDiKvxNoSuchFunction", winerr::ProcNotFound},
+                        Case{"winspool.drv", "AddPortExA", winerr::Success}}) {
+    platform::win32::LoadedFunction<void()> function(c.library, c.function);
+    EXPECT_EQ(function.error(), c.error) << c.library << " " << c.function;
+  }
+}
+
 // Each library object holds its own reference: freeing one leaves the module loaded for the other.
 TEST(Win32Libraries, EachLoadHoldsItsOwnReference) {
   platform::win32::Win32Libraries libraries;
@@ -140,7 +155,9 @@ TEST(Win32DeviceSetup, HardwareIdsOfSystemDevicesHonourTheBufferSize) {
     auto terminator = std::search(data.begin(), data.end(), std::begin(end), std::end(end));
     ASSERT_NE(terminator, data.end()) << "no double NUL";
     // Wine 8 reports (and copies) the size of the UTF-16 value, twice the 8-bit list's.
-    if (!wine_host::UnderWine()) EXPECT_EQ(terminator + 2, data.end());
+    if (!wine_host::UnderWine()) {
+      EXPECT_EQ(terminator + 2, data.end());
+    }
 
     std::vector<std::uint8_t> small{42};
     DWORD smallRequired = 0;

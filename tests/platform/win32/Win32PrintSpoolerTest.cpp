@@ -195,7 +195,8 @@ TEST_F(Win32PrintSpoolerTest, DeviceModeClaimingMoreThanItHoldsIsRefused) {
 }
 
 TEST_F(Win32PrintSpoolerTest, PrinterDataReadsBackByteForByte) {
-  const std::string table = std::string("Automático") + '\0' + "Thermal Paper 80 mm" + '\0' + "0" + '\0' + '\0';
+  // The Portuguese tray text as the system holds it: Windows-1252.
+  const std::string table = std::string("Autom\xE1tico") + '\0' + "Thermal Paper 80 mm" + '\0' + "0" + '\0' + '\0';
   const Bytes multi(table.begin(), table.end());
   const Bytes map{'A', 'U', 'T', 'O', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
   const Bytes size{14, 0, 0, 0};

@@ -86,6 +86,6 @@ TEST(Win32Profile, DotRelativeNameIsFoundInTheCurrentDirectoryButABareNameIsNot)
 }
 
 INSTANTIATE_TEST_SUITE_P(Shared, Win32ProfileCases, testing::ValuesIn(cases::ProfileCases()),
-                         [](const testing::TestParamInfo<cases::ProfileCase>& info) { return info.param.name; });
+                         [](const testing::TestParamInfo<cases::ProfileCase>& paramInfo) { return paramInfo.param.name; });
 
 }  // namespace

@@ -58,7 +58,9 @@ TEST_F(HeadlessDriverTest, AutoRadioClickUnchecksOnlyItsOwnGroup) {
       },
       [&](DialogDriver& u) {
         dialog.onCommand = [](TestDialog& d, int id, int) {
-          if (id == 1003) EXPECT_TRUE(d.GetButton(1003).IsChecked());  // state changes before BN_CLICKED
+          if (id == 1003) {
+            EXPECT_TRUE(d.GetButton(1003).IsChecked());  // state changes before BN_CLICKED
+          }
         };
         u.Click(1003);
         EXPECT_FALSE(u.IsChecked(1001));
@@ -198,7 +200,9 @@ TEST_F(HeadlessDriverTest, ComboSelectionSendsSelChange) {
       },
       [&](DialogDriver& u) {
         dialog.onCommand = [](TestDialog& d, int id, int code) {
-          if (id == 1040) EXPECT_EQ(d.GetComboBox(1040).GetCurSel(), 2) << code;
+          if (id == 1040) {
+            EXPECT_EQ(d.GetComboBox(1040).GetCurSel(), 2) << code;
+          }
         };
         u.SelectCombo(1040, 2);
         EXPECT_EQ(u.ComboSelection(1040), 2);

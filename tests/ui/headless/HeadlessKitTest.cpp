@@ -18,12 +18,12 @@ TEST_F(HeadlessKitTest, ScriptSeesTheShownDialogAndItsResultIsReturned) {
   TestDialog dialog(kit, kMain);
   dialog.onInit = [](TestDialog& d) { d.SetCaption("Main, initialised"); };
   bool ran = false;
-  user.OnDialog(kMain, [&](DialogDriver& user) {
+  user.OnDialog(kMain, [&](DialogDriver& driver) {
     ran = true;
-    EXPECT_TRUE(user.IsShown());
-    EXPECT_EQ(user.Caption(), "Main, initialised");
-    user.Click(idres::Ok);
-    EXPECT_FALSE(user.IsRunning());
+    EXPECT_TRUE(driver.IsShown());
+    EXPECT_EQ(driver.Caption(), "Main, initialised");
+    driver.Click(idres::Ok);
+    EXPECT_FALSE(driver.IsRunning());
   });
   EXPECT_EQ(dialog.DoModal(), idres::Ok);
   EXPECT_TRUE(ran);
@@ -214,17 +214,19 @@ TEST_F(HeadlessKitTest, MessageBoxFromAHandlerIsAnsweredDuringTheScript) {
                                             "message \"Main\" \"Sure?\" -> No"));
 }
 
+// Texts are Windows-1252 inside, as LoadStringA gives them, and UTF-8 in the transcript.
 TEST(HeadlessKitLanguage, TemplatesAndTextsFollowTheKitLanguageWithEnglishFallback) {
   HeadlessFixture pt(kPortuguese);
-  EXPECT_EQ(pt.kit.LoadText(10), "Olá");
+  EXPECT_EQ(pt.kit.LoadText(10), "Ol\xE1");
   EXPECT_EQ(pt.kit.LoadText(11), "Only English");
   EXPECT_EQ(pt.kit.LoadText(12), "");
   TestDialog inner(pt.kit, kInner);
   pt.user.OnDialog(kInner, [](DialogDriver& u) {
-    EXPECT_EQ(u.Caption(), "Interno");
+    EXPECT_EQ(u.Caption(), "Di\xE1logo interno");
     EXPECT_FALSE(u.HasControl(1100));
   });
   inner.DoModal();
+  EXPECT_EQ(pt.transcript.lines.front(), "dialog 501 \"Diálogo interno\"");
   EXPECT_FALSE(pt.kit.PumpMessages());
 }
 

@@ -84,8 +84,10 @@ TEST(EngineOnWine, RegistersTheDriverAroundSpoolerRestarts) {
 
 TEST(EngineOnWine, ErrorLogLinesEndInCrLf) {
   DistributionFolder folder;
-  LogError("AddPrinter FAILED with code: %d", 1797);
-  LogError("CopyFile(%s,%s,FALSE) FAILED CODE: %d", ".\\WIN2KXP\\a%d.dll", "C:\\x", 5);
+  platform::win32::Win32Platform system;
+  platform::FileSystem& files = system.platform().files;
+  LogError(files, "AddPrinter FAILED with code: %d", 1797);
+  LogError(files, "CopyFile(%s,%s,FALSE) FAILED CODE: %d", ".\\WIN2KXP\\a%d.dll", "C:\\x", 5);
   EXPECT_EQ(folder.ErrorLog(),
             "AddPrinter FAILED with code: 1797\r\nCopyFile(.\\WIN2KXP\\a%d.dll,C:\\x,FALSE) FAILED CODE: 5\r\n");
 }

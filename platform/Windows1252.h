@@ -1,0 +1,17 @@
+#pragma once
+// The system's 8-bit text is Windows-1252, as the "A" functions see it on a Western Windows; UTF-8
+// exists only at the edges (resource scripts, machine.json, host file names, transcript, console).
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+std::string AnsiToUtf8(std::string_view ansi);
+// nullopt when the text is not valid UTF-8 or holds a character Windows-1252 lacks.
+std::optional<std::string> Utf8ToAnsi(std::string_view utf8);
+// Like Utf8ToAnsi, but bad sequences and missing characters become '?', as WideCharToMultiByte does.
+std::string Utf8ToAnsiLossy(std::string_view utf8);
+std::string Utf16ToAnsiLossy(std::string_view bytes, bool bigEndian);
+
+}  // namespace platform
