@@ -6,6 +6,7 @@
 #include "comm/PrinterDetection.h"
 #include "comm/SerialInterface.h"
 #include "platform/sim/SimMachine.h"
+#include "platform/sim/SerialAttachments.h"
 
 namespace {
 
@@ -19,18 +20,9 @@ Json Port(const std::string& name, const std::string& hardwareId = "ACPI\\PNP050
 }
 const std::string kUsbAdapter = "USB\\VID_5C3D&PID_0003";
 
-SerialAttachment Printer(platform::DWORD baud, bool echo = false) {
-  SerialAttachment a;
-  a.printerBaud = baud;
-  a.echo = echo;
-  return a;
-}
-SerialAttachment Echo() { return Printer(0, true); }
-SerialAttachment Busy() {
-  SerialAttachment a;
-  a.busy = true;
-  return a;
-}
+using simtest::Busy;
+using simtest::Echo;
+using simtest::Printer;
 
 class DetectionTest : public testing::Test {
 protected:

@@ -58,17 +58,22 @@ struct PathCase {
   std::uint32_t spoolerStopMs = 100;
 };
 
-class InstallDurationTest : public ::testing::TestWithParam<PathCase> {};
+class InstallDurationTest : public ::testing::TestWithParam<PathCase> {
+protected:
+  static void Prepare(const PathCase& path, enginetest::EngineHarness& harness, Win2kXPInstaller& installer) {
+    harness.StageMedia(path.model);
+    harness.machine->document()["devices"] = path.devices;
+    harness.machine->config().services["Spooler"].stopMs = path.spoolerStopMs;
+    installer.SetPortName(path.port);
+    installer.record.formName = "Print width 80mm 30cm";
+  }
+};
 
 TEST_P(InstallDurationTest, TakesTheSumOfItsWaits) {
   const PathCase& path = GetParam();
   enginetest::EngineHarness harness;
-  harness.StageMedia(path.model);
-  harness.machine->document()["devices"] = path.devices;
-  harness.machine->config().services["Spooler"].stopMs = path.spoolerStopMs;
   Win2kXPInstaller installer(harness.context);
-  installer.SetPortName(path.port);
-  installer.record.formName = "Print width 80mm 30cm";
+  Prepare(path, harness, installer);
 
   ASSERT_EQ(harness.Now(), 0u);
   EXPECT_TRUE(Install(installer, path.model, 0));
@@ -92,12 +97,8 @@ TEST_P(InstallDurationTest, TakesTheSumOfItsWaits) {
 TEST_P(InstallDurationTest, TakesTheSameOnAPolledWorkerThread) {
   const PathCase& path = GetParam();
   enginetest::EngineHarness harness;
-  harness.StageMedia(path.model);
-  harness.machine->document()["devices"] = path.devices;
-  harness.machine->config().services["Spooler"].stopMs = path.spoolerStopMs;
   Win2kXPInstaller installer(harness.context);
-  installer.SetPortName(path.port);
-  installer.record.formName = "Print width 80mm 30cm";
+  Prepare(path, harness, installer);
 
   std::atomic<bool> ended{false};
   std::thread sleeper([&] {

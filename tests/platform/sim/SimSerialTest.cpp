@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/sim/SimMachine.h"
+#include "platform/sim/SerialAttachments.h"
 #include "platform/sim/SimTestSupport.h"
 
 namespace {
@@ -20,18 +21,9 @@ constexpr DWORD kReadWrite = platform::access::GenericRead | platform::access::G
 // The detection's time-outs.
 constexpr CommTimeouts kTimeouts{100, 5, 100, 5, 500};
 
-SerialAttachment Printer(DWORD baud, bool echo = false) {
-  SerialAttachment a;
-  a.printerBaud = baud;
-  a.echo = echo;
-  return a;
-}
-SerialAttachment Echo() { return Printer(0, true); }
-SerialAttachment Busy() {
-  SerialAttachment a;
-  a.busy = true;
-  return a;
-}
+using simtest::Busy;
+using simtest::Echo;
+using simtest::Printer;
 
 Json Port(const std::string& name, const std::string& hardwareId = "ACPI\\PNP0501", bool present = true) {
   return Json{{"class", "Ports"}, {"hardwareIds", {hardwareId}}, {"portName", name}, {"present", present}};
