@@ -29,14 +29,15 @@ typedef struct {
   FARPROC functions[22];
 } MonitorTable;
 
+/* Casts go through void (*)(void), the generic function pointer type, as the table holds any entry. */
 static MonitorTable monitor2, monitorEx;
 
 __declspec(dllexport) MonitorTable* WINAPI InitializePrintMonitor2(void* init, HANDLE* monitor) {
   (void)init;
   *monitor = (HANDLE)&monitor2;
   monitor2.cbSize = sizeof monitor2;
-  monitor2.functions[9] = (FARPROC)AcceptPort2;
-  monitor2.functions[17] = (FARPROC)Shutdown;
+  monitor2.functions[9] = (FARPROC)(void (*)(void))AcceptPort2;
+  monitor2.functions[17] = (FARPROC)(void (*)(void))Shutdown;
   return &monitor2;
 }
 
@@ -44,7 +45,7 @@ __declspec(dllexport) MonitorTable* WINAPI InitializePrintMonitor2(void* init, H
 __declspec(dllexport) MonitorTable* WINAPI InitializePrintMonitor(LPWSTR registryRoot) {
   (void)registryRoot;
   monitorEx.cbSize = 17 * sizeof(FARPROC);
-  monitorEx.functions[9] = (FARPROC)AcceptPort;
+  monitorEx.functions[9] = (FARPROC)(void (*)(void))AcceptPort;
   return &monitorEx;
 }
 

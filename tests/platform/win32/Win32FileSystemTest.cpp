@@ -108,8 +108,9 @@ TEST(Win32FileSystem, ReadOnlyFileIsDeletedAfterClearingTheAttribute) {
 
   EXPECT_EQ(fs.DeleteFileA(files.target()), static_cast<DWORD>(ERROR_ACCESS_DENIED));
   // Windows also refuses to copy over it (5); Wine 8 overwrites it.
-  if (!wine_host::UnderWine())
+  if (!wine_host::UnderWine()) {
     EXPECT_EQ(fs.CopyFileA(files.source(), files.target(), false), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  }
 
   ASSERT_EQ(fs.SetFileAttributesA(files.target(), fileattr::Normal), winerr::Success);
   ASSERT_EQ(fs.GetFileAttributesA(files.target(), attributes), winerr::Success);

@@ -51,12 +51,12 @@ TEST_F(Win32ServiceControlTest, StatusIsTheServiceManagersRecord) {
   ServiceStatus status;
   status.serviceType = 0xDEAD;
   ASSERT_EQ(spooler->QueryServiceStatus(status), winerr::Success);
-  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-  SC_HANDLE service = OpenServiceA(manager, "spooler", SERVICE_QUERY_STATUS);
+  SC_HANDLE rawManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+  SC_HANDLE service = OpenServiceA(rawManager, "spooler", SERVICE_QUERY_STATUS);
   SERVICE_STATUS raw{};
   ASSERT_TRUE(QueryServiceStatus(service, &raw));
   CloseServiceHandle(service);
-  CloseServiceHandle(manager);
+  CloseServiceHandle(rawManager);
   EXPECT_EQ(status.serviceType, raw.dwServiceType);
   EXPECT_NE(status.serviceType & SERVICE_WIN32, 0u);
   EXPECT_EQ(status.currentState, raw.dwCurrentState);

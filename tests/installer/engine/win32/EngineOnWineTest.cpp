@@ -61,7 +61,7 @@ TEST(EngineOnWine, RegistersTheDriverAroundSpoolerRestarts) {
   DistributionFolder folder;
   platform::win32::Win32Platform system;
   platform::Platform os = system.platform();
-  EngineContext context{os, [](int) { return std::string(); }, [] { return kOsVistaOrLater; }};
+  EngineContext context{os, [](int) { return std::string(); }, [] { return kOsVistaOrLater; }, [] {}, {}};
   Win2kXPInstaller installer(context);
   const std::string name = "KvxWine RQ-7200 TH";
   installer.record.modelName = name;

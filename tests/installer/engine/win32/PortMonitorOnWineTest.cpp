@@ -71,7 +71,7 @@ public:
   platform::DWORD GetPrinterDriverDirectoryA(std::string& directory) override {
     return real_.GetPrinterDriverDirectoryA(directory);
   }
-  platform::DWORD EnumPortsA(std::vector<std::string>& ports) override { return real_.EnumPortsA(ports); }
+  platform::DWORD EnumPortsA(std::vector<std::string>& names) override { return real_.EnumPortsA(names); }
   platform::DWORD AddMonitorA(const std::string& name, const platform::OptText& environment,
                               const std::string& dll) override {
     const platform::DWORD result = real_.AddMonitorA(name, environment, dll);
@@ -299,8 +299,8 @@ TEST_F(PortMonitorOnWine, DriverFileNamedOutOfTheFolderIsRefused) {
   WriteFile(InSource(std::string("..\\") + kEscapee), "escapee\n");
   for (const std::string& name : driverFiles_) WriteFile(InSource(name), "new " + name + "\n");
   std::string expectedLog;
-  for (const std::string& separator : {"\\", "/"}) {
-    const std::string name = ".." + separator + kEscapee;
+  for (const char* separator : {"\\", "/"}) {
+    const std::string name = std::string("..") + separator + kEscapee;
     SCOPED_TRACE(name);
     installer.record.fileList = {driverFiles_[0], name, driverFiles_[2]};
     installer.record.lastError = winerr::Success;
