@@ -8,7 +8,7 @@ class Clock {
 public:
   virtual ~Clock() = default;
   virtual void Sleep(DWORD milliseconds) = 0;
-  virtual DWORD GetTickCount() = 0;
+  [[nodiscard]] virtual DWORD GetTickCount() = 0;
 };
 
 }  // namespace platform

@@ -17,14 +17,14 @@ class Library {
 public:
   virtual ~Library() = default;
   // GetProcAddress: 0 when the function is there, winerr::ProcNotFound (127) when not.
-  virtual DWORD FindFunction(const std::string& name) = 0;
+  [[nodiscard]] virtual DWORD FindFunction(const std::string& name) = 0;
 };
 
 class Libraries {
 public:
   virtual ~Libraries() = default;
   // winerr::ModNotFound (126) when there is no such library.
-  virtual DWORD LoadLibraryA(const std::string& name, std::unique_ptr<Library>& out) = 0;
+  [[nodiscard]] virtual DWORD LoadLibraryA(const std::string& name, std::unique_ptr<Library>& out) = 0;
 };
 
 namespace spdrp {
@@ -52,15 +52,15 @@ class DeviceInfoSet {
 public:
   virtual ~DeviceInfoSet() = default;
   // winerr::NoMoreItems past the last device.
-  virtual DWORD SetupDiEnumDeviceInfo(DWORD index, DeviceInfoData& device) = 0;
+  [[nodiscard]] virtual DWORD SetupDiEnumDeviceInfo(DWORD index, DeviceInfoData& device) = 0;
   // Reads a property into a buffer of bufferSize bytes: `data` receives what fits (resized to
   // the property size), `required` the size the property takes; winerr::InsufficientBuffer when
   // it does not fit, winerr::InvalidData when the device has no such property.
-  virtual DWORD SetupDiGetDeviceRegistryPropertyA(const DeviceInfoData& device, DWORD property, DWORD bufferSize,
-                                                  DWORD& regType, std::vector<std::uint8_t>& data,
-                                                  DWORD& required) = 0;
-  virtual DWORD SetupDiOpenDevRegKey(const DeviceInfoData& device, DWORD scope, DWORD profile, DWORD keyType,
-                                     DWORD access, std::unique_ptr<RegistryKey>& out) = 0;
+  [[nodiscard]] virtual DWORD SetupDiGetDeviceRegistryPropertyA(const DeviceInfoData& device, DWORD property,
+                                                                DWORD bufferSize, DWORD& regType,
+                                                                std::vector<std::uint8_t>& data, DWORD& required) = 0;
+  [[nodiscard]] virtual DWORD SetupDiOpenDevRegKey(const DeviceInfoData& device, DWORD scope, DWORD profile,
+                                                   DWORD keyType, DWORD access, std::unique_ptr<RegistryKey>& out) = 0;
 };
 
 // The functions of "SETUPAPI.DLL" and "newdev.dll" the installer calls once it found them in the
@@ -70,13 +70,15 @@ public:
   virtual ~DeviceSetup() = default;
   // Class ids of a setup class name: `required` receives how many there are; up to bufferCount
   // of them are copied into `guids`. winerr::InsufficientBuffer when bufferCount is smaller.
-  virtual DWORD SetupDiClassGuidsFromNameA(const std::string& className, DWORD bufferCount, std::vector<Guid>& guids,
-                                           DWORD& required) = 0;
-  virtual DWORD SetupDiGetClassDevsA(const Guid& classGuid, DWORD flags, std::unique_ptr<DeviceInfoSet>& out) = 0;
+  [[nodiscard]] virtual DWORD SetupDiClassGuidsFromNameA(const std::string& className, DWORD bufferCount,
+                                                         std::vector<Guid>& guids, DWORD& required) = 0;
+  [[nodiscard]] virtual DWORD SetupDiGetClassDevsA(const Guid& classGuid, DWORD flags,
+                                                   std::unique_ptr<DeviceInfoSet>& out) = 0;
   // "newdev.dll": installs the INF's driver for every present device with the hardware id.
   // winerr::NoMoreItems (259) when the package is not better than the devices' drivers.
-  virtual DWORD UpdateDriverForPlugAndPlayDevicesA(const std::string& hardwareId, const std::string& fullInfPath,
-                                                   DWORD installFlags, bool& rebootRequired) = 0;
+  [[nodiscard]] virtual DWORD UpdateDriverForPlugAndPlayDevicesA(const std::string& hardwareId,
+                                                                 const std::string& fullInfPath, DWORD installFlags,
+                                                                 bool& rebootRequired) = 0;
 };
 
 }  // namespace platform

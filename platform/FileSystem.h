@@ -28,21 +28,22 @@ class FileSystem {
 public:
   virtual ~FileSystem() = default;
   // GetSystemDirectoryA ("C:\Windows\System32").
-  virtual DWORD GetSystemDirectoryA(std::string& directory) = 0;
+  [[nodiscard]] virtual DWORD GetSystemDirectoryA(std::string& directory) = 0;
   // GetFullPathNameA with a buffer of bufferSize characters: when the full path does not fit,
   // `path` is left empty and `required` tells the size needed (including the NUL).
-  virtual DWORD GetFullPathNameA(const std::string& name, DWORD bufferSize, std::string& path, DWORD& required) = 0;
-  virtual DWORD CopyFileA(const std::string& existing, const std::string& target, bool failIfExists) = 0;
+  [[nodiscard]] virtual DWORD GetFullPathNameA(const std::string& name, DWORD bufferSize, std::string& path,
+                                               DWORD& required) = 0;
+  [[nodiscard]] virtual DWORD CopyFileA(const std::string& existing, const std::string& target, bool failIfExists) = 0;
   // fileattr::Invalid with the error in `error` when the file cannot be looked at.
-  virtual DWORD GetFileAttributesA(const std::string& name, DWORD& attributes) = 0;
-  virtual DWORD SetFileAttributesA(const std::string& name, DWORD attributes) = 0;
-  virtual DWORD DeleteFileA(const std::string& name) = 0;
+  [[nodiscard]] virtual DWORD GetFileAttributesA(const std::string& name, DWORD& attributes) = 0;
+  [[nodiscard]] virtual DWORD SetFileAttributesA(const std::string& name, DWORD attributes) = 0;
+  [[nodiscard]] virtual DWORD DeleteFileA(const std::string& name) = 0;
   // CreateFileA(FILE_APPEND_DATA, no sharing, OPEN_ALWAYS) + WriteFile + CloseHandle: the bytes
   // at the end of the file, which is created when missing.
   [[nodiscard]] virtual DWORD AppendToFileA(const std::string& name, std::string_view bytes) = 0;
   // GetFileVersionInfoSizeA + GetFileVersionInfoA + VerQueryValueA("\\"): the fixed file version.
   // winerr::ResourceTypeNotFound (1813) for a file without version information.
-  virtual DWORD GetFileVersionA(const std::string& name, FileVersion& version) = 0;
+  [[nodiscard]] virtual DWORD GetFileVersionA(const std::string& name, FileVersion& version) = 0;
 };
 
 }  // namespace platform

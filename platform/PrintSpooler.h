@@ -66,33 +66,35 @@ public:
   virtual ~PrinterHandle() = default;
   // GetPrinterA level 2 with a buffer of bufferSize bytes: needed receives the size the
   // record takes; winerr::InsufficientBuffer when bufferSize is smaller (info untouched).
-  virtual DWORD GetPrinter2A(DWORD bufferSize, DWORD& needed, PrinterInfo2A& info) = 0;
-  virtual DWORD SetPrinter2A(const PrinterInfo2A& info) = 0;
-  virtual DWORD SetPrinterDataA(const std::string& valueName, DWORD type, const std::vector<std::uint8_t>& data) = 0;
+  [[nodiscard]] virtual DWORD GetPrinter2A(DWORD bufferSize, DWORD& needed, PrinterInfo2A& info) = 0;
+  [[nodiscard]] virtual DWORD SetPrinter2A(const PrinterInfo2A& info) = 0;
+  [[nodiscard]] virtual DWORD SetPrinterDataA(const std::string& valueName, DWORD type,
+                                              const std::vector<std::uint8_t>& data) = 0;
   // DocumentPropertiesA for this printer: mode 0 returns the device-mode size; otherwise
   // dmmode::IdOk or a negative value. `out` is resized to the device-mode size when written.
-  virtual LONG DocumentPropertiesA(const std::string& deviceName, std::vector<std::uint8_t>* out,
-                                   const std::vector<std::uint8_t>* in, DWORD mode) = 0;
+  [[nodiscard]] virtual LONG DocumentPropertiesA(const std::string& deviceName, std::vector<std::uint8_t>* out,
+                                                 const std::vector<std::uint8_t>* in, DWORD mode) = 0;
 };
 
 class PrintSpooler {
 public:
   virtual ~PrintSpooler() = default;
   // desiredAccess 0: no defaults (the spooler grants what a user of the printer gets).
-  virtual DWORD OpenPrinterA(const std::string& printerName, DWORD desiredAccess,
-                             std::unique_ptr<PrinterHandle>& out) = 0;
+  [[nodiscard]] virtual DWORD OpenPrinterA(const std::string& printerName, DWORD desiredAccess,
+                                           std::unique_ptr<PrinterHandle>& out) = 0;
   // Level 3; no server name (the local spooler).
-  virtual DWORD AddPrinterDriverA(const DriverInfo3A& info) = 0;
+  [[nodiscard]] virtual DWORD AddPrinterDriverA(const DriverInfo3A& info) = 0;
   // Level 2; no server name. winerr::PrinterAlreadyExists (1802) for an existing name.
-  virtual DWORD AddPrinterA(const PrinterInfo2A& info, std::unique_ptr<PrinterHandle>& out) = 0;
+  [[nodiscard]] virtual DWORD AddPrinterA(const PrinterInfo2A& info, std::unique_ptr<PrinterHandle>& out) = 0;
   // GetPrinterDriverDirectoryA level 1 for the spooler's own environment.
-  virtual DWORD GetPrinterDriverDirectoryA(std::string& directory) = 0;
+  [[nodiscard]] virtual DWORD GetPrinterDriverDirectoryA(std::string& directory) = 0;
   // EnumPortsA level 1 on the local machine: the port names.
-  virtual DWORD EnumPortsA(std::vector<std::string>& portNames) = 0;
+  [[nodiscard]] virtual DWORD EnumPortsA(std::vector<std::string>& portNames) = 0;
   // AddMonitorA level 2 (MONITOR_INFO_2A): 3006 or 183 when that monitor is registered already.
-  virtual DWORD AddMonitorA(const std::string& name, const OptText& environment, const std::string& dllName) = 0;
+  [[nodiscard]] virtual DWORD AddMonitorA(const std::string& name, const OptText& environment,
+                                          const std::string& dllName) = 0;
   // "winspool.drv" AddPortExA level 1 (PORT_INFO_1A) on the local machine.
-  virtual DWORD AddPortExA(const std::string& portName, const std::string& monitorName) = 0;
+  [[nodiscard]] virtual DWORD AddPortExA(const std::string& portName, const std::string& monitorName) = 0;
 };
 
 // Broadcasts to all top-level windows (SendMessageTimeoutA with HWND_BROADCAST).
@@ -100,7 +102,8 @@ class WindowMessages {
 public:
   virtual ~WindowMessages() = default;
   // A message whose lParam is a text, e.g. WM_DEVMODECHANGE (0x1B) with a printer name.
-  virtual DWORD BroadcastTextMessageA(DWORD message, const std::string& text, DWORD flags, DWORD timeoutMs) = 0;
+  [[nodiscard]] virtual DWORD BroadcastTextMessageA(DWORD message, const std::string& text, DWORD flags,
+                                                    DWORD timeoutMs) = 0;
 };
 
 namespace wm {

@@ -14,12 +14,12 @@ class PrivateProfile {
 public:
   virtual ~PrivateProfile() = default;
   // Returns the count of characters copied, not counting the final NUL (nSize - 2 when cut).
-  virtual DWORD GetPrivateProfileSectionA(const std::string& section, std::vector<char>& buffer,
-                                          const std::string& fileName) = 0;
+  [[nodiscard]] virtual DWORD GetPrivateProfileSectionA(const std::string& section, std::vector<char>& buffer,
+                                                        const std::string& fileName) = 0;
   // Returns the count of characters copied, not counting the NUL (nSize - 1 when cut).
-  virtual DWORD GetPrivateProfileStringA(const std::string& section, const std::string& key,
-                                         const std::string& defaultValue, std::vector<char>& buffer,
-                                         const std::string& fileName) = 0;
+  [[nodiscard]] virtual DWORD GetPrivateProfileStringA(const std::string& section, const std::string& key,
+                                                       const std::string& defaultValue, std::vector<char>& buffer,
+                                                       const std::string& fileName) = 0;
 };
 
 }  // namespace platform

@@ -17,8 +17,8 @@ class ProcessInfo {
 public:
   virtual ~ProcessInfo() = default;
   // Full path of the program file, Windows style ("C:\...\KvxInstaller.exe").
-  virtual std::string GetModuleFileNameA() = 0;
-  virtual LANGID GetUserDefaultUILanguage() = 0;
+  [[nodiscard]] virtual std::string GetModuleFileNameA() = 0;
+  [[nodiscard]] virtual LANGID GetUserDefaultUILanguage() = 0;
 };
 
 }  // namespace platform

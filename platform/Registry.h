@@ -34,24 +34,28 @@ constexpr DWORD AllAccess = 0xF003F;
 class RegistryKey {
 public:
   virtual ~RegistryKey() = default;
-  virtual LONG OpenSubKey(const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) = 0;
-  virtual LONG CreateSubKey(const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) = 0;
+  [[nodiscard]] virtual LONG OpenSubKey(const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) = 0;
+  [[nodiscard]] virtual LONG CreateSubKey(const std::string& subKey, DWORD access,
+                                          std::unique_ptr<RegistryKey>& out) = 0;
   // RegQueryValueExA: data receives the whole stored value (for text, with its terminating NUL as stored).
-  virtual LONG QueryValue(const std::string& name, DWORD& type, std::vector<std::uint8_t>& data) = 0;
-  virtual LONG SetValue(const std::string& name, DWORD type, const std::vector<std::uint8_t>& data) = 0;
-  virtual LONG DeleteValue(const std::string& name) = 0;
+  [[nodiscard]] virtual LONG QueryValue(const std::string& name, DWORD& type, std::vector<std::uint8_t>& data) = 0;
+  [[nodiscard]] virtual LONG SetValue(const std::string& name, DWORD type, const std::vector<std::uint8_t>& data) = 0;
+  [[nodiscard]] virtual LONG DeleteValue(const std::string& name) = 0;
   // RegEnumKeyExA / RegEnumValueA: winerr::NoMoreItems past the end.
-  virtual LONG EnumKey(DWORD index, std::string& name) = 0;
-  virtual LONG EnumValue(DWORD index, std::string& name, DWORD& type, std::vector<std::uint8_t>& data) = 0;
+  [[nodiscard]] virtual LONG EnumKey(DWORD index, std::string& name) = 0;
+  [[nodiscard]] virtual LONG EnumValue(DWORD index, std::string& name, DWORD& type,
+                                       std::vector<std::uint8_t>& data) = 0;
 };
 
 class Registry {
 public:
   virtual ~Registry() = default;
-  virtual LONG OpenKey(RootKey root, const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) = 0;
-  virtual LONG CreateKey(RootKey root, const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) = 0;
+  [[nodiscard]] virtual LONG OpenKey(RootKey root, const std::string& subKey, DWORD access,
+                                     std::unique_ptr<RegistryKey>& out) = 0;
+  [[nodiscard]] virtual LONG CreateKey(RootKey root, const std::string& subKey, DWORD access,
+                                       std::unique_ptr<RegistryKey>& out) = 0;
   // Deletes a key that has no subkeys (RegDeleteKeyA).
-  virtual LONG DeleteKey(RootKey root, const std::string& subKey) = 0;
+  [[nodiscard]] virtual LONG DeleteKey(RootKey root, const std::string& subKey) = 0;
 };
 
 // Text values as the "A" functions store them: the bytes plus one NUL.

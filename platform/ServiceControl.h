@@ -38,24 +38,25 @@ class ServiceHandle {
 public:
   virtual ~ServiceHandle() = default;
   // ControlService: status receives the latest status even when the control fails.
-  virtual DWORD ControlService(DWORD control, ServiceStatus& status) = 0;
-  virtual DWORD QueryServiceStatus(ServiceStatus& status) = 0;
+  [[nodiscard]] virtual DWORD ControlService(DWORD control, ServiceStatus& status) = 0;
+  [[nodiscard]] virtual DWORD QueryServiceStatus(ServiceStatus& status) = 0;
   // StartServiceA without arguments.
-  virtual DWORD StartServiceA() = 0;
+  [[nodiscard]] virtual DWORD StartServiceA() = 0;
 };
 
 // An open service control manager (SC_HANDLE from OpenSCManagerA). Destruction closes it.
 class ServiceManagerHandle {
 public:
   virtual ~ServiceManagerHandle() = default;
-  virtual DWORD OpenServiceA(const std::string& serviceName, DWORD access, std::unique_ptr<ServiceHandle>& out) = 0;
+  [[nodiscard]] virtual DWORD OpenServiceA(const std::string& serviceName, DWORD access,
+                                           std::unique_ptr<ServiceHandle>& out) = 0;
 };
 
 class ServiceControl {
 public:
   virtual ~ServiceControl() = default;
   // OpenSCManagerA on the local machine's active database.
-  virtual DWORD OpenSCManagerA(DWORD access, std::unique_ptr<ServiceManagerHandle>& out) = 0;
+  [[nodiscard]] virtual DWORD OpenSCManagerA(DWORD access, std::unique_ptr<ServiceManagerHandle>& out) = 0;
 };
 
 }  // namespace platform

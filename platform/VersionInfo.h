@@ -25,7 +25,7 @@ class VersionInfo {
 public:
   virtual ~VersionInfo() = default;
   // Returns a Win32 error (0 on success); a size field other than 148 or 156 gives winerr::InsufficientBuffer.
-  virtual DWORD GetVersionExA(OsVersionInfoA& info) = 0;
+  [[nodiscard]] virtual DWORD GetVersionExA(OsVersionInfoA& info) = 0;
 };
 
 }  // namespace platform

@@ -35,7 +35,8 @@ bool IsBoardMarker(const std::string& token) {
 std::string ReadBuffered(platform::PrivateProfile& profile, const std::string& section, const std::string& key,
                          const std::string& defaultValue, std::size_t size) {
   std::vector<char> buffer(size, '\0');
-  profile.GetPrivateProfileStringA(section, key, defaultValue, buffer, kCatalogFile);
+  // The count is not needed: the text is read up to its NUL.
+  (void)profile.GetPrivateProfileStringA(section, key, defaultValue, buffer, kCatalogFile);
   buffer.back() = '\0';
   return std::string(buffer.data());
 }

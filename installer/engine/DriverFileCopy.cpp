@@ -19,6 +19,6 @@ platform::DWORD CopyOverTarget(platform::FileSystem& files, const std::string& s
                                const std::string& name) {
   if (!IsPlainFileName(name)) return winerr::InvalidName;
   const std::string target = targetDir + "\\" + name;
-  files.SetFileAttributesA(target, platform::fileattr::Normal);
+  (void)files.SetFileAttributesA(target, platform::fileattr::Normal);  // the copy reports what matters
   return files.CopyFileA(sourceDir + "\\" + name, target, false);
 }

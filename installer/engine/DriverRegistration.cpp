@@ -51,5 +51,6 @@ void CommonInstaller::WritePrinterTypeValue() {
       platform::winerr::Success)
     return;
   const std::string type = context_.LoadText(record.printerType != 0 ? IDS_KIOSK_PRINTER : IDS_MINI_PRINTER);
-  key->SetValue(record.portName, platform::regtype::Sz, platform::RegSzBytes(type));
+  // The queue exists either way; a lost value is not reported.
+  (void)key->SetValue(record.portName, platform::regtype::Sz, platform::RegSzBytes(type));
 }

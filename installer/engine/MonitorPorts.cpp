@@ -40,7 +40,7 @@ void AddMonitorPort(CommonInstaller& installer, const std::string& portName, DWO
   if (os.libraries.LoadLibraryA("winspool.drv", winspool) != winerr::Success) return;
   if (winspool->FindFunction("AddPortExA") != winerr::Success) return;
   // The port may exist from an earlier installation; its number is rewritten either way.
-  os.spooler.AddPortExA(portName, installer.record.monitorName);
+  (void)os.spooler.AddPortExA(portName, installer.record.monitorName);
   SetMonitorPortNumber(os, portName, number);
 }
 

@@ -61,8 +61,9 @@ bool SelectForm(std::vector<std::uint8_t>& devMode, const std::string& formName)
 }
 
 void BroadcastDevModeChange(const EngineContext& context, const std::string& printerName) {
-  context.platform.messages.BroadcastTextMessageA(platform::wm::DevModeChange, printerName, platform::wm::SmtoNormal,
-                                                  kBroadcastTimeoutMs);
+  // A notice only: a window that does not answer changes nothing here.
+  (void)context.platform.messages.BroadcastTextMessageA(platform::wm::DevModeChange, printerName,
+                                                        platform::wm::SmtoNormal, kBroadcastTimeoutMs);
 }
 
 std::vector<std::uint8_t> Bytes(std::initializer_list<std::uint8_t> prefix, std::size_t size) {
@@ -80,11 +81,13 @@ void WriteTrayTables(const EngineContext& context, PrinterHandle& printer, const
     return;
   }
   using namespace platform::regtype;
-  printer.SetPrinterDataA("TrayFormTable", MultiSz, std::vector<std::uint8_t>(table.begin(), table.begin() + *used));
-  printer.SetPrinterDataA("TrayFormMap", Binary, Bytes({'A', 'U', 'T', 'O'}, 14));
-  printer.SetPrinterDataA("TrayFormMapSize", Dword, platform::RegDwordBytes(14));
-  printer.SetPrinterDataA("TrayFormKeyword", Binary, Bytes({'A', 'U', 'T', 'O'}, 7));
-  printer.SetPrinterDataA("TrayFormKeywordSize", Dword, platform::RegDwordBytes(7));
+  // Setting the form reports nothing: each value is written whatever became of the one before.
+  (void)printer.SetPrinterDataA("TrayFormTable", MultiSz,
+                                std::vector<std::uint8_t>(table.begin(), table.begin() + *used));
+  (void)printer.SetPrinterDataA("TrayFormMap", Binary, Bytes({'A', 'U', 'T', 'O'}, 14));
+  (void)printer.SetPrinterDataA("TrayFormMapSize", Dword, platform::RegDwordBytes(14));
+  (void)printer.SetPrinterDataA("TrayFormKeyword", Binary, Bytes({'A', 'U', 'T', 'O'}, 7));
+  (void)printer.SetPrinterDataA("TrayFormKeywordSize", Dword, platform::RegDwordBytes(7));
 }
 
 }  // namespace

@@ -63,8 +63,9 @@ void Win2kXPInstaller::StopSpooler() {
       const DWORD start = clock.GetTickCount();
       ServiceStatus status;
       do {
-        // Sent on every poll: a service that is still starting refuses it until it runs.
-        service->ControlService(platform::svccontrol::Stop, status);
+        // Sent on every poll: a service that is still starting refuses it until it runs; the
+        // status read next decides.
+        (void)service->ControlService(platform::svccontrol::Stop, status);
         if (service->QueryServiceStatus(status) != platform::winerr::Success) break;
         if (clock.GetTickCount() - start >= kStopTimeoutMs) break;
         clock.Sleep(kStopPollMs);
@@ -115,13 +116,14 @@ void Win2kXPInstaller::CycleSpooler() {
   platform::Clock& clock = os().clock;
   ServiceStatus status;
   // Once more: the service manager may refuse a control while the service changes state.
+  // A second refusal is left to the steps after the cycle to find out.
   if (service->ControlService(platform::svccontrol::Stop, status) != platform::winerr::Success)
-    service->ControlService(platform::svccontrol::Stop, status);
+    (void)service->ControlService(platform::svccontrol::Stop, status);
   clock.Sleep(kCyclePauseMs);
   WaitWhileStopping(*service, clock);
   context().PumpMessages();
-  // Once more, for the same reason.
-  if (service->StartServiceA() != platform::winerr::Success) service->StartServiceA();
+  // Once more, for the same reason; a second failure is likewise left to the steps after.
+  if (service->StartServiceA() != platform::winerr::Success) (void)service->StartServiceA();
   context().PumpMessages();
   clock.Sleep(kCyclePauseMs);
 }

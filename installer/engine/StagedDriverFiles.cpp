@@ -36,8 +36,8 @@ void CommonInstaller::RemoveStagedDriverFiles() {
     const std::string path = directory + "\\" + name;
     // A name that was refused for the copy must not delete anything outside the directory.
     if (path.size() >= kStagedPathChars || !IsPlainFileName(name)) continue;
-    // A read-only copy would refuse the delete.
-    files.SetFileAttributesA(path, platform::fileattr::Normal);
-    files.DeleteFileA(path);
+    // A read-only copy would refuse the delete. Failures leave a staged copy behind, which harms nothing.
+    (void)files.SetFileAttributesA(path, platform::fileattr::Normal);
+    (void)files.DeleteFileA(path);
   }
 }

@@ -304,7 +304,7 @@ protected:
     std::unique_ptr<platform::PrinterHandle> printer;
     EXPECT_EQ(harness.platform.spooler.OpenPrinterA("RQ-7200 TH", platform::printeraccess::Use, printer), 0u);
     DWORD needed = 0;
-    printer->GetPrinter2A(0, needed, info);
+    EXPECT_EQ(printer->GetPrinter2A(0, needed, info), platform::winerr::InsufficientBuffer);
     EXPECT_EQ(printer->GetPrinter2A(needed, needed, info), 0u);
     info.hasSecurityDescriptor = true;
   }

@@ -16,9 +16,9 @@ protected:
     std::unique_ptr<platform::ServiceManagerHandle> manager;
     std::unique_ptr<platform::ServiceHandle> service;
     platform::ServiceStatus status;
-    harness.platform.services.OpenSCManagerA(platform::svcaccess::ScManagerAllAccess, manager);
-    manager->OpenServiceA("spooler", platform::svcaccess::ServiceAllAccess, service);
-    service->QueryServiceStatus(status);
+    EXPECT_EQ(harness.platform.services.OpenSCManagerA(platform::svcaccess::ScManagerAllAccess, manager), 0u);
+    EXPECT_EQ(manager->OpenServiceA("spooler", platform::svcaccess::ServiceAllAccess, service), 0u);
+    EXPECT_EQ(service->QueryServiceStatus(status), 0u);
     return status.currentState;
   }
   // Runs the operation and returns the virtual milliseconds it took.

@@ -129,8 +129,8 @@ TEST_F(SimFileSystemTest, ReadOnlyTargetRefusesAndCopyKeepsSourceAttributes) {
   DWORD attributes = 0;
   ASSERT_EQ(files.GetFileAttributesA("C:\\dst\\a.dll", attributes), winerr::Success);
   EXPECT_EQ(attributes & fileattr::ReadOnly, fileattr::ReadOnly);
-  files.SetFileAttributesA("C:\\src\\a.dll", fileattr::Normal);
-  files.SetFileAttributesA("C:\\dst\\a.dll", fileattr::Normal);
+  EXPECT_EQ(files.SetFileAttributesA("C:\\src\\a.dll", fileattr::Normal), winerr::Success);
+  EXPECT_EQ(files.SetFileAttributesA("C:\\dst\\a.dll", fileattr::Normal), winerr::Success);
 }
 
 TEST_F(SimFileSystemTest, AttributesAndDeleteOfMissingFiles) {

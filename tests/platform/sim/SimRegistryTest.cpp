@@ -39,7 +39,9 @@ TEST_F(SimRegistryTest, MissingKeysAndValuesAreFileNotFound) {
 }
 
 TEST_F(SimRegistryTest, CreateMakesEveryMissingKeyAndNamesIgnoreCase) {
-  Create("SOFTWARE\\Korvex\\KvxPortsIO\\Kvx_COM1")->SetValue("BaudRate", regtype::Dword, platform::RegDwordBytes(9600));
+  ASSERT_EQ(Create("SOFTWARE\\Korvex\\KvxPortsIO\\Kvx_COM1")->SetValue("BaudRate", regtype::Dword,
+                                                                       platform::RegDwordBytes(9600)),
+            0);
   std::unique_ptr<RegistryKey> key;
   ASSERT_EQ(registry().OpenKey(RootKey::LocalMachine, "software\\KORVEX\\kvxportsio\\KVX_com1\\", regaccess::Read, key), 0);
   DWORD type = 0;
@@ -163,7 +165,8 @@ TEST_F(SimRegistryTest, WritersOnSeveralThreadsAllLand) {
     threads.emplace_back([this, t] {
       for (int i = 0; i < 50; ++i) {
         auto key = Create("SOFTWARE\\Shared\\T" + std::to_string(t));
-        key->SetValue("v" + std::to_string(i), regtype::Dword, platform::RegDwordBytes(static_cast<DWORD>(i)));
+        const auto value = platform::RegDwordBytes(static_cast<DWORD>(i));
+        EXPECT_EQ(key->SetValue("v" + std::to_string(i), regtype::Dword, value), 0);
       }
     });
   }

@@ -90,13 +90,16 @@ TEST(SimFaultInjectorTest, MachineServicesLogTheirCallsInOrder) {
   auto machine = platform::sim::SimMachine::InMemory();
   platform::Platform p = machine->platform();
   std::unique_ptr<platform::RegistryKey> key;
-  p.registry.CreateKey(platform::RootKey::CurrentUser, "Software\\Korvex", platform::regaccess::AllAccess, key);
-  key->SetValue("v", platform::regtype::Sz, platform::RegSzBytes("1"));
+  ASSERT_EQ(p.registry.CreateKey(platform::RootKey::CurrentUser, "Software\\Korvex", platform::regaccess::AllAccess,
+                                 key),
+            0);
+  // Only the calls' order matters here.
+  (void)key->SetValue("v", platform::regtype::Sz, platform::RegSzBytes("1"));
   platform::OsVersionInfoA info;
-  p.version.GetVersionExA(info);
+  (void)p.version.GetVersionExA(info);
   std::vector<char> buffer(10);
-  p.profile.GetPrivateProfileStringA("S", "k", "", buffer, "C:\\x.ini");
-  p.process.GetModuleFileNameA();
+  (void)p.profile.GetPrivateProfileStringA("S", "k", "", buffer, "C:\\x.ini");
+  (void)p.process.GetModuleFileNameA();
   EXPECT_EQ(machine->faults().CallLog(),
             (std::vector<std::string>{"RegCreateKeyExA", "RegSetValueExA", "GetVersionExA", "GetPrivateProfileStringA",
                                       "GetModuleFileNameA"}));

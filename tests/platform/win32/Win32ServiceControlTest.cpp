@@ -23,7 +23,7 @@ protected:
   // Every test leaves the spooler running, whatever it did to it.
   void TearDown() override {
     if (spooler && State() != svcstate::Running) {
-      spooler->StartServiceA();
+      (void)spooler->StartServiceA();  // best effort, for the tests after this one
       WaitFor(svcstate::Running);
     }
   }
