@@ -7,6 +7,9 @@ cd "$(dirname "$0")/.."
 presets=("$@")
 [ "${#presets[@]}" -gt 0 ] || presets=(default asan tsan mingw64)
 
+echo "=== dropped results"
+tools/check-unused-results.sh
+
 for preset in "${presets[@]}"; do
   start=$SECONDS
   echo "=== $preset: configure"

@@ -6,6 +6,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake
+  clang  # finds dropped [[nodiscard]] results of virtual functions, which GCC 12 misses
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   nlohmann-json3-dev libcli11-dev
   mingw-w64

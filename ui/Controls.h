@@ -22,6 +22,15 @@ struct FontSpec {
   std::string faceName;
 };
 
+// A rectangle in pixels (RECT).
+struct Rect {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+  bool operator==(const Rect&) const = default;
+};
+
 namespace lvis {
 constexpr unsigned Focused = 0x1;
 constexpr unsigned Selected = 0x2;
@@ -48,6 +57,7 @@ namespace cmd {
 constexpr int Clicked = 0;      // BN_CLICKED (also menu commands)
 constexpr int SelChange = 1;    // CBN_SELCHANGE
 constexpr int EditChange = 0x300;  // EN_CHANGE
+constexpr int ComboEditChange = 5;  // CBN_EDITCHANGE
 }  // namespace cmd
 
 // A dialog's controls, addressed by id. Each backend implements it: in-memory controls
@@ -68,6 +78,10 @@ public:
   virtual int GetWidth(int id) = 0;  // window width in pixels
   virtual void SetFont(int id, const FontSpec& font) = 0;
   virtual void SetFocus(int id) = 0;
+  // The control's window rectangle in the dialog's client coordinates.
+  virtual Rect GetControlRect(int id) = 0;
+  // Destroys the control's window; the id is gone from the dialog afterwards.
+  virtual void DestroyControl(int id) = 0;
 
   // List view (report style).
   virtual int ListInsertColumn(int id, int column, const std::string& text, int width, int format) = 0;
@@ -105,6 +119,8 @@ public:
   void SetFont(const FontSpec& font) { port_->SetFont(id_, font); }
   int Width() const { return port_->GetWidth(id_); }
   void Focus() { port_->SetFocus(id_); }
+  Rect ClientRect() const { return port_->GetControlRect(id_); }
+  void Destroy() { port_->DestroyControl(id_); }
 
 protected:
   ControlPort* port_;
@@ -125,6 +141,12 @@ public:
 };
 
 class Edit : public Control {
+public:
+  using Control::Control;
+};
+
+// IP address control: its text is "a.b.c.d", blank fields reading as 0 ("0.0.0.0" when all are blank).
+class IpAddress : public Control {
 public:
   using Control::Control;
 };

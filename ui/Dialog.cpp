@@ -6,13 +6,30 @@ namespace ui {
 
 Dialog::Dialog(Kit& kit, int templateId, Dialog* parent) : kit_(kit), templateId_(templateId), parent_(parent) {}
 
-Dialog::~Dialog() = default;
+Dialog::~Dialog() {
+  // A page's window must not outlive its object: it would call into a destroyed dialog.
+  if (window_ && host_) kit_.DestroyChild(*this);
+}
 
 intptr_t Dialog::DoModal() { return kit_.RunModal(*this); }
 
 void Dialog::EndDialog(intptr_t result) {
   if (window_) window_->End(result);
 }
+
+bool Dialog::CreateChild(Dialog& parent) {
+  if (!parent.IsRunning()) throw std::logic_error("page " + std::to_string(templateId_) + ": its parent has no window");
+  if (window_) throw std::logic_error("page " + std::to_string(templateId_) + " already has a window");
+  host_ = &parent;
+  return kit_.CreateChild(*this, parent);
+}
+
+void Dialog::DestroyWindow() {
+  if (window_ && host_) kit_.DestroyChild(*this);
+}
+
+void Dialog::MoveWindow(const Rect& rect, bool repaint) { static_cast<DialogWindow&>(port()).MoveWindow(rect, repaint); }
+Rect Dialog::WindowRect() const { return static_cast<DialogWindow&>(port()).WindowRect(); }
 
 ControlPort& Dialog::port() const {
   if (!window_) throw std::logic_error("dialog " + std::to_string(templateId_) + " has no window");
@@ -32,6 +49,7 @@ int Dialog::ShowMessageBox(const std::string& text, const std::string& caption, 
 bool Dialog::OnInitDialog() { return true; }
 
 void Dialog::OnCommand(int id, int) {
+  if (host_) return;  // OK and Cancel end the dialog a page lives in, never the page
   if (id == idres::Ok) OnOK();
   if (id == idres::Cancel) OnCancel();
 }

@@ -16,6 +16,9 @@ public:
   virtual bool IsWindowShown() = 0;
   virtual void AttachMenu(int menuId) = 0;
   virtual void End(intptr_t result) = 0;
+  // Child pages: position in the parent's client coordinates.
+  virtual void MoveWindow(const Rect& rect, bool repaint) = 0;
+  virtual Rect WindowRect() = 0;
 };
 
 // Base of every dialog class: owns its behaviour, reaches controls through handles.
@@ -28,9 +31,18 @@ public:
 
   intptr_t DoModal();
   void EndDialog(intptr_t result);
+  // Creates this dialog's window as a page inside the running `parent` (a child dialog,
+  // modeless) and runs OnInitDialog. The page's window goes with the parent's window, or
+  // earlier with DestroyWindow or this object's destruction.
+  bool CreateChild(Dialog& parent);
+  void DestroyWindow();
+  void MoveWindow(const Rect& rect, bool repaint = true);
+  Rect WindowRect() const;
 
   int TemplateId() const { return templateId_; }
   Dialog* Parent() const { return parent_; }
+  // The dialog a page was created in; null for a modal dialog.
+  Dialog* Host() const { return host_; }
   Kit& kit() const { return kit_; }
   bool IsRunning() const { return window_ != nullptr; }
 
@@ -47,6 +59,7 @@ public:
   Edit GetEdit(int id) { return Edit(port(), id); }
   ListView GetListView(int id) { return ListView(port(), id); }
   ComboBox GetComboBox(int id) { return ComboBox(port(), id); }
+  IpAddress GetIpAddress(int id) { return IpAddress(port(), id); }
 
   // Message handlers. Defaults: command 1 calls OnOK, command 2 calls OnCancel.
   virtual bool OnInitDialog();
@@ -70,6 +83,7 @@ private:
   Kit& kit_;
   int templateId_;
   Dialog* parent_;
+  Dialog* host_ = nullptr;
   DialogWindow* window_ = nullptr;
 };
 

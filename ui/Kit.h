@@ -53,6 +53,12 @@ public:
   virtual std::string LoadText(int stringId) = 0;
   // Lets waiting window messages through (at most 20 dispatched); returns the last peek result.
   virtual bool PumpMessages() = 0;
+  // Child pages (see Dialog::CreateChild).
+  virtual bool CreateChild(Dialog& child, Dialog& parent) = 0;
+  virtual void DestroyChild(Dialog& child) = 0;
+  // The hourglass while a handler works; calls nest.
+  virtual void BeginWaitCursor() = 0;
+  virtual void EndWaitCursor() = 0;
 
   // The framework's application message box: application name as caption, OK, exclamation icon.
   int AppMessageBox(const std::string& text, unsigned type = mb::Ok | mb::IconExclamation);
@@ -66,6 +72,18 @@ private:
   std::string appName_;
   NullTranscript nullTranscript_;
   Transcript* transcript_ = &nullTranscript_;
+};
+
+// Shows the wait cursor for the length of a scope.
+class WaitCursor {
+public:
+  explicit WaitCursor(Kit& kit) : kit_(kit) { kit_.BeginWaitCursor(); }
+  ~WaitCursor() { kit_.EndWaitCursor(); }
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+  Kit& kit_;
 };
 
 }  // namespace ui

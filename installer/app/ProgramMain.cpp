@@ -36,6 +36,7 @@ int RunUnattended(ProgramEnvironment& env, const ProgramOptions& options) {
   kit.SetTranscript(transcript);
 
   int code = RunApplication(env, kit, options);
+  if (!script.Notice().empty()) env.err << script.Notice() << '\n';
   if (!script.Problem().empty()) {
     env.err << script.Problem() << '\n';
     code = kExitSetupError;

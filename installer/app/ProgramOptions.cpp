@@ -14,6 +14,15 @@ ProgramOptions ParseProgramOptions(const std::vector<std::string>& args) {
   cli.add_option("--model", options.model, "Model to install (default: the first listed)");
   cli.add_option("--driver", options.driver, "regular or reduced (default: as the dialog proposes)")->check(CLI::IsMember({"regular", "reduced"}));
   cli.add_option("--width", options.width, "80 or 48 (default: as the catalog proposes)")->check(CLI::IsMember({"80", "48"}));
+  cli.add_option("--interface", options.interfaceKind, "serial, parallel, usb or ethernet (default: as the page proposes)")
+      ->check(CLI::IsMember({"serial", "parallel", "usb", "ethernet"}));
+  cli.add_option("--port", options.port, "Port: a list entry such as COM2 or LPT1, else typed as given");
+  cli.add_option("--baud", options.baud, "Baud rate typed into the serial page")->check(CLI::PositiveNumber);
+  cli.add_option("--flow", options.flow, "rts-cts, dtr-dsr or none")->check(CLI::IsMember({"rts-cts", "dtr-dsr", "none"}));
+  cli.add_flag("--detect", options.detect, "Press \"Detect\" on the serial page");
+  cli.add_flag("--add-vcom-port", options.addVcomPort, "Press \"Add a new port\" on the USB page and answer OK");
+  cli.add_option("--ip", options.ip, "IP address A.B.C.D of an ethernet printer")->check(CLI::ValidIPV4);
+  cli.add_option("--tcp-port", options.tcpPort, "TCP port of an ethernet printer (default 9100)")->check(CLI::Range(0, 65535));
   options.helpText = cli.help();
 
   // CLI11 wants the program name first and parses in reverse.
@@ -25,9 +34,37 @@ ProgramOptions ParseProgramOptions(const std::vector<std::string>& args) {
   }
   // What CLI11 did not take goes to the framework-style parser, in command-line order.
   ParseCommandLine(cli.remaining(), options.flags);
+  if (options.error.empty()) options.error = UnusableOptionError(options);
   return options;
 }
 
 bool WantsConsoleOutput(const ProgramOptions& options) {
   return options.listModels || options.unattended || options.help || !options.error.empty();
+}
+
+std::string UnusableOptionError(const ProgramOptions& options) {
+  // The hidden flag skips the model dialog: the first model would be taken silently.
+  if (options.flags.hidden) {
+    for (const auto& [name, value] : {std::pair{"--model", &options.model}, {"--driver", &options.driver},
+                                      {"--width", &options.width}})
+      if (!value->empty()) return std::string(name) + " cannot be honoured with \"hidden\", which skips the model dialog";
+  }
+  if (options.interfaceKind.empty()) return {};
+  const std::string& kind = options.interfaceKind;
+  const struct {
+    const char* name;
+    bool given;
+    bool usable;
+  } pageOptions[] = {
+      {"--port", !options.port.empty(), kind != "ethernet"},
+      {"--baud", !options.baud.empty(), kind == "serial"},
+      {"--flow", !options.flow.empty(), kind == "serial"},
+      {"--detect", options.detect, kind == "serial"},
+      {"--add-vcom-port", options.addVcomPort, kind == "usb"},
+      {"--ip", !options.ip.empty(), kind == "ethernet"},
+      {"--tcp-port", !options.tcpPort.empty(), kind == "ethernet"},
+  };
+  for (const auto& option : pageOptions)
+    if (option.given && !option.usable) return std::string(option.name) + " is not used by the " + kind + " interface";
+  return {};
 }

@@ -16,11 +16,24 @@ struct ProgramOptions {
   std::string model;          // empty: the first listed model
   std::string driver;         // "regular" or "reduced"; empty: as the dialog proposes
   std::string width;          // "80" or "48"; empty: as the dialog proposes
+  // The interface page; empty or false: as the page proposes.
+  std::string interfaceKind;  // "serial", "parallel", "usb" or "ethernet"
+  std::string port;           // a list entry (with or without ':', any case), else typed
+  std::string baud;           // typed into the baud-rate box
+  std::string flow;           // "rts-cts", "dtr-dsr" or "none"
+  bool detect = false;        // press "Detect"
+  bool addVcomPort = false;   // press "Add a new port" and answer OK
+  std::string ip;             // typed into the IP address control
+  std::string tcpPort;        // the ethernet page's TCP port
   std::string error;          // a long option with a value it cannot take
   std::string helpText;
 };
 
 ProgramOptions ParseProgramOptions(const std::vector<std::string>& args);
+
+// Why the options cannot all be carried out whatever the dialogs offer (empty when they can):
+// an option of another interface's page, or a model choice the hidden flag would skip.
+std::string UnusableOptionError(const ProgramOptions& options);
 
 // True when the run writes to standard output (so a GUI program must find a console).
 bool WantsConsoleOutput(const ProgramOptions& options);

@@ -3,10 +3,10 @@
 #include "app/CPrinterModelDlg.h"
 
 void RunInstallation(CPrinterModelDlg& dialog, const std::string& portChoice, const std::string& portParameter) {
-  // The interface page of this version never asks for an installation; record the request all the same.
-  ui::Transcript& transcript = dialog.kit().transcript();
-  transcript.Choice("port", portChoice);
-  transcript.Choice("port-parameter", portParameter);
-  dialog.installationStarted = true;
+  // The installation run itself comes with the progress dialog; until then keep what it was
+  // handed, and nothing was installed.
+  dialog.selection.portChoice = portChoice;
+  dialog.selection.portParameter = portParameter;
+  dialog.installationStarted = false;
   dialog.installationSucceeded = false;
 }

@@ -1,12 +1,155 @@
 #include "app/UnattendedScript.h"
 
+#include <algorithm>
+#include <cctype>
+
+#include "app/CInterfaceConfigDlg.h"
+#include "comm/CEthernetConfigDlg.h"
 #include "engine/TextUtil.h"
 #include "resource.h"
 #include "ui/headless/DialogDriver.h"
 #include "ui/headless/ScriptedUser.h"
 
+namespace {
+
+using ui::headless::DialogDriver;
+
+struct InterfaceButton {
+  const char* kind;
+  int radio;
+};
+// In the order "Install printer" looks at them.
+constexpr InterfaceButton kInterfaces[] = {
+    {"serial", IDC_IF_SERIAL}, {"parallel", IDC_IF_PARALLEL}, {"usb", IDC_IF_USB}, {"ethernet", IDC_IF_ETHERNET}};
+
+std::string PortKey(std::string name) {
+  if (!name.empty() && name.back() == ':') name.pop_back();
+  std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::toupper(c); });
+  return name;
+}
+
+std::string FocusedBoxName(int id) {
+  switch (id) {
+    case IDC_BAUD_COMBO: return "baud rate (--baud)";
+    case IDC_IP_ADDRESS: return "IP address (--ip)";
+    default: return "port (--port)";
+  }
+}
+
+}  // namespace
+
 void UnattendedScript::Apply(ui::headless::ScriptedUser& user) {
-  user.OnDialog(IDD_PRINTER_MODEL, [this](ui::headless::DialogDriver& driver) { AnswerModelDialog(driver); });
+  user.OnDialog(IDD_PRINTER_MODEL, [this](DialogDriver& driver) { AnswerModelDialog(driver); });
+  user.OnDialog(IDD_INTERFACE_CONFIG, [this](DialogDriver& driver) { AnswerInterfaceDialog(driver); });
+  // Counted, and answered as Enter would: only a failed detection shows one on the serial page.
+  user.OnEveryMessageBox([this](const std::string&, const std::string&, unsigned) {
+    ++messageBoxes_;
+    return 0;
+  });
+}
+
+void UnattendedScript::ChoosePort(DialogDriver& page, int comboId) {
+  const auto items = page.ComboItems(comboId);
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (PortKey(items[i]) == PortKey(options_.port)) return page.SelectCombo(comboId, static_cast<int>(i));
+  }
+  page.Type(comboId, options_.port);
+}
+
+bool UnattendedScript::FillSerialPage(DialogDriver& page) {
+  if (options_.detect) {
+    const int before = messageBoxes_;
+    page.Click(IDC_DETECT);
+    if (messageBoxes_ != before) {
+      notice_ = "no serial printer was detected";
+      return false;
+    }
+    const std::string port = page.Text(IDC_PORT_COMBO), baud = page.Text(IDC_BAUD_COMBO);
+    if (!options_.port.empty() && PortKey(options_.port) != PortKey(port)) {
+      problem_ = "--port " + options_.port + " does not match the detected port " + port;
+      return false;
+    }
+    if (!options_.baud.empty() && std::stol(options_.baud) != std::stol(baud)) {
+      problem_ = "--baud " + options_.baud + " does not match the detected rate " + baud;
+      return false;
+    }
+  } else {
+    if (!options_.port.empty()) ChoosePort(page, IDC_PORT_COMBO);
+    if (!options_.baud.empty()) page.Type(IDC_BAUD_COMBO, options_.baud);
+  }
+  if (!options_.flow.empty()) {
+    const int index = options_.flow == "rts-cts" ? 0 : options_.flow == "dtr-dsr" ? 1 : 2;
+    page.SelectCombo(IDC_FLOW_COMBO, index);
+  }
+  return true;
+}
+
+bool UnattendedScript::FillUsbPage(DialogDriver& driver) {
+  DialogDriver page = driver.Page(IDD_USB_VCOM_PAGE);
+  if (!page.IsShown()) {
+    if (options_.port.empty() && !options_.addVcomPort) return true;
+    problem_ = std::string(options_.addVcomPort ? "--add-vcom-port" : "--port") +
+               " is not used: this model's USB interface has no port to choose";
+    return false;
+  }
+  if (options_.addVcomPort) page.Click(IDC_ADD_VCOM_PORT);
+  if (!options_.port.empty()) ChoosePort(page, IDC_VCOM_COMBO);
+  return true;
+}
+
+void UnattendedScript::FillEthernetPage(DialogDriver& page) {
+  if (!options_.ip.empty()) page.Type(IDC_IP_ADDRESS, options_.ip);
+  // What the "Setup..." dialog hands back on OK.
+  if (!options_.tcpPort.empty())
+    dynamic_cast<CEthernetConfigDlg&>(page.dialog()).tcpPort = static_cast<std::int32_t>(std::stol(options_.tcpPort));
+}
+
+void UnattendedScript::AnswerInterfaceDialog(DialogDriver& driver) {
+  std::string kind;
+  for (const InterfaceButton& button : kInterfaces) {
+    if (button.kind != options_.interfaceKind) continue;
+    if (!driver.IsEnabled(button.radio)) {
+      problem_ = "--interface " + options_.interfaceKind + ": the interface dialog does not offer it for this model";
+      return driver.Close();
+    }
+    driver.Click(button.radio);
+  }
+  for (const InterfaceButton& button : kInterfaces) {
+    if (driver.IsChecked(button.radio)) {
+      kind = button.kind;
+      break;
+    }
+  }
+  ProgramOptions asChosen = options_;
+  asChosen.interfaceKind = kind.empty() ? "none" : kind;
+  if (std::string error = UnusableOptionError(asChosen); !error.empty()) {
+    problem_ = error;
+    return driver.Close();
+  }
+
+  bool ok = true;
+  if (kind == "serial") {
+    DialogDriver page = driver.Page(IDD_SERIAL_PAGE);
+    ok = FillSerialPage(page);
+  } else if (kind == "parallel") {
+    DialogDriver page = driver.Page(IDD_PARALLEL_PAGE);
+    if (!options_.port.empty()) ChoosePort(page, IDC_PORT_COMBO);
+  } else if (kind == "usb") {
+    ok = FillUsbPage(driver);
+  } else if (kind == "ethernet") {
+    DialogDriver page = driver.Page(IDD_ETHERNET_PAGE);
+    FillEthernetPage(page);
+  }
+  if (!ok) return driver.Close();
+  driver.Click(IDC_INSTALL_PRINTER);
+  if (driver.IsRunning()) {
+    const int page = kind == "serial" ? IDD_SERIAL_PAGE
+                     : kind == "parallel" ? IDD_PARALLEL_PAGE
+                     : kind == "usb" ? IDD_USB_VCOM_PAGE
+                                     : IDD_ETHERNET_PAGE;
+    problem_ = "\"Install printer\" needs a " + FocusedBoxName(driver.Page(page).Focus());
+    driver.Close();
+  }
 }
 
 bool UnattendedScript::ChooseRadio(ui::headless::DialogDriver& driver, int id, const std::string& what) {

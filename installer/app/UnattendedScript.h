@@ -17,11 +17,20 @@ public:
 
   // Why the options could not be carried out (empty when they could).
   const std::string& Problem() const { return problem_; }
+  // What the user was told that ended the wizard without a problem in the options.
+  const std::string& Notice() const { return notice_; }
 
 private:
   void AnswerModelDialog(ui::headless::DialogDriver& driver);
   bool ChooseRadio(ui::headless::DialogDriver& driver, int id, const std::string& what);
+  void AnswerInterfaceDialog(ui::headless::DialogDriver& driver);
+  bool FillSerialPage(ui::headless::DialogDriver& page);
+  bool FillUsbPage(ui::headless::DialogDriver& driver);
+  void FillEthernetPage(ui::headless::DialogDriver& page);
+  void ChoosePort(ui::headless::DialogDriver& page, int comboId);
 
   const ProgramOptions& options_;
   std::string problem_;
+  std::string notice_;
+  int messageBoxes_ = 0;
 };

@@ -34,7 +34,8 @@ std::vector<std::string> JsonReader::TextList(const Json& j, const std::string& 
 
 void JsonReader::Object(const Json& j, const std::string& field, std::initializer_list<const char*> known) const {
   if (!j.is_object()) Fail("\"" + field + "\" must be an object");
-  for (const auto& [name, value] : j.items()) {
+  for (const auto& item : j.items()) {  // no structured binding: clang 14 cannot capture one
+    const std::string& name = item.key();
     if (std::find_if(known.begin(), known.end(), [&](const char* k) { return name == k; }) == known.end()) {
       Fail("\"" + field + "\" has an unknown field \"" + name + "\"");
     }

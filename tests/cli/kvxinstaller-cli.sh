@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Linux program as a user runs it: machine folder handling, model list, unattended transcript.
 set -u
-exe=$1 media=$2
+exe=$1 media=$2 peer=$3
 work=$(mktemp -d) && trap 'rm -rf "$work"' EXIT
 failures=0 checks=0
 check() {  # description, then a command that must succeed
@@ -21,9 +21,10 @@ check "machine.json created" test -s "$work/m/machine.json"
 check "drive_c created" test -d "$work/m/drive_c"
 
 # An unattended run ends with its outcome and saves the machine.
-"$exe" --machine "$work/m" --unattended --model "RQ-7200 TH" >"$work/out" 2>/dev/null
+"$exe" --machine "$work/m" --unattended --model "RQ-7200 TH" --interface serial --port COM1 >"$work/out" 2>/dev/null
 code=$?
-check "unattended run without an interface ends with 1 (got $code)" test $code -eq 1
+check "unattended run ends with 1 until the installation run exists (got $code)" test $code -eq 1
+check "transcript names the port" grep -qx 'choice port "COM1:"' "$work/out"
 check "transcript starts with the model dialog" test "$(head -n1 "$work/out")" = 'dialog 148 "Korvex Driver Install"'
 check "transcript names the model" grep -qx 'choice model "RQ-7200 TH"' "$work/out"
 check "transcript ends with the outcome" test "$(tail -n1 "$work/out")" = 'outcome not-installed'
@@ -43,6 +44,27 @@ for content in '{ "format": "kvx-machine", "version": 1,' '{"format": "kvx-machi
   check "bad machine.json is named" grep -q "$work/bad/machine.json" "$work/err"
   check "bad machine.json untouched" cmp -s "$work/before" "$work/bad/machine.json"
 done
+
+# "Detect" through termios: COM2 is the printer peer's pty, answering at 9600 baud only.
+if [ -x "$peer" ] && [ -e /dev/ptmx ]; then
+  mkfifo "$work/hold"
+  "$peer" --baud 9600 --max-seconds 30 <"$work/hold" >"$work/peer" &
+  exec 3>"$work/hold"  # the peer ends when this closes
+  for _ in $(seq 50); do [ -s "$work/peer" ] && break; sleep 0.1; done
+  pty=$(head -n1 "$work/peer")
+  mkdir -p "$work/pty"
+  port() { printf '{"class": "Ports", "hardwareIds": ["ACPI\\\\PNP0501"], "portName": "%s", "present": true}' "$1"; }
+  printf '{"format": "kvx-machine", "version": 1, "devices": [%s, %s], "serial": {"COM2": {"device": "%s"}}}' \
+    "$(port COM1)" "$(port COM2)" "$pty" >"$work/pty/machine.json"
+  timeout 30 "$exe" --machine "$work/pty" --unattended --model "RQ-7200 TH" --interface serial --detect \
+    >"$work/out" 2>"$work/err"
+  check "the peer answers on COM2 at 9600 (pty \"$pty\")" grep -qx 'choice baud "9600"' "$work/out"
+  check "the detected port is COM2" grep -qx 'choice port "COM2:"' "$work/out"
+  exec 3>&-
+  wait
+else
+  echo "SKIPPED: no printer peer or no pty here: detection through termios not tried"
+fi
 
 echo "$((checks - failures)) passed, $failures failed"
 test $failures -eq 0

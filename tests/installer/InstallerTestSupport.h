@@ -3,6 +3,8 @@
 #include <memory>
 #include <string>
 
+#include <nlohmann/json.hpp>
+
 #include "app/AppContext.h"
 #include "app/InstallerResources.h"
 #include "platform/sim/SimMachine.h"
@@ -32,6 +34,11 @@ private:
   simtest::TempDir dir_;
   simtest::ScopedCurrentDir cwd_;
 };
+
+// A present port device of the simulated device tree, as machine.json writes it.
+inline nlohmann::ordered_json PortDevice(const std::string& name, const std::string& hardwareId, bool present = true) {
+  return {{"class", "Ports"}, {"hardwareIds", {hardwareId}}, {"portName", name}, {"present", present}};
+}
 
 struct AppHarness {
   explicit AppHarness(platform::LANGID language = platform::lang::EnglishUs)

@@ -13,17 +13,24 @@ code=$?
 [ $code = 0 ] || fail "--list-models exit code $code"
 tr -d '\r' <"$dir/models.txt" | diff <(printf 'RQ-7200 TH\nVT5000\nVT5200\n') - || fail "model list"
 
-"$run" "$exe" --unattended --model VT5000 --width 80 >"$dir/transcript.txt" 2>&1 </dev/null
+"$run" "$exe" --unattended --model VT5000 --width 80 --interface serial --port COM1 --flow none \
+  >"$dir/transcript.txt" 2>&1 </dev/null
 code=$?
-[ $code = 1 ] || fail "unattended exit code $code (expected 1: no interface to install on yet)"
+[ $code = 1 ] || fail "unattended exit code $code (expected 1: the installation run comes later)"
 tr -d '\r' <"$dir/transcript.txt" >"$dir/transcript.lf"
 [ "$(head -n1 "$dir/transcript.lf")" = 'dialog 148 "Korvex Driver Install"' ] || fail "first transcript line"
 grep -qxF 'choice model "VT5000"' "$dir/transcript.lf" || fail "model choice"
+grep -qE '^choice port "COM1:?"$' "$dir/transcript.lf" || fail "port choice"
+grep -qxF 'choice flow "None"' "$dir/transcript.lf" || fail "flow choice"
 [ "$(tail -n1 "$dir/transcript.lf")" = 'outcome not-installed' ] || fail "outcome line"
 
 "$run" "$exe" --unattended --model "Nope" >/dev/null 2>&1 </dev/null
 code=$?
 [ $code = 2 ] || fail "unknown model exit code $code"
+
+"$run" "$exe" --unattended --model VT5000 --interface ethernet >/dev/null 2>&1 </dev/null
+code=$?
+[ $code = 2 ] || fail "interface not offered: exit code $code"
 
 cat "$dir/transcript.lf"
 [ $failed = 0 ] && echo "installer under Wine: all checks passed"

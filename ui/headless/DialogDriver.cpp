@@ -9,6 +9,7 @@ namespace ui::headless {
 namespace {
 
 constexpr std::uint32_t kBsAuto3state = 0x6, kSsNotify = 0x100, kEsReadonly = 0x800;
+constexpr std::uint32_t kCbsTypeMask = 0x3, kCbsDropdownlist = 0x3;
 constexpr int kStnClicked = 0;
 
 [[noreturn]] void Refuse(int templateId, int id, const std::string& why) {
@@ -33,9 +34,9 @@ DialogDriver::DialogDriver(HeadlessKit& kit, HeadlessWindow& window) : kit_(kit)
 void DialogDriver::Line(const std::string& line) { kit_.transcript().Line(line); }
 
 void DialogDriver::RequireActive(const char* action) {
-  std::string dialog = "dialog " + std::to_string(window_.TemplateId());
-  if (!window_.IsWindowShown()) throw std::logic_error(dialog + " is not shown: a user cannot " + action);
-  if (kit_.ActiveWindow() != &window_)
+  std::string dialog = (window_.Host() ? "page " : "dialog ") + std::to_string(window_.TemplateId());
+  if (!window_.IsReallyShown()) throw std::logic_error(dialog + " is not shown: a user cannot " + action);
+  if (kit_.ActiveWindow() != &window_.Root())
     throw std::logic_error(dialog + " is behind another modal dialog: a user cannot " + action);
 }
 
@@ -126,12 +127,31 @@ void DialogDriver::SelectCombo(int id, int index) {
 }
 
 void DialogDriver::Type(int id, const std::string& text) {
-  HeadlessControl& edit = Usable(id, "type in it");
-  if (!edit.IsEdit()) throw std::logic_error("control " + std::to_string(id) + " is not an edit control");
-  if (edit.style & kEsReadonly) throw std::logic_error("edit " + std::to_string(id) + " is read-only");
-  edit.text = text;
+  HeadlessControl& c = Usable(id, "type in it");
+  int notifyCode = cmd::EditChange;
+  if (c.IsEdit()) {
+    if (c.style & kEsReadonly) throw std::logic_error("edit " + std::to_string(id) + " is read-only");
+    c.text = text;
+  } else if (c.IsCombo()) {
+    if ((c.style & kCbsTypeMask) == kCbsDropdownlist)
+      throw std::logic_error("combo box " + std::to_string(id) + " is a drop-down list: it has no edit field");
+    c.text = text;
+    c.curSel = -1;  // the typed text is not a choice from the list
+    notifyCode = cmd::ComboEditChange;
+  } else if (c.IsIpAddress()) {
+    c.text = IpAddressText(text);
+  } else {
+    throw std::logic_error("control " + std::to_string(id) + " is not an edit control");
+  }
   Line("user type " + std::to_string(id) + " " + Transcript::Quote(text));
-  window_.dialog().DispatchCommand(id, cmd::EditChange);
+  window_.dialog().DispatchCommand(id, notifyCode);
+}
+
+DialogDriver DialogDriver::Page(int templateId) const {
+  HeadlessWindow* page = window_.FindPage(templateId);
+  if (!page)
+    throw std::logic_error("dialog " + std::to_string(window_.TemplateId()) + " has no page " + std::to_string(templateId));
+  return DialogDriver(kit_, *page);
 }
 
 void DialogDriver::Menu(int commandId) {
@@ -152,8 +172,8 @@ void DialogDriver::Close() {
 
 Dialog& DialogDriver::dialog() const { return window_.dialog(); }
 int DialogDriver::TemplateId() const { return window_.TemplateId(); }
-bool DialogDriver::IsRunning() const { return !window_.Ended(); }
-bool DialogDriver::IsShown() const { return window_.IsWindowShown(); }
+bool DialogDriver::IsRunning() const { return !window_.Root().Ended(); }
+bool DialogDriver::IsShown() const { return window_.IsReallyShown(); }
 std::string DialogDriver::Caption() const { return window_.Caption(); }
 bool DialogDriver::HasControl(int id) const { return window_.Find(id) != nullptr; }
 std::string DialogDriver::Text(int id) const { return window_.At(id).text; }

@@ -28,9 +28,15 @@ public:
   // The list view's empty area: nothing stays selected; then NM_CLICK.
   void ClickListEmpty(int id);
   void SelectCombo(int id, int index);  // then CBN_SELCHANGE
-  void Type(int id, const std::string& text);  // replaces the edit's text; then EN_CHANGE
+  // Replaces the text of an edit, of an editable combo box (CBN_EDITCHANGE) or of an IP address
+  // control (fields after the fourth dropped, each cut to 3 digits and at most 255, blank = 0);
+  // then EN_CHANGE or the combo's notification.
+  void Type(int id, const std::string& text);
   void Menu(int commandId);
   void Close();  // close box or Escape
+  // A page (child dialog) of this dialog, created from template `templateId`: the user acts on
+  // its controls only while it and its dialog are shown. Throws when the dialog has no such page.
+  DialogDriver Page(int templateId) const;
 
   Dialog& dialog() const;
   int TemplateId() const;
@@ -43,7 +49,7 @@ public:
   bool IsVisible(int id) const;  // the control's own WS_VISIBLE, whatever the dialog's
   int Check(int id) const;
   bool IsChecked(int id) const;
-  int Focus() const;
+  int Focus() const;  // 0 when no control of this dialog or page has it
   std::optional<FontSpec> Font(int id) const;
 
   std::vector<std::string> ListColumns(int id) const;

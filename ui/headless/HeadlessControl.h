@@ -21,6 +21,10 @@ struct ListRow {
 };
 
 // The state of one in-memory control, created from its template line.
+// How an IP address control shows a text: four dot-separated fields of at most 3 digits and
+// at most 255, a blank or missing field reading 0.
+std::string IpAddressText(const std::string& typed);
+
 struct HeadlessControl {
   explicit HeadlessControl(const ControlTemplate& t)
       : id(t.id),
@@ -28,6 +32,7 @@ struct HeadlessControl {
         style(t.style),
         exStyle(t.exStyle),
         width(t.cx * 3 / 2),
+        rect{t.x * 3 / 2, t.y * 13 / 8, (t.x + t.cx) * 3 / 2, (t.y + t.cy) * 13 / 8},
         text(t.text),
         visible((t.style & style::Visible) != 0),
         enabled((t.style & style::Disabled) == 0) {}
@@ -38,6 +43,7 @@ struct HeadlessControl {
   bool IsCombo() const { return className == "COMBOBOX"; }
   bool IsEdit() const { return className == "EDIT"; }
   bool IsStatic() const { return className == "STATIC"; }
+  bool IsIpAddress() const { return className == "SysIPAddress32"; }
   bool StartsGroup() const { return (style & style::Group) != 0; }
 
   int id;
@@ -45,6 +51,7 @@ struct HeadlessControl {
   std::uint32_t style;
   std::uint32_t exStyle;
   int width;  // pixels
+  Rect rect;  // pixels, in the dialog's client coordinates (dialog units of the 8-point shell font)
   std::string text;
   bool visible;
   bool enabled;

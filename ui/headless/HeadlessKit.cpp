@@ -68,6 +68,41 @@ intptr_t HeadlessKit::RunModal(Dialog& dialog) {
   return window.Result();
 }
 
+bool HeadlessKit::CreateChild(Dialog& child, Dialog& parent) {
+  auto* host = dynamic_cast<HeadlessWindow*>(parent.Window());
+  if (!host) throw std::logic_error("page " + std::to_string(child.TemplateId()) + ": its parent is not a headless dialog");
+  const DialogTemplate* dialogTemplate = resources_.FindDialog(child.TemplateId(), language_);
+  if (!dialogTemplate) throw std::logic_error("there is no dialog template " + std::to_string(child.TemplateId()));
+  HeadlessWindow& window = host->AddPage(std::make_unique<HeadlessWindow>(*this, child, *dialogTemplate, host));
+  child.Attach(&window);
+  child.DispatchInit();
+  window.FinishInit();
+  return true;
+}
+
+void HeadlessKit::DestroyChild(Dialog& child) {
+  auto* window = dynamic_cast<HeadlessWindow*>(child.Window());
+  if (window && window->Host()) window->Host()->DestroyPage(*window);
+}
+
+void HeadlessKit::BeginWaitCursor() {
+  if (waitCursorDepth_++ == 0) ++waitCursorShowings_;
+}
+
+void HeadlessKit::EndWaitCursor() {
+  if (waitCursorDepth_ > 0) --waitCursorDepth_;
+}
+
+bool HeadlessKit::PumpMessages() {
+  HeadlessWindow* window = ActiveWindow();
+  if (!window) return false;
+  auto action = user_.TakePumpAction();
+  if (!action) return false;
+  DialogDriver driver(*this, *window);
+  (*action)(driver);
+  return true;
+}
+
 int HeadlessKit::DefaultAnswer(unsigned type) { return Buttons(type).front(); }
 
 int HeadlessKit::ShowMessageBox(Dialog*, const std::string& text, const std::string& caption, unsigned type) {

@@ -26,7 +26,14 @@ public:
   intptr_t RunModal(Dialog& dialog) override;
   int ShowMessageBox(Dialog* owner, const std::string& text, const std::string& caption, unsigned type) override;
   std::string LoadText(int stringId) override;
-  bool PumpMessages() override { return false; }
+  // Runs the next action the scripted user queued for a pump; answers whether one ran.
+  bool PumpMessages() override;
+  bool CreateChild(Dialog& child, Dialog& parent) override;
+  void DestroyChild(Dialog& child) override;
+  void BeginWaitCursor() override;
+  void EndWaitCursor() override;
+  int WaitCursorDepth() const { return waitCursorDepth_; }
+  int WaitCursorShowings() const { return waitCursorShowings_; }
 
   const ResourceSet& Resources() const { return resources_; }
   LangId Language() const { return language_; }
@@ -43,6 +50,8 @@ private:
   ScriptedUser& user_;
   std::vector<MessageBoxRecord> messageBoxes_;
   std::vector<HeadlessWindow*> running_;
+  int waitCursorDepth_ = 0;
+  int waitCursorShowings_ = 0;
 };
 
 }  // namespace ui::headless

@@ -21,10 +21,71 @@ bool LessNoCase(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-HeadlessWindow::HeadlessWindow(HeadlessKit& kit, Dialog& dialog, const DialogTemplate& dialogTemplate)
-    : kit_(kit), dialog_(dialog), templateId_(dialogTemplate.id), caption_(dialogTemplate.caption) {
+std::string IpAddressText(const std::string& typed) {
+  std::string text;
+  std::size_t start = 0;
+  for (int field = 0; field < 4; ++field) {
+    const std::size_t dot = start <= typed.size() ? typed.find('.', start) : std::string::npos;
+    std::string digits;
+    if (start <= typed.size()) {
+      for (char c : typed.substr(start, dot == std::string::npos ? std::string::npos : dot - start))
+        if (std::isdigit(static_cast<unsigned char>(c)) && digits.size() < 3) digits += c;
+    }
+    const int value = digits.empty() ? 0 : std::min(std::stoi(digits), 255);
+    text += (field ? "." : "") + std::to_string(value);
+    start = dot == std::string::npos ? typed.size() + 1 : dot + 1;
+  }
+  return text;
+}
+
+HeadlessWindow::HeadlessWindow(HeadlessKit& kit, Dialog& dialog, const DialogTemplate& dialogTemplate,
+                               HeadlessWindow* host)
+    : kit_(kit),
+      dialog_(dialog),
+      templateId_(dialogTemplate.id),
+      caption_(dialogTemplate.caption),
+      host_(host),
+      rect_{dialogTemplate.x * 3 / 2, dialogTemplate.y * 13 / 8, (dialogTemplate.x + dialogTemplate.cx) * 3 / 2,
+            (dialogTemplate.y + dialogTemplate.cy) * 13 / 8} {
   controls_.reserve(dialogTemplate.controls.size());
-  for (const auto& c : dialogTemplate.controls) controls_.emplace_back(c);
+  for (const auto& c : dialogTemplate.controls) {
+    controls_.emplace_back(c);
+    if (controls_.back().IsIpAddress()) controls_.back().text = IpAddressText(c.text);
+  }
+  // A page is visible from the start only when its template says so.
+  if (host_) showRequest_ = (dialogTemplate.style & style::Visible) != 0;
+}
+
+HeadlessWindow::~HeadlessWindow() {
+  for (auto& page : pages_)
+    if (page->dialog().Window() == page.get()) page->dialog().Attach(nullptr);
+}
+
+HeadlessWindow& HeadlessWindow::AddPage(std::unique_ptr<HeadlessWindow> page) {
+  pages_.push_back(std::move(page));
+  return *pages_.back();
+}
+
+void HeadlessWindow::DestroyPage(HeadlessWindow& page) {
+  for (auto it = pages_.begin(); it != pages_.end(); ++it) {
+    if (it->get() != &page) continue;
+    if (page.dialog().Window() == &page) page.dialog().Attach(nullptr);
+    if (Root().focusOwner_ == &page) Root().focusOwner_ = nullptr;
+    pages_.erase(it);
+    return;
+  }
+}
+
+HeadlessWindow* HeadlessWindow::FindPage(int templateId) const {
+  for (const auto& page : pages_)
+    if (page->TemplateId() == templateId) return page.get();
+  return nullptr;
+}
+
+void HeadlessWindow::DestroyControl(int id) {
+  At(id);
+  std::erase_if(controls_, [id](const HeadlessControl& c) { return c.id == id; });
+  if (Focus() == id) Root().focusOwner_ = nullptr;
 }
 
 void HeadlessWindow::Misuse(int id, const std::string& what) const {
@@ -63,6 +124,8 @@ HeadlessControl& HeadlessWindow::Combo(int id) {
 void HeadlessWindow::ShowWindow(bool show) {
   if (initializing_) {
     showRequest_ = show;
+  } else if (host_) {
+    shown_ = show;  // a page is part of its dialog: no transcript line of its own
   } else if (!show) {
     shown_ = false;
   } else if (!shown_ && !ended_) {
@@ -73,6 +136,10 @@ void HeadlessWindow::ShowWindow(bool show) {
 
 void HeadlessWindow::FinishInit() {
   initializing_ = false;
+  if (host_) {
+    shown_ = showRequest_.value_or(false);
+    return;
+  }
   if (!ended_ && showRequest_.value_or(true)) {
     shown_ = true;
     kit_.transcript().Dialog(templateId_, caption_);
@@ -92,11 +159,16 @@ void HeadlessWindow::End(intptr_t result) {
   shown_ = false;
 }
 
-void HeadlessWindow::SetText(int id, const std::string& text) { At(id).text = text; }
+void HeadlessWindow::SetText(int id, const std::string& text) {
+  HeadlessControl& c = At(id);
+  c.text = c.IsIpAddress() ? IpAddressText(text) : text;
+}
 
 void HeadlessWindow::SetFocus(int id) {
   At(id);
-  focus_ = id;
+  HeadlessWindow& root = Root();
+  root.focus_ = id;
+  root.focusOwner_ = this;
 }
 
 int HeadlessWindow::ListInsertColumn(int id, int column, const std::string& text, int width, int format) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,7 +17,12 @@ class HeadlessKit;
 // programming error (std::logic_error), as is a list-view call on a button and the like.
 class HeadlessWindow : public DialogWindow {
 public:
-  HeadlessWindow(HeadlessKit& kit, Dialog& dialog, const DialogTemplate& dialogTemplate);
+  // host: the window a page is created in; null for a modal dialog.
+  HeadlessWindow(HeadlessKit& kit, Dialog& dialog, const DialogTemplate& dialogTemplate, HeadlessWindow* host = nullptr);
+  // Pages go with their host, and their dialogs lose the window.
+  ~HeadlessWindow() override;
+  HeadlessWindow(const HeadlessWindow&) = delete;
+  HeadlessWindow& operator=(const HeadlessWindow&) = delete;
 
   // DialogWindow.
   void SetCaption(const std::string& caption) override { caption_ = caption; }
@@ -26,6 +32,8 @@ public:
   bool IsWindowShown() override { return shown_; }
   void AttachMenu(int menuId) override;
   void End(intptr_t result) override;
+  void MoveWindow(const Rect& rect, bool) override { rect_ = rect; }
+  Rect WindowRect() override { return rect_; }
 
   // ControlPort.
   bool HasControl(int id) override { return Find(id) != nullptr; }
@@ -41,6 +49,8 @@ public:
   int GetWidth(int id) override { return At(id).width; }
   void SetFont(int id, const FontSpec& font) override { At(id).font = font; }
   void SetFocus(int id) override;
+  Rect GetControlRect(int id) override { return At(id).rect; }
+  void DestroyControl(int id) override;
 
   int ListInsertColumn(int id, int column, const std::string& text, int width, int format) override;
   void ListSetColumnWidth(int id, int column, int width) override;
@@ -68,13 +78,22 @@ public:
   Dialog& dialog() const { return dialog_; }
   int TemplateId() const { return templateId_; }
   const MenuTemplate* Menu() const { return menu_; }
-  int Focus() const { return focus_; }
+  // The control of this window with the keyboard focus; 0 when the focus is elsewhere. One
+  // control of a dialog and its pages has it.
+  int Focus() { return Root().focusOwner_ == this ? Root().focus_ : 0; }
   HeadlessControl* Find(int id);
   HeadlessControl& At(int id);
   HeadlessControl& Button(int id);
   HeadlessControl& List(int id);
   HeadlessControl& Combo(int id);
   std::vector<HeadlessControl>& Controls() { return controls_; }
+  HeadlessWindow* Host() const { return host_; }
+  HeadlessWindow& AddPage(std::unique_ptr<HeadlessWindow> page);
+  void DestroyPage(HeadlessWindow& page);
+  HeadlessWindow* FindPage(int templateId) const;
+  // Whether a person sees it: shown, and for a page, its host too.
+  bool IsReallyShown() const { return shown_ && (!host_ || host_->IsReallyShown()); }
+  HeadlessWindow& Root() { return host_ ? host_->Root() : *this; }
 
 private:
   [[noreturn]] void Misuse(int id, const std::string& what) const;
@@ -90,7 +109,11 @@ private:
   bool ended_ = false;
   intptr_t result_ = 0;
   const MenuTemplate* menu_ = nullptr;
-  int focus_ = 0;
+  int focus_ = 0;                         // kept by the root window
+  HeadlessWindow* focusOwner_ = nullptr;  // kept by the root window
+  HeadlessWindow* host_;
+  Rect rect_;
+  std::vector<std::unique_ptr<HeadlessWindow>> pages_;
 };
 
 }  // namespace ui::headless

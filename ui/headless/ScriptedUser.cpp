@@ -14,6 +14,15 @@ void ScriptedUser::OnMessageBox(int answer) {
 
 void ScriptedUser::OnEveryMessageBox(MessageBoxAnswer answer) { everyMessageBox_ = std::move(answer); }
 
+void ScriptedUser::OnPumpMessages(DialogScript action) { pumpActions_.push_back(std::move(action)); }
+
+std::optional<DialogScript> ScriptedUser::TakePumpAction() {
+  if (pumpActions_.empty()) return std::nullopt;
+  DialogScript action = std::move(pumpActions_.front());
+  pumpActions_.pop_front();
+  return action;
+}
+
 std::size_t ScriptedUser::PendingDialogScripts() const {
   std::size_t n = 0;
   for (const auto& [id, queue] : scripts_) n += queue.size();

@@ -27,6 +27,9 @@ public:
   void OnMessageBox(MessageBoxAnswer answer);
   void OnMessageBox(int answer);
   void OnEveryMessageBox(MessageBoxAnswer answer);
+  // What the user does while a handler lets waiting input through (Kit::PumpMessages): one
+  // action per pump, in order, on the dialog on top; a pump with none queued does nothing.
+  void OnPumpMessages(DialogScript action);
 
   std::size_t PendingDialogScripts() const;
   std::size_t PendingMessageBoxAnswers() const { return answers_.size(); }
@@ -34,12 +37,14 @@ public:
   // For the kit.
   std::optional<DialogScript> TakeScript(int templateId);
   std::optional<int> TakeAnswer(const std::string& caption, const std::string& text, unsigned type);
+  std::optional<DialogScript> TakePumpAction();
 
 private:
   std::map<int, std::deque<DialogScript>> scripts_;
   std::map<int, DialogScript> everyDialog_;
   std::deque<MessageBoxAnswer> answers_;
   MessageBoxAnswer everyMessageBox_;
+  std::deque<DialogScript> pumpActions_;
 };
 
 }  // namespace ui::headless

@@ -13,16 +13,21 @@
 #include "ui/win32/Win32Window.h"
 
 namespace ui::win32 {
-namespace {
 
-constexpr int kProgramIconId = 128;
-
-struct ModalRun {
+struct Win32Kit::ModalRun {
   Win32Kit& kit;
   Dialog& dialog;
+  ModalRun* outer;
+  HWND hwnd = nullptr;
   std::optional<Win32Window> window;
   std::exception_ptr failure;
 };
+
+namespace {
+
+using ModalRun = Win32Kit::ModalRun;
+
+constexpr int kProgramIconId = 128;
 
 void InitCommonControlsOnce() {
   static std::once_flag once;
@@ -51,7 +56,7 @@ INT_PTR Guarded(ModalRun& run, HWND hwnd, Handler handler) {
   try {
     return handler() ? TRUE : FALSE;
   } catch (...) {
-    run.failure = std::current_exception();
+    if (!run.failure) run.failure = std::current_exception();
     EndDialog(hwnd, -1);
     return TRUE;
   }
@@ -61,6 +66,7 @@ INT_PTR CALLBACK ModalProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
   if (message == WM_INITDIALOG) {
     auto& run = *reinterpret_cast<ModalRun*>(lParam);
     SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+    run.hwnd = hwnd;
     run.window.emplace(hwnd, run.kit.Instance(), run.kit.fonts());
     run.dialog.Attach(&*run.window);
     SetProgramIcons(hwnd, static_cast<HINSTANCE>(run.kit.Instance()));
@@ -78,6 +84,7 @@ INT_PTR CALLBACK ModalProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     return FALSE;
   }
   if (run->failure) return FALSE;
+  if (run->kit.HoldWaitCursor(hwnd, message)) return TRUE;
   return Guarded(*run, hwnd, [&] { return RouteDialogMessage(run->dialog, hwnd, message, wParam, lParam); });
 }
 
@@ -100,14 +107,26 @@ void* Win32Kit::OwnerWindow(const Dialog* owner) const {
 }
 
 intptr_t Win32Kit::RunModal(Dialog& dialog) {
-  ModalRun run{*this, dialog, std::nullopt, nullptr};
+  ModalRun run{*this, dialog, innermost_, nullptr, std::nullopt, nullptr};
+  innermost_ = &run;
   const INT_PTR result =
       DialogBoxParamA(static_cast<HINSTANCE>(instance_), MAKEINTRESOURCEA(dialog.TemplateId()),
                       static_cast<HWND>(OwnerWindow(dialog.Parent())), &ModalProc, reinterpret_cast<LPARAM>(&run));
+  innermost_ = run.outer;
   dialog.Attach(nullptr);
   if (run.failure) std::rethrow_exception(run.failure);
   return result;
 }
+
+void Win32Kit::FailInnermostRun(std::exception_ptr failure) {
+  // Pages only live inside a modal run, so a page's message always has one to end.
+  if (!innermost_) std::terminate();
+  if (innermost_->failure) return;  // the first failure is the one reported
+  innermost_->failure = std::move(failure);
+  EndDialog(innermost_->hwnd, -1);
+}
+
+bool Win32Kit::InnermostRunFailed() const { return innermost_ && innermost_->failure; }
 
 int Win32Kit::ShowMessageBox(Dialog* owner, const std::string& text, const std::string& caption, unsigned type) {
   const int answer = MessageBoxA(static_cast<HWND>(OwnerWindow(owner)), text.c_str(), caption.c_str(), type);
@@ -144,6 +163,27 @@ bool Win32Kit::PumpMessages() {
     DispatchMessageA(&msg);
   }
   return peeked != 0 && peeked != -1;
+}
+
+// The previous cursor comes back only when the outermost wait ends; each inner begin shows
+// the hourglass again in case something replaced it meanwhile.
+void Win32Kit::BeginWaitCursor() {
+  HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+  if (waitDepth_++ == 0) cursorBeforeWait_ = previous;
+}
+
+void Win32Kit::EndWaitCursor() {
+  if (waitDepth_ == 0) return;
+  if (--waitDepth_ == 0) SetCursor(static_cast<HCURSOR>(cursorBeforeWait_));
+}
+
+// Without this, the next mouse move over a dialog would put the class cursor back while the
+// handler still works and lets messages through.
+bool Win32Kit::HoldWaitCursor(void* hwnd, unsigned message) const {
+  if (message != WM_SETCURSOR || waitDepth_ == 0) return false;
+  SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+  SetWindowLongPtrA(static_cast<HWND>(hwnd), DWLP_MSGRESULT, TRUE);
+  return true;
 }
 
 }  // namespace ui::win32

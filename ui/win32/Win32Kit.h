@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <exception>
 #include <string>
 
 #include "ui/Dialog.h"
@@ -19,6 +20,10 @@ public:
   int ShowMessageBox(Dialog* owner, const std::string& text, const std::string& caption, unsigned type) override;
   std::string LoadText(int stringId) override;
   bool PumpMessages() override;
+  bool CreateChild(Dialog& child, Dialog& parent) override;
+  void DestroyChild(Dialog& child) override;
+  void BeginWaitCursor() override;
+  void EndWaitCursor() override;
 
   // The window (HWND) of a running dialog of this kit, nullptr when it is not running.
   static void* WindowHandle(const Dialog& dialog);
@@ -26,11 +31,22 @@ public:
   void* Instance() const { return instance_; }
   FontStore& fonts() { return fonts_; }
 
+  // For the dialog procedures of this kit. A failure in a handler must not unwind through the
+  // system: it ends the innermost modal run with -1, and that RunModal throws it again.
+  struct ModalRun;
+  void FailInnermostRun(std::exception_ptr failure);
+  bool InnermostRunFailed() const;
+  // Answers WM_SETCURSOR with the wait cursor while one is shown; true when it did.
+  bool HoldWaitCursor(void* hwnd, unsigned message) const;
+
 private:
   void* OwnerWindow(const Dialog* owner) const;
 
   void* instance_;
   FontStore fonts_;
+  ModalRun* innermost_ = nullptr;
+  int waitDepth_ = 0;
+  void* cursorBeforeWait_ = nullptr;
 };
 
 }  // namespace ui::win32

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdio>
 #include <stdexcept>
 #include <vector>
 
@@ -18,6 +19,44 @@ std::string WindowText(HWND window) {
   std::string text(static_cast<std::size_t>(length) + 1, '\0');
   text.resize(static_cast<std::size_t>(GetWindowTextA(window, text.data(), length + 1)));
   return text;
+}
+
+bool IsIpAddressControl(HWND window) {
+  char name[32] = {};
+  GetClassNameA(window, name, sizeof(name));
+  return lstrcmpiA(name, WC_IPADDRESSA) == 0;
+}
+
+// The IP address control's own messages rather than its window text: Wine's control keeps
+// a text given with WM_SETTEXT without parsing it into the fields.
+std::string IpAddressText(HWND control) {
+  DWORD address = 0;
+  SendMessageA(control, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&address));  // blank fields read 0
+  char text[16];
+  std::snprintf(text, sizeof(text), "%u.%u.%u.%u", static_cast<unsigned>(FIRST_IPADDRESS(address)),
+                static_cast<unsigned>(SECOND_IPADDRESS(address)), static_cast<unsigned>(THIRD_IPADDRESS(address)),
+                static_cast<unsigned>(FOURTH_IPADDRESS(address)));
+  return text;
+}
+
+// Four numbers 0-255 set the fields; any other text leaves the control blank.
+void SetIpAddressText(HWND control, const std::string& text) {
+  unsigned a = 0, b = 0, c = 0, d = 0;
+  char rest = 0;
+  if (std::sscanf(text.c_str(), "%3u.%3u.%3u.%3u%c", &a, &b, &c, &d, &rest) == 4 && a < 256 && b < 256 && c < 256 &&
+      d < 256) {
+    SendMessageA(control, IPM_SETADDRESS, 0, static_cast<LPARAM>(MAKEIPADDRESS(a, b, c, d)));
+  } else {
+    SendMessageA(control, IPM_CLEARADDRESS, 0, 0);
+  }
+}
+
+// A window's rectangle in the client coordinates of `reference` (nullptr: the screen).
+Rect RectIn(HWND window, HWND reference) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  MapWindowPoints(nullptr, reference, reinterpret_cast<POINT*>(&rect), 2);
+  return {rect.left, rect.top, rect.right, rect.bottom};
 }
 
 }  // namespace
@@ -38,8 +77,19 @@ intptr_t Win32Window::Send(int id, unsigned message, std::uintptr_t wParam, std:
 
 bool Win32Window::HasControl(int id) { return GetDlgItem(H(hwnd_), id) != nullptr; }
 
-void Win32Window::SetText(int id, const std::string& text) { SetWindowTextA(H(Item(id)), text.c_str()); }
-std::string Win32Window::GetText(int id) { return WindowText(H(Item(id))); }
+void Win32Window::SetText(int id, const std::string& text) {
+  HWND item = H(Item(id));
+  if (IsIpAddressControl(item)) {
+    SetIpAddressText(item, text);
+  } else {
+    SetWindowTextA(item, text.c_str());
+  }
+}
+
+std::string Win32Window::GetText(int id) {
+  HWND item = H(Item(id));
+  return IsIpAddressControl(item) ? IpAddressText(item) : WindowText(item);
+}
 void Win32Window::Enable(int id, bool enable) { EnableWindow(H(Item(id)), enable); }
 bool Win32Window::IsEnabled(int id) { return IsWindowEnabled(H(Item(id))); }
 void Win32Window::Show(int id, bool show) { ::ShowWindow(H(Item(id)), show ? SW_SHOW : SW_HIDE); }
@@ -66,6 +116,9 @@ void Win32Window::SetFont(int id, const FontSpec& font) {
 void Win32Window::SetFocus(int id) {
   SendMessageA(H(hwnd_), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(id)), TRUE);
 }
+
+Rect Win32Window::GetControlRect(int id) { return RectIn(H(Item(id)), H(hwnd_)); }
+void Win32Window::DestroyControl(int id) { DestroyWindow(H(Item(id))); }
 
 int Win32Window::ListInsertColumn(int id, int column, const std::string& text, int width, int format) {
   LVCOLUMNA col{};
@@ -155,7 +208,9 @@ void Win32Window::ComboReset(int id) { Send(id, CB_RESETCONTENT, 0, 0); }
 void Win32Window::SetCaption(const std::string& caption) { SetWindowTextA(H(hwnd_), caption.c_str()); }
 std::string Win32Window::Caption() { return WindowText(H(hwnd_)); }
 void Win32Window::ShowWindow(bool show) { ::ShowWindow(H(hwnd_), show ? SW_SHOW : SW_HIDE); }
-bool Win32Window::IsWindowShown() { return IsWindowVisible(H(hwnd_)); }
+// The window's own visibility, as for controls: a page shown while its dialog is still
+// being initialised (hidden) counts as shown.
+bool Win32Window::IsWindowShown() { return (GetWindowLongA(H(hwnd_), GWL_STYLE) & WS_VISIBLE) != 0; }
 
 void Win32Window::AttachMenu(int menuId) {
   HMENU menu = LoadMenuA(static_cast<HINSTANCE>(instance_), MAKEINTRESOURCEA(menuId));
@@ -166,5 +221,12 @@ void Win32Window::AttachMenu(int menuId) {
 }
 
 void Win32Window::End(intptr_t result) { EndDialog(H(hwnd_), result); }
+
+void Win32Window::MoveWindow(const Rect& rect, bool repaint) {
+  ::MoveWindow(H(hwnd_), rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, repaint);
+}
+
+// GA_PARENT, not GetParent: a top-level dialog's GetParent is its owner; its parent is the desktop.
+Rect Win32Window::WindowRect() { return RectIn(H(hwnd_), GetAncestor(H(hwnd_), GA_PARENT)); }
 
 }  // namespace ui::win32

@@ -30,6 +30,8 @@ public:
   int GetWidth(int id) override;
   void SetFont(int id, const FontSpec& font) override;
   void SetFocus(int id) override;
+  Rect GetControlRect(int id) override;
+  void DestroyControl(int id) override;
 
   int ListInsertColumn(int id, int column, const std::string& text, int width, int format) override;
   void ListSetColumnWidth(int id, int column, int width) override;
@@ -56,6 +58,8 @@ public:
   bool IsWindowShown() override;
   void AttachMenu(int menuId) override;
   void End(intptr_t result) override;
+  void MoveWindow(const Rect& rect, bool repaint) override;
+  Rect WindowRect() override;
 
 private:
   intptr_t Send(int id, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) const;

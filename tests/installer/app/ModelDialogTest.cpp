@@ -176,6 +176,21 @@ TEST_F(ModelDialogTest, ContinueRunsTheInterfaceDialogAndFollowsItsResult) {
   EXPECT_TRUE(harness.Saw("choice width \"48\""));
 }
 
+TEST_F(ModelDialogTest, InstallHandsThePortChoiceToTheRun) {
+  // Kiosk printers on ethernet: each value of the interface dialog reaches the run.
+  folder.Write(installertest::kExampleCatalog);
+  harness.user.OnDialog(IDD_INTERFACE_CONFIG, [&](DialogDriver& d) {
+    d.Click(IDC_IF_ETHERNET);
+    d.Page(IDD_ETHERNET_PAGE).Type(IDC_IP_ADDRESS, "192.0.2.9");
+    d.Click(IDC_INSTALL_PRINTER);
+  });
+  const intptr_t result = Run([&](DialogDriver& d) { d.Click(IDC_CONTINUE); });
+  EXPECT_EQ(result, ui::idres::Ok);
+  EXPECT_EQ(dialog.selection.portChoice, "IP");
+  EXPECT_EQ(dialog.selection.portParameter, "192.0.2.9");
+  EXPECT_EQ(dialog.selection.tcpPort, 9100);
+}
+
 TEST_F(ModelDialogTest, HiddenModeStartsWithTheInterfaceDialog) {
   dialog.selection.hidden = true;
   harness.user.OnDialog(IDD_INTERFACE_CONFIG, [&](DialogDriver& d) { d.Click(IDC_BACK); });

@@ -10,6 +10,7 @@
 #include "app/OsKind.h"
 #include "app/ProgramMain.h"
 #include "installer/InstallerTestSupport.h"
+#include "platform/sim/SerialAttachments.h"
 #include "resource.h"
 
 namespace {
@@ -207,6 +208,7 @@ TEST_F(ProgramTest, ListModelsPrintsWhatTheModelDialogShows) {
 }
 
 TEST_F(ProgramTest, UnattendedRunWritesTheTranscript) {
+  // The installation run is not there yet: nothing gets installed.
   EXPECT_EQ(Run({"--unattended", "--model", "VT5200", "--width", "48", "--driver", "reduced"}), kExitNotInstalled);
   const std::vector<std::string> expected{
       "dialog 148 \"Korvex Driver Install\"",
@@ -242,5 +244,71 @@ TEST_F(ProgramTest, FailedVersionQueryLeavesThePickDialogUnanswered) {
   EXPECT_EQ(Run({"--unattended"}), kExitNotInstalled);
   EXPECT_EQ(OutLines().front(), "dialog 133 \"Operational System\"");
 }
+
+struct PageOptionsCase {
+  const char* name;
+  std::vector<std::string> args;
+  int exitCode;
+  std::vector<std::string> lines;  // in the transcript
+  std::string error;               // on standard error
+  // Lines are matched at their start, in this order.
+};
+
+void PrintTo(const PageOptionsCase& c, std::ostream* os) { *os << c.name; }
+
+class PageOptionsTest : public ProgramTest, public testing::WithParamInterface<PageOptionsCase> {
+protected:
+  PageOptionsTest() {
+    folder.Write(installertest::kExampleCatalog);
+    machine->document()["devices"] = {installertest::PortDevice("COM1", "ACPI\\PNP0501"),
+                                      installertest::PortDevice("COM2", "ACPI\\PNP0501"),
+                                      installertest::PortDevice("LPT1", "ACPI\\PNP0400")};
+  }
+};
+
+TEST_P(PageOptionsTest, AnswersTheInterfacePageOrStops) {
+  const PageOptionsCase& c = GetParam();
+  if (std::string(c.name).starts_with("Detect")) machine->config().serial["COM2"] = simtest::Printer(9600);
+  std::vector<std::string> args{"--unattended"};
+  args.insert(args.end(), c.args.begin(), c.args.end());
+  EXPECT_EQ(Run(args), c.exitCode) << out.str() << err.str();
+  const auto lines = OutLines();
+  auto at = lines.begin();
+  for (const std::string& line : c.lines) {
+    at = std::find_if(at, lines.end(), [&](const std::string& l) { return l.starts_with(line); });
+    EXPECT_NE(at, lines.end()) << line << "\n" << out.str();
+  }
+  EXPECT_NE(err.str().find(c.error), std::string::npos) << err.str();
+}
+
+const std::string kRq = "RQ-7200 TH";
+INSTANTIATE_TEST_SUITE_P(
+    Options, PageOptionsTest,
+    testing::Values(
+        PageOptionsCase{"DetectFindsThePrinter", {"--model", kRq, "--interface", "serial", "--detect"}, kExitNotInstalled,
+                        {"user click 1049 \"Detect\"", "choice interface \"serial\"", "choice port \"COM2:\"", "choice baud \"9600\""}, ""},
+        PageOptionsCase{"DetectedPortMustMatch", {"--model", kRq, "--interface", "serial", "--detect", "--port", "COM1"},
+                        kExitSetupError, {"outcome error"}, "--port COM1"},
+        PageOptionsCase{"NothingDetected", {"--model", "VT5000", "--detect"}, kExitNotInstalled,
+                        {"message \"KvxInstaller\" \"Unable to detect printer! Make sure it is connected and ON.\" -> OK",
+                         "outcome not-installed"},
+                        "no serial printer"},
+        PageOptionsCase{"PortFromTheListAnyCase", {"--model", "VT5000", "--port", "com2", "--baud", "9600", "--flow", "dtr-dsr"},
+                        kExitNotInstalled, {"choice port \"COM2:\"", "choice baud \"9600\"", "choice flow \"DTR/DSR\""}, ""},
+        PageOptionsCase{"PortNotListedIsTyped", {"--model", kRq, "--interface", "parallel", "--port", "LPT3:"},
+                        kExitNotInstalled, {"user type 1019 \"LPT3:\"", "choice port \"LPT3:\""}, ""},
+        PageOptionsCase{"Ethernet", {"--model", kRq, "--interface", "ethernet", "--ip", "192.0.2.7", "--tcp-port", "9101"},
+                        kExitNotInstalled, {"choice port \"IP\"", "choice ip \"192.0.2.7\"", "choice tcp-port \"9101\""}, ""},
+        PageOptionsCase{"EthernetNeedsAnAddress", {"--model", kRq, "--interface", "ethernet"}, kExitSetupError, {}, "--ip"},
+        PageOptionsCase{"UsbOfOtherModels", {"--model", "VT5200"}, kExitNotInstalled, {"choice interface \"usb\"", "choice port \"USB\""}, ""},
+        PageOptionsCase{"UsbOfOtherModelsHasNoPort", {"--model", "VT5200", "--interface", "usb", "--port", "COM3"},
+                        kExitSetupError, {}, "--port"},
+        PageOptionsCase{"NewVirtualPortThatNeverCame", {"--model", kRq, "--interface", "usb", "--add-vcom-port"},
+                        kExitSetupError, {"message \"Usb VCOM\""}, "needs a port"},
+        PageOptionsCase{"InterfaceNotOffered", {"--model", "VT5000", "--interface", "parallel"}, kExitSetupError, {}, "--interface parallel"},
+        PageOptionsCase{"OptionOfAnotherInterface", {"--model", kRq, "--interface", "ethernet", "--baud", "9600"}, kExitSetupError, {}, "--baud"},
+        PageOptionsCase{"OptionOfTheProposedInterface", {"--model", "VT5200", "--ip", "192.0.2.7"}, kExitSetupError, {}, "--ip"},
+        PageOptionsCase{"HiddenSkipsTheModelDialog", {"hidden", "--model", kRq}, kExitSetupError, {}, "--model"}),
+    [](const testing::TestParamInfo<PageOptionsCase>& param) { return std::string(param.param.name); });
 
 }  // namespace

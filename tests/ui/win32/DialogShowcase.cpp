@@ -7,7 +7,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <thread>
+#include <utility>
 
 #include "GuiTestSupport.h"
 #include "resource.h"
@@ -40,6 +42,54 @@ void UseRequestedLanguage() {
     SetThreadLocale(MAKELCID(portuguese, SORT_DEFAULT));
     SetThreadUILanguage(portuguese);
   }
+}
+
+void Fill(ui::ComboBox combo, std::initializer_list<const char*> entries) {
+  for (const char* entry : entries) combo.AddString(entry);
+  combo.SetCurSel(0);
+}
+
+// The interface dialog with its pages made as the program makes them, one page shown at a time.
+void ShowInterfaceDialog(ui::Kit& kit) {
+  ProbeDialog dialog(kit, IDD_INTERFACE_CONFIG);
+  ProbeDialog ethernet(kit, IDD_ETHERNET_PAGE, &dialog), parallel(kit, IDD_PARALLEL_PAGE, &dialog),
+      serial(kit, IDD_SERIAL_PAGE, &dialog), vcom(kit, IDD_USB_VCOM_PAGE, &dialog);
+  const std::pair<int, ProbeDialog*> radios[] = {
+      {IDC_IF_SERIAL, &serial}, {IDC_IF_PARALLEL, &parallel}, {IDC_IF_USB, &vcom}, {IDC_IF_ETHERNET, &ethernet}};
+  dialog.init = [&](ProbeDialog& d) {
+    const ui::Rect frame = d.GetControl(IDC_PAGE_FRAME).ClientRect();
+    d.GetControl(IDC_PAGE_FRAME).Destroy();
+    for (ProbeDialog* page : {&ethernet, &parallel, &serial, &vcom}) {
+      page->CreateChild(d);
+      page->MoveWindow(frame);
+      page->ShowWindow(false);
+    }
+    Fill(serial.GetComboBox(IDC_PORT_COMBO), {"COM1:"});
+    Fill(serial.GetComboBox(IDC_BAUD_COMBO), {"115200", "38400"});
+    Fill(serial.GetComboBox(IDC_FLOW_COMBO), {"RTS/CTS", "DTR/DSR", "None"});
+    Fill(parallel.GetComboBox(IDC_PORT_COMBO), {"LPT1:"});
+    Fill(vcom.GetComboBox(IDC_VCOM_COMBO), {"COM3:"});
+    ethernet.GetButton(IDC_ETHERNET_SETUP).Enable(false);
+    d.GetButton(IDC_IF_SERIAL).SetCheck(ui::bst::Checked);
+    serial.ShowWindow(true);
+  };
+  dialog.command = [&](ProbeDialog&, int id, int) {
+    if (id < IDC_IF_SERIAL || id > IDC_IF_ETHERNET) return false;
+    for (const auto& [radio, page] : radios) page->ShowWindow(radio == id);
+    return true;
+  };
+  std::thread user([&] {
+    HWND dlg = dialog.ready.Wait();
+    if (!dlg) return;
+    const char* names[] = {"149-serial", "149-parallel", "149-usb", "149-ethernet"};
+    for (int i = 0; i < 4; ++i) {
+      if (i > 0) Click(dlg, radios[i].first);
+      Hold(dlg, names[i]);
+    }
+    SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
+  });
+  dialog.DoModal();
+  user.join();
 }
 
 TEST(DialogShowcase, DISABLED_Showcase) {
@@ -103,18 +153,18 @@ TEST(DialogShowcase, DISABLED_Showcase) {
   os.DoModal();
   osUser.join();
 
-  for (int id : {IDD_ABOUTBOX, IDD_INTERFACE_CONFIG}) {
-    ProbeDialog dialog(kit, id);
-    if (id == IDD_ABOUTBOX) dialog.init = [](ProbeDialog& d) { d.SetCaption(d.kit().LoadText(IDS_ABOUT_TITLE)); };
-    std::thread user([&] {
-      HWND dlg = dialog.ready.Wait();
-      if (!dlg) return;
-      Hold(dlg, std::to_string(id).c_str());
-      SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
-    });
-    dialog.DoModal();
-    user.join();
-  }
+  ProbeDialog about(kit, IDD_ABOUTBOX);
+  about.init = [](ProbeDialog& d) { d.SetCaption(d.kit().LoadText(IDS_ABOUT_TITLE)); };
+  std::thread aboutUser([&] {
+    HWND dlg = about.ready.Wait();
+    if (!dlg) return;
+    Hold(dlg, "100");
+    SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
+  });
+  about.DoModal();
+  aboutUser.join();
+
+  ShowInterfaceDialog(kit);
 }
 
 }  // namespace

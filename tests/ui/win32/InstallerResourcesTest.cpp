@@ -23,8 +23,15 @@ const std::map<int, std::vector<int>> kDialogControls = {
       IDC_WIDTH_GROUP, IDC_WIDTH_80, IDC_WIDTH_48, IDC_CONTINUE, IDCANCEL, IDC_ADVANCED}},
     {IDD_ABOUTBOX, {IDC_ABOUT_ICON, IDC_ABOUT_NAME, IDC_ABOUT_VERSION, IDOK}},
     {IDD_PICK_OS_TYPE, {IDC_OS_TEXT, IDC_OS_COMBO, IDOK}},
-    {IDD_INTERFACE_CONFIG, {IDC_PLACEHOLDER_TEXT, IDC_BACK, IDCANCEL}},
+    {IDD_INTERFACE_CONFIG,
+     {IDC_IF_SERIAL, IDC_IF_PARALLEL, IDC_IF_USB, IDC_IF_ETHERNET, IDC_PAGE_FRAME, IDC_BACK, IDC_INSTALL_PRINTER,
+      IDCANCEL}},
+    {IDD_SERIAL_PAGE, {IDC_PORT_COMBO, IDC_BAUD_COMBO, IDC_FLOW_COMBO, IDC_DETECT}},
+    {IDD_ETHERNET_PAGE, {IDC_IP_ADDRESS, IDC_ETHERNET_SETUP}},
+    {IDD_PARALLEL_PAGE, {IDC_PORT_COMBO}},
+    {IDD_USB_VCOM_PAGE, {IDC_VCOM_COMBO, IDC_ADD_VCOM_PORT}},
 };
+constexpr int kPageIds[] = {IDD_SERIAL_PAGE, IDD_ETHERNET_PAGE, IDD_PARALLEL_PAGE, IDD_USB_VCOM_PAGE};
 constexpr int kStringIds[] = {IDS_ABOUT_TITLE, IDS_OS_TITLE, IDS_OS_TEXT, IDS_ADVANCED};
 
 const void* Resource(LPCSTR type, int id, LANGID lang) {
@@ -47,18 +54,21 @@ std::wstring WideText(HWND window) {
 
 INT_PTR CALLBACK InertDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
-// A dialog made from the template of one language, hidden, with no behaviour.
+// A dialog made from the template of one language, hidden, with no behaviour. It has a hidden
+// host window for a parent, as a page template (a child window) needs one.
 class LiveTemplate {
 public:
   LiveTemplate(int id, LANGID lang) {
     static ui::win32::Win32Kit kit;  // registers the common control classes
+    host_ = CreateWindowA("Static", "", WS_POPUP, 0, 0, 800, 600, nullptr, nullptr, nullptr, nullptr);
     const auto* tmpl = static_cast<const DLGTEMPLATE*>(Resource(RT_DIALOG, id, lang));
     if (tmpl) {
-      hwnd_ = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), tmpl, nullptr, InertDialogProc, 0);
+      hwnd_ = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), tmpl, host_, InertDialogProc, 0);
     }
   }
   ~LiveTemplate() {
     if (hwnd_) DestroyWindow(hwnd_);
+    DestroyWindow(host_);
   }
   HWND hwnd() const { return hwnd_; }
   HWND item(int id) const { return GetDlgItem(hwnd_, id); }
@@ -75,6 +85,7 @@ public:
   }
 
 private:
+  HWND host_ = nullptr;
   HWND hwnd_ = nullptr;
 };
 
@@ -213,6 +224,46 @@ TEST(InstallerResources, ModelDialogLayoutWorksWithAdvancedControlsShownOrHidden
     EXPECT_GE(SendMessageW(list, LVM_GETCOUNTPERPAGE, 0, 0), 4) << Name(IDD_PRINTER_MODEL, lang);
   }
   DeleteObject(big);
+}
+
+bool IsGroupBox(HWND control) {
+  return kvxtest::ClassOf(control) == "Button" && (kvxtest::StyleOf(control) & BS_TYPEMASK) == BS_GROUPBOX;
+}
+
+// Each page fits the interface dialog's frame, where the program puts it, and no two controls
+// of a page or of the dialog cover each other (a group box holds its radio buttons).
+TEST(InstallerResources, PagesFitTheInterfaceDialogsFrameWithoutOverlaps) {
+  for (LANGID lang : kLanguages) {
+    LiveTemplate frameDialog(IDD_INTERFACE_CONFIG, lang);
+    ASSERT_NE(frameDialog.hwnd(), nullptr);
+    const RECT frame = frameDialog.rectOf(frameDialog.item(IDC_PAGE_FRAME));
+    std::vector<int> all(std::begin(kPageIds), std::end(kPageIds));
+    all.push_back(IDD_INTERFACE_CONFIG);
+    for (int id : all) {
+      LiveTemplate dialog(id, lang);
+      ASSERT_NE(dialog.hwnd(), nullptr) << Name(id, lang);
+      RECT client{};
+      GetClientRect(dialog.hwnd(), &client);
+      if (id != IDD_INTERFACE_CONFIG) {
+        EXPECT_TRUE(kvxtest::HasStyle(dialog.hwnd(), WS_CHILD)) << Name(id, lang);
+        EXPECT_FALSE(kvxtest::HasStyle(dialog.hwnd(), WS_CAPTION)) << Name(id, lang);
+        EXPECT_NE(GetWindowLongW(dialog.hwnd(), GWL_EXSTYLE) & WS_EX_CONTROLPARENT, 0) << Name(id, lang) << ": Tab";
+        EXPECT_LE(client.right, frame.right - frame.left) << Name(id, lang);
+        EXPECT_LE(client.bottom, frame.bottom - frame.top) << Name(id, lang);
+      }
+      const std::vector<HWND> children = dialog.children();
+      for (HWND child : children) {
+        RECT r = dialog.rectOf(child), inside{};
+        IntersectRect(&inside, &r, &client);
+        EXPECT_TRUE(EqualRect(&inside, &r)) << Name(id, lang) << " control " << GetDlgCtrlID(child) << " lies outside";
+        for (HWND other : children) {
+          if (other <= child || IsGroupBox(child) || IsGroupBox(other)) continue;
+          EXPECT_FALSE(Overlap(r, dialog.rectOf(other)))
+              << Name(id, lang) << ": " << GetDlgCtrlID(child) << " covers " << GetDlgCtrlID(other);
+        }
+      }
+    }
+  }
 }
 
 TEST(InstallerResources, PortugueseTextsKeepTheirAccents) {

@@ -292,7 +292,7 @@ TEST(Win32KitDialog, HandlerFailuresEndTheDialogAndReachTheCaller) {
   HWND seen = nullptr;
   dialog.command = [](ProbeDialog&, int id, int) -> bool {
     if (id == IDC_BACK) throw ui::UserException{};  // silent: the dialog carries on
-    if (id == IDC_PLACEHOLDER_TEXT) throw std::runtime_error("handler failed");
+    if (id == IDC_INSTALL_PRINTER) throw std::runtime_error("handler failed");
     return false;
   };
   std::thread user([&] {
@@ -300,7 +300,7 @@ TEST(Win32KitDialog, HandlerFailuresEndTheDialogAndReachTheCaller) {
     if (!seen) return;
     Click(seen, IDC_BACK);
     EXPECT_TRUE(IsWindow(seen));
-    SendMessageA(seen, WM_COMMAND, MAKEWPARAM(IDC_PLACEHOLDER_TEXT, 0), 0);
+    Click(seen, IDC_INSTALL_PRINTER);
   });
   EXPECT_THROW(dialog.DoModal(), std::runtime_error);
   user.join();

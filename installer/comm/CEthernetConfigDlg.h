@@ -1,0 +1,23 @@
+#pragma once
+#include <cstdint>
+
+#include "app/AppContext.h"
+#include "ui/Dialog.h"
+
+// The ethernet page of the interface dialog: the printer's IP address and TCP port.
+class CEthernetConfigDlg : public ui::Dialog {
+public:
+  // boardKind: 0 Ostrel, 1 Lindor (the interface board the model carries).
+  CEthernetConfigDlg(AppContext& context, std::int32_t boardKind);
+
+  bool OnInitDialog() override;
+  void OnCommand(int id, int notifyCode) override;
+
+  ui::IpAddress IpControl();
+  std::int32_t BoardKind() const { return boardKind_; }
+
+  std::int32_t tcpPort = 9100;
+
+private:
+  std::int32_t boardKind_;
+};

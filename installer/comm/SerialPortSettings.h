@@ -1,0 +1,20 @@
+#pragma once
+// The serial settings the installation leaves for the port monitor, one registry key per port.
+#include <string>
+
+#include "platform/Platform.h"
+
+// Writes baudrate, databits, parity, stopbits and flowcontrol (REG_DWORD) under HKLM
+// "SOFTWARE\Korvex\KvxPortsIO\<port name without a trailing ':'>", opening the key or else creating
+// it. Every value is attempted; true only when the key could be had and all five were written.
+bool WriteSerialPortSettings(platform::Platform& os, const std::string& portName, platform::DWORD baudRate,
+                             platform::DWORD dataBits, platform::DWORD parity, platform::DWORD stopBits,
+                             platform::DWORD flowControl);
+
+// The rate typed in the baud-rate box: its leading decimal digits; 115200 when they give 0
+// (an empty box, a text that is no number).
+platform::DWORD BaudRateFromText(const std::string& text);
+
+// The FlowControlMode of the flow-control list's entry: 0 "RTS/CTS", 1 "DTR/DSR", 2 "None"
+// (or no entry) give kFlowRtsCts, kFlowDtrDsr and kFlowNone.
+platform::DWORD FlowControlModeFromIndex(int index);
