@@ -3,6 +3,7 @@
 #include "platform/DeviceSetup.h"
 #include "platform/FileSystem.h"
 #include "platform/PrintSpooler.h"
+#include "platform/Printing.h"
 #include "platform/PrivateProfile.h"
 #include "platform/ProcessInfo.h"
 #include "platform/Registry.h"
@@ -28,6 +29,7 @@ struct Platform {
   DeviceSetup& devices;
   Threads& threads;
   Serial& serial;
+  Printing& printing;
 };
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,14 @@ public:
   // dmmode::IdOk or a negative value. `out` is resized to the device-mode size when written.
   [[nodiscard]] virtual LONG DocumentPropertiesA(const std::string& deviceName, std::vector<std::uint8_t>* out,
                                                  const std::vector<std::uint8_t>* in, DWORD mode) = 0;
+  // A raw job: StartDocPrinterA level 1 (DOC_INFO_1A; no data type means the printer's default).
+  [[nodiscard]] virtual DWORD StartDocPrinterA(const std::string& docName, const OptText& outputFile,
+                                               const OptText& datatype, DWORD& jobId) = 0;
+  [[nodiscard]] virtual DWORD StartPagePrinter() = 0;
+  [[nodiscard]] virtual DWORD WritePrinter(std::span<const std::uint8_t> bytes, DWORD& written) = 0;
+  [[nodiscard]] virtual DWORD EndPagePrinter() = 0;
+  [[nodiscard]] virtual DWORD EndDocPrinter() = 0;
+  [[nodiscard]] virtual DWORD AbortPrinter() = 0;
 };
 
 class PrintSpooler {

@@ -20,6 +20,12 @@ public:
   [[nodiscard]] virtual DWORD GetPrivateProfileStringA(const std::string& section, const std::string& key,
                                                        const std::string& defaultValue, std::vector<char>& buffer,
                                                        const std::string& fileName) = 0;
+  // The system profile (win.ini of the Windows directory; Windows keeps some of its sections, such
+  // as "Ports", in the registry): GetPrivateProfileSectionA's answers without a file name.
+  [[nodiscard]] virtual DWORD GetProfileSectionA(const std::string& section, std::vector<char>& buffer) = 0;
+  // Sets one entry of the system profile: 0, or the Win32 error.
+  [[nodiscard]] virtual DWORD WriteProfileStringA(const std::string& section, const std::string& key,
+                                                  const std::string& value) = 0;
 };
 
 }  // namespace platform

@@ -105,6 +105,10 @@ public:
   // winerr::FileNotFound (2) when there is no such port.
   [[nodiscard]] virtual DWORD CreateFileA(const std::string& name, DWORD desiredAccess,
                                           std::unique_ptr<SerialPort>& out) = 0;
+  // The device-control block of a port's default configuration ("COM1"), which the system gives
+  // a port that is opened: GetDefaultCommConfigA / SetDefaultCommConfigA.
+  [[nodiscard]] virtual DWORD GetDefaultCommConfigA(const std::string& name, CommState& state) = 0;
+  [[nodiscard]] virtual DWORD SetDefaultCommConfigA(const std::string& name, const CommState& state) = 0;
 };
 
 }  // namespace platform

@@ -13,6 +13,7 @@ constexpr DWORD Timeout = 258;  // WAIT_TIMEOUT
 
 constexpr DWORD kInfinite = 0xFFFFFFFF;  // INFINITE
 constexpr DWORD kStillActive = 259;      // STILL_ACTIVE
+constexpr int kThreadPriorityAboveNormal = 1;  // THREAD_PRIORITY_ABOVE_NORMAL
 
 // A thread the system started (the HANDLE of CreateThread). Destruction waits for the thread to
 // end, then closes the handle: no thread outlives what it works on.
@@ -32,6 +33,8 @@ public:
   // CreateThread with the default stack, running at once; the function's result is the thread's
   // exit code. A Win32 error when the thread cannot be created (out stays empty).
   [[nodiscard]] virtual DWORD CreateThread(std::function<DWORD()> function, std::unique_ptr<ThreadHandle>& out) = 0;
+  // SetThreadPriority of the calling thread.
+  [[nodiscard]] virtual DWORD SetCurrentThreadPriority(int priority) = 0;
 };
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 namespace platform {
 
 using DWORD = std::uint32_t;
+using UINT = std::uint32_t;
 using LONG = std::int32_t;
 using WORD = std::uint16_t;
 using LANGID = std::uint16_t;
@@ -48,11 +49,13 @@ constexpr DWORD UnknownPrinterDriver = 1797;
 constexpr DWORD UnknownPrintProcessor = 1798;
 constexpr DWORD InvalidEnvironment = 1805;
 constexpr DWORD ResourceTypeNotFound = 1813;
+constexpr DWORD ResourceNameNotFound = 1814;
 constexpr DWORD CallNotImplemented = 120;
 constexpr DWORD NoSuchDevInst = 0xE000020B;
 constexpr DWORD InvalidClass = 0xE0000209;
 constexpr DWORD RpcServerUnavailable = 1722;
 constexpr DWORD PrinterDriverAlreadyInstalled = 1795;
+constexpr DWORD SplNoStartDoc = 3003;
 constexpr DWORD PrintMonitorAlreadyInstalled = 3006;
 }  // namespace winerr
 

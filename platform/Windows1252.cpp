@@ -118,4 +118,11 @@ std::string Utf16ToAnsiLossy(std::string_view bytes, bool bigEndian) {
   return out;
 }
 
+std::u16string AnsiToUtf16(std::string_view ansi) {
+  std::u16string out;
+  out.reserve(ansi.size());
+  for (char c : ansi) out += static_cast<char16_t>(ToCodePoint(static_cast<unsigned char>(c)));
+  return out;
+}
+
 }  // namespace platform

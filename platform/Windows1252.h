@@ -13,5 +13,7 @@ std::optional<std::string> Utf8ToAnsi(std::string_view utf8);
 // Like Utf8ToAnsi, but bad sequences and missing characters become '?', as WideCharToMultiByte does.
 std::string Utf8ToAnsiLossy(std::string_view utf8);
 std::string Utf16ToAnsiLossy(std::string_view bytes, bool bigEndian);
+// MultiByteToWideChar from the 8-bit code page: every byte is one UTF-16 unit.
+std::u16string AnsiToUtf16(std::string_view ansi);
 
 }  // namespace platform

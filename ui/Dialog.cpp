@@ -7,8 +7,8 @@ namespace ui {
 Dialog::Dialog(Kit& kit, int templateId, Dialog* parent) : kit_(kit), templateId_(templateId), parent_(parent) {}
 
 Dialog::~Dialog() {
-  // A page's window must not outlive its object: it would call into a destroyed dialog.
-  if (window_ && host_) kit_.DestroyChild(*this);
+  // A page's or modeless window must not outlive its object: it would call into a destroyed dialog.
+  DestroyWindow();
 }
 
 intptr_t Dialog::DoModal() { return kit_.RunModal(*this); }
@@ -21,11 +21,19 @@ bool Dialog::CreateChild(Dialog& parent) {
   if (!parent.IsRunning()) throw std::logic_error("page " + std::to_string(templateId_) + ": its parent has no window");
   if (window_) throw std::logic_error("page " + std::to_string(templateId_) + " already has a window");
   host_ = &parent;
+  modeless_ = false;
   return kit_.CreateChild(*this, parent);
 }
 
+bool Dialog::CreateModeless(Dialog* owner) {
+  if (window_) throw std::logic_error("dialog " + std::to_string(templateId_) + " already has a window");
+  host_ = nullptr;
+  modeless_ = true;
+  return kit_.CreateModeless(*this, owner && owner->IsRunning() ? owner : nullptr);
+}
+
 void Dialog::DestroyWindow() {
-  if (window_ && host_) kit_.DestroyChild(*this);
+  if (window_ && (host_ || modeless_)) kit_.DestroyWindow(*this);
 }
 
 void Dialog::MoveWindow(const Rect& rect, bool repaint) { static_cast<DialogWindow&>(port()).MoveWindow(rect, repaint); }

@@ -35,6 +35,12 @@ public:
   // modeless) and runs OnInitDialog. The page's window goes with the parent's window, or
   // earlier with DestroyWindow or this object's destruction.
   bool CreateChild(Dialog& parent);
+  // Creates this dialog's window as a modeless popup owned by `owner`'s window (unowned when
+  // `owner` is null or has no window) and runs OnInitDialog. The window shows when the
+  // template says so or on ShowWindow, takes no part in the modal loops, and goes with its
+  // owner's window, or earlier with DestroyWindow or this object's destruction.
+  bool CreateModeless(Dialog* owner);
+  // Destroys a page's or a modeless dialog's window; does nothing for a modal dialog.
   void DestroyWindow();
   void MoveWindow(const Rect& rect, bool repaint = true);
   Rect WindowRect() const;
@@ -43,6 +49,7 @@ public:
   Dialog* Parent() const { return parent_; }
   // The dialog a page was created in; null for a modal dialog.
   Dialog* Host() const { return host_; }
+  bool IsModeless() const { return modeless_; }
   Kit& kit() const { return kit_; }
   bool IsRunning() const { return window_ != nullptr; }
 
@@ -84,6 +91,7 @@ private:
   int templateId_;
   Dialog* parent_;
   Dialog* host_ = nullptr;
+  bool modeless_ = false;
   DialogWindow* window_ = nullptr;
 };
 

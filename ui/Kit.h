@@ -53,9 +53,14 @@ public:
   virtual std::string LoadText(int stringId) = 0;
   // Lets waiting window messages through (at most 20 dispatched); returns the last peek result.
   virtual bool PumpMessages() = 0;
-  // Child pages (see Dialog::CreateChild).
+  // Dispatches one waiting paint message of this thread, and nothing else; answers whether
+  // there was one. Keeps windows drawn while the thread waits on other work.
+  virtual bool PumpPaintMessages() = 0;
+  // Modeless dialogs and child pages (see Dialog::CreateModeless and Dialog::CreateChild).
+  virtual bool CreateModeless(Dialog& dialog, Dialog* owner) = 0;
   virtual bool CreateChild(Dialog& child, Dialog& parent) = 0;
-  virtual void DestroyChild(Dialog& child) = 0;
+  // Destroys the window of a modeless dialog or a page; a modal dialog's window is left to its loop.
+  virtual void DestroyWindow(Dialog& dialog) = 0;
   // The hourglass while a handler works; calls nest.
   virtual void BeginWaitCursor() = 0;
   virtual void EndWaitCursor() = 0;

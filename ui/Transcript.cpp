@@ -35,6 +35,6 @@ void Transcript::Step(int step) { Line("step " + std::to_string(step)); }
 
 void Transcript::Outcome(const std::string& outcome) { Line("outcome " + outcome); }
 
-void StreamTranscript::Line(const std::string& line) { out_ << line << '\n' << std::flush; }
+void StreamTranscript::Write(const std::string& line) { out_ << line << '\n' << std::flush; }
 
 }  // namespace ui

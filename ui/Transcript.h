@@ -1,4 +1,5 @@
 #pragma once
+#include <mutex>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -10,7 +11,12 @@ namespace ui {
 class Transcript {
 public:
   virtual ~Transcript() = default;
-  virtual void Line(const std::string& line) = 0;
+  // The installation's worker may report a message while the user-interface thread writes a
+  // step: lines never interleave.
+  void Line(const std::string& line) {
+    std::lock_guard lock(mutex_);
+    Write(line);
+  }
 
   void Dialog(int templateId, const std::string& caption);
   void Choice(const std::string& what, const std::string& value);
@@ -20,17 +26,25 @@ public:
 
   // The Windows-1252 text in UTF-8, quoted, with \\, \", \n, \r, \t escaped.
   static std::string Quote(const std::string& text);
+
+protected:
+  virtual void Write(const std::string& line) = 0;
+
+private:
+  std::mutex mutex_;
 };
 
 class NullTranscript : public Transcript {
-public:
-  void Line(const std::string&) override {}
+protected:
+  void Write(const std::string&) override {}
 };
 
 class StreamTranscript : public Transcript {
 public:
   explicit StreamTranscript(std::ostream& out) : out_(out) {}
-  void Line(const std::string& line) override;
+
+protected:
+  void Write(const std::string& line) override;
 
 private:
   std::ostream& out_;
@@ -38,8 +52,10 @@ private:
 
 class RecordingTranscript : public Transcript {
 public:
-  void Line(const std::string& line) override { lines.push_back(line); }
   std::vector<std::string> lines;
+
+protected:
+  void Write(const std::string& line) override { lines.push_back(line); }
 };
 
 }  // namespace ui

@@ -187,7 +187,7 @@ void CPrinterModelDlg::OnContinue() {
     case CInterfaceConfigDlg::kInstall:
       selection.flowControlIndex = interfaceDlg.flowControlIndex;
       selection.tcpPort = interfaceDlg.tcpPort;
-      RunInstallation(*this, interfaceDlg.portChoice, interfaceDlg.portParameter);
+      (void)RunInstallation(*this, interfaceDlg.portChoice, interfaceDlg.portParameter);  // it tells the outcome
       EndDialog(ui::idres::Ok);
       break;
     default:

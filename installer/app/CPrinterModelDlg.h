@@ -5,7 +5,9 @@
 #include <string>
 
 #include "app/AppContext.h"
+#include "app/RunInstallation.h"
 #include "app/WizardSelection.h"
+#include "engine/Win2kXPInstaller.h"
 #include "ui/Dialog.h"
 
 // The program's main window and the wizard's first page: model, driver kind and width.
@@ -32,9 +34,10 @@ public:
 
   // The wizard's choices; model, driver kind and width are read from the controls by the run.
   WizardSelection selection;
-  // Whether a run was started and how it ended (set by the installation run).
-  bool installationStarted = false;
-  bool installationSucceeded = false;
+  // How the installation run ended; NotRun until "Install printer" starts one.
+  RunOutcome runOutcome = RunOutcome::NotRun;
+  // The installer of the run in progress, created by the installation gate.
+  std::unique_ptr<Win2kXPInstaller> installer;
 
 private:
   void ResetWidthTo80();

@@ -21,7 +21,6 @@ bool CTolvInstallerApp::InitInstance() {
   dialog.selection.hidden = commandLine_.hidden;
 
   modelDialogResult = dialog.DoModal();
-  installationStarted = dialog.installationStarted;
-  installationSucceeded = dialog.installationSucceeded;
+  runOutcome = dialog.runOutcome;
   return false;
 }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/AppContext.h"
+#include "app/RunInstallation.h"
 #include "app/CCustomCommandLineInfo.h"
 
 // The application object: reads the command line and the profile flag, then runs the model dialog.
@@ -15,8 +16,7 @@ public:
 
   // How the model dialog's run ended, for the program's exit code.
   intptr_t modelDialogResult = 0;
-  bool installationStarted = false;
-  bool installationSucceeded = false;
+  RunOutcome runOutcome = RunOutcome::NotRun;
 
   // The executable's base name, as the framework takes it.
   static std::string AppNameFromModulePath(const std::string& modulePath);

@@ -18,13 +18,27 @@ int ListModels(ProgramEnvironment& env) {
   return kExitInstalled;
 }
 
-int RunApplication(ProgramEnvironment& env, ui::Kit& kit, const ProgramOptions& options) {
+struct Ending {
+  int code;
+  const char* outcome;  // the transcript's last line
+};
+
+Ending EndingOf(RunOutcome outcome) {
+  switch (outcome) {
+    case RunOutcome::Installed: return {kExitInstalled, "installed"};
+    case RunOutcome::AlreadyInstalled: return {kExitInstalled, "already-installed"};
+    case RunOutcome::PortChanged: return {kExitInstalled, "port-changed"};
+    case RunOutcome::Failed: return {kExitInstallFailed, "failed"};
+    default: return {kExitNotInstalled, "not-installed"};
+  }
+}
+
+Ending RunApplication(ProgramEnvironment& env, ui::Kit& kit, const ProgramOptions& options) {
   kit.SetAppName(CTolvInstallerApp::AppNameFromModulePath(env.platform.process.GetModuleFileNameA()));
   AppContext context{env.platform, kit};
   CTolvInstallerApp app(context, options.flags);
   app.InitInstance();
-  if (!app.installationStarted) return kExitNotInstalled;
-  return app.installationSucceeded ? kExitInstalled : kExitInstallFailed;
+  return EndingOf(app.runOutcome);
 }
 
 int RunUnattended(ProgramEnvironment& env, const ProgramOptions& options) {
@@ -35,15 +49,21 @@ int RunUnattended(ProgramEnvironment& env, const ProgramOptions& options) {
   ui::StreamTranscript transcript(env.out);
   kit.SetTranscript(transcript);
 
-  int code = RunApplication(env, kit, options);
+  Ending ending{};
+  try {
+    ending = RunApplication(env, kit, options);
+  } catch (const platform::ProcessExit& exit) {
+    // The process ended on the spot (the installation gate): nothing else runs.
+    transcript.Outcome("error");
+    return static_cast<int>(exit.code);
+  }
   if (!script.Notice().empty()) env.err << script.Notice() << '\n';
   if (!script.Problem().empty()) {
     env.err << script.Problem() << '\n';
-    code = kExitSetupError;
+    ending = {kExitSetupError, "error"};
   }
-  static constexpr const char* kOutcomes[] = {"installed", "not-installed", "error", "failed"};
-  transcript.Outcome(kOutcomes[code]);
-  return code;
+  transcript.Outcome(ending.outcome);
+  return ending.code;
 }
 
 }  // namespace
@@ -59,5 +79,10 @@ int RunProgram(const ProgramOptions& options, ProgramEnvironment& env) {
   }
   if (options.listModels) return ListModels(env);
   if (options.unattended || env.interactiveKit == nullptr) return RunUnattended(env, options);
-  return RunApplication(env, *env.interactiveKit, options);
+  try {
+    return RunApplication(env, *env.interactiveKit, options).code;
+  } catch (const platform::ProcessExit& exit) {
+    // Where ending the process unwinds (the simulated machine), its code is the exit status.
+    return static_cast<int>(exit.code);
+  }
 }

@@ -23,6 +23,12 @@ ProgramOptions ParseProgramOptions(const std::vector<std::string>& args) {
   cli.add_flag("--add-vcom-port", options.addVcomPort, "Press \"Add a new port\" on the USB page and answer OK");
   cli.add_option("--ip", options.ip, "IP address A.B.C.D of an ethernet printer")->check(CLI::ValidIPV4);
   cli.add_option("--tcp-port", options.tcpPort, "TCP port of an ethernet printer (default 9100)")->check(CLI::Range(0, 65535));
+  cli.add_option("--if-exists", options.ifExists, "new, change-port or cancel: when the printer exists on another port")
+      ->check(CLI::IsMember({"new", "change-port", "cancel"}));
+  cli.add_option("--connect-prompt", options.connectPrompt, "ok or cancel: the answer to \"plug in your printer\" (default ok)")
+      ->check(CLI::IsMember({"ok", "cancel"}));
+  cli.add_option("--test-page", options.testPage, "yes or no: print the test page (default no)")
+      ->check(CLI::IsMember({"yes", "no"}));
   options.helpText = cli.help();
 
   // CLI11 wants the program name first and parses in reverse.

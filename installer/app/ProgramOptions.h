@@ -25,6 +25,10 @@ struct ProgramOptions {
   bool addVcomPort = false;   // press "Add a new port" and answer OK
   std::string ip;             // typed into the IP address control
   std::string tcpPort;        // the ethernet page's TCP port
+  // The installation run's questions.
+  std::string ifExists;       // "new", "change-port" or "cancel"; empty: Cancel, and a problem
+  std::string connectPrompt = "ok";  // "ok" or "cancel": plug in the USB printer
+  std::string testPage = "no";       // "yes" or "no"
   std::string error;          // a long option with a value it cannot take
   std::string helpText;
 };

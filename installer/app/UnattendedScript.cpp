@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "app/CInterfaceConfigDlg.h"
+#include "app/CSelectAction.h"
 #include "comm/CEthernetConfigDlg.h"
 #include "engine/TextUtil.h"
 #include "resource.h"
@@ -41,11 +42,27 @@ std::string FocusedBoxName(int id) {
 void UnattendedScript::Apply(ui::headless::ScriptedUser& user) {
   user.OnDialog(IDD_PRINTER_MODEL, [this](DialogDriver& driver) { AnswerModelDialog(driver); });
   user.OnDialog(IDD_INTERFACE_CONFIG, [this](DialogDriver& driver) { AnswerInterfaceDialog(driver); });
-  // Counted, and answered as Enter would: only a failed detection shows one on the serial page.
-  user.OnEveryMessageBox([this](const std::string&, const std::string&, unsigned) {
-    ++messageBoxes_;
-    return 0;
+  user.OnDialog(IDD_SELECT_ACTION, [this](DialogDriver& driver) { AnswerExistingPrinter(driver); });
+  user.OnDialog(IDD_TEST_PAGE, [this](DialogDriver& driver) {
+    driver.Click(options_.testPage == "yes" ? ui::idres::Ok : ui::idres::Cancel);
   });
+  // Counted (only a failed detection shows one on the serial page), and answered as Enter would
+  // but for the "plug in your printer" question, which the options answer.
+  user.OnEveryMessageBox([this](const std::string& caption, const std::string&, unsigned type) {
+    ++messageBoxes_;
+    const bool connectPrompt = caption == "IMPORTANT" && (type & ui::mb::ButtonsMask) == ui::mb::OkCancel;
+    return connectPrompt && options_.connectPrompt == "cancel" ? ui::idres::Cancel : 0;
+  });
+}
+
+void UnattendedScript::AnswerExistingPrinter(DialogDriver& driver) {
+  if (options_.ifExists.empty()) {
+    problem_ = "the printer is already installed on another port: --if-exists decides what to do";
+    return driver.Click(ui::idres::Cancel);
+  }
+  driver.Click(options_.ifExists == "new" ? CSelectAction::kNewPrinter
+               : options_.ifExists == "change-port" ? CSelectAction::kChangePort
+                                                    : ui::idres::Cancel);
 }
 
 void UnattendedScript::ChoosePort(DialogDriver& page, int comboId) {

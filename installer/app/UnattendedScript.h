@@ -28,6 +28,7 @@ private:
   bool FillUsbPage(ui::headless::DialogDriver& driver);
   void FillEthernetPage(ui::headless::DialogDriver& page);
   void ChoosePort(ui::headless::DialogDriver& page, int comboId);
+  void AnswerExistingPrinter(ui::headless::DialogDriver& driver);
 
   const ProgramOptions& options_;
   std::string problem_;

@@ -8,6 +8,8 @@ platform::DWORD InstallWorker::Start(CommonInstaller& installer, std::string pri
   std::unique_ptr<platform::ThreadHandle> thread;
   const platform::DWORD error = installer.context().platform.threads.CreateThread(
       [&installer, name = std::move(printerName), printerType]() -> platform::DWORD {
+        // Ahead of the user-interface thread, which only polls; a refusal changes nothing else.
+        (void)installer.context().platform.threads.SetCurrentThreadPriority(platform::kThreadPriorityAboveNormal);
         return Install(installer, name, printerType) ? 1 : 0;
       },
       thread);

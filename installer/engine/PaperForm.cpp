@@ -5,6 +5,7 @@
 
 #include "engine/ErrorLog.h"
 #include "engine/MultiString.h"
+#include "engine/PrinterInfo.h"
 #include "engine/PrinterNames.h"
 #include "resource.h"
 
@@ -27,15 +28,6 @@ std::unique_ptr<PrinterHandle> OpenWithOneRetry(const EngineContext& context, co
   if (spooler.OpenPrinterA(printerName, platform::printeraccess::AllAccess, printer) == platform::winerr::Success)
     return printer;
   return nullptr;
-}
-
-bool ReadPrinterInfo(PrinterHandle& printer, platform::PrinterInfo2A& info) {
-  DWORD needed = 0;
-  const DWORD error = printer.GetPrinter2A(0, needed, info);
-  if ((error != platform::winerr::Success && error != platform::winerr::InsufficientBuffer) || needed == 0)
-    return false;
-  info = platform::PrinterInfo2A{};
-  return printer.GetPrinter2A(needed, needed, info) == platform::winerr::Success;
 }
 
 // The driver's current device mode, for a printer whose record carries none.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/ExitCodes.h"
+#include "app/InstallerResources.h"
 #include "app/ProgramMain.h"
 #include "app/ProgramOptions.h"
 #include "platform/Windows1252.h"
@@ -38,6 +39,8 @@ int main(int argc, char** argv) {
     return kExitSetupError;
   }
 
+  // The program's bitmaps travel inside it, not in a resource section.
+  machine->printing().SetProgramBitmaps(InstallerBitmapFile);
   platform::Platform platform = machine->platform();
   ProgramEnvironment environment{platform, nullptr, std::cout, std::cerr};
   const int code = RunProgram(options, environment);

@@ -11,6 +11,9 @@
 #define IDD_ETHERNET_PAGE 151
 #define IDD_PARALLEL_PAGE 152
 #define IDD_USB_VCOM_PAGE 168
+#define IDD_INSTALL_PROGRESS 153
+#define IDD_TEST_PAGE 167
+#define IDD_SELECT_ACTION 170
 
 #define ID_APP_ABOUT 101
 
@@ -18,6 +21,12 @@
 #define IDS_OS_TITLE 106
 #define IDS_OS_TEXT 107
 #define IDS_DETECT_FAILED 123
+// Outcomes of the installation run.
+#define IDS_THREAD_FAILED 111
+#define IDS_ALREADY_INSTALLED 119
+#define IDS_INSTALL_FAILED 121
+#define IDS_PORT_UPDATED 32785
+#define IDS_PORT_UPDATE_FAILED 32786
 #define IDS_ADVANCED 124
 #define IDS_KIOSK_PRINTER 32802
 #define IDS_MINI_PRINTER 32803
@@ -42,6 +51,28 @@
 #define IDC_ADVANCED 1061
 #define IDC_DRIVER_GROUP 1062
 
+// Installation progress dialog: a check mark per step, steps 1 to 6 top to bottom.
+#define IDD_INSTALL_PROGRESS 153
+#define IDB_CHECK_MARK 157
+#define IDC_STEP1_CHECK 1037
+#define IDC_STEP2_CHECK 1038
+#define IDC_STEP3_CHECK 1039
+#define IDC_STEP4_CHECK 1040
+#define IDC_STEP5_CHECK 1041
+#define IDC_STEP6_CHECK 1042
+
+// Test page (IDD_TEST_PAGE) and its printout.
+#define IDB_TEST_PAGE 143
+#define IDC_TEST_PAGE_TEXT 1046
+#define IDS_TEST_PAGE_DOCUMENT 32787
+#define IDS_TEST_PAGE_GREETING 32789
+#define IDS_TEST_PAGE_PRINTER 32790
+#define IDS_TEST_PAGE_PORT 32791
+#define IDS_TEST_PAGE_MODEL 32792
+#define IDS_TEST_PAGE_DATA_FORMAT 32793
+#define IDS_TEST_PAGE_MONITOR 32794
+#define IDS_TEST_PAGE_FAILED 32795
+
 // Interface dialog.
 #define IDC_BACK 1013
 #define IDC_INSTALL_PRINTER 1014
@@ -60,3 +91,10 @@
 #define IDC_DETECT 1049
 #define IDC_ADD_VCOM_PORT 1013
 #define IDC_ETHERNET_SETUP 1054
+
+// Installation gate and the printer already installed dialog (IDD_SELECT_ACTION).
+#define IDS_NO_PRIVILEGE 117
+#define IDS_SELECT_ACTION_TEXT 122
+#define IDC_SELECT_ACTION_TEXT 1048
+#define IDC_NEW_PRINTER 3
+#define IDC_CHANGE_PORT 4

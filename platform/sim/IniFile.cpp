@@ -98,4 +98,61 @@ std::string ListProfileSection(const IniDocument& doc, std::string_view section)
   return {};
 }
 
+std::string SetProfileEntry(std::string_view bytes, std::string_view section, std::string_view key,
+                            std::string_view value) {
+  const std::string text = DecodeProfileBytes(bytes);
+  std::vector<std::string> lines;
+  for (std::size_t pos = 0; pos < text.size();) {
+    std::size_t end = text.find('\n', pos);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(pos, end - pos);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(std::move(line));
+    pos = end + 1;
+  }
+
+  const std::string entry = std::string(key) + "=" + std::string(value);
+  bool inSection = false;
+  bool sectionFound = false;
+  bool replaced = false;
+  std::size_t insertAt = lines.size();
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string_view line = Trim(lines[i]);
+    const std::size_t close = line.rfind(']');
+    if (!line.empty() && line.front() == '[' && close != std::string_view::npos && close > 0) {
+      if (inSection) break;
+      inSection = EqualNoCase(Trim(line.substr(1, close - 1)), Trim(section));
+      if (inSection) sectionFound = true, insertAt = i + 1;
+      continue;
+    }
+    if (!inSection || line.empty()) continue;
+    if (EqualNoCase(Trim(line.substr(0, line.find('='))), Trim(key))) {
+      lines[i] = entry;
+      replaced = true;
+      break;
+    }
+    insertAt = i + 1;
+  }
+  if (!sectionFound) {
+    if (!lines.empty() && !Trim(lines.back()).empty()) lines.emplace_back();
+    lines.push_back("[" + std::string(section) + "]");
+    lines.push_back(entry);
+  } else if (!replaced) {
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), entry);
+  }
+
+  std::string out;
+  for (const std::string& line : lines) out += line + "\r\n";
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return "\xEF\xBB\xBF" + AnsiToUtf8(out);
+  const bool littleEndian = bytes.substr(0, 2) == "\xFF\xFE";
+  if (!littleEndian && bytes.substr(0, 2) != "\xFE\xFF") return out;
+  std::string wide = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
+  for (const char16_t unit : AnsiToUtf16(out)) {
+    const char low = static_cast<char>(unit & 0xFF);
+    const char high = static_cast<char>(unit >> 8);
+    wide += littleEndian ? std::string{low, high} : std::string{high, low};
+  }
+  return wide;
+}
+
 }  // namespace platform::sim

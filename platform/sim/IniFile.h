@@ -36,4 +36,11 @@ const IniEntry* FindProfileEntry(const IniDocument& doc, std::string_view sectio
 // followed by a NUL; comment lines (";...") and empty lines are left out. Empty when missing.
 std::string ListProfileSection(const IniDocument& doc, std::string_view section);
 
+// WritePrivateProfileStringA's change of a file's bytes: the first entry `key` of the first
+// section `section` becomes "key=value"; without one the entry follows the section's last entry,
+// and a missing section is added at the end. Lines end in CR LF; a file with a byte-order mark
+// keeps its encoding.
+std::string SetProfileEntry(std::string_view bytes, std::string_view section, std::string_view key,
+                            std::string_view value);
+
 }  // namespace platform::sim

@@ -1,5 +1,6 @@
 #include "platform/sim/LockedServices.h"
 
+#include <cstdlib>
 #include <utility>
 
 namespace platform::sim {
@@ -99,6 +100,12 @@ public:
                                  std::vector<char>& buffer, const std::string& fileName) override {
     return Locked([&] { return inner_.GetPrivateProfileStringA(section, key, defaultValue, buffer, fileName); });
   }
+  DWORD GetProfileSectionA(const std::string& section, std::vector<char>& buffer) override {
+    return Locked([&] { return inner_.GetProfileSectionA(section, buffer); });
+  }
+  DWORD WriteProfileStringA(const std::string& section, const std::string& key, const std::string& value) override {
+    return Locked([&] { return inner_.WriteProfileStringA(section, key, value); });
+  }
 };
 
 class LockedVersion final : public LockedService<VersionInfo> {
@@ -117,6 +124,17 @@ public:
   }
   LANGID GetUserDefaultUILanguage() override {
     return Locked([&] { return inner_.GetUserDefaultUILanguage(); });
+  }
+  // Throws without touching the machine: nothing to hold the lock for.
+  [[noreturn]] void ExitProcess(UINT code) override {
+    inner_.ExitProcess(code);
+    std::abort();  // not reached; GCC does not see that a virtual [[noreturn]] call never returns
+  }
+  DWORD GetUserNameA(DWORD bufferSize, std::string& name) override {
+    return Locked([&] { return inner_.GetUserNameA(bufferSize, name); });
+  }
+  DWORD NetUserGetInfo(const std::u16string& userName, UserInfo1& info) override {
+    return Locked([&] { return inner_.NetUserGetInfo(userName, info); });
   }
 };
 
@@ -166,6 +184,25 @@ public:
   LONG DocumentPropertiesA(const std::string& deviceName, std::vector<std::uint8_t>* out,
                            const std::vector<std::uint8_t>* in, DWORD mode) override {
     return Locked([&] { return inner_->DocumentPropertiesA(deviceName, out, in, mode); });
+  }
+  DWORD StartDocPrinterA(const std::string& docName, const OptText& outputFile, const OptText& datatype,
+                         DWORD& jobId) override {
+    return Locked([&] { return inner_->StartDocPrinterA(docName, outputFile, datatype, jobId); });
+  }
+  DWORD StartPagePrinter() override {
+    return Locked([&] { return inner_->StartPagePrinter(); });
+  }
+  DWORD WritePrinter(std::span<const std::uint8_t> bytes, DWORD& written) override {
+    return Locked([&] { return inner_->WritePrinter(bytes, written); });
+  }
+  DWORD EndPagePrinter() override {
+    return Locked([&] { return inner_->EndPagePrinter(); });
+  }
+  DWORD EndDocPrinter() override {
+    return Locked([&] { return inner_->EndDocPrinter(); });
+  }
+  DWORD AbortPrinter() override {
+    return Locked([&] { return inner_->AbortPrinter(); });
   }
 };
 
@@ -322,6 +359,88 @@ public:
   DWORD CreateFileA(const std::string& name, DWORD desiredAccess, std::unique_ptr<SerialPort>& out) override {
     return Locked([&] { return Hand<LockedSerialPort>(mutex_, inner_.CreateFileA(name, desiredAccess, out), out); });
   }
+  DWORD GetDefaultCommConfigA(const std::string& name, CommState& state) override {
+    return Locked([&] { return inner_.GetDefaultCommConfigA(name, state); });
+  }
+  DWORD SetDefaultCommConfigA(const std::string& name, const CommState& state) override {
+    return Locked([&] { return inner_.SetDefaultCommConfigA(name, state); });
+  }
+};
+
+class LockedBitmap final : public LockedHandle<Bitmap> {
+public:
+  using LockedHandle::LockedHandle;
+  DWORD GetObjectA(BitmapSize& size) override {
+    return Locked([&] { return inner_->GetObjectA(size); });
+  }
+  Bitmap& inner() { return *inner_; }
+};
+
+// The machine's own handle behind a wrapper, for a call that takes one handle as another's argument.
+template <class Wrapper, class Interface>
+Interface& Unwrapped(Interface& handle) {
+  auto* wrapper = dynamic_cast<Wrapper*>(&handle);
+  return wrapper ? wrapper->inner() : handle;
+}
+
+class LockedMemoryDC final : public LockedHandle<MemoryDC> {
+public:
+  using LockedHandle::LockedHandle;
+  DWORD SelectBitmap(Bitmap& bitmap) override {
+    return Locked([&] { return inner_->SelectBitmap(Unwrapped<LockedBitmap>(bitmap)); });
+  }
+  MemoryDC& inner() { return *inner_; }
+};
+
+class LockedPrinterDC final : public LockedHandle<PrinterDC> {
+public:
+  using LockedHandle::LockedHandle;
+  int GetDeviceCaps(int index) override {
+    return Locked([&] { return inner_->GetDeviceCaps(index); });
+  }
+  DWORD SelectPointFont(const std::string& face, int tenthsOfPoint) override {
+    return Locked([&] { return inner_->SelectPointFont(face, tenthsOfPoint); });
+  }
+  DWORD StartDocA(const std::string& docName, int& jobId) override {
+    return Locked([&] { return inner_->StartDocA(docName, jobId); });
+  }
+  DWORD StartPage() override {
+    return Locked([&] { return inner_->StartPage(); });
+  }
+  DWORD EndPage() override {
+    return Locked([&] { return inner_->EndPage(); });
+  }
+  DWORD EndDoc() override {
+    return Locked([&] { return inner_->EndDoc(); });
+  }
+  int SetStretchBltMode(int mode) override {
+    return Locked([&] { return inner_->SetStretchBltMode(mode); });
+  }
+  int DrawTextA(const std::string& text, GdiRect& rect, UINT format) override {
+    return Locked([&] { return inner_->DrawTextA(text, rect, format); });
+  }
+  DWORD StretchBlt(int x, int y, int width, int height, MemoryDC& source, int sourceX, int sourceY, int sourceWidth,
+                   int sourceHeight, DWORD rop) override {
+    return Locked([&] {
+      return inner_->StretchBlt(x, y, width, height, Unwrapped<LockedMemoryDC>(source), sourceX, sourceY, sourceWidth,
+                                sourceHeight, rop);
+    });
+  }
+};
+
+class LockedPrinting final : public LockedService<Printing> {
+public:
+  using LockedService::LockedService;
+  DWORD CreateDCA(const std::string& driver, const std::string& device, const std::string& port,
+                  std::unique_ptr<PrinterDC>& out) override {
+    return Locked([&] { return Hand<LockedPrinterDC>(mutex_, inner_.CreateDCA(driver, device, port, out), out); });
+  }
+  DWORD LoadBitmapA(int resourceId, std::unique_ptr<Bitmap>& out) override {
+    return Locked([&] { return Hand<LockedBitmap>(mutex_, inner_.LoadBitmapA(resourceId, out), out); });
+  }
+  DWORD CreateCompatibleDC(std::unique_ptr<MemoryDC>& out) override {
+    return Locked([&] { return Hand<LockedMemoryDC>(mutex_, inner_.CreateCompatibleDC(out), out); });
+  }
 };
 
 }  // namespace
@@ -340,6 +459,7 @@ struct LockedServices::Wrappers {
   LockedDeviceSetup devices;
   Threads& threads;
   LockedSerial serial;
+  LockedPrinting printing;
 };
 
 LockedServices::LockedServices(MachineMutex mutex, Platform services)
@@ -355,14 +475,15 @@ LockedServices::LockedServices(MachineMutex mutex, Platform services)
                              {mutex, services.libraries},
                              {mutex, services.devices},
                              services.threads,
-                             {mutex, services.serial}}) {}
+                             {mutex, services.serial},
+                             {mutex, services.printing}}) {}
 
 LockedServices::~LockedServices() = default;
 
 Platform LockedServices::platform() {
   Wrappers& w = *wrappers_;
   return Platform{w.clock,    w.registry, w.profile, w.version,   w.process, w.services,
-                  w.spooler,  w.messages, w.files,   w.libraries, w.devices, w.threads, w.serial};
+                  w.spooler,  w.messages, w.files,   w.libraries, w.devices, w.threads, w.serial, w.printing};
 }
 
 }  // namespace platform::sim

@@ -2,9 +2,11 @@
 // The facts of the simulated machine that are plain settings (kept in machine.json).
 // Change them between runs, not while the system is running on another thread.
 #include <map>
+#include <optional>
 #include <string>
 
 #include "platform/ProcessInfo.h"
+#include "platform/Serial.h"
 #include "platform/ServiceControl.h"
 #include "platform/VersionInfo.h"
 #include "platform/sim/Text.h"
@@ -39,6 +41,10 @@ struct UserConfig {
   // false: a standard user, refused (5) what Windows reserves to administrators.
   bool administrator = true;
   bool canControlServices = true;
+  // What GetUserNameA answers; NetUserGetInfo knows this account only.
+  std::string name = "User";
+  // Nonzero: NetUserGetInfo fails with this NET_API_STATUS.
+  DWORD accountQueryError = 0;
 };
 
 using ServiceConfigs = std::map<std::string, ServiceConfig, LessNoCase>;
@@ -52,6 +58,8 @@ struct SerialAttachment {
   DWORD printerBaud = 0;  // nonzero: a printer that answers the probe at this rate, 8N1
   bool echo = false;    // sends back what it receives
   std::string device;   // a device of this computer (a pty, /dev/ttyUSB0) that takes the port's calls
+  // The port's default configuration (SetDefaultCommConfigA); none: the system's 9600 8N1.
+  std::optional<CommState> defaultConfig;
 };
 // By port name without the colon ("COM2").
 using SerialAttachments = std::map<std::string, SerialAttachment, LessNoCase>;

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <optional>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 
 #include "platform/sim/JsonReader.h"
@@ -65,6 +67,27 @@ bool IsOwned(std::string_view member) {
   return false;
 }
 
+// The fields of a port's default configuration, by their machine.json names.
+template <typename Visit>
+void CommStateFields(Visit&& visit, auto& state) {
+  visit("baud", state.baudRate);
+  visit("byteSize", state.byteSize);
+  visit("parity", state.parity);
+  visit("stopBits", state.stopBits);
+  visit("binary", state.binary);
+  visit("parityCheck", state.parityCheck);
+  visit("outxCtsFlow", state.outxCtsFlow);
+  visit("outxDsrFlow", state.outxDsrFlow);
+  visit("dtrControl", state.dtrControl);
+  visit("rtsControl", state.rtsControl);
+  visit("dsrSensitivity", state.dsrSensitivity);
+  visit("txContinueOnXoff", state.txContinueOnXoff);
+  visit("outX", state.outX);
+  visit("inX", state.inX);
+  visit("xonLim", state.xonLim);
+  visit("xoffLim", state.xoffLim);
+}
+
 Json SerialJson(const SerialAttachments& serial) {
   Json ports = Json::object();
   for (const auto& [port, attached] : serial) {
@@ -73,6 +96,11 @@ Json SerialJson(const SerialAttachments& serial) {
     if (attached.printerBaud != 0) entry["printer"] = {{"baud", attached.printerBaud}};
     if (attached.echo) entry["echo"] = true;
     if (!attached.device.empty()) entry["device"] = attached.device;
+    if (attached.defaultConfig) {
+      Json config = Json::object();
+      CommStateFields([&](const char* name, const auto& value) { config[name] = value; }, *attached.defaultConfig);
+      entry["defaultConfig"] = std::move(config);
+    }
     ports[port] = std::move(entry);
   }
   return ports;
@@ -162,13 +190,33 @@ public:
     }
   }
 
+  CommState DefaultConfig(const Json& j, const std::string& port) const {
+    const std::string field = port + ".defaultConfig";
+    Object(j, field, {"baud", "byteSize", "parity", "stopBits", "binary", "parityCheck", "outxCtsFlow", "outxDsrFlow",
+                      "dtrControl", "rtsControl", "dsrSensitivity", "txContinueOnXoff", "outX", "inX", "xonLim",
+                      "xoffLim"});
+    CommState state;
+    CommStateFields(
+        [&](const char* name, auto& value) {
+          if (!j.contains(name)) return;
+          using T = std::remove_reference_t<decltype(value)>;
+          if constexpr (std::is_same_v<T, bool>) {
+            value = Bool(j[name], field + "." + name);
+          } else {
+            value = static_cast<T>(Dword(j[name], field + "." + name, std::numeric_limits<T>::max()));
+          }
+        },
+        state);
+    return state;
+  }
+
   void Serial(const Json& j, SerialAttachments& serial) const {
     if (!j.is_object()) Fail("\"serial\" must be an object");
     for (const auto& [port, entry] : j.items()) {
       const std::string field = "serial." + port;
       const auto name = ComPortKey(port);
       if (!name) Fail("\"" + field + "\" is not a COM port name (COM1, COM2, ...)");
-      Object(entry, field, {"printer", "busy", "echo", "device"});
+      Object(entry, field, {"printer", "busy", "echo", "device", "defaultConfig"});
       SerialAttachment attached;
       if (entry.contains("busy")) attached.busy = Bool(entry["busy"], field + ".busy");
       if (entry.contains("echo")) attached.echo = Bool(entry["echo"], field + ".echo");
@@ -185,6 +233,7 @@ public:
         }
         attached.device = entry["device"].get<std::string>();
       }
+      if (entry.contains("defaultConfig")) attached.defaultConfig = DefaultConfig(entry["defaultConfig"], field);
       const bool device = !attached.device.empty();
       if ((attached.busy && (device || attached.echo || attached.printerBaud != 0)) ||
           (device && (attached.echo || attached.printerBaud != 0))) {
@@ -247,12 +296,16 @@ void ParseMachineFile(const std::string& text, const std::string& label, Machine
   }
 
   if (doc.contains("user")) {
-    reader.Object(doc["user"], "user", {"administrator", "canControlServices"});
+    reader.Object(doc["user"], "user", {"administrator", "canControlServices", "name", "accountQueryError"});
     if (doc["user"].contains("administrator")) {
       loaded.user.administrator = reader.Bool(doc["user"]["administrator"], "user.administrator");
     }
     if (doc["user"].contains("canControlServices")) {
       loaded.user.canControlServices = reader.Bool(doc["user"]["canControlServices"], "user.canControlServices");
+    }
+    if (doc["user"].contains("name")) loaded.user.name = reader.Text(doc["user"]["name"], "user.name");
+    if (doc["user"].contains("accountQueryError")) {
+      loaded.user.accountQueryError = reader.Dword(doc["user"]["accountQueryError"], "user.accountQueryError");
     }
   }
   if (doc.contains("services")) reader.Services(doc["services"], loaded.services);
@@ -316,7 +369,10 @@ std::string FormatMachineFile(const MachineConfig& config, RegistryTree& registr
   doc["uiLanguage"] = LanguageJson(config.uiLanguage);
   doc["programFile"] = AnsiToUtf8(config.programFile);
   doc["clock"] = {{"startTick", config.startTick}};
-  doc["user"] = {{"administrator", config.user.administrator}, {"canControlServices", config.user.canControlServices}};
+  doc["user"] = {{"administrator", config.user.administrator},
+                 {"canControlServices", config.user.canControlServices},
+                 {"name", AnsiToUtf8(config.user.name)},
+                 {"accountQueryError", config.user.accountQueryError}};
   Json services = Json::object();
   for (const auto& [name, s] : config.services) {
     services[AnsiToUtf8(name)] = {{"state", ServiceStateName(s.state)},

@@ -37,7 +37,7 @@ SimMachine::SimMachine(fs::path folder, bool temporary, std::unique_ptr<MachineC
       handles_(std::make_shared<HandleTable>()),
       clock_(std::make_shared<SimClock>(config_->startTick)),
       registry_(std::make_unique<SimRegistry>(tree_, faults_, handles_, *config_)),
-      profile_(std::make_unique<SimProfile>(driveC_, faults_)),
+      profile_(std::make_unique<SimProfile>(driveC_, faults_, *config_)),
       version_(std::make_unique<SimVersion>(*config_, faults_)),
       process_(std::make_unique<SimProcess>(*config_, faults_)),
       services_(std::make_unique<SimServiceControl>(*config_, *clock_, faults_, handles_)),
@@ -50,10 +50,11 @@ SimMachine::SimMachine(fs::path folder, bool temporary, std::unique_ptr<MachineC
   spooler_ = std::make_unique<SimPrintSpooler>(std::move(spooler), driveC_, *config_, *services_, faults_, handles_);
   fileAccess_->SetLoadedCheck([this](const fs::path& file) { return spooler_->HoldsFile(file); });
   threads_ = std::make_unique<SimThreads>(clock_, faults_);
+  printing_ = std::make_unique<SimPrinting>(*spooler_, faults_, handles_);
   serial_ = std::make_unique<SimSerial>(*config_, *document_, clock_, faults_, handles_);
   locked_ = std::make_unique<LockedServices>(
       mutex_, Platform{*clock_, *registry_, *profile_, *version_, *process_, *services_, *spooler_, *messages_,
-                       *files_, *libraries_, *devices_, *threads_, *serial_});
+                       *files_, *libraries_, *devices_, *threads_, *serial_, *printing_});
 }
 
 SimMachine::~SimMachine() {

@@ -20,6 +20,7 @@
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimLibraries.h"
 #include "platform/sim/SimPrintSpooler.h"
+#include "platform/sim/SimPrinting.h"
 #include "platform/sim/SimProcess.h"
 #include "platform/sim/SimProfile.h"
 #include "platform/sim/SimRegistry.h"
@@ -77,6 +78,7 @@ public:
   HandleTable& handles() { return *handles_; }
   SimThreads& threads() { return *threads_; }
   SimSerial& serial() { return *serial_; }
+  SimPrinting& printing() { return *printing_; }
 
 private:
   SimMachine(std::filesystem::path folder, bool temporary, std::unique_ptr<MachineConfig> config,
@@ -107,6 +109,7 @@ private:
   std::unique_ptr<SimDeviceSetup> devices_;
   std::unique_ptr<SimThreads> threads_;
   std::unique_ptr<SimSerial> serial_;
+  std::unique_ptr<SimPrinting> printing_;
   std::unique_ptr<LockedServices> locked_;
 };
 

@@ -47,6 +47,8 @@ public:
   bool HoldsFile(const std::filesystem::path& hostFile) const;
 
   struct Core;
+  // The spooler's state as its printer handles and device contexts share it (SpoolerCore.h).
+  const std::shared_ptr<Core>& core() const { return core_; }
 
 private:
   std::shared_ptr<Core> core_;

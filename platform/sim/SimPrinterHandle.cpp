@@ -134,7 +134,58 @@ public:
     return dmmode::IdOk;
   }
 
+  // A raw job goes to the printer's list when it ends; the data type is not looked at.
+  DWORD StartDocPrinterA(const std::string& docName, const OptText& /*outputFile*/, const OptText& /*datatype*/,
+                         DWORD& jobId) override {
+    if (const DWORD error = core_->faults->Check("StartDocPrinterA")) return error;
+    std::lock_guard lock(core_->mutex);
+    SpoolerPrinter* printer = nullptr;
+    if (const DWORD error = Usable(printer)) return error;
+    if (job_) return winerr::InvalidParameter;  // one document at a time on a handle
+    job_.emplace();
+    job_->name = docName;
+    job_->raw.emplace();
+    jobId = ++core_->lastJobId;
+    return winerr::Success;
+  }
+
+  DWORD StartPagePrinter() override { return JobCall("StartPagePrinter"); }
+  DWORD EndPagePrinter() override { return JobCall("EndPagePrinter"); }
+
+  DWORD WritePrinter(std::span<const std::uint8_t> bytes, DWORD& written) override {
+    written = 0;
+    if (const DWORD error = JobCall("WritePrinter")) return error;
+    job_->raw->insert(job_->raw->end(), bytes.begin(), bytes.end());
+    written = static_cast<DWORD>(bytes.size());
+    return winerr::Success;
+  }
+
+  DWORD EndDocPrinter() override {
+    if (const DWORD error = JobCall("EndDocPrinter")) return error;
+    std::lock_guard lock(core_->mutex);
+    SpoolerPrinter* printer = nullptr;
+    if (const DWORD error = Usable(printer)) return error;
+    printer->printed.push_back(std::move(*job_));
+    job_.reset();
+    return winerr::Success;
+  }
+
+  // Only a job still being written can be thrown away; an ended one has gone to the printer.
+  DWORD AbortPrinter() override {
+    if (const DWORD error = JobCall("AbortPrinter")) return error;
+    job_.reset();
+    return winerr::Success;
+  }
+
 private:
+  DWORD JobCall(std::string_view op) {
+    if (const DWORD error = core_->faults->Check(op)) return error;
+    std::lock_guard lock(core_->mutex);
+    SpoolerPrinter* printer = nullptr;
+    if (const DWORD error = Usable(printer)) return error;
+    return job_ ? winerr::Success : winerr::SplNoStartDoc;
+  }
+
   // Caller holds the spooler's mutex.
   DWORD Usable(SpoolerPrinter*& printer) {
     const auto instance = core_->Instance();
@@ -149,6 +200,7 @@ private:
   DWORD access_;
   std::uint64_t instance_;
   HandleTable::Id handle_;
+  std::optional<PrintedDocument> job_;  // the raw job between StartDocPrinterA and EndDocPrinter
 };
 
 }  // namespace

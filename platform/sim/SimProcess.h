@@ -14,6 +14,12 @@ public:
   // An injected fault gives "" (GetModuleFileNameA returning 0).
   std::string GetModuleFileNameA() override;
   LANGID GetUserDefaultUILanguage() override { return config_.uiLanguage; }
+  // Throws ProcessExit: the program's outermost frame ends the run with the code.
+  [[noreturn]] void ExitProcess(UINT code) override;
+  // The account of machine.json's "user".
+  DWORD GetUserNameA(DWORD bufferSize, std::string& name) override;
+  // Knows the one account of the machine, administrator or user by "user.administrator".
+  DWORD NetUserGetInfo(const std::u16string& userName, UserInfo1& info) override;
 
 private:
   const MachineConfig& config_;

@@ -11,6 +11,8 @@
 namespace platform::sim {
 namespace {
 
+constexpr const char* kSystemProfile = "C:\\Windows\\win.ini";
+
 enum class FileState { Read, Missing, Unopenable };
 
 // A file that does not exist reads as empty; one that cannot be opened at all (no such folder,
@@ -60,8 +62,8 @@ DWORD CopyEntry(std::string_view text, bool unquote, std::vector<char>& buffer) 
 
 }  // namespace
 
-SimProfile::SimProfile(std::filesystem::path driveC, std::shared_ptr<FaultInjector> faults)
-    : driveC_(std::move(driveC)), faults_(std::move(faults)) {}
+SimProfile::SimProfile(std::filesystem::path driveC, std::shared_ptr<FaultInjector> faults, const MachineConfig& config)
+    : driveC_(std::move(driveC)), faults_(std::move(faults)), access_(config, driveC_) {}
 
 DWORD SimProfile::GetPrivateProfileStringA(const std::string& section, const std::string& key,
                                            const std::string& defaultValue, std::vector<char>& buffer,
@@ -78,7 +80,32 @@ DWORD SimProfile::GetPrivateProfileStringA(const std::string& section, const std
 
 DWORD SimProfile::GetPrivateProfileSectionA(const std::string& section, std::vector<char>& buffer,
                                             const std::string& fileName) {
-  const bool fault = faults_->Check("GetPrivateProfileSectionA") != winerr::Success;
+  return ReadSection("GetPrivateProfileSectionA", section, buffer, fileName);
+}
+
+DWORD SimProfile::GetProfileSectionA(const std::string& section, std::vector<char>& buffer) {
+  return ReadSection("GetProfileSectionA", section, buffer, kSystemProfile);
+}
+
+DWORD SimProfile::WriteProfileStringA(const std::string& section, const std::string& key, const std::string& value) {
+  if (const DWORD error = faults_->Check("WriteProfileStringA")) return error;
+  const auto path = HostPath(kSystemProfile, driveC_);
+  if (!path) return winerr::PathNotFound;
+  if (const DWORD refused = access_.Check(*path, FileAccess::Change::Overwrite)) return refused;
+  std::error_code ec;
+  std::filesystem::create_directories(path->parent_path(), ec);
+  std::string bytes;
+  if (std::ifstream in(*path, std::ios::binary); in) {
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  std::ofstream out(*path, std::ios::binary | std::ios::trunc);
+  out << SetProfileEntry(bytes, UpToNul(section), UpToNul(key), UpToNul(value));
+  return out.flush() ? winerr::Success : winerr::AccessDenied;
+}
+
+DWORD SimProfile::ReadSection(std::string_view op, const std::string& section, std::vector<char>& buffer,
+                              const std::string& fileName) {
+  const bool fault = faults_->Check(op) != winerr::Success;
   const std::size_t size = buffer.size();
   if (size == 0) return 0;
   IniDocument doc;

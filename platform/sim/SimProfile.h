@@ -6,22 +6,31 @@
 
 #include "platform/PrivateProfile.h"
 #include "platform/sim/FaultInjector.h"
+#include "platform/sim/FileAccess.h"
 
 namespace platform::sim {
 
 class SimProfile : public PrivateProfile {
 public:
-  SimProfile(std::filesystem::path driveC, std::shared_ptr<FaultInjector> faults);
+  SimProfile(std::filesystem::path driveC, std::shared_ptr<FaultInjector> faults, const MachineConfig& config);
 
   // An injected fault makes the file unreadable, which the profile functions answer as for a missing file.
   DWORD GetPrivateProfileSectionA(const std::string& section, std::vector<char>& buffer,
                                   const std::string& fileName) override;
   DWORD GetPrivateProfileStringA(const std::string& section, const std::string& key, const std::string& defaultValue,
                                  std::vector<char>& buffer, const std::string& fileName) override;
+  // The system profile is the file C:\Windows\win.ini; a standard user may not change it (5), as
+  // Windows keeps its mapped sections under HKEY_LOCAL_MACHINE.
+  DWORD GetProfileSectionA(const std::string& section, std::vector<char>& buffer) override;
+  DWORD WriteProfileStringA(const std::string& section, const std::string& key, const std::string& value) override;
 
 private:
+  DWORD ReadSection(std::string_view op, const std::string& section, std::vector<char>& buffer,
+                    const std::string& fileName);
+
   std::filesystem::path driveC_;
   std::shared_ptr<FaultInjector> faults_;
+  FileAccess access_;
 };
 
 }  // namespace platform::sim

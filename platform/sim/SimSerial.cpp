@@ -284,7 +284,7 @@ std::optional<std::string> ComPortKey(std::string_view name) {
   return "COM" + std::string(name.substr(3));
 }
 
-SimSerial::SimSerial(const MachineConfig& config, const nlohmann::ordered_json& document,
+SimSerial::SimSerial(MachineConfig& config, const nlohmann::ordered_json& document,
                      std::shared_ptr<SimClock> clock, std::shared_ptr<FaultInjector> faults,
                      std::shared_ptr<HandleTable> handles)
     : config_(config),
@@ -293,16 +293,42 @@ SimSerial::SimSerial(const MachineConfig& config, const nlohmann::ordered_json& 
       faults_(std::move(faults)),
       handles_(std::move(handles)) {}
 
+namespace {
+
+bool IsPresentPort(const nlohmann::ordered_json& document, const std::string& port) {
+  const auto devices = ReadDevices(document);
+  return std::any_of(devices.begin(), devices.end(), [&](const SimDevice& d) {
+    return d.present && EqualNoCase(d.className, "Ports") && ComPortKey(d.portName) == port;
+  });
+}
+
+}  // namespace
+
+DWORD SimSerial::GetDefaultCommConfigA(const std::string& name, CommState& state) {
+  if (const DWORD error = faults_->Check("GetDefaultCommConfigA")) return error;
+  const auto port = ComPortKey(name);
+  if (!port || name.ends_with(':') || !IsPresentPort(document_, *port)) return winerr::FileNotFound;
+  const auto attached = config_.serial.find(*port);
+  state = attached != config_.serial.end() && attached->second.defaultConfig ? *attached->second.defaultConfig
+                                                                              : CommState{};
+  return winerr::Success;
+}
+
+DWORD SimSerial::SetDefaultCommConfigA(const std::string& name, const CommState& state) {
+  if (const DWORD error = faults_->Check("SetDefaultCommConfigA")) return error;
+  const auto port = ComPortKey(name);
+  if (!port || name.ends_with(':') || !IsPresentPort(document_, *port)) return winerr::FileNotFound;
+  if (!config_.user.administrator) return winerr::AccessDenied;
+  if (!ValidState(state)) return winerr::InvalidParameter;
+  config_.serial[*port].defaultConfig = state;
+  return winerr::Success;
+}
+
 DWORD SimSerial::CreateFileA(const std::string& name, DWORD desiredAccess, std::unique_ptr<SerialPort>& out) {
   out.reset();
   if (const DWORD error = faults_->Check("CreateFileA")) return error;
   const auto port = DevicePort(name);
-  if (!port) return winerr::FileNotFound;
-  const auto devices = ReadDevices(document_);
-  const bool exists = std::any_of(devices.begin(), devices.end(), [&](const SimDevice& d) {
-    return d.present && EqualNoCase(d.className, "Ports") && ComPortKey(d.portName) == port;
-  });
-  if (!exists) return winerr::FileNotFound;
+  if (!port || !IsPresentPort(document_, *port)) return winerr::FileNotFound;
   const auto attached = config_.serial.find(*port);
   const SerialAttachment attachment = attached != config_.serial.end() ? attached->second : SerialAttachment{};
   if (attachment.busy) return winerr::AccessDenied;

@@ -33,10 +33,13 @@ std::optional<std::string> ComPortKey(std::string_view name);
 
 class SimSerial : public Serial {
 public:
-  SimSerial(const MachineConfig& config, const nlohmann::ordered_json& document, std::shared_ptr<SimClock> clock,
+  SimSerial(MachineConfig& config, const nlohmann::ordered_json& document, std::shared_ptr<SimClock> clock,
             std::shared_ptr<FaultInjector> faults, std::shared_ptr<HandleTable> handles);
 
   DWORD CreateFileA(const std::string& name, DWORD desiredAccess, std::unique_ptr<SerialPort>& out) override;
+  // Kept in machine.json ("defaultConfig" of the port); only for ports of the device tree.
+  DWORD GetDefaultCommConfigA(const std::string& name, CommState& state) override;
+  DWORD SetDefaultCommConfigA(const std::string& name, const CommState& state) override;
 
   // The settings a port was last given (or its power-on ones); names as in machine.json.
   CommState PortState(const std::string& port) const;
@@ -50,7 +53,7 @@ public:
   };
 
 private:
-  const MachineConfig& config_;
+  MachineConfig& config_;
   const nlohmann::ordered_json& document_;
   std::shared_ptr<SimClock> clock_;
   std::shared_ptr<FaultInjector> faults_;

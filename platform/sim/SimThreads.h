@@ -18,6 +18,8 @@ public:
       : clock_(std::move(clock)), faults_(std::move(faults)) {}
 
   DWORD CreateThread(std::function<DWORD()> function, std::unique_ptr<ThreadHandle>& out) override;
+  // Priorities change nothing on the virtual clock; fault name "SetThreadPriority".
+  DWORD SetCurrentThreadPriority(int) override { return faults_->Check("SetThreadPriority"); }
 
 private:
   std::shared_ptr<SimClock> clock_;

@@ -22,8 +22,9 @@ struct SimPrintSpooler::Core {
        std::shared_ptr<FaultInjector> f, std::shared_ptr<HandleTable> h)
       : state(std::move(s)), driveC(std::move(c)), config(m), services(sv), faults(std::move(f)), handles(std::move(h)) {}
 
-  std::mutex mutex;  // guards state
+  std::mutex mutex;  // guards state and lastJobId
   SpoolerState state;
+  DWORD lastJobId = 0;  // print jobs are numbered from 1 on, for as long as the machine runs
   const std::filesystem::path driveC;
   const MachineConfig& config;
   SimServiceControl& services;

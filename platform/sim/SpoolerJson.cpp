@@ -55,10 +55,80 @@ SpoolerDriver ReadDriver(const JsonReader& reader, const Json& j, const std::str
   return driver;
 }
 
+PrintedItem ReadPrintedItem(const JsonReader& reader, const Json& j, const std::string& where) {
+  reader.Object(j, where, {"text", "font", "picture", "rect"});
+  PrintedItem item;
+  item.picture = j.contains("picture");
+  if (item.picture == j.contains("text")) reader.Fail("\"" + where + "\" must have either \"text\" or \"picture\"");
+  if (item.picture) item.bitmap = static_cast<int>(reader.Dword(j["picture"], where + ".picture"));
+  OptionalText(reader, j, where, "text", item.text);
+  OptionalText(reader, j, where, "font", item.font);
+  const std::string field = where + ".rect";
+  if (!j.contains("rect") || !j["rect"].is_array() || j["rect"].size() != 4) {
+    reader.Fail("\"" + field + "\" must be a list of four whole numbers");
+  }
+  std::int32_t* edges[] = {&item.left, &item.top, &item.right, &item.bottom};
+  for (std::size_t i = 0; i < 4; ++i) {
+    const Json& edge = j["rect"][i];
+    if (!edge.is_number_integer()) reader.Fail("\"" + field + "\" must be a list of four whole numbers");
+    *edges[i] = edge.get<std::int32_t>();
+  }
+  return item;
+}
+
+PrintedDocument ReadPrintedDocument(const JsonReader& reader, const Json& j, const std::string& where) {
+  reader.Object(j, where, {"document", "pages", "raw"});
+  PrintedDocument document;
+  OptionalText(reader, j, where, "document", document.name);
+  if (j.contains("raw")) {
+    const std::string field = where + ".raw";
+    auto bytes = j["raw"].is_string() ? FromHex(j["raw"].get<std::string>()) : std::nullopt;
+    if (!bytes) reader.Fail("\"" + field + "\" must be a text of hex digit pairs");
+    document.raw = std::move(*bytes);
+  }
+  if (j.contains("pages")) {
+    const std::string pages = where + ".pages";
+    if (!j["pages"].is_array()) reader.Fail("\"" + pages + "\" must be a list");
+    for (const Json& page : j["pages"]) {
+      const std::string items = Item(pages, document.pages.size());
+      if (!page.is_array()) reader.Fail("\"" + items + "\" must be a list");
+      std::vector<PrintedItem>& out = document.pages.emplace_back();
+      for (const Json& item : page) out.push_back(ReadPrintedItem(reader, item, Item(items, out.size())));
+    }
+  }
+  return document;
+}
+
+Json PrintedDocumentJson(const PrintedDocument& document) {
+  Json j = {{"document", AnsiToUtf8(document.name)}};
+  if (document.raw) {
+    j["raw"] = ToHex(*document.raw);
+    return j;
+  }
+  Json pages = Json::array();
+  for (const auto& page : document.pages) {
+    Json items = Json::array();
+    for (const PrintedItem& item : page) {
+      Json out;
+      if (item.picture) {
+        out["picture"] = item.bitmap;
+      } else {
+        out["text"] = AnsiToUtf8(item.text);
+        if (!item.font.empty()) out["font"] = AnsiToUtf8(item.font);
+      }
+      out["rect"] = {item.left, item.top, item.right, item.bottom};
+      items.push_back(std::move(out));
+    }
+    pages.push_back(std::move(items));
+  }
+  j["pages"] = std::move(pages);
+  return j;
+}
+
 SpoolerPrinter ReadPrinter(const JsonReader& reader, const Json& j, const std::string& where) {
   reader.Object(j, where,
                 {"name", "port", "driver", "comment", "location", "printProcessor", "datatype", "attributes", "devMode",
-                 "printerData"});
+                 "printerData", "printed"});
   SpoolerPrinter printer;
   printer.name = RequiredText(reader, j, where, "name");
   printer.port = RequiredText(reader, j, where, "port");
@@ -91,6 +161,13 @@ SpoolerPrinter ReadPrinter(const JsonReader& reader, const Json& j, const std::s
       } else {
         printer.printerData.push_back(std::move(data));
       }
+    }
+  }
+  if (j.contains("printed")) {
+    const std::string field = where + ".printed";
+    if (!j["printed"].is_array()) reader.Fail("\"" + field + "\" must be a list");
+    for (const Json& document : j["printed"]) {
+      printer.printed.push_back(ReadPrintedDocument(reader, document, Item(field, printer.printed.size())));
     }
   }
   return printer;
@@ -163,6 +240,11 @@ Json WriteSpoolerJson(const SpoolerState& state, bool running) {
     printer["attributes"] = p.attributes;
     printer["devMode"] = ToHex(p.devMode);
     printer["printerData"] = std::move(data);
+    if (!p.printed.empty()) {
+      Json printed = Json::array();
+      for (const PrintedDocument& document : p.printed) printed.push_back(PrintedDocumentJson(document));
+      printer["printed"] = std::move(printed);
+    }
     printers.push_back(std::move(printer));
   }
   return {{"running", running},

@@ -11,9 +11,15 @@
 //     "printers": [{"name": "RQ-7200", "port": "Kvx_COM1:", "driver": "RQ-7200",
 //                   "comment": "Korvex Printers", "printProcessor": "WinPrint", "datatype": "RAW",
 //                   "attributes": 8768, "devMode": "<hex>",
-//                   "printerData": {"TrayFormMapSize": 14, "TrayFormMap": {"hex": "..."}}}]
+//                   "printerData": {"TrayFormMapSize": 14, "TrayFormMap": {"hex": "..."}},
+//                   "printed": [{"document": "Korvex Printer Test Page",
+//                                "pages": [[{"text": "...", "font": "FontB11", "rect": [10, 10, 418, 58]},
+//                                           {"picture": 143, "rect": [164, 49, 286, 127]}]]},
+//                               {"document": "##Esc/Tolv Settings##", "raw": "1df92c00"}]}]
 //   }
 // Printer data values use the registry section's notation. A monitor may be given by its name alone.
+// "printed" lists the jobs the printer printed, in order: a graphics document's pages with every
+// text and picture in device pixels (left, top, right, bottom), or a raw job's bytes in hex.
 #include <optional>
 
 #include <nlohmann/json.hpp>

@@ -2,6 +2,7 @@
 // What the simulated print spooler knows: its driver directory, the drivers, printers and port
 // monitors registered with it. Names keep their case and match without regard to it.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,26 @@ struct PrinterDataValue {
   bool operator==(const PrinterDataValue&) const = default;
 };
 
+// One thing drawn on a printed page: a text in its rectangle, or a picture stretched to its rectangle.
+struct PrintedItem {
+  bool picture = false;
+  std::string text;  // a text: what was drawn, line breaks and all
+  std::string font;  // a text: the face of the selected font; empty for the device's default
+  int bitmap = 0;    // a picture: resource id of the bitmap copied; 0 when none was selected
+  std::int32_t left = 0, top = 0, right = 0, bottom = 0;  // device pixels
+
+  bool operator==(const PrintedItem&) const = default;
+};
+
+// A job the printer printed: a graphics document page by page, or a raw job's bytes.
+struct PrintedDocument {
+  std::string name;
+  std::vector<std::vector<PrintedItem>> pages;
+  std::optional<std::vector<std::uint8_t>> raw;
+
+  bool operator==(const PrintedDocument&) const = default;
+};
+
 struct SpoolerPrinter {
   std::string name, port, driver, comment, location;
   std::string printProcessor = "WinPrint";
@@ -36,6 +57,7 @@ struct SpoolerPrinter {
   DWORD attributes = 0;
   std::vector<std::uint8_t> devMode;  // DEVMODEA with the driver's private part
   std::vector<PrinterDataValue> printerData;  // in the order first written
+  std::vector<PrintedDocument> printed;       // in the order the jobs ended
 
   PrinterDataValue* FindData(std::string_view valueName);
   bool operator==(const SpoolerPrinter&) const = default;

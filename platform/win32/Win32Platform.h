@@ -5,6 +5,7 @@
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Libraries.h"
 #include "platform/win32/Win32PrintSpooler.h"
+#include "platform/win32/Win32Printing.h"
 #include "platform/win32/Win32Process.h"
 #include "platform/win32/Win32Profile.h"
 #include "platform/win32/Win32Registry.h"
@@ -39,6 +40,7 @@ private:
   Win32DeviceSetup devices_;
   Win32Threads threads_;
   Win32Serial serial_;
+  Win32Printing printing_;
 };
 
 }  // namespace platform::win32

@@ -108,6 +108,30 @@ LONG Win32PrinterHandle::DocumentPropertiesA(const std::string& deviceName, std:
   return result;
 }
 
+DWORD Win32PrinterHandle::StartDocPrinterA(const std::string& docName, const OptText& outputFile,
+                                           const OptText& datatype, DWORD& jobId) {
+  std::string name = docName, output = outputFile.value_or(""), type = datatype.value_or("");
+  DOC_INFO_1A info{name.data(), outputFile ? output.data() : nullptr, datatype ? type.data() : nullptr};
+  const ::DWORD job = ::StartDocPrinterA(handle_, 1, reinterpret_cast<BYTE*>(&info));
+  if (job == 0) return ::GetLastError();
+  jobId = job;
+  return ERROR_SUCCESS;
+}
+
+DWORD Win32PrinterHandle::StartPagePrinter() { return LastErrorUnless(::StartPagePrinter(handle_)); }
+
+DWORD Win32PrinterHandle::WritePrinter(std::span<const std::uint8_t> bytes, DWORD& written) {
+  ::DWORD count = 0;
+  const BOOL ok = ::WritePrinter(handle_, const_cast<std::uint8_t*>(bytes.data()), static_cast<::DWORD>(bytes.size()),
+                                 &count);
+  written = count;
+  return LastErrorUnless(ok);
+}
+
+DWORD Win32PrinterHandle::EndPagePrinter() { return LastErrorUnless(::EndPagePrinter(handle_)); }
+DWORD Win32PrinterHandle::EndDocPrinter() { return LastErrorUnless(::EndDocPrinter(handle_)); }
+DWORD Win32PrinterHandle::AbortPrinter() { return LastErrorUnless(::AbortPrinter(handle_)); }
+
 DWORD Win32PrintSpooler::OpenPrinterA(const std::string& printerName, DWORD desiredAccess,
                                       std::unique_ptr<PrinterHandle>& out) {
   PRINTER_DEFAULTSA defaults{nullptr, nullptr, desiredAccess};

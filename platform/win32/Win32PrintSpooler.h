@@ -17,6 +17,13 @@ public:
   DWORD SetPrinterDataA(const std::string& valueName, DWORD type, const std::vector<std::uint8_t>& data) override;
   LONG DocumentPropertiesA(const std::string& deviceName, std::vector<std::uint8_t>* out,
                            const std::vector<std::uint8_t>* in, DWORD mode) override;
+  DWORD StartDocPrinterA(const std::string& docName, const OptText& outputFile, const OptText& datatype,
+                         DWORD& jobId) override;
+  DWORD StartPagePrinter() override;
+  DWORD WritePrinter(std::span<const std::uint8_t> bytes, DWORD& written) override;
+  DWORD EndPagePrinter() override;
+  DWORD EndDocPrinter() override;
+  DWORD AbortPrinter() override;
 
 private:
   void* handle_;

@@ -7,6 +7,10 @@ class Win32Process final : public ProcessInfo {
 public:
   std::string GetModuleFileNameA() override;
   LANGID GetUserDefaultUILanguage() override;
+  [[noreturn]] void ExitProcess(UINT code) override;
+  DWORD GetUserNameA(DWORD bufferSize, std::string& name) override;
+  // Calls "Netapi32.dll" through a run-time load: the program does not import it.
+  DWORD NetUserGetInfo(const std::u16string& userName, UserInfo1& info) override;
 };
 
 }  // namespace platform::win32

@@ -18,4 +18,12 @@ DWORD Win32Profile::GetPrivateProfileStringA(const std::string& section, const s
                                     static_cast<DWORD>(buffer.size()), fileName.c_str());
 }
 
+DWORD Win32Profile::GetProfileSectionA(const std::string& section, std::vector<char>& buffer) {
+  return ::GetProfileSectionA(section.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+}
+
+DWORD Win32Profile::WriteProfileStringA(const std::string& section, const std::string& key, const std::string& value) {
+  return ::WriteProfileStringA(section.c_str(), key.c_str(), value.c_str()) ? ERROR_SUCCESS : ::GetLastError();
+}
+
 }  // namespace platform::win32

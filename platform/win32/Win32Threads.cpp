@@ -49,4 +49,8 @@ DWORD Win32Threads::CreateThread(std::function<DWORD()> function, std::unique_pt
   return ERROR_SUCCESS;
 }
 
+DWORD Win32Threads::SetCurrentThreadPriority(int priority) {
+  return ::SetThreadPriority(::GetCurrentThread(), priority) ? winerr::Success : ::GetLastError();
+}
+
 }  // namespace platform::win32

@@ -6,6 +6,7 @@ namespace platform::win32 {
 class Win32Threads final : public Threads {
 public:
   DWORD CreateThread(std::function<DWORD()> function, std::unique_ptr<ThreadHandle>& out) override;
+  DWORD SetCurrentThreadPriority(int priority) override;
 };
 
 }  // namespace platform::win32

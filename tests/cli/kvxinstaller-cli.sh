@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Linux program as a user runs it: machine folder handling, model list, unattended transcript.
 set -u
-exe=$1 media=$2 peer=$3
+exe=$1 media=$2 peer=$3  # media: the distribution folder
 work=$(mktemp -d) && trap 'rm -rf "$work"' EXIT
 failures=0 checks=0
 check() {  # description, then a command that must succeed
@@ -23,11 +23,12 @@ check "drive_c created" test -d "$work/m/drive_c"
 # An unattended run ends with its outcome and saves the machine.
 "$exe" --machine "$work/m" --unattended --model "RQ-7200 TH" --interface serial --port COM1 >"$work/out" 2>/dev/null
 code=$?
-check "unattended run ends with 1 until the installation run exists (got $code)" test $code -eq 1
+check "unattended installation exits 0 (got $code)" test $code -eq 0
 check "transcript names the port" grep -qx 'choice port "COM1:"' "$work/out"
+check "the printer is in the saved machine" grep -q '"port": "Kvx_COM1:"' "$work/m/machine.json"
 check "transcript starts with the model dialog" test "$(head -n1 "$work/out")" = 'dialog 148 "Korvex Driver Install"'
 check "transcript names the model" grep -qx 'choice model "RQ-7200 TH"' "$work/out"
-check "transcript ends with the outcome" test "$(tail -n1 "$work/out")" = 'outcome not-installed'
+check "transcript ends with the outcome" test "$(tail -n1 "$work/out")" = 'outcome installed'
 
 "$exe" --machine "$work/m" --unattended --model "No Such Printer" >/dev/null 2>"$work/err"
 check "unknown model is a setup error" test $? -eq 2

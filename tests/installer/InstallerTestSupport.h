@@ -1,12 +1,15 @@
 #pragma once
 // A simulated machine, a catalog in the current directory and a headless kit with a scripted user.
 #include <memory>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
 #include "app/AppContext.h"
 #include "app/InstallerResources.h"
+#include "app/ProgramMain.h"
 #include "platform/sim/SimMachine.h"
 #include "platform/sim/SimTestSupport.h"
 #include "ui/headless/DialogDriver.h"
@@ -40,6 +43,13 @@ inline nlohmann::ordered_json PortDevice(const std::string& name, const std::str
   return {{"class", "Ports"}, {"hardwareIds", {hardwareId}}, {"portName", name}, {"present", present}};
 }
 
+// A default machine in memory that runs the installer: its bitmaps are the installer's.
+inline std::unique_ptr<platform::sim::SimMachine> InstallerMachine() {
+  auto machine = platform::sim::SimMachine::InMemory();
+  machine->printing().SetProgramBitmaps(InstallerBitmapFile);
+  return machine;
+}
+
 struct AppHarness {
   explicit AppHarness(platform::LANGID language = platform::lang::EnglishUs)
       : kit(InstallerResources(), language, user) {
@@ -47,7 +57,7 @@ struct AppHarness {
     kit.SetAppName("KvxInstaller");
   }
 
-  std::unique_ptr<platform::sim::SimMachine> machine = platform::sim::SimMachine::InMemory();
+  std::unique_ptr<platform::sim::SimMachine> machine = InstallerMachine();
   platform::Platform platform = machine->platform();
   ui::headless::ScriptedUser user;
   ui::headless::HeadlessKit kit;
@@ -59,6 +69,26 @@ struct AppHarness {
       if (l == line) return true;
     return false;
   }
+};
+
+// The program from its command line to its exit code on a simulated machine, as a script runs it.
+struct ProgramRun {
+  int Execute(const std::vector<std::string>& args) {
+    out.str("");
+    err.str("");
+    ProgramEnvironment environment{platform, nullptr, out, err};
+    return RunProgram(ParseProgramOptions(args), environment);
+  }
+  std::vector<std::string> OutLines() const {
+    std::vector<std::string> lines;
+    std::istringstream in(out.str());
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+
+  std::unique_ptr<platform::sim::SimMachine> machine = InstallerMachine();
+  platform::Platform platform = machine->platform();
+  std::ostringstream out, err;
 };
 
 }  // namespace installertest

@@ -1,7 +1,9 @@
 #include "ui/headless/HeadlessKit.h"
 
 #include <algorithm>
+#include <functional>
 #include <stdexcept>
+#include <utility>
 
 #include "ui/headless/DialogDriver.h"
 #include "ui/headless/HeadlessWindow.h"
@@ -23,12 +25,14 @@ std::vector<int> Buttons(unsigned type) {
 // Binds the window to the dialog for the length of the modal loop, whatever way it is left.
 class ModalScope {
 public:
-  ModalScope(Dialog& dialog, HeadlessWindow& window, std::vector<HeadlessWindow*>& running)
-      : dialog_(dialog), running_(running) {
+  ModalScope(Dialog& dialog, HeadlessWindow& window, std::vector<HeadlessWindow*>& running,
+             std::function<void(HeadlessWindow&)> destroyOwned)
+      : dialog_(dialog), window_(window), running_(running), destroyOwned_(std::move(destroyOwned)) {
     dialog_.Attach(&window);
     running_.push_back(&window);
   }
   ~ModalScope() {
+    destroyOwned_(window_);
     running_.pop_back();
     dialog_.Attach(nullptr);
   }
@@ -37,13 +41,20 @@ public:
 
 private:
   Dialog& dialog_;
+  HeadlessWindow& window_;
   std::vector<HeadlessWindow*>& running_;
+  std::function<void(HeadlessWindow&)> destroyOwned_;
 };
 
 }  // namespace
 
 HeadlessKit::HeadlessKit(const ResourceSet& resources, LangId language, ScriptedUser& user)
     : resources_(resources), language_(language), user_(user) {}
+
+HeadlessKit::~HeadlessKit() {
+  for (auto& m : modeless_)
+    if (m.window->dialog().Window() == m.window.get()) m.window->dialog().Attach(nullptr);
+}
 
 intptr_t HeadlessKit::RunModal(Dialog& dialog) {
   const int id = dialog.TemplateId();
@@ -52,7 +63,7 @@ intptr_t HeadlessKit::RunModal(Dialog& dialog) {
   if (dialog.IsRunning()) throw std::logic_error("dialog " + std::to_string(id) + " is already running");
 
   HeadlessWindow window(*this, dialog, *dialogTemplate);
-  ModalScope scope(dialog, window, running_);
+  ModalScope scope(dialog, window, running_, [this](HeadlessWindow& owner) { DestroyOwnedBy(owner); });
   if (dialogTemplate->menuId != 0) window.AttachMenu(dialogTemplate->menuId);
   dialog.DispatchInit();
   window.FinishInit();
@@ -80,9 +91,53 @@ bool HeadlessKit::CreateChild(Dialog& child, Dialog& parent) {
   return true;
 }
 
-void HeadlessKit::DestroyChild(Dialog& child) {
-  auto* window = dynamic_cast<HeadlessWindow*>(child.Window());
-  if (window && window->Host()) window->Host()->DestroyPage(*window);
+bool HeadlessKit::CreateModeless(Dialog& dialog, Dialog* owner) {
+  const DialogTemplate* dialogTemplate = resources_.FindDialog(dialog.TemplateId(), language_);
+  if (!dialogTemplate) throw std::logic_error("there is no dialog template " + std::to_string(dialog.TemplateId()));
+  auto* ownerWindow = owner ? dynamic_cast<HeadlessWindow*>(owner->Window()) : nullptr;
+  modeless_.push_back(Modeless{std::make_unique<HeadlessWindow>(*this, dialog, *dialogTemplate, nullptr, true),
+                               ownerWindow ? &ownerWindow->Root() : nullptr});
+  HeadlessWindow& window = *modeless_.back().window;
+  dialog.Attach(&window);
+  try {
+    dialog.DispatchInit();
+  } catch (...) {
+    DestroyWindow(dialog);  // a half-initialised dialog would stay behind
+    throw;
+  }
+  window.FinishInit();
+  return true;
+}
+
+HeadlessWindow* HeadlessKit::FindModeless(int templateId) const {
+  for (const auto& m : modeless_)
+    if (m.window->TemplateId() == templateId) return m.window.get();
+  return nullptr;
+}
+
+void HeadlessKit::DestroyWindow(Dialog& dialog) {
+  auto* window = dynamic_cast<HeadlessWindow*>(dialog.Window());
+  if (!window) return;
+  if (window->Host()) return window->Host()->DestroyPage(*window);
+  auto it = std::find_if(modeless_.begin(), modeless_.end(), [&](const Modeless& m) { return m.window.get() == window; });
+  if (it == modeless_.end()) return;  // a modal dialog's window belongs to its loop
+  DestroyOwnedBy(*window);
+  dialog.Attach(nullptr);
+  modeless_.erase(std::find_if(modeless_.begin(), modeless_.end(),
+                               [&](const Modeless& m) { return m.window.get() == window; }));
+}
+
+void HeadlessKit::DestroyOwnedBy(HeadlessWindow& owner) {
+  for (;;) {
+    auto it = std::find_if(modeless_.begin(), modeless_.end(), [&](const Modeless& m) { return m.owner == &owner; });
+    if (it == modeless_.end()) return;
+    Dialog& owned = it->window->dialog();
+    if (owned.Window() == it->window.get()) {
+      DestroyWindow(owned);
+    } else {
+      modeless_.erase(it);  // its dialog has moved on to another window
+    }
+  }
 }
 
 void HeadlessKit::BeginWaitCursor() {

@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,14 +23,22 @@ public:
   };
 
   HeadlessKit(const ResourceSet& resources, LangId language, ScriptedUser& user);
+  // Modeless dialogs still open lose their windows.
+  ~HeadlessKit() override;
+  HeadlessKit(const HeadlessKit&) = delete;
+  HeadlessKit& operator=(const HeadlessKit&) = delete;
 
   intptr_t RunModal(Dialog& dialog) override;
   int ShowMessageBox(Dialog* owner, const std::string& text, const std::string& caption, unsigned type) override;
   std::string LoadText(int stringId) override;
   // Runs the next action the scripted user queued for a pump; answers whether one ran.
   bool PumpMessages() override;
+  // No window system: nothing ever waits to be painted.
+  bool PumpPaintMessages() override { return false; }
+  // A modeless window is never the active one: the scripted user acts on the modal dialog on top.
+  bool CreateModeless(Dialog& dialog, Dialog* owner) override;
   bool CreateChild(Dialog& child, Dialog& parent) override;
-  void DestroyChild(Dialog& child) override;
+  void DestroyWindow(Dialog& dialog) override;
   void BeginWaitCursor() override;
   void EndWaitCursor() override;
   int WaitCursorDepth() const { return waitCursorDepth_; }
@@ -40,6 +49,8 @@ public:
   const std::vector<MessageBoxRecord>& MessageBoxes() const { return messageBoxes_; }
   // The modal dialog on top, the only one a user can act on; null when none runs.
   HeadlessWindow* ActiveWindow() const { return running_.empty() ? nullptr : running_.back(); }
+  // The open modeless window of a template; null when there is none.
+  HeadlessWindow* FindModeless(int templateId) const;
 
   // What pressing Enter gives: the first button of the message box type.
   static int DefaultAnswer(unsigned type);
@@ -50,6 +61,14 @@ private:
   ScriptedUser& user_;
   std::vector<MessageBoxRecord> messageBoxes_;
   std::vector<HeadlessWindow*> running_;
+  struct Modeless {
+    std::unique_ptr<HeadlessWindow> window;
+    HeadlessWindow* owner;  // a top-level window; null when unowned
+  };
+  // Owned modeless windows go with their owner, as on Windows.
+  void DestroyOwnedBy(HeadlessWindow& owner);
+
+  std::vector<Modeless> modeless_;
   int waitCursorDepth_ = 0;
   int waitCursorShowings_ = 0;
 };

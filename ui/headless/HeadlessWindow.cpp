@@ -39,7 +39,7 @@ std::string IpAddressText(const std::string& typed) {
 }
 
 HeadlessWindow::HeadlessWindow(HeadlessKit& kit, Dialog& dialog, const DialogTemplate& dialogTemplate,
-                               HeadlessWindow* host)
+                               HeadlessWindow* host, bool modeless)
     : kit_(kit),
       dialog_(dialog),
       templateId_(dialogTemplate.id),
@@ -52,8 +52,9 @@ HeadlessWindow::HeadlessWindow(HeadlessKit& kit, Dialog& dialog, const DialogTem
     controls_.emplace_back(c);
     if (controls_.back().IsIpAddress()) controls_.back().text = IpAddressText(c.text);
   }
-  // A page is visible from the start only when its template says so.
-  if (host_) showRequest_ = (dialogTemplate.style & style::Visible) != 0;
+  // A page or a modeless dialog is visible from the start only when its template says so;
+  // the modal loop shows its dialog anyway.
+  if (host_ || modeless) showRequest_ = (dialogTemplate.style & style::Visible) != 0;
 }
 
 HeadlessWindow::~HeadlessWindow() {

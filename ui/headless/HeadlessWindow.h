@@ -17,8 +17,9 @@ class HeadlessKit;
 // programming error (std::logic_error), as is a list-view call on a button and the like.
 class HeadlessWindow : public DialogWindow {
 public:
-  // host: the window a page is created in; null for a modal dialog.
-  HeadlessWindow(HeadlessKit& kit, Dialog& dialog, const DialogTemplate& dialogTemplate, HeadlessWindow* host = nullptr);
+  // host: the window a page is created in; null for a modal or modeless dialog.
+  HeadlessWindow(HeadlessKit& kit, Dialog& dialog, const DialogTemplate& dialogTemplate, HeadlessWindow* host = nullptr,
+                 bool modeless = false);
   // Pages go with their host, and their dialogs lose the window.
   ~HeadlessWindow() override;
   HeadlessWindow(const HeadlessWindow&) = delete;

@@ -1,6 +1,6 @@
 #define NOMINMAX
-// Child pages: modeless child dialogs inside a running dialog, bound to their page object
-// for the window's lifetime.
+// Child pages (modeless child dialogs inside a running dialog) and modeless popup dialogs,
+// bound to their dialog object for the window's lifetime.
 #include <windows.h>
 
 #include <exception>
@@ -21,7 +21,7 @@ struct PageBinding {
   bool closing = false;  // destroyed on purpose: its last notifications reach no handler
 };
 
-// Lives on CreateChild's stack while the system creates the window.
+// Lives on CreateChild's or CreateModeless's stack while the system creates the window.
 struct PageCreation {
   Win32Kit& kit;
   Dialog& page;
@@ -37,7 +37,7 @@ INT_PTR CALLBACK PageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     auto* binding = new PageBinding{kit, creation.page, Win32Window(hwnd, kit.Instance(), kit.fonts())};
     SetWindowLongPtrA(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(binding));
     binding->page.Attach(&binding->window);
-    // CreateChild is our own code again once the system returns: it throws the failure there.
+    // CreateChild/CreateModeless is our own code again once the system returns: it throws the failure there.
     try {
       return binding->page.DispatchInit() ? TRUE : FALSE;
     } catch (...) {
@@ -55,6 +55,10 @@ INT_PTR CALLBACK PageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
   }
   if (binding->closing || binding->kit.InnermostRunFailed()) return FALSE;
   if (binding->kit.HoldWaitCursor(hwnd, message)) return TRUE;
+  // A modeless dialog gets its transcript line when the program shows it, as a modal one does.
+  if (message == WM_SHOWWINDOW && wParam && lParam == 0 && binding->page.IsModeless()) {
+    binding->kit.transcript().Dialog(binding->page.TemplateId(), binding->window.Caption());
+  }
   try {
     return RouteDialogMessage(binding->page, hwnd, message, wParam, lParam) ? TRUE : FALSE;
   } catch (...) {
@@ -63,7 +67,7 @@ INT_PTR CALLBACK PageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
   }
 }
 
-// The page's window, when it is one of this file's pages (a modal dialog keeps other data).
+// The window, when it is one of this file's pages or modeless dialogs (a modal dialog keeps other data).
 HWND PageWindow(const Dialog& page) {
   HWND hwnd = static_cast<HWND>(Win32Kit::WindowHandle(page));
   if (!hwnd || GetWindowLongPtrA(hwnd, DWLP_DLGPROC) != reinterpret_cast<LONG_PTR>(&PageProc)) return nullptr;
@@ -81,17 +85,29 @@ bool Win32Kit::CreateChild(Dialog& child, Dialog& parent) {
   HWND hwnd = CreateDialogParamA(static_cast<HINSTANCE>(instance_), MAKEINTRESOURCEA(child.TemplateId()), parentWindow,
                                  &PageProc, reinterpret_cast<LPARAM>(&creation));
   if (creation.initFailure) {
-    if (hwnd) DestroyChild(child);  // a half-initialised page would stay behind in the dialog
+    if (hwnd) DestroyWindow(child);  // a half-initialised page would stay behind in the dialog
     std::rethrow_exception(creation.initFailure);
   }
   return hwnd != nullptr;
 }
 
-void Win32Kit::DestroyChild(Dialog& child) {
-  HWND hwnd = PageWindow(child);
+bool Win32Kit::CreateModeless(Dialog& dialog, Dialog* owner) {
+  HWND ownerWindow = owner ? static_cast<HWND>(WindowHandle(*owner)) : nullptr;
+  PageCreation creation{*this, dialog, nullptr};
+  HWND hwnd = CreateDialogParamA(static_cast<HINSTANCE>(instance_), MAKEINTRESOURCEA(dialog.TemplateId()), ownerWindow,
+                                 &PageProc, reinterpret_cast<LPARAM>(&creation));
+  if (creation.initFailure) {
+    if (hwnd) DestroyWindow(dialog);
+    std::rethrow_exception(creation.initFailure);
+  }
+  return hwnd != nullptr;
+}
+
+void Win32Kit::DestroyWindow(Dialog& dialog) {
+  HWND hwnd = PageWindow(dialog);
   if (!hwnd) return;
   BindingOf(hwnd)->closing = true;
-  DestroyWindow(hwnd);
+  ::DestroyWindow(hwnd);
 }
 
 }  // namespace ui::win32

@@ -7,6 +7,7 @@
 #include <exception>
 #include <mutex>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "ui/win32/DialogRouting.h"
@@ -119,14 +120,16 @@ intptr_t Win32Kit::RunModal(Dialog& dialog) {
 }
 
 void Win32Kit::FailInnermostRun(std::exception_ptr failure) {
-  // Pages only live inside a modal run, so a page's message always has one to end.
-  if (!innermost_) std::terminate();
+  if (!innermost_) {
+    if (!strayFailure_) strayFailure_ = std::move(failure);
+    return;
+  }
   if (innermost_->failure) return;  // the first failure is the one reported
   innermost_->failure = std::move(failure);
   EndDialog(innermost_->hwnd, -1);
 }
 
-bool Win32Kit::InnermostRunFailed() const { return innermost_ && innermost_->failure; }
+bool Win32Kit::InnermostRunFailed() const { return innermost_ ? innermost_->failure != nullptr : strayFailure_ != nullptr; }
 
 int Win32Kit::ShowMessageBox(Dialog* owner, const std::string& text, const std::string& caption, unsigned type) {
   const int answer = MessageBoxA(static_cast<HWND>(OwnerWindow(owner)), text.c_str(), caption.c_str(), type);
@@ -162,7 +165,25 @@ bool Win32Kit::PumpMessages() {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
+  RethrowStrayFailure();
   return peeked != 0 && peeked != -1;
+}
+
+// Input stays queued: the caller's windows are drawn but take no input meanwhile.
+bool Win32Kit::PumpPaintMessages() {
+  MSG msg;
+  if (!PeekMessageA(&msg, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE)) return false;
+  if (!PeekMessageA(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) return false;
+  TranslateMessage(&msg);
+  DispatchMessageA(&msg);
+  RethrowStrayFailure();
+  return true;
+}
+
+void Win32Kit::RethrowStrayFailure() {
+  if (!strayFailure_) return;
+  std::exception_ptr failure = std::exchange(strayFailure_, nullptr);
+  std::rethrow_exception(failure);
 }
 
 // The previous cursor comes back only when the outermost wait ends; each inner begin shows

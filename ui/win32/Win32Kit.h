@@ -20,8 +20,10 @@ public:
   int ShowMessageBox(Dialog* owner, const std::string& text, const std::string& caption, unsigned type) override;
   std::string LoadText(int stringId) override;
   bool PumpMessages() override;
+  bool PumpPaintMessages() override;
+  bool CreateModeless(Dialog& dialog, Dialog* owner) override;
   bool CreateChild(Dialog& child, Dialog& parent) override;
-  void DestroyChild(Dialog& child) override;
+  void DestroyWindow(Dialog& dialog) override;
   void BeginWaitCursor() override;
   void EndWaitCursor() override;
 
@@ -32,7 +34,8 @@ public:
   FontStore& fonts() { return fonts_; }
 
   // For the dialog procedures of this kit. A failure in a handler must not unwind through the
-  // system: it ends the innermost modal run with -1, and that RunModal throws it again.
+  // system: it ends the innermost modal run with -1, and that RunModal throws it again. Without
+  // a modal run (a modeless dialog alone), the next pump of this kit throws it.
   struct ModalRun;
   void FailInnermostRun(std::exception_ptr failure);
   bool InnermostRunFailed() const;
@@ -41,10 +44,12 @@ public:
 
 private:
   void* OwnerWindow(const Dialog* owner) const;
+  void RethrowStrayFailure();
 
   void* instance_;
   FontStore fonts_;
   ModalRun* innermost_ = nullptr;
+  std::exception_ptr strayFailure_;
   int waitDepth_ = 0;
   void* cursorBeforeWait_ = nullptr;
 };

@@ -1,6 +1,8 @@
 #!/bin/sh
-# Draws the program icon (KvxInstaller.ico: 16, 32, 48 px) and the product picture
-# (product.bmp: 120 x 150 px, 24-bit) with ImageMagick 6. Run from anywhere; writes into ../
+# Draws the program icon (KvxInstaller.ico: 16, 32, 48 px), the product picture
+# (product.bmp: 120 x 150 px, 24-bit), the progress check mark (check.bmp: 15 x 15 px,
+# 24-bit) and the test page's picture (testpage.bmp: 122 x 78 px, 24-bit) with ImageMagick 6.
+# Run from anywhere; writes into ../
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 res=$(dirname "$here")
@@ -52,3 +54,24 @@ convert -size 480x600 gradient:'#ffffff-#dde3ea' \
   -fill '#4fd16a' -draw 'circle 292,458 292,446' \
   -fill '#f0b429' -draw 'circle 256,458 256,448' \
   -resize 120x150 -alpha off -type TrueColor "BMP3:$res/product.bmp"
+
+# Check mark of a finished installation step: a tick in a small white box, which looks the same
+# whatever the dialog's face colour (a bitmap static control draws its pixels as they are).
+convert -size 60x60 xc:white -fill none -stroke '#1e9e3a' -strokewidth 9 \
+  -draw 'stroke-linecap round stroke-linejoin round polyline 14,31 25,42 46,17' -resize 15x15 \
+  -fill none -stroke '#7a8594' -strokewidth 1 +antialias -draw 'rectangle 0,0 14,14' \
+  -alpha off -type TrueColor "BMP3:$res/check.bmp"
+
+# Picture of the test page: the printer from the front with a receipt coming out, drawn at 4x
+# and reduced. A thermal printer prints it in black and white, so it keeps to strong contrasts.
+convert -size 488x312 xc:white \
+  -fill white -stroke '#202020' -strokewidth 8 \
+  -draw 'polygon 174,150 174,26 198,10 222,26 246,10 270,26 294,10 318,26 318,150' \
+  -stroke none -fill '#404040' \
+  -draw 'rectangle 202,46 290,56' -draw 'rectangle 202,74 270,84' -draw 'rectangle 202,102 290,112' \
+  -fill '#202020' -draw 'roundrectangle 40,128 448,300 30,30' \
+  -fill '#606060' -draw 'roundrectangle 56,140 432,190 20,20' \
+  -fill black -draw 'roundrectangle 150,146 342,162 6,6' \
+  -fill '#909090' -draw 'rectangle 76,214 412,224' \
+  -fill white -draw 'roundrectangle 76,248 196,278 8,8' -draw 'circle 396,262 396,248' \
+  -resize 122x78 -alpha off -type TrueColor "BMP3:$res/testpage.bmp"

@@ -38,6 +38,19 @@ TEST(SimSpoolerFileTest, RegisteredDriverAndPrinterSurviveASave) {
     ASSERT_EQ(printer->SetPrinterDataA("TrayFormMapSize", 4, {14, 0, 0, 0}), 0u);
     ASSERT_EQ(printer->SetPrinterDataA("TrayFormMap", 3, {'A', 'U', 0}), 0u);
     ASSERT_EQ(printer->SetPrinterDataA("Odd", 4, {1, 2}), 0u);
+    platform::DWORD job = 0, written = 0;
+    ASSERT_EQ(printer->StartDocPrinterA("Settings", std::nullopt, std::nullopt, job), 0u);
+    ASSERT_EQ(printer->WritePrinter(std::vector<std::uint8_t>{0x1D, 0xF9}, written), 0u);
+    ASSERT_EQ(printer->EndDocPrinter(), 0u);
+    std::unique_ptr<platform::PrinterDC> dc;
+    ASSERT_EQ(p.printing.CreateDCA("", names.printer, "", dc), 0u);
+    int page = 0;
+    platform::GdiRect rect{0, 0, 100, 24};
+    ASSERT_EQ(dc->StartDocA("Page", page), 0u);
+    ASSERT_EQ(dc->StartPage(), 0u);
+    ASSERT_EQ(dc->DrawTextA("hi", rect, 0), 24);
+    ASSERT_EQ(dc->EndPage(), 0u);
+    ASSERT_EQ(dc->EndDoc(), 0u);
     printer.reset();
     machine->Save();
     before = machine->spooler().Snapshot();
@@ -55,6 +68,8 @@ TEST(SimSpoolerFileTest, RegisteredDriverAndPrinterSurviveASave) {
                                           {"TrayFormMapSize", 14},
                                           {"TrayFormMap", {{"hex", "415500"}}},
                                           {"Odd", {{"type", 4}, {"hex", "0102"}}}}));
+  EXPECT_EQ(printer["printed"], Json::parse(R"([{"document": "Settings", "raw": "1df9"},
+      {"document": "Page", "pages": [[{"text": "hi", "rect": [0, 0, 100, 24]}]]}])"));
 
   auto again = SimMachine::OpenFolder(temp.path());
   EXPECT_EQ(again->spooler().Snapshot(), before);
@@ -126,6 +141,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadSpooler{"RepeatedPrinter",
                    R"("spooler": {"printers": [{"name": "P", "port": "COM1:", "driver": "D"}, {"name": "p", "port": "LPT1:", "driver": "D"}]})",
                    "\"spooler.printers[1]\" repeats the printer name \"p\""},
+        BadSpooler{"PrintedItem",
+                   R"("spooler": {"printers": [{"name": "P", "port": "COM1:", "driver": "D", "printed": [{"pages": [[{"rect": [0, 0, 1, 1]}]]}]}]})",
+                   "\"spooler.printers[0].printed[0].pages[0][0]\" must have either \"text\" or \"picture\""},
         BadSpooler{"DriverList", R"("spooler": {"drivers": {}})", "\"spooler.drivers\" must be a list"},
         BadSpooler{"MonitorPorts", R"("spooler": {"monitors": [{"name": "M", "ports": "Kvx_IP_1"}]})",
                    "\"spooler.monitors[0].ports\" must be a list of texts"},

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "ui/headless/HeadlessWindow.h"
 #include "ui/headless/TestDialogs.h"
 
 namespace ui::headless::testing {
@@ -120,6 +121,47 @@ TEST_F(HeadlessKitTest, NestedModalDialogRunsItsOwnScriptAndBlocksTheOuterOne) {
   EXPECT_THAT(transcript.lines,
               ElementsAre("dialog 500 \"Main\"", "user click 1061 \"&Open inner\"", "dialog 501 \"Inner\"",
                           "user click 2 \"Cancel\"", "user click 1 \"OK\""));
+}
+
+TEST_F(HeadlessKitTest, ModelessDialogShowsBesideTheModalOnesWithoutTakingTheUser) {
+  TestDialog main(kit, kMain), status(kit, kStatus), owned(kit, kStatus);
+  main.onCommand = [&](TestDialog& d, int id, int) {
+    if (id == 1061) TestDialog(kit, kInner, &d).DoModal();
+  };
+  user.OnDialog(kMain, [&](DialogDriver& u) {
+    ASSERT_TRUE(status.CreateModeless(&main));
+    EXPECT_FALSE(status.IsWindowShown()) << "hidden until shown: its template is not visible";
+    status.ShowWindow(true);
+    EXPECT_EQ(kit.ActiveWindow()->TemplateId(), kMain) << "the user still acts on the modal dialog";
+    user.OnPumpMessages([](DialogDriver& pumped) { EXPECT_EQ(pumped.TemplateId(), kMain); });
+    EXPECT_TRUE(kit.PumpMessages());
+    u.Click(1061);  // a modal dialog run while the modeless one is up
+    status.GetStatic(1200).SetText("Still here");
+    status.DestroyWindow();
+    EXPECT_FALSE(status.IsRunning());
+    EXPECT_THROW(status.ShowWindow(true), std::logic_error);
+    owned.CreateModeless(&main);
+    u.Click(idres::Ok);
+  });
+  user.OnDialog(kInner, [&](DialogDriver& u) {
+    EXPECT_EQ(kit.ActiveWindow()->TemplateId(), kInner);
+    u.Click(idres::Ok);
+  });
+  EXPECT_EQ(main.DoModal(), idres::Ok);
+  EXPECT_FALSE(owned.IsRunning()) << "an owned modeless dialog goes with its owner";
+  {
+    TestDialog alone(kit, kStatus);
+    alone.CreateModeless(nullptr);
+    alone.ShowWindow(true);
+    user.OnPumpMessages([](DialogDriver&) { FAIL() << "nobody acts on a modeless dialog"; });
+    EXPECT_FALSE(kit.PumpMessages());
+    EXPECT_NE(kit.FindModeless(kStatus), nullptr);
+  }
+  EXPECT_EQ(kit.FindModeless(kStatus), nullptr) << "the destructor destroys the window";
+  EXPECT_THAT(transcript.lines,
+              ElementsAre("dialog 500 \"Main\"", "dialog 502 \"Status\"", "user click 1061 \"&Open inner\"",
+                          "dialog 501 \"Inner\"", "user click 1 \"OK\"", "user click 1 \"OK\"",
+                          "dialog 502 \"Status\""));
 }
 
 TEST_F(HeadlessKitTest, UserExceptionFromAHandlerIsAbsorbedAndTheDialogStaysOpen) {

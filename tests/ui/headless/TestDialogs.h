@@ -14,6 +14,7 @@ namespace ui::headless::testing {
 
 constexpr int kMain = 500;
 constexpr int kInner = 501;
+constexpr int kStatus = 502;
 constexpr LangId kEnglish = 0x0409;
 constexpr LangId kPortuguese = 0x0416;
 
@@ -21,6 +22,7 @@ constexpr LangId kPortuguese = 0x0416;
 constexpr std::string_view kTestScript = R"rc(
 #define IDD_MAIN 500
 #define IDD_INNER 501
+#define IDD_STATUS 502
 #define IDR_MAIN_MENU 600
 
 IDR_MAIN_MENU MENU
@@ -67,6 +69,13 @@ BEGIN
     LTEXT           "Inner text", 1100, 5, 5, 90, 8
     DEFPUSHBUTTON   "OK", IDOK, 5, 40, 40, 14
     PUSHBUTTON      "Cancel", IDCANCEL, 50, 40, 40, 14
+END
+
+IDD_STATUS DIALOGEX 0, 0, 100, 40
+STYLE DS_MODALFRAME | WS_POPUP | WS_CAPTION
+CAPTION "Status"
+BEGIN
+    LTEXT           "Working", 1200, 5, 5, 90, 8
 END
 
 STRINGTABLE

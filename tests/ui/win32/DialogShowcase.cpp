@@ -12,6 +12,8 @@
 #include <utility>
 
 #include "GuiTestSupport.h"
+#include "app/CInstallationProgressDlg.h"
+#include "platform/win32/Win32Platform.h"
 #include "resource.h"
 #include "ui/win32/Win32Kit.h"
 
@@ -92,6 +94,27 @@ void ShowInterfaceDialog(ui::Kit& kit) {
   user.join();
 }
 
+// The progress dialog three steps into a run, kept drawn the way the run keeps it: waiting in
+// short slices and letting only paint messages through.
+void ShowProgressDialog(ui::win32::Win32Kit& kit) {
+  platform::win32::Win32Platform system;
+  platform::Platform os = system.platform();
+  AppContext context{os, kit};
+  CInstallationProgressDlg progress(context);
+  if (!progress.CreateModeless(nullptr)) return;
+  progress.ShowWindow(true);
+  progress.ShowSteps(3);
+  HWND hwnd = static_cast<HWND>(ui::win32::Win32Kit::WindowHandle(progress));
+  HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  std::thread user([&] {
+    Hold(hwnd, "153-step3");
+    SetEvent(done);
+  });
+  while (WaitForSingleObject(done, 5) == WAIT_TIMEOUT) kit.PumpPaintMessages();
+  user.join();
+  CloseHandle(done);
+}
+
 TEST(DialogShowcase, DISABLED_Showcase) {
   UseRequestedLanguage();
   ui::win32::Win32Kit kit;
@@ -165,6 +188,7 @@ TEST(DialogShowcase, DISABLED_Showcase) {
   aboutUser.join();
 
   ShowInterfaceDialog(kit);
+  ShowProgressDialog(kit);
 }
 
 }  // namespace

@@ -1,0 +1,13 @@
+# Writes OUTPUT, a .cpp defining `std::string_view <FUNCTION>()` that returns the bytes of FILE.
+file(READ ${FILE} hex HEX)
+string(LENGTH "${hex}" len)
+math(EXPR size "${len} / 2")
+set(pieces "  \"\"\n")
+set(pos 0)
+while(pos LESS len)
+  string(SUBSTRING "${hex}" ${pos} 4000 chunk)
+  string(REGEX REPLACE "(..)" "\\\\x\\1" chunk "${chunk}")
+  string(APPEND pieces "  \"${chunk}\"\n")
+  math(EXPR pos "${pos} + 4000")
+endwhile()
+file(WRITE ${OUTPUT} "#include <string_view>\nstd::string_view ${FUNCTION}() {\n  static const char bytes[] =\n${pieces}  ;\n  return std::string_view(bytes, ${size});\n}\n")

@@ -1,0 +1,111 @@
+// The installation run from the wizard, end to end on the simulated machine through the
+// unattended mode: its branches, the port kinds and what the saved machine shows afterwards.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "app/ExitCodes.h"
+#include "installer/InstallerTestSupport.h"
+#include "installer/engine/EngineTestSupport.h"
+
+namespace {
+
+using nlohmann::json;
+using enginetest::FindNamed;
+using installertest::PortDevice;
+using Strings = std::vector<std::string>;
+
+struct RunCase {
+  const char* name;
+  Strings args;
+  std::string existingPort;  // a printer "RQ-7200 TH" there before the run; empty: none
+  int exitCode;
+  std::string outcome;
+  std::string printer, port;  // the printer the run leaves; empty: none checked
+  Strings lines;              // transcript lines that must appear (matched at their start)
+};
+
+json Device(const std::string& className, const std::string& hardwareId) {
+  return {{"class", className}, {"hardwareIds", {hardwareId}}, {"present", true}, {"description", "Printer"}};
+}
+
+void PrintTo(const RunCase& c, std::ostream* os) { *os << c.name; }
+
+class InstallationRunTest : public testing::TestWithParam<RunCase>, protected installertest::ProgramRun {
+protected:
+  InstallationRunTest() {
+    harness.StageMedia();  // the media folder, for this run's own machine
+    // Printers are connected, so nobody is asked to plug one in.
+    machine->document()["devices"] = {PortDevice("COM1", "ACPI\\PNP0501"), PortDevice("LPT1", "ACPI\\PNP0401"),
+                                      PortDevice("COM5", "USB\\VID_5C3D&PID_0003"), Device("USB", "USB\\VID_5C3D&PID_0001"),
+                                      Device("USB", "USB\\VID_5C4E&PID_8030"),
+                                      Device("System", "LPTENUM\\TOLVARENRQ-7000TH6351")};
+  }
+  json Saved() {
+    machine->Save();
+    return json::parse(simtest::ReadFile(machine->machineFile()));
+  }
+  enginetest::EngineHarness harness;
+};
+
+TEST_P(InstallationRunTest, EndsAsTheBranchSays) {
+  const RunCase& c = GetParam();
+  if (!c.existingPort.empty()) {
+    ASSERT_EQ(Execute({"--unattended", "--model", "RQ-7200 TH", "--interface", "serial", "--port", "COM1"}), kExitInstalled);
+    if (c.existingPort != "Kvx_COM1:") {
+      ASSERT_EQ(Execute({"--unattended", "--model", "RQ-7200 TH", "--interface", "parallel", "--if-exists", "change-port"}),
+                kExitInstalled);
+    }
+  }
+  Strings args{"--unattended"};
+  args.insert(args.end(), c.args.begin(), c.args.end());
+  EXPECT_EQ(Execute(args), c.exitCode) << out.str() << err.str();
+  const Strings lines = OutLines();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back(), "outcome " + c.outcome);
+  auto at = lines.begin();
+  for (const std::string& line : c.lines) {
+    at = std::find_if(at, lines.end(), [&](const std::string& l) { return l.starts_with(line); });
+    EXPECT_NE(at, lines.end()) << line << "\n" << out.str();
+  }
+  if (c.printer.empty()) return;
+  const json saved = Saved();
+  const json* printer = FindNamed(saved.at("spooler").at("printers"), c.printer);
+  ASSERT_NE(printer, nullptr) << saved.at("spooler").at("printers").dump();
+  EXPECT_EQ(printer->at("port"), c.port);
+}
+
+const Strings kSteps{"step 1", "step 2", "step 3", "step 4", "step 5", "step 6"};
+Strings With(Strings lines, const Strings& more) {
+  lines.insert(lines.end(), more.begin(), more.end());
+  return lines;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Branches, InstallationRunTest,
+    testing::Values(
+        RunCase{"NewPrinter", {"--model", "RQ-7200 TH", "--interface", "serial", "--port", "COM1"}, "", kExitInstalled,
+                "installed", "RQ-7200 TH", "Kvx_COM1:", With({"dialog 153 \"Installation status\""}, kSteps)},
+        RunCase{"SamePortAgain", {"--model", "RQ-7200 TH", "--interface", "serial", "--port", "COM1"}, "Kvx_COM1:",
+                kExitInstalled, "already-installed", "RQ-7200 TH", "Kvx_COM1:",
+                {"message \"Info\" \"Printer already installed!\""}},
+        RunCase{"OtherPortNewPrinter", {"--model", "RQ-7200 TH", "--interface", "serial", "--port", "COM1", "--if-exists", "new"},
+                "Kvx_LPT1:", kExitInstalled, "installed", "RQ-7200 TH (Copy 1)", "Kvx_COM1:", {"dialog 170"}},
+        RunCase{"OtherPortChangePort",
+                {"--model", "RQ-7200 TH", "--interface", "serial", "--port", "COM1", "--if-exists", "change-port"},
+                "Kvx_LPT1:", kExitInstalled, "port-changed", "RQ-7200 TH", "Kvx_COM1:",
+                {"message \"KvxInstaller\" \"Printer port has been updated.\\n\""}},
+        RunCase{"OtherPortCancel", {"--model", "RQ-7200 TH", "--interface", "serial", "--port", "COM1", "--if-exists", "cancel"},
+                "Kvx_LPT1:", kExitNotInstalled, "not-installed", "RQ-7200 TH", "Kvx_LPT1:", {}},
+        RunCase{"OtherPortUnanswered", {"--model", "RQ-7200 TH", "--interface", "serial", "--port", "COM1"}, "Kvx_LPT1:",
+                kExitSetupError, "error", "", "", {}},
+        RunCase{"VirtualCom", {"--model", "RQ-7200 TH", "--interface", "usb", "--port", "COM5"}, "", kExitInstalled,
+                "installed", "RQ-7200 TH", "Kvx_COM5:", {}},
+        RunCase{"Usb", {"--model", "VT5200"}, "", kExitInstalled, "installed", "VT5200", "Kvx_USB", {}},
+        RunCase{"Ethernet", {"--model", "RQ-7200 TH", "--interface", "ethernet", "--ip", "192.0.2.7"}, "", kExitInstalled,
+                "installed", "RQ-7200 TH", "Kvx_IP_192.0.2.7", {}},
+        RunCase{"ParallelOstrelGetsTheSettingsJob", {"--model", "RQ-7200 TH", "--interface", "parallel"}, "",
+                kExitInstalled, "installed", "RQ-7200 TH", "Kvx_LPT1:", {}}),
+    [](const testing::TestParamInfo<RunCase>& param) { return std::string(param.param.name); });
+
+}  // namespace
