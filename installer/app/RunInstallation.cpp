@@ -89,25 +89,17 @@ std::optional<DWORD> InstallOnWorker(CPrinterModelDlg& dialog, CInstallationProg
   std::unique_ptr<InstallWorker> worker;
   if (InstallWorker::Start(installer, printerName, printerType, worker) != winerr::Success) return std::nullopt;
   ui::Kit& kit = dialog.kit();
-  bool finishedSteps = false;
   while (!worker->WaitFor(kPollMs)) {
     // Only painting gets through: the windows stay drawn but take no input.
     if (kit.PumpPaintMessages()) continue;
     const std::int32_t step = installer.record.progressStep.load();
     progress.ShowSteps(step);
-    if (step == kProgressFinished) {
-      finishedSteps = true;
-      break;
-    }
+    if (step == kProgressFinished) break;
   }
   const DWORD exitCode = worker->Join();
-  // The marks of the steps the worker went through before the poll saw them.
-  if (!finishedSteps) progress.ShowSteps(installer.record.progressStep.load());
+  // The marks of the steps the worker went through before the poll saw them (marks never go).
+  progress.ShowSteps(installer.record.progressStep.load());
   return exitCode;
-}
-
-void OfferTestPageFor(CPrinterModelDlg& dialog, const std::string& printerName) {
-  OfferTestPage(dialog.context(), &dialog, printerName);
 }
 
 }  // namespace
@@ -218,12 +210,12 @@ bool RunInstallation(CPrinterModelDlg& dialog, std::string& portChoice, const st
     case kOutcomePrinterExisted:
       dialog.ShowMessageBox(kit.LoadText(IDS_ALREADY_INSTALLED), "Info", ui::mb::Ok | ui::mb::IconQuestion);
       dialog.runOutcome = RunOutcome::AlreadyInstalled;
-      OfferTestPageFor(dialog, printerName);
+      OfferTestPage(context, &dialog, printerName);
       break;
     case kOutcomePortChanged:
       dialog.ShowMessageBox(kit.LoadText(IDS_PORT_UPDATED), kit.AppName(), ui::mb::Ok | ui::mb::IconExclamation);
       dialog.runOutcome = RunOutcome::PortChanged;
-      OfferTestPageFor(dialog, printerName);
+      OfferTestPage(context, &dialog, printerName);
       break;
     case kOutcomePortChangeFailed:
       dialog.ShowMessageBox(kit.LoadText(IDS_PORT_UPDATE_FAILED), kit.AppName(), ui::mb::Ok | ui::mb::IconError);
@@ -234,7 +226,7 @@ bool RunInstallation(CPrinterModelDlg& dialog, std::string& portChoice, const st
     default:
       if (success) {
         dialog.runOutcome = RunOutcome::Installed;
-        OfferTestPageFor(dialog, printerName);
+        OfferTestPage(context, &dialog, printerName);
       } else {
         dialog.ShowMessageBox(kit.LoadText(IDS_INSTALL_FAILED), kit.AppName(), ui::mb::Ok | ui::mb::IconError);
       }

@@ -18,10 +18,13 @@ using ui::headless::DialogDriver;
 struct InterfaceButton {
   const char* kind;
   int radio;
+  int page;  // its page in the dialog
 };
 // In the order "Install printer" looks at them.
-constexpr InterfaceButton kInterfaces[] = {
-    {"serial", IDC_IF_SERIAL}, {"parallel", IDC_IF_PARALLEL}, {"usb", IDC_IF_USB}, {"ethernet", IDC_IF_ETHERNET}};
+constexpr InterfaceButton kInterfaces[] = {{"serial", IDC_IF_SERIAL, IDD_SERIAL_PAGE},
+                                           {"parallel", IDC_IF_PARALLEL, IDD_PARALLEL_PAGE},
+                                           {"usb", IDC_IF_USB, IDD_USB_VCOM_PAGE},
+                                           {"ethernet", IDC_IF_ETHERNET, IDD_ETHERNET_PAGE}};
 
 std::string PortKey(std::string name) {
   if (!name.empty() && name.back() == ':') name.pop_back();
@@ -122,7 +125,7 @@ void UnattendedScript::FillEthernetPage(DialogDriver& page) {
 }
 
 void UnattendedScript::AnswerInterfaceDialog(DialogDriver& driver) {
-  std::string kind;
+  const InterfaceButton* chosen = nullptr;
   for (const InterfaceButton& button : kInterfaces) {
     if (button.kind != options_.interfaceKind) continue;
     if (!driver.IsEnabled(button.radio)) {
@@ -133,38 +136,32 @@ void UnattendedScript::AnswerInterfaceDialog(DialogDriver& driver) {
   }
   for (const InterfaceButton& button : kInterfaces) {
     if (driver.IsChecked(button.radio)) {
-      kind = button.kind;
+      chosen = &button;
       break;
     }
   }
+  const std::string kind = chosen ? chosen->kind : "none";
   ProgramOptions asChosen = options_;
-  asChosen.interfaceKind = kind.empty() ? "none" : kind;
+  asChosen.interfaceKind = kind;
   if (std::string error = UnusableOptionError(asChosen); !error.empty()) {
     problem_ = error;
     return driver.Close();
   }
 
   bool ok = true;
-  if (kind == "serial") {
-    DialogDriver page = driver.Page(IDD_SERIAL_PAGE);
-    ok = FillSerialPage(page);
-  } else if (kind == "parallel") {
-    DialogDriver page = driver.Page(IDD_PARALLEL_PAGE);
-    if (!options_.port.empty()) ChoosePort(page, IDC_PORT_COMBO);
-  } else if (kind == "usb") {
+  if (kind == "usb") {
     ok = FillUsbPage(driver);
-  } else if (kind == "ethernet") {
-    DialogDriver page = driver.Page(IDD_ETHERNET_PAGE);
-    FillEthernetPage(page);
+  } else if (chosen) {
+    DialogDriver page = driver.Page(chosen->page);
+    if (kind == "serial") ok = FillSerialPage(page);
+    if (kind == "parallel" && !options_.port.empty()) ChoosePort(page, IDC_PORT_COMBO);
+    if (kind == "ethernet") FillEthernetPage(page);
   }
   if (!ok) return driver.Close();
   driver.Click(IDC_INSTALL_PRINTER);
   if (driver.IsRunning()) {
-    const int page = kind == "serial" ? IDD_SERIAL_PAGE
-                     : kind == "parallel" ? IDD_PARALLEL_PAGE
-                     : kind == "usb" ? IDD_USB_VCOM_PAGE
-                                     : IDD_ETHERNET_PAGE;
-    problem_ = "\"Install printer\" needs a " + FocusedBoxName(driver.Page(page).Focus());
+    // Refused: the dialog put the focus on the empty box of the chosen page.
+    problem_ = "\"Install printer\" needs a " + FocusedBoxName(chosen ? driver.Page(chosen->page).Focus() : 0);
     driver.Close();
   }
 }

@@ -22,6 +22,8 @@ struct PortListRule {
 inline constexpr PortListRule kSerialPortRule{"COM", "USB", true};
 inline constexpr PortListRule kParallelPortRule{"LPT", nullptr, false};
 inline constexpr PortListRule kUsbVcomPortRule{"COM", kUsbVcomHardwareId, false};
+// The computer's own serial ports (standard serial controllers), where "Detect" probes.
+inline constexpr PortListRule kBuiltInSerialRule{"COM", "PNP05", false};
 
 // The port names ("COM1:") in the order the device lookup returns them.
 std::vector<std::string> ListPorts(platform::Platform& os, const PortListRule& rule);

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "comm/SerialInterface.h"
-#include "engine/PnpDevices.h"
+#include "comm/PortList.h"
 
 namespace {
 
@@ -41,16 +41,9 @@ bool DetectPrinter(platform::Platform& os, const std::function<void()>& pumpMess
   return false;
 }
 
-std::vector<std::string> BuiltInSerialPorts(platform::Platform& os) {
-  std::vector<std::string> ports;
-  std::vector<std::string> descriptions;
-  FindPresentDevices(os, ports, descriptions, "COM", "PNP05", false, "Ports", "PortName");
-  return ports;
-}
-
 SerialDetection::Outcome SerialDetection::Run(std::string& portName, int& baudRate) {
   if (running_) return Outcome::Busy;
-  const std::vector<std::string> ports = BuiltInSerialPorts(os_);
+  const std::vector<std::string> ports = ListPorts(os_, kBuiltInSerialRule);
   if (ports.empty()) return Outcome::NoPorts;
   struct Running {
     bool& flag;

@@ -17,10 +17,6 @@ inline constexpr std::array<int, 3> kDetectionBaudRates = {115200, 38400, 9600};
 bool DetectPrinter(platform::Platform& os, const std::function<void()>& pumpMessages,
                    const std::vector<std::string>& candidates, std::string& portName, int& baudRate);
 
-// The computer's built-in serial ports, as the port list names them ("COM1:"): present ports of
-// standard serial controllers, never USB adapters.
-std::vector<std::string> BuiltInSerialPorts(platform::Platform& os);
-
 // The work of the serial page's "Detect" button, without its cursor and message. Input
 // dispatched between the attempts may press "Detect" again or try to close the page: the second
 // run is refused (Busy) and `running()` tells the page to stay open.
