@@ -80,6 +80,25 @@ std::string AnsiToUtf8(std::string_view ansi) {
   return out;
 }
 
+std::string AnsiToPrintableUtf8(std::string_view ansi) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(ansi.size());
+  for (char c : ansi) {
+    const char32_t cp = ToCodePoint(static_cast<unsigned char>(c));
+    if (cp >= 0x20 && (cp < 0x7F || cp > 0x9F)) {
+      AppendUtf8(out, cp);
+    } else if (c == '\t' || c == '\n' || c == '\r') {
+      out += c == '\t' ? "\\t" : c == '\n' ? "\\n" : "\\r";
+    } else {
+      out += "\\x";
+      out += kHex[cp >> 4];
+      out += kHex[cp & 0xF];
+    }
+  }
+  return out;
+}
+
 std::optional<std::string> Utf8ToAnsi(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());

@@ -8,6 +8,9 @@
 namespace platform {
 
 std::string AnsiToUtf8(std::string_view ansi);
+// For a terminal: the text in UTF-8 with each control character (C0, DEL, and the bytes that stand for
+// C1 controls) as a C escape, \t \n \r or \x1b, so that none reaches the terminal raw.
+std::string AnsiToPrintableUtf8(std::string_view ansi);
 // nullopt when the text is not valid UTF-8 or holds a character Windows-1252 lacks.
 std::optional<std::string> Utf8ToAnsi(std::string_view utf8);
 // Like Utf8ToAnsi, but bad sequences and missing characters become '?', as WideCharToMultiByte does.

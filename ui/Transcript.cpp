@@ -5,18 +5,12 @@
 namespace ui {
 
 std::string Transcript::Quote(const std::string& text) {
-  std::string out = "\"";
-  for (char c : platform::AnsiToUtf8(text)) {
-    switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '"': out += "\\\""; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default: out += c;
-    }
+  std::string escaped;
+  for (char c : text) {
+    if (c == '\\' || c == '"') escaped += '\\';
+    escaped += c;
   }
-  return out + "\"";
+  return "\"" + platform::AnsiToPrintableUtf8(escaped) + "\"";
 }
 
 void Transcript::Dialog(int templateId, const std::string& caption) {

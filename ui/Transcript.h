@@ -24,7 +24,7 @@ public:
   void Step(int step);
   void Outcome(const std::string& outcome);
 
-  // The Windows-1252 text in UTF-8, quoted, with \\, \", \n, \r, \t escaped.
+  // The Windows-1252 text in UTF-8, quoted, with \\, \" and control characters escaped (\n, \x1b).
   static std::string Quote(const std::string& text);
 
 protected:

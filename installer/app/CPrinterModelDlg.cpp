@@ -114,11 +114,11 @@ void CPrinterModelDlg::PresetWidthFromCatalog(const std::string& modelName) {
 
 std::optional<unsigned long> CPrinterModelDlg::WidthMaskFor(const std::vector<std::string>& decorated,
                                                            const std::string& name) {
+  // The flag suffix is the last " $": a model name may hold a "$" of its own.
   for (const std::string& entry : decorated) {
-    if (entry.find(name) == std::string::npos) continue;
-    const std::size_t dollar = entry.find('$');
-    if (dollar == std::string::npos) return std::nullopt;
-    return std::strtoul(entry.c_str() + dollar + 1, nullptr, 16);
+    const std::size_t suffix = entry.rfind(" $");
+    if (suffix != name.size() || entry.compare(0, suffix, name) != 0) continue;
+    return std::strtoul(entry.c_str() + suffix + 2, nullptr, 16);
   }
   return std::nullopt;
 }

@@ -29,7 +29,7 @@ public:
 
   // Whether the model list shows a catalog name: it carries one of the family codes.
   static bool IsListedModel(const std::string& name);
-  // The width mask of the first decorated entry that contains the name; none without such an entry or "$".
+  // The width mask of the decorated entry of exactly this name; none without one.
   static std::optional<unsigned long> WidthMaskFor(const std::vector<std::string>& decorated, const std::string& name);
 
   // The wizard's choices; model, driver kind and width are read from the controls by the run.

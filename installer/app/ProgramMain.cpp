@@ -13,7 +13,7 @@ namespace {
 
 int ListModels(ProgramEnvironment& env) {
   for (const std::string& name : ReadSupportedPrinters(env.platform.profile, false)) {
-    if (CPrinterModelDlg::IsListedModel(name)) env.out << platform::AnsiToUtf8(name) << '\n';
+    if (CPrinterModelDlg::IsListedModel(name)) env.out << platform::AnsiToPrintableUtf8(name) << '\n';
   }
   return kExitInstalled;
 }
@@ -57,9 +57,10 @@ int RunUnattended(ProgramEnvironment& env, const ProgramOptions& options) {
     transcript.Outcome("error");
     return static_cast<int>(exit.code);
   }
-  if (!script.Notice().empty()) env.err << script.Notice() << '\n';
+  // Catalog text is Windows-1252 and may hold control characters.
+  if (!script.Notice().empty()) env.err << platform::AnsiToPrintableUtf8(script.Notice()) << '\n';
   if (!script.Problem().empty()) {
-    env.err << script.Problem() << '\n';
+    env.err << platform::AnsiToPrintableUtf8(script.Problem()) << '\n';
     ending = {kExitSetupError, "error"};
   }
   transcript.Outcome(ending.outcome);

@@ -9,15 +9,16 @@ namespace {
 constexpr const char* kErrorLogFile = ".\\errors.log";
 
 std::optional<std::string> Format(char conversion, const LogValue& value) {
-  char buffer[64];
   switch (conversion) {
     case 'd':
       if (const auto* number = std::get_if<long long>(&value)) return std::to_string(*number);
       return std::nullopt;
     case 'f':
       if (const auto* number = std::get_if<double>(&value)) {
-        std::snprintf(buffer, sizeof buffer, "%f", *number);
-        return std::string(buffer);
+        // Whole, however long: 1e308 has 309 digits before the point.
+        std::string text(static_cast<std::size_t>(std::snprintf(nullptr, 0, "%f", *number)), '\0');
+        std::snprintf(text.data(), text.size() + 1, "%f", *number);
+        return text;
       }
       return std::nullopt;
     case 's':

@@ -44,6 +44,11 @@ int main(int argc, char** argv) {
   platform::Platform platform = machine->platform();
   ProgramEnvironment environment{platform, nullptr, std::cout, std::cerr};
   const int code = RunProgram(options, environment);
-  machine->Save();
+  try {
+    machine->Save();
+  } catch (const platform::sim::MachineFileError& e) {
+    std::cerr << "error: " << e.what() << '\n';
+    return kExitSetupError;
+  }
   return code;
 }

@@ -86,11 +86,16 @@ std::optional<std::size_t> DevModeSize(const DevModeBytes& bytes) {
 
 DevModeBytes MergeDevMode(const DevModeBytes& current, const DevModeBytes& input) {
   DevModeBytes merged = current;
-  const std::size_t inputSize = Get(input, devmode::SizeOffset, 2);
+  constexpr std::size_t kHeader = devmode::FieldsOffset + 4;
+  if (current.size() < kHeader || input.size() < kHeader) return merged;
+  // A field exists only within both records' public parts (a 3.x record of 124 bytes has no media
+  // or dither type); past dmSize lies the driver's private part, or nothing.
+  const std::size_t common = std::min({std::size_t{Get(input, devmode::SizeOffset, 2)}, input.size(),
+                                       std::size_t{Get(current, devmode::SizeOffset, 2)}, current.size()});
   const DWORD asked = Get(input, devmode::FieldsOffset, 4);
   DWORD fields = Get(current, devmode::FieldsOffset, 4);
   for (const Field& f : kFields) {
-    if ((asked & f.flag) == 0 || f.offset + f.size > inputSize) continue;
+    if ((asked & f.flag) == 0 || f.offset + f.size > common) continue;
     std::copy_n(input.begin() + static_cast<std::ptrdiff_t>(f.offset), f.size,
                 merged.begin() + static_cast<std::ptrdiff_t>(f.offset));
     fields |= f.flag;

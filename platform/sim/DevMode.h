@@ -18,7 +18,8 @@ DevModeBytes DefaultDevMode(const std::string& printerName);
 bool IsAllZero(const DevModeBytes& bytes);
 // dmSize + dmDriverExtra of a usable device mode (a known dmSize, and that many bytes); else nullopt.
 std::optional<std::size_t> DevModeSize(const DevModeBytes& bytes);
-// `current` with every public field that input's dmFields names taken from `input`.
+// `current` with every public field that input's dmFields names taken from `input`, where both
+// records have that field.
 DevModeBytes MergeDevMode(const DevModeBytes& current, const DevModeBytes& input);
 
 }  // namespace platform::sim

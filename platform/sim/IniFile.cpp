@@ -101,14 +101,14 @@ std::string ListProfileSection(const IniDocument& doc, std::string_view section)
 std::string SetProfileEntry(std::string_view bytes, std::string_view section, std::string_view key,
                             std::string_view value) {
   const std::string text = DecodeProfileBytes(bytes);
+  // Lines end where the reader ends them (CR LF, LF or a lone CR), or the entry written may not be
+  // the one read back.
   std::vector<std::string> lines;
   for (std::size_t pos = 0; pos < text.size();) {
-    std::size_t end = text.find('\n', pos);
+    std::size_t end = text.find_first_of("\r\n", pos);
     if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(pos, end - pos);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(std::move(line));
-    pos = end + 1;
+    lines.push_back(text.substr(pos, end - pos));
+    pos = text.compare(end, 2, "\r\n") == 0 ? end + 2 : end + 1;
   }
 
   const std::string entry = std::string(key) + "=" + std::string(value);

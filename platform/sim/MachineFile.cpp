@@ -113,15 +113,49 @@ Json LanguageJson(LANGID id) {
   return id;
 }
 
+// Far deeper than the format nests (ten levels), shallow enough for the library's recursive copy and dump.
+constexpr int kMaxNesting = 100;
+
+std::size_t LineAt(const std::string& text, std::size_t offset) {
+  const auto end = text.begin() + static_cast<std::ptrdiff_t>(std::min(offset, text.size()));
+  return 1 + static_cast<std::size_t>(std::count(text.begin(), end, '\n'));
+}
+
 // Where a JSON parse error happened, as a line number, and what the parser said about it.
 std::string ParseProblem(const std::string& text, const Json::parse_error& e) {
-  const std::size_t end = std::min<std::size_t>(e.byte == 0 ? 0 : e.byte - 1, text.size());
-  const std::size_t line = 1 + static_cast<std::size_t>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(end), '\n'));
   std::string message = e.what();
   if (const std::size_t column = message.find("column"); column != std::string::npos) {
     if (const std::size_t colon = message.find(": ", column); colon != std::string::npos) message.erase(0, colon + 2);
   }
-  return "not valid JSON at line " + std::to_string(line) + ": " + message;
+  return "not valid JSON at line " + std::to_string(LineAt(text, e.byte == 0 ? 0 : e.byte - 1)) + ": " + message;
+}
+
+// A number beyond what a double holds ("1e400"): the library names it, not where it is.
+std::string RangeProblem(const std::string& text, const Json::exception& e) {
+  const std::string message = e.what();
+  const std::size_t open = message.find('\'');
+  const std::size_t close = message.rfind('\'');
+  if (open == std::string::npos || close <= open + 1) return "not valid JSON: a number is out of range";
+  const std::string number = message.substr(open + 1, close - open - 1);
+  return "not valid JSON at line " + std::to_string(LineAt(text, text.find(number))) + ": the number " + number +
+         " is out of range";
+}
+
+Json ParseDocument(const std::string& text, const JsonReader& reader) {
+  const auto limitNesting = [&](int depth, Json::parse_event_t event, Json&) {
+    if ((event == Json::parse_event_t::object_start || event == Json::parse_event_t::array_start) &&
+        depth >= kMaxNesting) {
+      reader.Fail("lists and objects are nested deeper than " + std::to_string(kMaxNesting) + " levels");
+    }
+    return true;
+  };
+  try {
+    return Json::parse(text, limitNesting);
+  } catch (const Json::parse_error& e) {
+    reader.Fail(ParseProblem(text, e));
+  } catch (const Json::out_of_range& e) {
+    reader.Fail(RangeProblem(text, e));
+  }
 }
 
 class FileReader : public JsonReader {
@@ -278,12 +312,7 @@ void AddDefaultRegistryKeys(RegistryTree& registry) {
 void ParseMachineFile(const std::string& text, const std::string& label, MachineConfig& config,
                       RegistryTree& registry, SpoolerState& spooler, Json& document) {
   const FileReader reader(label);
-  Json doc;
-  try {
-    doc = Json::parse(text);
-  } catch (const Json::parse_error& e) {
-    reader.Fail(ParseProblem(text, e));
-  }
+  Json doc = ParseDocument(text, reader);
   reader.Header(doc);
 
   MachineConfig loaded;

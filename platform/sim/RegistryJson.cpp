@@ -149,14 +149,50 @@ Json ValueJson(DWORD type, const Bytes& data) {
   return Json{{"type", type}, {"hex", ToHex(data)}};
 }
 
-// Lists a key when it holds values or is a leaf; the keys leading to it are implied.
-void WriteKey(const RegNode& node, const std::string& path, Json& out) {
-  if (!node.values.empty() || (node.subkeys.empty() && !path.empty())) {
-    Json values = Json::object();
-    for (const RegValue& value : node.values) values[AnsiToUtf8(value.name)] = ValueJson(value.type, value.data);
-    out[AnsiToUtf8(path)] = std::move(values);
+// Lists each key that holds values or is a leaf; the keys leading to it are implied. Depth first,
+// with one path buffer and a stack of levels, so a deep tree costs neither stack nor copies of its path.
+void WriteKeys(const RegNode& root, Json& out) {
+  struct Level {
+    const RegNode* node;
+    std::size_t nextChild;
+    std::size_t pathSize;
+  };
+  std::string path;
+  std::vector<Level> levels;
+  const RegNode* entered = &root;
+  while (true) {
+    if (entered) {
+      if (!entered->values.empty() || (entered->subkeys.empty() && !path.empty())) {
+        Json values = Json::object();
+        for (const RegValue& value : entered->values) {
+          values[AnsiToUtf8(value.name)] = ValueJson(value.type, value.data);
+        }
+        out[AnsiToUtf8(path)] = std::move(values);
+      }
+      levels.push_back({entered, 0, path.size()});
+    }
+    if (levels.empty()) break;
+    Level& level = levels.back();
+    if (level.nextChild == level.node->subkeys.size()) {
+      levels.pop_back();
+      entered = nullptr;
+      continue;
+    }
+    const RegNode& child = *level.node->subkeys[level.nextChild++];
+    path.resize(level.pathSize);
+    if (!path.empty()) path += '\\';
+    path += child.name;
+    entered = &child;
   }
-  for (const auto& child : node.subkeys) WriteKey(*child, path.empty() ? child->name : path + "\\" + child->name, out);
+}
+
+// A name as an error message shows it: long ones cut (at a character) to what a person can read.
+std::string Shown(const std::string& utf8) {
+  constexpr std::size_t kShown = 80;
+  if (utf8.size() <= kShown) return utf8;
+  std::size_t cut = kShown;
+  while (cut > 0 && (static_cast<unsigned char>(utf8[cut]) & 0xC0) == 0x80) --cut;
+  return utf8.substr(0, cut) + "...";
 }
 
 }  // namespace
@@ -170,18 +206,28 @@ void ReadRegistryJson(const Json& registry, const std::string& label, RegistryTr
     if (!root) reader.Fail("\"registry\" has an unknown root key \"" + rootName + "\"");
     if (!keys.is_object()) reader.Fail("registry root " + rootName + " must be an object of key paths");
     for (const auto& [pathUtf8, values] : keys.items()) {
-      const std::string where = "registry key \"" + rootName + (pathUtf8.empty() ? "" : "\\" + pathUtf8) + "\"";
+      const std::string where = "registry key \"" + rootName + (pathUtf8.empty() ? "" : "\\" + Shown(pathUtf8)) + "\"";
       const auto names = SplitKeyPath(reader.Ansi(pathUtf8, where));
       if (!names) reader.Fail(where + " is not a valid key path");
+      if (HasLongKeyName(*names)) {
+        reader.Fail(where + " has a key name longer than " + std::to_string(kMaxKeyName) + " characters");
+      }
+      if (names->size() > kMaxKeyDepth) {
+        reader.Fail(where + " is more than " + std::to_string(kMaxKeyDepth) + " levels deep");
+      }
       if (!values.is_object()) reader.Fail(where + " must be an object of values");
       std::shared_ptr<RegNode> node = tree.Root(*root);
       for (const std::string& name : *names) node = node->AddSubkey(name);
       for (const auto& [valueName, valueJson] : values.items()) {
-        const std::string what = where + " value \"" + valueName + "\"";
+        const std::string what = where + " value \"" + Shown(valueName) + "\"";
         DWORD type = 0;
         Bytes data;
         reader.Value(valueJson, what, type, data);
-        node->SetValue(reader.Ansi(valueName, what), type, std::move(data));
+        const std::string name = reader.Ansi(valueName, what);
+        if (name.size() > kMaxValueName) {
+          reader.Fail(what + " has a name longer than " + std::to_string(kMaxValueName) + " characters");
+        }
+        node->SetValue(name, type, std::move(data));
       }
     }
   }
@@ -199,7 +245,7 @@ Json WriteRegistryJson(RegistryTree& tree) {
   Json registry = Json::object();
   for (RootKey root : kRootKeys) {
     Json keys = Json::object();
-    WriteKey(*tree.Root(root), "", keys);
+    WriteKeys(*tree.Root(root), keys);
     registry[RootKeyName(root)] = std::move(keys);
   }
   return registry;

@@ -81,12 +81,16 @@ std::optional<std::vector<std::string>> SplitKeyPath(std::string_view path) {
   while (true) {
     const std::size_t end = path.find('\\', start);
     const std::string_view name = path.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
-    if (name.empty() || name.size() > 255) return std::nullopt;
+    if (name.empty()) return std::nullopt;
     names.emplace_back(name);
     if (end == std::string_view::npos) break;
     start = end + 1;
   }
   return names;
+}
+
+bool HasLongKeyName(const std::vector<std::string>& names) {
+  return std::any_of(names.begin(), names.end(), [](const std::string& name) { return name.size() > kMaxKeyName; });
 }
 
 RegistryTree::RegistryTree() { Clear(); }

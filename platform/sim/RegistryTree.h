@@ -42,9 +42,16 @@ constexpr std::array<RootKey, 4> kRootKeys = {RootKey::CurrentUser, RootKey::Loc
 const char* RootKeyName(RootKey root);
 std::optional<RootKey> RootKeyFromName(std::string_view name);
 
+// What Windows refuses: a key name (one level) longer than 255 characters, a key more than 512
+// levels below its root key, a value name longer than 16383 characters.
+inline constexpr std::size_t kMaxKeyName = 255;
+inline constexpr std::size_t kMaxKeyDepth = 512;
+inline constexpr std::size_t kMaxValueName = 16383;
+
 // Splits "A\B\C" into its names; one trailing backslash is allowed, "" is no names.
-// nullopt for a leading backslash, an empty name inside, or a name longer than 255 characters.
+// nullopt for a leading backslash or an empty name inside (names are not checked against kMaxKeyName).
 std::optional<std::vector<std::string>> SplitKeyPath(std::string_view path);
+bool HasLongKeyName(const std::vector<std::string>& names);
 
 class RegistryTree {
 public:

@@ -53,6 +53,13 @@ std::string Text(const Json& object, const char* member) {
   return it != object.end() && it->is_string() ? Utf8ToAnsiLossy(it->get<std::string>()) : std::string();
 }
 
+// A flag of a driver package in machine.json; what is not true or false there counts as absent.
+bool Flag(const Json* package, const char* member, bool absent) {
+  if (!package) return absent;
+  const auto it = package->find(member);
+  return it != package->end() && it->is_boolean() ? it->get<bool>() : absent;
+}
+
 std::vector<std::uint8_t> MultiSz(const std::vector<std::string>& items) {
   std::vector<std::uint8_t> bytes;
   for (const auto& item : items) {
@@ -123,7 +130,8 @@ public:
     {
       std::lock_guard lock(tree_->mutex());
       const auto names = SplitKeyPath(path);
-      if (!names) return winerr::InvalidData;
+      // The instance id comes from machine.json: its key must be one Windows could hold.
+      if (!names || HasLongKeyName(*names) || names->size() > kMaxKeyDepth) return winerr::InvalidData;
       std::shared_ptr<RegNode> node = tree_->Root(RootKey::LocalMachine);
       for (const auto& name : *names) node = node->AddSubkey(name);
       if (!d.portName.empty() && !node->FindValue("PortName")) {
@@ -239,14 +247,14 @@ DWORD SimDeviceSetup::UpdateDriverForPlugAndPlayDevicesA(const std::string& hard
       if (EqualNoCase(id, hardwareId) && value.is_object()) package = &value;
     }
   }
-  const bool better = !package || package->value("better", true);
+  const bool better = Flag(package, "better", true);
   if (!better && !(installFlags & kInstallFlagForce)) return winerr::NoMoreItems;
-  rebootRequired = package && package->value("reboot", false);
+  rebootRequired = Flag(package, "reboot", false);
   // Once installed, the same package is no better than what the devices have.
   if (!document_.contains("driverPackages") || !document_["driverPackages"].is_object()) {
     document_["driverPackages"] = Json::object();
   }
-  if (!package) package = &document_["driverPackages"][AnsiToUtf8(hardwareId)];
+  if (!package) package = &(document_["driverPackages"][AnsiToUtf8(hardwareId)] = Json::object());
   (*package)["better"] = false;
   if (!document_.contains("installedDrivers") || !document_["installedDrivers"].is_array()) {
     document_["installedDrivers"] = Json::array();

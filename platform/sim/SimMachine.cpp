@@ -1,8 +1,12 @@
 #include "platform/sim/SimMachine.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include <nlohmann/json.hpp>
@@ -13,6 +17,52 @@ namespace platform::sim {
 namespace fs = std::filesystem;
 
 namespace {
+
+// A machine.json larger than this is refused: its parsed form would take many times the memory.
+constexpr std::uintmax_t kMaxMachineFile = 16 * 1024 * 1024;
+
+[[noreturn]] void FailErrno(const fs::path& file, const char* what, int error) {
+  throw MachineFileError(file.string() + ": " + what + ": " + std::strerror(error));
+}
+
+// Replaces `file` with `text` so that, whatever fails, it holds either its old text or the new one:
+// a temporary file beside it is written, flushed to the disk and renamed over it.
+void ReplaceFile(const fs::path& file, const std::string& text) {
+  fs::path temp = file;
+  temp += ".tmp";
+  // Never through a symbolic link: a leftover link would have the write land elsewhere.
+  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0) FailErrno(temp, "cannot be written", errno);
+  const auto abandon = [&](const fs::path& which, const char* what) {
+    const int error = errno;
+    ::close(fd);
+    ::unlink(temp.c_str());
+    FailErrno(which, what, error);
+  };
+  for (std::size_t done = 0; done < text.size();) {
+    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) abandon(temp, "cannot be written");
+    done += static_cast<std::size_t>(n);
+  }
+  if (::fsync(fd) != 0) abandon(temp, "cannot be flushed to the disk");
+  if (::close(fd) != 0) {
+    const int error = errno;
+    ::unlink(temp.c_str());
+    FailErrno(temp, "cannot be written", error);
+  }
+  if (::rename(temp.c_str(), file.c_str()) != 0) {
+    const int error = errno;
+    ::unlink(temp.c_str());
+    FailErrno(file, "cannot be replaced", error);
+  }
+  // The rename reaches the disk with the folder; where a folder cannot be flushed, it stands all the same.
+  const fs::path folder = file.parent_path().empty() ? fs::path(".") : file.parent_path();
+  if (const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+}
 
 void MakeFolder(const fs::path& dir) {
   std::error_code ec;
@@ -75,17 +125,28 @@ std::unique_ptr<SimMachine> SimMachine::CreateDefault(fs::path folder, bool temp
 std::unique_ptr<SimMachine> SimMachine::OpenFolder(const fs::path& dir) {
   const fs::path file = dir / "machine.json";
   std::error_code ec;
-  const bool exists = fs::exists(file, ec);
-  if (ec) throw MachineFileError(file.string() + ": cannot be looked at: " + ec.message());
-  if (!exists) {
+  const fs::file_status status = fs::status(file, ec);
+  if (ec && status.type() != fs::file_type::not_found) {
+    throw MachineFileError(file.string() + ": cannot be looked at: " + ec.message());
+  }
+  if (!fs::exists(status)) {
     MakeFolder(dir);
     auto machine = CreateDefault(dir, false);
     machine->Save();
     return machine;
   }
+  // A folder, a pipe or a device would fail, block or never end.
+  if (!fs::is_regular_file(status)) throw MachineFileError(file.string() + ": not a regular file");
+  const std::uintmax_t size = fs::file_size(file, ec);
+  if (ec) throw MachineFileError(file.string() + ": cannot be read: " + ec.message());
+  if (size > kMaxMachineFile) {
+    throw MachineFileError(file.string() + ": larger than " + std::to_string(kMaxMachineFile / (1024 * 1024)) + " MB");
+  }
   std::ifstream in(file, std::ios::binary);
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (!in.good() && !in.eof()) throw MachineFileError(file.string() + ": cannot be read");
+  std::string text(static_cast<std::size_t>(size), '\0');
+  in.read(text.data(), static_cast<std::streamsize>(text.size()));
+  if (!in.is_open() || in.bad()) throw MachineFileError(file.string() + ": cannot be read");
+  text.resize(static_cast<std::size_t>(in.gcount()));
 
   auto config = std::make_unique<MachineConfig>();
   auto document = std::make_unique<nlohmann::ordered_json>();
@@ -105,19 +166,7 @@ std::unique_ptr<SimMachine> SimMachine::InMemory() {
 void SimMachine::Save() {
   const auto lock = Lock();
   services_->SettleAll();
-  const std::string text = FormatMachineFile(*config_, *tree_, spooler_->Snapshot(), *document_);
-  const fs::path file = machineFile();
-  fs::path temp = file;
-  temp += ".tmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.close();
-    if (!out) throw MachineFileError(temp.string() + ": cannot be written");
-  }
-  std::error_code ec;
-  fs::rename(temp, file, ec);
-  if (ec) throw MachineFileError(file.string() + ": cannot be replaced: " + ec.message());
+  ReplaceFile(machineFile(), FormatMachineFile(*config_, *tree_, spooler_->Snapshot(), *document_));
 }
 
 Platform SimMachine::platform() {

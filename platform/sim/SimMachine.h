@@ -45,7 +45,8 @@ public:
   SimMachine(const SimMachine&) = delete;
   SimMachine& operator=(const SimMachine&) = delete;
 
-  // Writes machine.json (through a temporary file and a rename, so a reader never sees half of it).
+  // Writes machine.json through a temporary file beside it, flushed and renamed over it, so a reader
+  // never sees half of it and a failure keeps the earlier file. Throws MachineFileError.
   void Save();
   // The services as the system sees them: safe to call from two threads at once.
   Platform platform();

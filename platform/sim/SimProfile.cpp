@@ -1,8 +1,14 @@
 #include "platform/sim/SimProfile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <fstream>
-#include <iterator>
+#include <optional>
+#include <string>
 
 #include "platform/sim/HostPath.h"
 #include "platform/sim/IniFile.h"
@@ -15,8 +21,34 @@ constexpr const char* kSystemProfile = "C:\\Windows\\win.ini";
 
 enum class FileState { Read, Missing, Unopenable };
 
+// The bytes of a regular file of at most kMaxProfileFileSize; none for anything else. The folders
+// are outside input: a FIFO would block the open and /dev/zero never end. The file is opened
+// without blocking and checked after the open, so nothing swapped in between can do either.
+std::optional<std::string> ReadProfileFile(const std::filesystem::path& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat info {};
+  bool usable = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  std::string bytes;
+  char chunk[65536];
+  // A file that grows past the bound while it is read is refused all the same.
+  while (usable && bytes.size() <= kMaxProfileFileSize) {
+    const ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      usable = n == 0;
+      break;
+    }
+    bytes.append(chunk, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  if (!usable || bytes.size() > kMaxProfileFileSize) return std::nullopt;
+  return bytes;
+}
+
 // A file that does not exist reads as empty; one that cannot be opened at all (no such folder,
-// a folder, no permission) makes the calls answer without looking at profile data.
+// a folder, no permission) or read (not a regular file, too large) makes the calls answer without
+// looking at profile data.
 FileState Load(const std::string& fileName, const std::filesystem::path& driveC, IniDocument& doc) {
   std::string name(UpToNul(fileName));
   // Like Windows, a bare name means a file of the Windows directory, not of the current one.
@@ -28,12 +60,10 @@ FileState Load(const std::string& fileName, const std::filesystem::path& driveC,
   if (status.type() == std::filesystem::file_type::not_found) {
     return std::filesystem::is_directory(path->parent_path(), ec) ? FileState::Missing : FileState::Unopenable;
   }
-  if (ec || std::filesystem::is_directory(status)) return FileState::Unopenable;
-  std::ifstream in(*path, std::ios::binary);
-  if (!in) return FileState::Unopenable;
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return FileState::Unopenable;
-  doc = ParseProfile(DecodeProfileBytes(bytes));
+  if (ec) return FileState::Unopenable;
+  const auto bytes = ReadProfileFile(*path);
+  if (!bytes) return FileState::Unopenable;
+  doc = ParseProfile(DecodeProfileBytes(*bytes));
   return FileState::Read;
 }
 
@@ -95,8 +125,10 @@ DWORD SimProfile::WriteProfileStringA(const std::string& section, const std::str
   std::error_code ec;
   std::filesystem::create_directories(path->parent_path(), ec);
   std::string bytes;
-  if (std::ifstream in(*path, std::ios::binary); in) {
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (std::filesystem::exists(std::filesystem::symlink_status(*path, ec))) {
+    auto read = ReadProfileFile(*path);
+    if (!read) return winerr::AccessDenied;
+    bytes = std::move(*read);
   }
   std::ofstream out(*path, std::ios::binary | std::ios::trunc);
   out << SetProfileEntry(bytes, UpToNul(section), UpToNul(key), UpToNul(value));

@@ -1,6 +1,7 @@
 #pragma once
 // platform::PrivateProfile on files of the simulated machine (see HostPath for where they live),
 // answering, truncating and terminating exactly as the Windows "A" functions do.
+#include <cstddef>
 #include <filesystem>
 #include <memory>
 
@@ -9,6 +10,10 @@
 #include "platform/sim/FileAccess.h"
 
 namespace platform::sim {
+
+// The largest profile file read: a larger one, or anything but a regular file, is read as one that
+// cannot be opened (the calls answer their defaults), and win.ini is then not written (5).
+inline constexpr std::size_t kMaxProfileFileSize = std::size_t{1} << 20;
 
 class SimProfile : public PrivateProfile {
 public:

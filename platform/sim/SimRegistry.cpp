@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/sim/Text.h"
+
 namespace platform::sim {
 namespace {
 
@@ -34,11 +36,14 @@ std::optional<DWORD> ReadOnlyGrant(DWORD requested) {
   return (requested & access::MaximumAllowed) ? regaccess::Read : GrantedAccess(requested);
 }
 
+// The names the "A" functions see: up to the first NUL.
+std::optional<std::vector<std::string>> KeyNames(const std::string& subKey) { return SplitKeyPath(UpToNul(subKey)); }
+
 class SimRegistryKey : public RegistryKey {
 public:
-  SimRegistryKey(ServicesPtr services, std::shared_ptr<RegNode> node, std::string path, DWORD access)
-      : services_(std::move(services)), node_(std::move(node)), path_(std::move(path)), access_(GrantedAccess(access)),
-        handle_(services_->handles->Register("registry key", path_)) {}
+  SimRegistryKey(ServicesPtr services, std::shared_ptr<RegNode> node, std::string path, std::size_t depth, DWORD access)
+      : services_(std::move(services)), node_(std::move(node)), path_(std::move(path)), depth_(depth),
+        access_(GrantedAccess(access)), handle_(services_->handles->Register("registry key", path_)) {}
   ~SimRegistryKey() override { services_->handles->Release(handle_); }
 
   LONG OpenSubKey(const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override;
@@ -60,21 +65,27 @@ private:
   ServicesPtr services_;
   std::shared_ptr<RegNode> node_;
   std::string path_;
+  std::size_t depth_;  // levels below the root key
   DWORD access_;
   HandleTable::Id handle_;
 };
 
-// RegOpenKeyExA / RegCreateKeyExA relative to `base`. `baseAccess` is what the caller's handle
-// grants (a root key grants everything); creating a direct subkey needs KEY_CREATE_SUB_KEY on it.
+// RegOpenKeyExA / RegCreateKeyExA relative to `base`, `baseDepth` levels below its root key.
+// `baseAccess` is what the caller's handle grants (a root key grants everything); creating a direct
+// subkey needs KEY_CREATE_SUB_KEY on it. A name longer than Windows allows, or a new key deeper than
+// it allows, answers 87 as Windows does for a long name.
 LONG OpenRelative(const ServicesPtr& services, const std::shared_ptr<RegNode>& base, const std::string& basePath,
-                  DWORD baseAccess, const std::string& subKey, DWORD access, bool create,
+                  std::size_t baseDepth, DWORD baseAccess, const std::string& subKey, DWORD access, bool create,
                   std::unique_ptr<RegistryKey>& out) {
   out.reset();
   if (const DWORD error = services->faults->Check(create ? "RegCreateKeyExA" : "RegOpenKeyExA")) {
     return static_cast<LONG>(error);
   }
-  const auto names = SplitKeyPath(subKey);
+  const auto names = KeyNames(subKey);
   if (!names) return static_cast<LONG>(winerr::BadPathname);
+  if (HasLongKeyName(*names)) return static_cast<LONG>(winerr::InvalidParameter);
+  const std::size_t depth = baseDepth + names->size();
+  if (create && depth > kMaxKeyDepth) return static_cast<LONG>(winerr::InvalidParameter);
 
   const bool readOnly = ReadOnlyFor(*services, basePath);
   std::lock_guard lock(services->tree->mutex());
@@ -96,23 +107,23 @@ LONG OpenRelative(const ServicesPtr& services, const std::shared_ptr<RegNode>& b
   // The key's own security decides, so a missing key answers 2 before any refusal.
   const std::optional<DWORD> granted = readOnly ? ReadOnlyGrant(access) : GrantedAccess(access);
   if (!granted) return static_cast<LONG>(winerr::AccessDenied);
-  out = std::make_unique<SimRegistryKey>(services, std::move(node), std::move(path), *granted);
+  out = std::make_unique<SimRegistryKey>(services, std::move(node), std::move(path), depth, *granted);
   return 0;
 }
 
 LONG SimRegistryKey::OpenSubKey(const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) {
-  return OpenRelative(services_, node_, path_, access_, subKey, access, false, out);
+  return OpenRelative(services_, node_, path_, depth_, access_, subKey, access, false, out);
 }
 
 LONG SimRegistryKey::CreateSubKey(const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) {
-  return OpenRelative(services_, node_, path_, access_, subKey, access, true, out);
+  return OpenRelative(services_, node_, path_, depth_, access_, subKey, access, true, out);
 }
 
 LONG SimRegistryKey::QueryValue(const std::string& name, DWORD& type, std::vector<std::uint8_t>& data) {
   if (const DWORD error = services_->faults->Check("RegQueryValueExA")) return static_cast<LONG>(error);
   std::lock_guard lock(services_->tree->mutex());
   if (const LONG error = Usable(regaccess::QueryValue)) return error;
-  const RegValue* value = node_->FindValue(name);
+  const RegValue* value = node_->FindValue(UpToNul(name));
   if (!value) return static_cast<LONG>(winerr::FileNotFound);
   type = value->type;
   data = value->data;
@@ -123,7 +134,9 @@ LONG SimRegistryKey::SetValue(const std::string& name, DWORD type, const std::ve
   if (const DWORD error = services_->faults->Check("RegSetValueExA")) return static_cast<LONG>(error);
   std::lock_guard lock(services_->tree->mutex());
   if (const LONG error = Usable(regaccess::SetValue)) return error;
-  node_->SetValue(name, type, data);
+  const std::string_view valueName = UpToNul(name);
+  if (valueName.size() > kMaxValueName) return static_cast<LONG>(winerr::InvalidParameter);
+  node_->SetValue(valueName, type, data);
   return 0;
 }
 
@@ -131,7 +144,7 @@ LONG SimRegistryKey::DeleteValue(const std::string& name) {
   if (const DWORD error = services_->faults->Check("RegDeleteValueA")) return static_cast<LONG>(error);
   std::lock_guard lock(services_->tree->mutex());
   if (const LONG error = Usable(regaccess::SetValue)) return error;
-  return node_->DeleteValue(name) ? 0 : static_cast<LONG>(winerr::FileNotFound);
+  return node_->DeleteValue(UpToNul(name)) ? 0 : static_cast<LONG>(winerr::FileNotFound);
 }
 
 LONG SimRegistryKey::EnumKey(DWORD index, std::string& name) {
@@ -163,19 +176,20 @@ SimRegistry::SimRegistry(std::shared_ptr<RegistryTree> tree, std::shared_ptr<Fau
           Services{std::move(tree), std::move(faults), std::move(handles), config.user})) {}
 
 LONG SimRegistry::OpenKey(RootKey root, const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) {
-  return OpenRelative(services_, services_->tree->Root(root), RootKeyName(root), regaccess::AllAccess, subKey, access,
-                      false, out);
+  return OpenRelative(services_, services_->tree->Root(root), RootKeyName(root), 0, regaccess::AllAccess, subKey,
+                      access, false, out);
 }
 
 LONG SimRegistry::CreateKey(RootKey root, const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) {
-  return OpenRelative(services_, services_->tree->Root(root), RootKeyName(root), regaccess::AllAccess, subKey, access,
-                      true, out);
+  return OpenRelative(services_, services_->tree->Root(root), RootKeyName(root), 0, regaccess::AllAccess, subKey,
+                      access, true, out);
 }
 
 LONG SimRegistry::DeleteKey(RootKey root, const std::string& subKey) {
   if (const DWORD error = services_->faults->Check("RegDeleteKeyA")) return static_cast<LONG>(error);
-  const auto names = SplitKeyPath(subKey);
+  const auto names = KeyNames(subKey);
   if (!names) return static_cast<LONG>(winerr::BadPathname);
+  if (HasLongKeyName(*names)) return static_cast<LONG>(winerr::InvalidParameter);
   // A root key cannot be deleted.
   if (names->empty()) return static_cast<LONG>(winerr::AccessDenied);
   if (ReadOnlyFor(*services_, RootKeyName(root))) return static_cast<LONG>(winerr::AccessDenied);

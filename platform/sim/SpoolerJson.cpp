@@ -1,5 +1,7 @@
 #include "platform/sim/SpoolerJson.h"
 
+#include <cstdint>
+
 #include "platform/sim/DevMode.h"
 #include "platform/sim/RegistryJson.h"
 #include "platform/sim/Text.h"
@@ -27,6 +29,7 @@ SpoolerMonitor ReadMonitor(const JsonReader& reader, const Json& j, const std::s
   SpoolerMonitor monitor;
   if (j.is_string()) {
     monitor.name = reader.Text(j, where);
+    if (monitor.name.empty()) reader.Fail("\"" + where + "\" is empty");
     return monitor;
   }
   reader.Object(j, where, {"name", "environment", "dll", "ports"});
@@ -60,7 +63,8 @@ PrintedItem ReadPrintedItem(const JsonReader& reader, const Json& j, const std::
   PrintedItem item;
   item.picture = j.contains("picture");
   if (item.picture == j.contains("text")) reader.Fail("\"" + where + "\" must have either \"text\" or \"picture\"");
-  if (item.picture) item.bitmap = static_cast<int>(reader.Dword(j["picture"], where + ".picture"));
+  if (item.picture && j.contains("font")) reader.Fail("\"" + where + "\": a picture has no \"font\"");
+  if (item.picture) item.bitmap = static_cast<int>(reader.Dword(j["picture"], where + ".picture", INT32_MAX));
   OptionalText(reader, j, where, "text", item.text);
   OptionalText(reader, j, where, "font", item.font);
   const std::string field = where + ".rect";
@@ -70,7 +74,10 @@ PrintedItem ReadPrintedItem(const JsonReader& reader, const Json& j, const std::
   std::int32_t* edges[] = {&item.left, &item.top, &item.right, &item.bottom};
   for (std::size_t i = 0; i < 4; ++i) {
     const Json& edge = j["rect"][i];
-    if (!edge.is_number_integer()) reader.Fail("\"" + field + "\" must be a list of four whole numbers");
+    const bool fits = edge.is_number_unsigned() ? edge.get<std::uint64_t>() <= INT32_MAX
+                                                : edge.is_number_integer() && edge.get<std::int64_t>() >= INT32_MIN &&
+                                                      edge.get<std::int64_t>() <= INT32_MAX;
+    if (!fits) reader.Fail("\"" + field + "\" must be a list of four whole numbers from -2147483648 to 2147483647");
     *edges[i] = edge.get<std::int32_t>();
   }
   return item;
@@ -78,6 +85,7 @@ PrintedItem ReadPrintedItem(const JsonReader& reader, const Json& j, const std::
 
 PrintedDocument ReadPrintedDocument(const JsonReader& reader, const Json& j, const std::string& where) {
   reader.Object(j, where, {"document", "pages", "raw"});
+  if (j.contains("raw") && j.contains("pages")) reader.Fail("\"" + where + "\" has both \"raw\" and \"pages\"");
   PrintedDocument document;
   OptionalText(reader, j, where, "document", document.name);
   if (j.contains("raw")) {

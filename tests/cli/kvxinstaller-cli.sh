@@ -36,7 +36,8 @@ check "unknown model named" grep -q "No Such Printer" "$work/err"
 
 # A machine.json that cannot be used: exit 2, the file named, the file untouched.
 mkdir -p "$work/bad"
-for content in '{ "format": "kvx-machine", "version": 1,' '{"format": "kvx-machine", "version": 99}' '[1, 2, 3]'; do
+for content in '{ "format": "kvx-machine", "version": 1,' '{"format": "kvx-machine", "version": 99}' '[1, 2, 3]' \
+  '{"format": "kvx-machine", "version": 1e400}'; do
   printf '%s' "$content" >"$work/bad/machine.json"
   cp "$work/bad/machine.json" "$work/before"
   "$exe" --machine "$work/bad" --list-models >/dev/null 2>"$work/err"
@@ -45,6 +46,16 @@ for content in '{ "format": "kvx-machine", "version": 1,' '{"format": "kvx-machi
   check "bad machine.json is named" grep -q "$work/bad/machine.json" "$work/err"
   check "bad machine.json untouched" cmp -s "$work/before" "$work/bad/machine.json"
 done
+
+# A save that fails after the run: exit 2, the file named, the earlier machine.json intact.
+mkdir "$work/m/machine.json.tmp"
+cp "$work/m/machine.json" "$work/before"
+"$exe" --machine "$work/m" --list-models >/dev/null 2>"$work/err"
+code=$?
+check "failed save exits 2 (got $code)" test $code -eq 2
+check "failed save names the file" grep -q "$work/m/machine.json.tmp: cannot be written" "$work/err"
+check "failed save keeps machine.json" cmp -s "$work/before" "$work/m/machine.json"
+rmdir "$work/m/machine.json.tmp"
 
 # "Detect" through termios: COM2 is the printer peer's pty, answering at 9600 baud only.
 if [ -x "$peer" ] && [ -e /dev/ptmx ]; then

@@ -15,6 +15,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::StartsWith;
 
 constexpr LangId kEnglish = 0x0409;
 constexpr LangId kPortuguese = 0x0416;
@@ -339,6 +340,42 @@ TEST(ResourceSetParse, ErrorsNameTheLineAndTheProblem) {
               AllOf(HasSubstr("line 3"), HasSubstr("unknown dialog statement 'TITLE'")));
   // A file resource whose name is missing must not swallow the next resource.
   EXPECT_THAT(ParseError("1 BITMAP\n2 DIALOG 0, 0, 1, 1\nBEGIN\nEND\n"), HasSubstr("line 2"));
+}
+
+std::string Repeated(std::string_view piece, int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i) text += piece;
+  return text;
+}
+
+// A script from anywhere is read in bounded time and stack, its arithmetic without undefined behaviour.
+TEST(ResourceSetParse, HostileScriptsAreErrorsNamingTheLine) {
+  const auto id = [](const std::string& expression) { return "STRINGTABLE\nBEGIN\n " + expression + " \"x\"\nEND\n"; };
+  std::string doubling = "#define D0 1\n";
+  for (int i = 1; i <= 21; ++i) {
+    const std::string previous = "D" + std::to_string(i - 1);
+    doubling += "#define D" + std::to_string(i) + " (" + previous + "+" + previous + ")\n";
+  }
+  const struct {
+    std::string script;
+    std::string error;
+  } rows[] = {
+      {id("0x7FFFFFFFFFFFFFFF + 1"), "line 3: arithmetic overflow"},
+      {id("-0x7FFFFFFFFFFFFFFF - 2"), "line 3: arithmetic overflow"},
+      {id("0x4000000000000000 * 2"), "line 3: arithmetic overflow"},
+      {id("-(-0x7FFFFFFFFFFFFFFF - 1)"), "line 3: arithmetic overflow"},
+      {id("(-0x7FFFFFFFFFFFFFFF - 1) / -1"), "line 3: arithmetic overflow"},
+      {id("(-0x7FFFFFFFFFFFFFFF - 1) % -1"), "line 3: arithmetic overflow"},
+      {id("1 % (2 - 2)"), "line 3: division by zero"},
+      {id(Repeated("(", 100000) + "1" + Repeated(")", 100000)), "line 3: nested more than 200 levels deep"},
+      {id(Repeated("-", 100000) + "1"), "line 3: nested more than 200 levels deep"},
+      {"1 MENU\nBEGIN\n" + Repeated("POPUP \"p\"\nBEGIN\n", 100000), "line 404: nested more than 200 levels deep"},
+      {doubling + id("D21"), "#define names expanded more than 100000 times"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.script.substr(0, 60));
+    EXPECT_THAT(ParseError(row.script), AllOf(StartsWith("resource script line "), HasSubstr(row.error)));
+  }
 }
 
 TEST(ResourceSetConstants, TableIsSortedAndHoldsTheHeaderValues) {

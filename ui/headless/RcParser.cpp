@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -19,6 +20,10 @@ constexpr std::uint32_t kSsLeft = 0, kSsCenter = 1, kSsRight = 2, kSsIcon = 3;
 constexpr std::uint32_t kEsLeft = 0, kLbsNotify = 1, kCbsSimple = 1, kSbsHorz = 0;
 constexpr std::uint32_t kMftSeparator = 0x800, kMftRightjustify = 0x4000;
 constexpr LangId kEnglishUs = 0x0409;
+// Bounds that keep a hostile script from exhausting the stack or the processor: far above what a
+// hand-written script reaches (the program's own nests a few levels and expands a few hundred names).
+constexpr int kMaxNesting = 200;         // parentheses, unary operators, names inside #defines, popups
+constexpr long kMaxExpansions = 100000;  // #define names expanded in the whole script
 
 // Statement, class, style without a style expression, style a style expression modifies.
 struct ControlKind {
@@ -125,9 +130,27 @@ private:
 
   // ---- expressions --------------------------------------------------------------------
 
+  // One more level of nesting for the guard's lifetime: parse error when too deep.
+  class Nested {
+  public:
+    Nested(Parser& parser, const Lexer& lx, int line) : parser_(parser) {
+      if (++parser_.nesting_ > kMaxNesting)
+        lx.Fail(line, "nested more than " + std::to_string(kMaxNesting) + " levels deep");
+    }
+    ~Nested() { --parser_.nesting_; }
+    Nested(const Nested&) = delete;
+    Nested& operator=(const Nested&) = delete;
+
+  private:
+    Parser& parser_;
+  };
+
   std::int64_t Resolve(const Token& name) {
     if (auto it = defines_.find(name.text); it != defines_.end()) {
       if (depth_ > 32) lex_.Fail(name.line, "#define " + name.text + " refers to itself");
+      if (++expansions_ > kMaxExpansions)
+        lex_.Fail(name.line, "#define names expanded more than " + std::to_string(kMaxExpansions) + " times");
+      const Nested nested(*this, lex_, name.line);
       Lexer body(it->second.body, it->second.line);
       if (body.Peek().kind == TokenKind::End) lex_.Fail(name.line, "'" + name.text + "' is defined without a value");
       ++depth_;
@@ -150,6 +173,7 @@ private:
     if (t.kind == TokenKind::Number) return t.number;
     if (t.kind == TokenKind::Identifier) return Resolve(t);
     if (t.IsPunct('(')) {
+      const Nested nested(*this, lx, t.line);
       std::int64_t v = Expr(lx);
       if (!lx.Accept(')')) lx.Fail(t.line, "missing ')'");
       return v;
@@ -157,13 +181,24 @@ private:
     lx.Fail(t.line, "expected a number, found " + t.Describe());
   }
 
+  // The script's arithmetic is 64-bit; a result beyond it is an error, not a wrapped value.
+  static void CheckOverflow(const Lexer& lx, int line, bool overflow) {
+    if (overflow) lx.Fail(line, "arithmetic overflow");
+  }
+
   std::int64_t Unary(Lexer& lx) {
-    const Token& t = lx.Peek();
-    if (t.IsPunct('-')) return lx.Next(), -Unary(lx);
-    if (t.IsPunct('+')) return lx.Next(), Unary(lx);
-    if (t.IsPunct('~')) return lx.Next(), ~Unary(lx);
-    if (t.IsPunct('!')) return lx.Next(), !Unary(lx);
-    return Primary(lx);
+    const Token t = lx.Peek();
+    if (!t.IsPunct('-') && !t.IsPunct('+') && !t.IsPunct('~') && !t.IsPunct('!')) return Primary(lx);
+    lx.Next();
+    const Nested nested(*this, lx, t.line);
+    const std::int64_t v = Unary(lx);
+    if (t.IsPunct('-')) {
+      CheckOverflow(lx, t.line, v == INT64_MIN);
+      return -v;
+    }
+    if (t.IsPunct('~')) return ~v;
+    if (t.IsPunct('!')) return !v;
+    return v;
   }
 
   std::int64_t Multiplicative(Lexer& lx) {
@@ -173,17 +208,29 @@ private:
       if (!t.IsPunct('*') && !t.IsPunct('/') && !t.IsPunct('%')) return v;
       Token op = lx.Next();
       std::int64_t r = Unary(lx);
-      if (op.text != "*" && r == 0) lx.Fail(op.line, "division by zero");
-      v = op.text == "*" ? v * r : op.text == "/" ? v / r : v % r;
+      if (op.text == "*") {
+        CheckOverflow(lx, op.line, __builtin_mul_overflow(v, r, &v));
+        continue;
+      }
+      if (r == 0) lx.Fail(op.line, "division by zero");
+      CheckOverflow(lx, op.line, v == INT64_MIN && r == -1);
+      v = op.text == "/" ? v / r : v % r;
     }
   }
 
   std::int64_t Additive(Lexer& lx) {
     std::int64_t v = Multiplicative(lx);
     for (;;) {
-      if (lx.Accept('+')) v += Multiplicative(lx);
-      else if (lx.Accept('-')) v -= Multiplicative(lx);
-      else return v;
+      const int line = lx.Peek().line;
+      if (lx.Accept('+')) {
+        const std::int64_t r = Multiplicative(lx);
+        CheckOverflow(lx, line, __builtin_add_overflow(v, r, &v));
+      } else if (lx.Accept('-')) {
+        const std::int64_t r = Multiplicative(lx);
+        CheckOverflow(lx, line, __builtin_sub_overflow(v, r, &v));
+      } else {
+        return v;
+      }
     }
   }
 
@@ -575,6 +622,7 @@ private:
         }
         int popupLine = lex_.Peek().line;
         ExpectBegin("POPUP");
+        const Nested nested(*this, lex_, popupLine);
         MenuItems(item.items, ex, popupLine);
       } else {
         lex_.Fail(t.line, "unknown menu statement " + t.Describe());
@@ -588,6 +636,8 @@ private:
   ResourceSet out_;
   LangId lang_ = kEnglishUs;
   int depth_ = 0;
+  int nesting_ = 0;
+  long expansions_ = 0;
 };
 
 }  // namespace

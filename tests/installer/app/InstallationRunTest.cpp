@@ -5,6 +5,8 @@
 #include <nlohmann/json.hpp>
 
 #include "app/ExitCodes.h"
+#include "engine/Catalog.h"
+#include "engine/InstallSequence.h"
 #include "installer/InstallerTestSupport.h"
 #include "installer/engine/EngineTestSupport.h"
 
@@ -107,5 +109,50 @@ INSTANTIATE_TEST_SUITE_P(
         RunCase{"ParallelOstrelGetsTheSettingsJob", {"--model", "RQ-7200 TH", "--interface", "parallel"}, "",
                 kExitInstalled, "installed", "RQ-7200 TH", "Kvx_LPT1:", {}}),
     [](const testing::TestParamInfo<RunCase>& param) { return std::string(param.param.name); });
+
+// The run takes exactly what the installation on its port takes on a like machine, plus its own
+// settling wait after a COM port's settings or the pause after the low-paper settings job of an
+// Ostrel model on LPT: no other wait hides in the run around the worker.
+struct DurationCase {
+  const char* name;
+  Strings args;
+  std::string model, port;
+  std::uint64_t ownWaitMs;
+};
+
+class InstallationRunDurationTest : public testing::TestWithParam<DurationCase>, protected installertest::ProgramRun {
+protected:
+  InstallationRunDurationTest() {
+    harness.StageMedia();
+    const json devices = {PortDevice("COM1", "ACPI\\PNP0501"), PortDevice("LPT1", "ACPI\\PNP0401"),
+                          Device("USB", "USB\\VID_5C3D&PID_0001"), Device("USB", "USB\\VID_5C4E&PID_8030"),
+                          Device("System", "LPTENUM\\TOLVARENRQ-7000TH6351")};
+    machine->document()["devices"] = devices;
+    harness.machine->document()["devices"] = devices;
+  }
+  enginetest::EngineHarness harness;
+};
+
+TEST_P(InstallationRunDurationTest, IsTheInstallationsPlusItsOwnWaits) {
+  const DurationCase& c = GetParam();
+  Win2kXPInstaller installer(harness.context);
+  installer.SetPortName(c.port);
+  installer.record.ostrelModel = IsOstrelModel(harness.platform.profile, c.model);
+  installer.record.needsPortMonitor = true;
+  installer.record.formName = "Print width 80mm 30cm";
+  ASSERT_TRUE(Install(installer, c.model, 0));
+
+  Strings args{"--unattended", "--model", c.model};
+  args.insert(args.end(), c.args.begin(), c.args.end());
+  ASSERT_EQ(Execute(args), kExitInstalled) << out.str();
+  EXPECT_EQ(machine->clock().Elapsed(), harness.Now() + c.ownWaitMs);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ports, InstallationRunDurationTest,
+    testing::Values(DurationCase{"Serial", {"--interface", "serial", "--port", "COM1"}, "RQ-7200 TH", "COM1:", 300},
+                    DurationCase{"Parallel", {"--interface", "parallel"}, "RQ-7200 TH", "LPT1:", 100},
+                    DurationCase{"Usb", {}, "VT5200", "USB", 0}),
+    [](const testing::TestParamInfo<DurationCase>& param) { return std::string(param.param.name); });
 
 }  // namespace

@@ -89,7 +89,7 @@ TEST_F(ModelDialogTest, ContinueWithoutSelectionDoesNothing) {
   EXPECT_FALSE(harness.Saw("dialog 149 \"Printer installation port\""));
 }
 
-TEST_F(ModelDialogTest, WidthIsPresetFromTheFirstCatalogEntryThatContainsTheName) {
+TEST_F(ModelDialogTest, WidthIsPresetFromTheCatalogEntryOfTheWholeName) {
   folder.Write("[Supported.Printers]\r\nVT5000\r\nLindor=RQ-7200 TH\r\nVT500\r\n");
   Run([&](DialogDriver& d) {
     d.Click(IDC_ADVANCED);
@@ -101,9 +101,12 @@ TEST_F(ModelDialogTest, WidthIsPresetFromTheFirstCatalogEntryThatContainsTheName
     EXPECT_TRUE(d.IsEnabled(IDC_WIDTH_80));
     d.Click(2);
   });
-  const std::vector<std::string> decorated{"VT5000 $0000", "VT500 $0001", "RQ-7200 TH $0001", "RQ-9 $0003", "RQ-8"};
-  EXPECT_EQ(CPrinterModelDlg::WidthMaskFor(decorated, "VT500"), 0ul);  // "VT5000" comes first
+  const std::vector<std::string> decorated{"VT5000 $0000", "VT500 $0001", "RQ-7200 TH $0001", "RQ-9 $0003",
+                                          "RQ$1 $0002",   "RQ-8"};
+  EXPECT_EQ(CPrinterModelDlg::WidthMaskFor(decorated, "VT500"), 1ul);  // not "VT5000", which comes first
   EXPECT_EQ(CPrinterModelDlg::WidthMaskFor(decorated, "RQ-7200 TH"), 1ul);
+  EXPECT_EQ(CPrinterModelDlg::WidthMaskFor(decorated, "RQ-7200"), std::nullopt);
+  EXPECT_EQ(CPrinterModelDlg::WidthMaskFor(decorated, "RQ$1"), 2ul);  // the flags are after the last "$"
   EXPECT_EQ(CPrinterModelDlg::WidthMaskFor(decorated, "RQ-9"), 3ul);
   EXPECT_EQ(CPrinterModelDlg::WidthMaskFor(decorated, "RQ-8"), std::nullopt);
   EXPECT_EQ(CPrinterModelDlg::WidthMaskFor(decorated, "Missing"), std::nullopt);

@@ -27,10 +27,12 @@ TEST_F(ErrorLogTest, ExpandsEachConversionOnceAndEndsTheLineWithCrLf) {
            code);
   LogError(files, "ratio %f, delta %d", 0.25, -7);
   LogError(files, "no values");
+  LogError(files, "%f", -1e70);
   EXPECT_EQ(Log(),
             "CopyFile(.\\WIN2KXP\\unidrv.dll,C:\\drv\\unidrv.dll,FALSE) FAILED CODE: 1797\r\n"
             "ratio 0.250000, delta -7\r\n"
-            "no values\r\n");
+            "no values\r\n"
+            "-10000000000000000725314363815292351261583744096465219555182101554790400.000000\r\n");
 }
 
 TEST_F(ErrorLogTest, AppendsToWhatIsThere) {

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "platform/sim/SimMachine.h"
+#include "platform/sim/SimTestSupport.h"
 
 namespace {
 
@@ -138,9 +139,54 @@ TEST_F(SimRegistryTest, MalformedPathsAreRejected) {
   std::unique_ptr<RegistryKey> key;
   EXPECT_EQ(registry().CreateKey(RootKey::CurrentUser, "\\Software", regaccess::AllAccess, key), 161);
   EXPECT_EQ(registry().CreateKey(RootKey::CurrentUser, "Software\\\\X", regaccess::AllAccess, key), 161);
-  EXPECT_EQ(registry().CreateKey(RootKey::CurrentUser, std::string(256, 'k'), regaccess::AllAccess, key), 161);
   EXPECT_EQ(key, nullptr);
 }
+
+// Windows' limits, on a key created below `base` (a key opened from the root, or the root itself):
+// key names of 255 characters, 512 levels below the root, value names of 16383 characters.
+struct LimitCase {
+  const char* name;
+  std::string base, subKey, valueName;
+  platform::LONG created, valueSet;
+  std::string opens;  // a key path that exists afterwards
+};
+
+void PrintTo(const LimitCase& row, std::ostream* os) { *os << row.name; }
+
+std::string Levels(std::size_t count) {
+  std::string path = "k";
+  for (std::size_t i = 1; i < count; ++i) path += "\\k";
+  return path;
+}
+
+class SimRegistryLimitTest : public SimRegistryTest, public testing::WithParamInterface<LimitCase> {};
+
+TEST_P(SimRegistryLimitTest, RefusesWhatWindowsRefuses) {
+  const LimitCase& row = GetParam();
+  std::unique_ptr<RegistryKey> base;
+  ASSERT_EQ(registry().CreateKey(RootKey::LocalMachine, row.base, regaccess::AllAccess, base), 0);
+  std::unique_ptr<RegistryKey> key;
+  ASSERT_EQ(base->CreateSubKey(row.subKey, regaccess::AllAccess, key), row.created);
+  if (key) {
+    EXPECT_EQ(key->SetValue(row.valueName, regtype::Dword, platform::RegDwordBytes(1)), row.valueSet);
+  }
+  if (!row.opens.empty()) {
+    EXPECT_EQ(registry().OpenKey(RootKey::LocalMachine, row.opens, regaccess::Read, key), 0);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Limits, SimRegistryLimitTest,
+    testing::Values(LimitCase{"LongestName", "", std::string(255, 'k'), "v", 0, 0, std::string(255, 'K')},
+                    LimitCase{"NameTooLong", "", "A\\" + std::string(256, 'k'), "", 87, 0, ""},
+                    LimitCase{"DeepestKey", "", Levels(512), "v", 0, 0, Levels(512)},
+                    LimitCase{"TooDeep", "", Levels(513), "", 87, 0, ""},
+                    LimitCase{"DeepestBelowAnOpenKey", Levels(500), Levels(12), "v", 0, 0, Levels(512)},
+                    LimitCase{"TooDeepBelowAnOpenKey", Levels(500), Levels(13), "", 87, 0, ""},
+                    LimitCase{"LongestValueName", "", "V", std::string(16383, 'v'), 0, 0, ""},
+                    LimitCase{"ValueNameTooLong", "", "V", std::string(16384, 'v'), 0, 87, ""},
+                    LimitCase{"NamesEndAtNul", "", simtest::Bytes("Cut\0\\Rest"), "v", 0, 0, "Cut"}),
+    [](const testing::TestParamInfo<LimitCase>& row) { return std::string(row.param.name); });
 
 TEST_F(SimRegistryTest, EveryOpenKeyIsAccountedUntilClosed) {
   auto& handles = machine_->handles();

@@ -19,6 +19,7 @@ TEST(SimSystemProfile, WriteSetsOneEntryAndKeepsTheRest) {
       {"BeforeBlankAndNextSection", "[ports]\nCOM1:=\n\n[Next]\na=1",
        "[ports]\r\nCOM1:=\r\nLPT1:=\r\n\r\n[Next]\r\na=1\r\n"},
       {"ReplacesTheEntry", "[Ports]\r\n lpt1: = old\r\nCOM1:=\r\n", "[Ports]\r\nLPT1:=\r\nCOM1:=\r\n"},
+      {"LoneCrEndsALine", "[Ports]\rCOM1:=\rLPT1:=old\r", "[Ports]\r\nCOM1:=\r\nLPT1:=\r\n"},
       {"NewSectionAtTheEnd", "[Other]\r\nx=1", "[Other]\r\nx=1\r\n\r\n[Ports]\r\nLPT1:=\r\n"},
       {"Utf8BomKept", "\xEF\xBB\xBF[Ports]\r\nCOM1:=\xC3\xA9\r\n", "\xEF\xBB\xBF[Ports]\r\nCOM1:=\xC3\xA9\r\nLPT1:=\r\n"},
       {"Utf16Kept", std::string("\xFF\xFE[\0P\0]\0", 8), std::string("\xFF\xFE[\0P\0]\0\r\0\n\0\r\0\n\0[\0", 18) +

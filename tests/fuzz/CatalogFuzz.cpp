@@ -1,0 +1,92 @@
+// The catalog readers on a KvxIns.ini made of the bytes, read through the simulated profile functions.
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/CPrinterModelDlg.h"
+#include "engine/Catalog.h"
+#include "platform/Windows1252.h"
+#include "platform/sim/SimProfile.h"
+
+namespace {
+
+struct Folder {
+  Folder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "kvx-fuzz-catalog-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) std::abort();
+    path = pattern;
+    std::filesystem::create_directories(path / "drive_c" / "Windows");
+  }
+  ~Folder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+  }
+  std::filesystem::path path;
+};
+
+// The catalog is on the media drive, the current folder; here it is on C: so that the fuzzer's own
+// relative names stay valid.
+class OnDriveC : public platform::PrivateProfile {
+public:
+  explicit OnDriveC(platform::PrivateProfile& profile) : profile_(profile) {}
+  platform::DWORD GetPrivateProfileSectionA(const std::string& section, std::vector<char>& buffer,
+                                            const std::string& fileName) override {
+    return profile_.GetPrivateProfileSectionA(section, buffer, Moved(fileName));
+  }
+  platform::DWORD GetPrivateProfileStringA(const std::string& section, const std::string& key,
+                                           const std::string& defaultValue, std::vector<char>& buffer,
+                                           const std::string& fileName) override {
+    return profile_.GetPrivateProfileStringA(section, key, defaultValue, buffer, Moved(fileName));
+  }
+  platform::DWORD GetProfileSectionA(const std::string& section, std::vector<char>& buffer) override {
+    return profile_.GetProfileSectionA(section, buffer);
+  }
+  platform::DWORD WriteProfileStringA(const std::string& section, const std::string& key,
+                                      const std::string& value) override {
+    return profile_.WriteProfileStringA(section, key, value);
+  }
+
+private:
+  static std::string Moved(const std::string& fileName) {
+    return fileName == kCatalogFile ? "C:\\KvxIns.ini" : fileName;
+  }
+  platform::PrivateProfile& profile_;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static Folder folder;
+  static const platform::sim::MachineConfig config;
+  static const auto faults = std::make_shared<platform::sim::FaultInjector>();
+  static platform::sim::SimProfile simProfile(folder.path / "drive_c", faults, config);
+  static OnDriveC profile(simProfile);
+  faults->ResetLog();
+  std::ofstream(folder.path / "drive_c" / "KvxIns.ini", std::ios::binary | std::ios::trunc)
+      .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+
+  const std::vector<std::string> decorated = ReadSupportedPrinters(profile, true);
+  for (const CatalogEntry& entry : ReadCatalogEntries(profile)) {
+    if (entry.name.empty()) std::abort();
+    // The model dialog finds each model's own flags, whatever its name holds.
+    if (CPrinterModelDlg::WidthMaskFor(decorated, entry.name) != entry.flags) std::abort();
+    // What reaches a terminal holds no control character, C1 ones (U+0080..U+009F) included.
+    const std::string shown = platform::AnsiToPrintableUtf8(entry.name);
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+      const auto c = static_cast<unsigned char>(shown[i]);
+      if (c < 0x20 || c == 0x7F || (c == 0xC2 && i + 1 < shown.size() && (shown[i + 1] & 0xE0) == 0x80)) std::abort();
+    }
+    (void)IsOstrelModel(profile, entry.name);
+    for (int kind = kSerialInterface; kind <= kEthernetInterface; ++kind)
+      (void)IsInterfaceSupported(profile, entry.name, kind);
+    (void)ReadCatalogValue(profile, entry.name, "Driver", "");
+  }
+  return 0;
+}
