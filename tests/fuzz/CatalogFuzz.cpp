@@ -1,5 +1,4 @@
 // The catalog readers on a KvxIns.ini made of the bytes, read through the simulated profile functions.
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -14,22 +13,9 @@
 #include "engine/Catalog.h"
 #include "platform/Windows1252.h"
 #include "platform/sim/SimProfile.h"
+#include "fuzz/FuzzFolder.h"
 
 namespace {
-
-struct Folder {
-  Folder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kvx-fuzz-catalog-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) std::abort();
-    path = pattern;
-    std::filesystem::create_directories(path / "drive_c" / "Windows");
-  }
-  ~Folder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path, ec);
-  }
-  std::filesystem::path path;
-};
 
 // The catalog is on the media drive, the current folder; here it is on C: so that the fuzzer's own
 // relative names stay valid.
@@ -63,7 +49,7 @@ private:
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static Folder folder;
+  static fuzztest::FuzzFolder folder("catalog");
   static const platform::sim::MachineConfig config;
   static const auto faults = std::make_shared<platform::sim::FaultInjector>();
   static platform::sim::SimProfile simProfile(folder.path / "drive_c", faults, config);

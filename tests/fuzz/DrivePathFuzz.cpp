@@ -12,16 +12,15 @@
 #include <string_view>
 
 #include "platform/sim/HostPath.h"
+#include "fuzz/FuzzFolder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 struct Folders {
-  Folders() {
-    std::string pattern = (fs::temp_directory_path() / "kvx-fuzz-drive-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) std::abort();
-    root = fs::canonical(pattern);
+  Folders() : scratch("drive") {
+    root = scratch.path;
     driveC = root / "drive_c";
     media = fs::canonical(fs::current_path());
     fs::create_directories(driveC / "Windows" / "System32");
@@ -31,10 +30,7 @@ struct Folders {
     fs::create_symlink("../../outside", driveC / "Windows" / "Up");
     fs::create_symlink(root / "nowhere", driveC / "Dangling");
   }
-  ~Folders() {
-    std::error_code ec;
-    fs::remove_all(root, ec);
-  }
+  fuzztest::FuzzFolder scratch;
   fs::path root, driveC, media;
 };
 

@@ -4,6 +4,9 @@
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK} ${ARTIFACTS})
 file(COPY ${SEEDS}/ DESTINATION ${WORK})
+if(MORE_SEEDS)
+  file(COPY ${MORE_SEEDS}/ DESTINATION ${WORK} FILES_MATCHING PATTERN "*.rc" PATTERN "*.h")
+endif()
 execute_process(COMMAND ${FUZZER} -max_total_time=${SECONDS} -timeout=10 -rss_limit_mb=2048
                         -malloc_limit_mb=1024 -print_final_stats=1 -artifact_prefix=${ARTIFACTS}/ ${WORK}
                 RESULT_VARIABLE result)

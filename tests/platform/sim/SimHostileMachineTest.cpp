@@ -13,6 +13,7 @@
 #include "platform/sim/DevMode.h"
 #include "platform/sim/SimMachine.h"
 #include "platform/sim/SimTestSupport.h"
+#include "platform/sim/MachineDocumentChecks.h"
 
 namespace {
 
@@ -45,20 +46,13 @@ void PrintTo(const HostileDocument& row, std::ostream* os) { *os << row.name; }
 class SimHostileDocumentTest : public testing::TestWithParam<HostileDocument> {};
 
 TEST_P(SimHostileDocumentTest, GivesAMachineThatSavesTheSameOrAClearError) {
-  simtest::TempDir temp;
-  const fs::path file = temp.path() / "machine.json";
-  const std::string text = R"({"format": "kvx-machine", "version": 1, )" + GetParam().members + "}";
-  simtest::WriteFile(file, text);
   if (!GetParam().problem.empty()) {
-    try {
-      SimMachine::OpenFolder(temp.path());
-      ADD_FAILURE() << "accepted";
-    } catch (const MachineFileError& e) {
-      EXPECT_EQ(std::string(e.what()), file.string() + ": " + GetParam().problem);
-    }
-    EXPECT_EQ(simtest::ReadFile(file), text);
+    simtest::ExpectDocumentRefused(GetParam().members, GetParam().problem);
     return;
   }
+  simtest::TempDir temp;
+  const fs::path file = temp.path() / "machine.json";
+  simtest::WriteFile(file, simtest::MachineDocument(GetParam().members));
   SimMachine::OpenFolder(temp.path())->Save();
   const std::string saved = simtest::ReadFile(file);
   SimMachine::OpenFolder(temp.path())->Save();

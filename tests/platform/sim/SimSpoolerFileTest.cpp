@@ -4,6 +4,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/sim/MachineDocumentChecks.h"
+
 #include "platform/cases/SpoolerCases.h"
 #include "platform/sim/DevMode.h"
 #include "platform/sim/SimMachine.h"
@@ -11,7 +13,6 @@
 
 namespace {
 
-using platform::sim::MachineFileError;
 using platform::sim::SimMachine;
 using Json = nlohmann::ordered_json;
 
@@ -109,17 +110,7 @@ void PrintTo(const BadSpooler& file, std::ostream* os) { *os << file.name; }
 class SimSpoolerBadFileTest : public testing::TestWithParam<BadSpooler> {};
 
 TEST_P(SimSpoolerBadFileTest, IsRefusedAndLeftUntouched) {
-  simtest::TempDir temp;
-  const auto file = temp.path() / "machine.json";
-  const std::string text = R"({"format": "kvx-machine", "version": 1, )" + GetParam().members + "}";
-  simtest::WriteFile(file, text);
-  try {
-    SimMachine::OpenFolder(temp.path());
-    ADD_FAILURE() << "accepted";
-  } catch (const MachineFileError& e) {
-    EXPECT_EQ(std::string(e.what()), file.string() + ": " + GetParam().problem);
-  }
-  EXPECT_EQ(simtest::ReadFile(file), text);
+  simtest::ExpectDocumentRefused(GetParam().members, GetParam().problem);
 }
 
 INSTANTIATE_TEST_SUITE_P(
