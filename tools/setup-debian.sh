@@ -7,6 +7,7 @@ set -euo pipefail
 packages=(
   build-essential cmake
   clang  # finds dropped [[nodiscard]] results of virtual functions, which GCC 12 misses
+  libclang-rt-14-dev  # libFuzzer and the sanitizers for clang (the fuzz preset); only recommended by clang
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   nlohmann-json3-dev libcli11-dev
   mingw-w64
