@@ -2,12 +2,14 @@
 #include "platform/Clock.h"
 #include "platform/DeviceSetup.h"
 #include "platform/FileSystem.h"
+#include "platform/IpHelper.h"
 #include "platform/PrintSpooler.h"
 #include "platform/Printing.h"
 #include "platform/PrivateProfile.h"
 #include "platform/ProcessInfo.h"
 #include "platform/Registry.h"
 #include "platform/Serial.h"
+#include "platform/Sockets.h"
 #include "platform/ServiceControl.h"
 #include "platform/Threads.h"
 #include "platform/VersionInfo.h"
@@ -30,6 +32,8 @@ struct Platform {
   Threads& threads;
   Serial& serial;
   Printing& printing;
+  Sockets& sockets;
+  IpHelper& ipHelper;
 };
 
 }  // namespace platform

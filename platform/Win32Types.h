@@ -9,6 +9,7 @@ using DWORD = std::uint32_t;
 using UINT = std::uint32_t;
 using LONG = std::int32_t;
 using WORD = std::uint16_t;
+using ULONG = std::uint32_t;
 using LANGID = std::uint16_t;
 
 // Calls that return BOOL on Windows return the Win32 error here instead: 0 is success.

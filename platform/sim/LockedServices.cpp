@@ -460,6 +460,8 @@ struct LockedServices::Wrappers {
   Threads& threads;
   LockedSerial serial;
   LockedPrinting printing;
+  Sockets& sockets;
+  IpHelper& ipHelper;
 };
 
 LockedServices::LockedServices(MachineMutex mutex, Platform services)
@@ -476,14 +478,17 @@ LockedServices::LockedServices(MachineMutex mutex, Platform services)
                              {mutex, services.devices},
                              services.threads,
                              {mutex, services.serial},
-                             {mutex, services.printing}}) {}
+                             {mutex, services.printing},
+                             services.sockets,
+                             services.ipHelper}) {}
 
 LockedServices::~LockedServices() = default;
 
 Platform LockedServices::platform() {
   Wrappers& w = *wrappers_;
   return Platform{w.clock,    w.registry, w.profile, w.version,   w.process, w.services,
-                  w.spooler,  w.messages, w.files,   w.libraries, w.devices, w.threads, w.serial, w.printing};
+                  w.spooler,  w.messages, w.files,   w.libraries, w.devices, w.threads, w.serial, w.printing,
+                  w.sockets, w.ipHelper};
 }
 
 }  // namespace platform::sim

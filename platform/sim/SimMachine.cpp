@@ -102,9 +102,10 @@ SimMachine::SimMachine(fs::path folder, bool temporary, std::unique_ptr<MachineC
   threads_ = std::make_unique<SimThreads>(clock_, faults_);
   printing_ = std::make_unique<SimPrinting>(*spooler_, faults_, handles_);
   serial_ = std::make_unique<SimSerial>(*config_, *document_, clock_, faults_, handles_);
+  network_ = std::make_unique<SimNetwork>(*document_, clock_, faults_, handles_);
   locked_ = std::make_unique<LockedServices>(
       mutex_, Platform{*clock_, *registry_, *profile_, *version_, *process_, *services_, *spooler_, *messages_,
-                       *files_, *libraries_, *devices_, *threads_, *serial_, *printing_});
+                       *files_, *libraries_, *devices_, *threads_, *serial_, *printing_, *network_->sockets(), *network_->ipHelper()});
 }
 
 SimMachine::~SimMachine() {

@@ -19,6 +19,7 @@
 #include "platform/sim/SimDeviceSetup.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimLibraries.h"
+#include "platform/sim/SimNetwork.h"
 #include "platform/sim/SimPrintSpooler.h"
 #include "platform/sim/SimPrinting.h"
 #include "platform/sim/SimProcess.h"
@@ -80,6 +81,7 @@ public:
   SimThreads& threads() { return *threads_; }
   SimSerial& serial() { return *serial_; }
   SimPrinting& printing() { return *printing_; }
+  SimNetwork& network() { return *network_; }
 
 private:
   SimMachine(std::filesystem::path folder, bool temporary, std::unique_ptr<MachineConfig> config,
@@ -111,6 +113,7 @@ private:
   std::unique_ptr<SimThreads> threads_;
   std::unique_ptr<SimSerial> serial_;
   std::unique_ptr<SimPrinting> printing_;
+  std::unique_ptr<SimNetwork> network_;
   std::unique_ptr<LockedServices> locked_;
 };
 

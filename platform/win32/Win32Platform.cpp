@@ -4,7 +4,8 @@ namespace platform::win32 {
 
 Platform Win32Platform::platform() {
   return Platform{clock_,    registry_, profile_, version_,   process_, services_,
-                  spooler_,  messages_, files_,   libraries_, devices_, threads_, serial_, printing_};
+                  spooler_,  messages_, files_,   libraries_, devices_, threads_, serial_, printing_,
+                  sockets_, ipHelper_};
 }
 
 }  // namespace platform::win32

@@ -10,6 +10,7 @@
 #include "platform/win32/Win32Profile.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Serial.h"
+#include "platform/win32/Win32Sockets.h"
 #include "platform/win32/Win32ServiceControl.h"
 #include "platform/win32/Win32Threads.h"
 #include "platform/win32/Win32Version.h"
@@ -41,6 +42,8 @@ private:
   Win32Threads threads_;
   Win32Serial serial_;
   Win32Printing printing_;
+  Win32Sockets sockets_;
+  Win32IpHelper ipHelper_;
 };
 
 }  // namespace platform::win32

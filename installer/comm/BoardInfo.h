@@ -1,0 +1,38 @@
+#pragma once
+// One ethernet interface board as it answered a search: the payload of its reply record (the
+// bytes after the reply token), kept as they came from the wire.
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+namespace boardkind {
+constexpr std::int32_t Ostrel = 0;
+constexpr std::int32_t Lindor = 1;
+}  // namespace boardkind
+
+class TypeBoardInfo {
+public:
+  virtual ~TypeBoardInfo() = default;
+  virtual int PayloadSize() const = 0;
+  // Byte i (first octet 0) of each address; out of range: 0, or 255 for the mask.
+  virtual std::uint8_t MacByte(std::uint8_t i) const = 0;
+  virtual std::uint8_t GatewayByte(std::uint8_t i) const = 0;
+  virtual std::uint8_t IpByte(std::uint8_t i) const = 0;
+  virtual std::uint8_t MaskByte(std::uint8_t i) const = 0;
+  virtual std::uint16_t Port() const = 0;
+  virtual bool DhcpEnabled() const = 0;
+
+  std::vector<std::uint8_t>& payload() { return payload_; }
+  const std::vector<std::uint8_t>& payload() const { return payload_; }
+
+protected:
+  // `payload` holds exactly PayloadSize() bytes.
+  explicit TypeBoardInfo(std::span<const std::uint8_t> payload) : payload_(payload.begin(), payload.end()) {}
+
+private:
+  std::vector<std::uint8_t> payload_;
+};
+
+// The board records of the last search, in the order they answered.
+using BoardList = std::vector<std::unique_ptr<TypeBoardInfo>>;
