@@ -78,6 +78,8 @@ public:
   virtual int GetWidth(int id) = 0;  // window width in pixels
   virtual void SetFont(int id, const FontSpec& font) = 0;
   virtual void SetFocus(int id) = 0;
+  // IP address control: the focus goes to one of its four fields (0 first), IPM_SETFOCUS.
+  virtual void IpSetFieldFocus(int id, int field) = 0;
   // The control's window rectangle in the dialog's client coordinates.
   virtual Rect GetControlRect(int id) = 0;
   // Destroys the control's window; the id is gone from the dialog afterwards.
@@ -149,6 +151,7 @@ public:
 class IpAddress : public Control {
 public:
   using Control::Control;
+  void FocusField(int field) { port_->IpSetFieldFocus(id_, field); }
 };
 
 class ListView : public Control {

@@ -1,5 +1,6 @@
 #include "app/ProgramMain.h"
 
+#include "app/BoardCommands.h"
 #include "app/CPrinterModelDlg.h"
 #include "app/CTolvInstallerApp.h"
 #include "app/ExitCodes.h"
@@ -79,6 +80,8 @@ int RunProgram(const ProgramOptions& options, ProgramEnvironment& env) {
     return kExitInstalled;
   }
   if (options.listModels) return ListModels(env);
+  if (options.findBoards) return FindBoardsCommand(options, env);
+  if (!options.setBoard.empty()) return SetBoardCommand(options, env);
   if (options.unattended || env.interactiveKit == nullptr) return RunUnattended(env, options);
   try {
     return RunApplication(env, *env.interactiveKit, options).code;

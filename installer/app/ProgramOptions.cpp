@@ -23,6 +23,20 @@ ProgramOptions ParseProgramOptions(const std::vector<std::string>& args) {
   cli.add_flag("--add-vcom-port", options.addVcomPort, "Press \"Add a new port\" on the USB page and answer OK");
   cli.add_option("--ip", options.ip, "IP address A.B.C.D of an ethernet printer")->check(CLI::ValidIPV4);
   cli.add_option("--tcp-port", options.tcpPort, "TCP port of an ethernet printer (default 9100)")->check(CLI::Range(0, 65535));
+  cli.add_flag("--search", options.search, "Press \"Setup...\" and \"Search\" on the ethernet page, take a board, OK");
+  cli.add_option("--board", options.board, "The board to take after --search (MAC address; default: the first found)");
+  cli.add_option("--board-ip", options.boardIp, "New IP address of the board")->check(CLI::ValidIPV4);
+  cli.add_option("--board-mask", options.boardMask, "New subnet mask of the board")->check(CLI::ValidIPV4);
+  cli.add_option("--board-gateway", options.boardGateway, "New gateway of the board")->check(CLI::ValidIPV4);
+  cli.add_option("--board-port", options.boardPort, "New TCP port of the board")->check(CLI::Range(0, 65535));
+  cli.add_option("--board-dhcp", options.boardDhcp, "on or off: the board takes its address by DHCP (Lindor boards)")
+      ->check(CLI::IsMember({"on", "off"}));
+  cli.add_flag("--find-boards", options.findBoards, "Print the ethernet boards that answer a search, one per line");
+  cli.add_option("--set-board", options.setBoard, "Give the board with this MAC address the --board-* settings");
+  cli.add_option("--kind", options.boardKind, "ostrel or lindor: the boards to search for (default: both)")
+      ->check(CLI::IsMember({"ostrel", "lindor"}));
+  cli.add_option("--network", options.network, "host: search this computer's own networks (Linux build)")
+      ->check(CLI::IsMember({"host"}));
   cli.add_option("--if-exists", options.ifExists, "new, change-port or cancel: when the printer exists on another port")
       ->check(CLI::IsMember({"new", "change-port", "cancel"}));
   cli.add_option("--connect-prompt", options.connectPrompt, "ok or cancel: the answer to \"plug in your printer\" (default ok)")
@@ -45,7 +59,8 @@ ProgramOptions ParseProgramOptions(const std::vector<std::string>& args) {
 }
 
 bool WantsConsoleOutput(const ProgramOptions& options) {
-  return options.listModels || options.unattended || options.help || !options.error.empty();
+  return options.listModels || options.findBoards || !options.setBoard.empty() || options.unattended ||
+         options.help || !options.error.empty();
 }
 
 std::string UnusableOptionError(const ProgramOptions& options) {
@@ -55,6 +70,7 @@ std::string UnusableOptionError(const ProgramOptions& options) {
                                       {"--width", &options.width}})
       if (!value->empty()) return std::string(name) + " cannot be honoured with \"hidden\", which skips the model dialog";
   }
+  if (options.findBoards && !options.setBoard.empty()) return "--find-boards and --set-board: give one";
   if (options.interfaceKind.empty()) return {};
   const std::string& kind = options.interfaceKind;
   const struct {
@@ -69,8 +85,13 @@ std::string UnusableOptionError(const ProgramOptions& options) {
       {"--add-vcom-port", options.addVcomPort, kind == "usb"},
       {"--ip", !options.ip.empty(), kind == "ethernet"},
       {"--tcp-port", !options.tcpPort.empty(), kind == "ethernet"},
+      {"--search", options.search, kind == "ethernet"},
   };
   for (const auto& option : pageOptions)
     if (option.given && !option.usable) return std::string(option.name) + " is not used by the " + kind + " interface";
+  if (options.search && !options.ip.empty()) return "--ip and --search both choose the printer's address: give one";
+  const bool boardOptions = !options.board.empty() || !options.boardIp.empty() || !options.boardMask.empty() ||
+                            !options.boardGateway.empty() || !options.boardPort.empty() || !options.boardDhcp.empty();
+  if (options.unattended && boardOptions && !options.search) return "--board and --board-* choose a board of --search";
   return {};
 }

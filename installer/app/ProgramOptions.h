@@ -25,6 +25,16 @@ struct ProgramOptions {
   bool addVcomPort = false;   // press "Add a new port" and answer OK
   std::string ip;             // typed into the IP address control
   std::string tcpPort;        // the ethernet page's TCP port
+  bool search = false;        // "Setup...", "Search", a board, OK
+  std::string board;          // the board to take (MAC with ':' or '-'); empty: the first found
+  // A board's new settings ("Update" before OK; --set-board): empty keeps the board's own.
+  std::string boardIp, boardMask, boardGateway, boardPort;
+  std::string boardDhcp;      // "on" or "off"
+  // The technician's board commands (no wizard).
+  bool findBoards = false;    // list the boards that answer a search
+  std::string setBoard;       // MAC (':' or '-') of the board to give the --board-* settings
+  std::string boardKind;      // "ostrel" or "lindor"; empty: both kinds
+  std::string network;        // "host": the computer's own network (Linux build); empty: the machine's
   // The installation run's questions.
   std::string ifExists;       // "new", "change-port" or "cancel"; empty: Cancel, and a problem
   std::string connectPrompt = "ok";  // "ok" or "cancel": plug in the USB printer

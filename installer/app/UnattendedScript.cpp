@@ -32,6 +32,12 @@ std::string PortKey(std::string name) {
   return name;
 }
 
+// A MAC address as the ethernet printers dialog lists it: "02:00:4B:56:58:30" for "02-00-4b-56-58-30".
+std::string BoardMacText(std::string mac) {
+  for (char& c : mac) c = c == '-' ? ':' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return mac;
+}
+
 std::string FocusedBoxName(int id) {
   switch (id) {
     case IDC_BAUD_COMBO: return "baud rate (--baud)";
@@ -43,6 +49,7 @@ std::string FocusedBoxName(int id) {
 }  // namespace
 
 void UnattendedScript::Apply(ui::headless::ScriptedUser& user) {
+  user_ = &user;
   user.OnDialog(IDD_PRINTER_MODEL, [this](DialogDriver& driver) { AnswerModelDialog(driver); });
   user.OnDialog(IDD_INTERFACE_CONFIG, [this](DialogDriver& driver) { AnswerInterfaceDialog(driver); });
   user.OnDialog(IDD_SELECT_ACTION, [this](DialogDriver& driver) { AnswerExistingPrinter(driver); });
@@ -117,11 +124,62 @@ bool UnattendedScript::FillUsbPage(DialogDriver& driver) {
   return true;
 }
 
-void UnattendedScript::FillEthernetPage(DialogDriver& page) {
+bool UnattendedScript::FillEthernetPage(DialogDriver& page) {
   if (!options_.ip.empty()) page.Type(IDC_IP_ADDRESS, options_.ip);
   // What the "Setup..." dialog hands back on OK.
   if (!options_.tcpPort.empty())
     dynamic_cast<CEthernetConfigDlg&>(page.dialog()).tcpPort = static_cast<std::int32_t>(std::stol(options_.tcpPort));
+  if (!options_.search) return true;
+  bool chosen = false;
+  user_->OnDialog(IDD_ETHERNET_PRINTERS, [this, &chosen](DialogDriver& dialog) { chosen = ChooseBoard(dialog); });
+  page.Click(IDC_ETHERNET_SETUP);
+  return chosen;
+}
+
+bool UnattendedScript::ChooseBoard(DialogDriver& dialog) {
+  ui::Transcript& transcript = dialog.dialog().kit().transcript();
+  const auto findRow = [&dialog](const std::string& mac) {
+    const auto rows = dialog.ListRows(IDC_BOARD_LIST);
+    for (std::size_t i = 0; i < rows.size(); ++i)
+      if (mac.empty() || rows[i][0] == mac) return static_cast<int>(i);
+    return -1;
+  };
+  const auto refuse = [&](std::string problem) {
+    problem_ = std::move(problem);
+    dialog.Click(ui::idres::Cancel);
+    return false;
+  };
+  dialog.Click(IDC_BOARD_SEARCH);
+  for (const auto& row : dialog.ListRows(IDC_BOARD_LIST)) transcript.Choice("board-found", row[0] + " " + row[1]);
+  const std::string wanted = BoardMacText(options_.board);
+  int row = findRow(wanted);
+  if (row < 0) return refuse(wanted.empty() ? "--search found no board" : "--board " + options_.board + " was not found");
+  const std::string mac = dialog.ListRow(IDC_BOARD_LIST, row)[0];
+  dialog.ClickListRow(IDC_BOARD_LIST, row);
+
+  const bool update = !options_.boardIp.empty() || !options_.boardMask.empty() || !options_.boardGateway.empty() ||
+                      !options_.boardPort.empty() || !options_.boardDhcp.empty();
+  if (update) {
+    for (const auto& [id, value] : {std::pair{IDC_BOARD_IP, &options_.boardIp}, {IDC_BOARD_MASK, &options_.boardMask},
+                                    {IDC_BOARD_GATEWAY, &options_.boardGateway}, {IDC_BOARD_PORT, &options_.boardPort}})
+      if (!value->empty()) dialog.Type(id, *value);
+    if (!options_.boardDhcp.empty()) {
+      if (!dialog.IsEnabled(IDC_USE_DHCP)) return refuse("--board-dhcp: this model's boards keep their own DHCP setting");
+      if (dialog.IsChecked(IDC_USE_DHCP) != (options_.boardDhcp == "on")) dialog.Click(IDC_USE_DHCP);
+    }
+    dialog.Click(IDC_BOARD_UPDATE);
+    row = findRow(mac);
+    if (row < 0) return refuse("board " + mac + " did not answer after the update");
+    dialog.ClickListRow(IDC_BOARD_LIST, row);
+  }
+  // The dialog proposes an address of the computer's network for a board outside it.
+  const std::string boardIp = dialog.ListRow(IDC_BOARD_LIST, row)[1];
+  if (dialog.Text(IDC_BOARD_IP) != boardIp)
+    return refuse("board " + mac + " at " + boardIp + " is outside this computer's network: give it an address with --board-ip");
+  transcript.Choice("board", mac + " " + boardIp + " " + dialog.Text(IDC_BOARD_PORT));
+  dialog.Click(ui::idres::Ok);
+  if (dialog.IsRunning()) return refuse("the board's TCP port " + dialog.Text(IDC_BOARD_PORT) + " was refused");
+  return true;
 }
 
 void UnattendedScript::AnswerInterfaceDialog(DialogDriver& driver) {
@@ -155,7 +213,7 @@ void UnattendedScript::AnswerInterfaceDialog(DialogDriver& driver) {
     DialogDriver page = driver.Page(chosen->page);
     if (kind == "serial") ok = FillSerialPage(page);
     if (kind == "parallel" && !options_.port.empty()) ChoosePort(page, IDC_PORT_COMBO);
-    if (kind == "ethernet") FillEthernetPage(page);
+    if (kind == "ethernet") ok = FillEthernetPage(page);
   }
   if (!ok) return driver.Close();
   driver.Click(IDC_INSTALL_PRINTER);

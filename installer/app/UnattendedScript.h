@@ -26,11 +26,14 @@ private:
   void AnswerInterfaceDialog(ui::headless::DialogDriver& driver);
   bool FillSerialPage(ui::headless::DialogDriver& page);
   bool FillUsbPage(ui::headless::DialogDriver& driver);
-  void FillEthernetPage(ui::headless::DialogDriver& page);
+  bool FillEthernetPage(ui::headless::DialogDriver& page);
+  // "Ethernet Printers": search, take the board the options name, update it if asked, OK.
+  bool ChooseBoard(ui::headless::DialogDriver& dialog);
   void ChoosePort(ui::headless::DialogDriver& page, int comboId);
   void AnswerExistingPrinter(ui::headless::DialogDriver& driver);
 
   const ProgramOptions& options_;
+  ui::headless::ScriptedUser* user_ = nullptr;
   std::string problem_;
   std::string notice_;
   int messageBoxes_ = 0;

@@ -26,7 +26,8 @@ enum class BoardSettingsResult { Refused, Sent };
 
 // Writes the new settings into `record` and broadcasts the kind's configuration request from
 // each of the computer's addresses, then waits for the board to take them. Refused (nothing
-// sent) when the address's first octet is 0. `dhcp` counts for Lindor boards only.
+// sent) when the address's first octet is 0 or `record` is not of `kind`. `dhcp` counts for
+// Lindor boards only.
 BoardSettingsResult SendBoardSettings(platform::Platform& os, const std::function<void()>& pumpMessages,
                                       std::int32_t kind, TypeBoardInfo& record,
                                       const std::array<std::uint8_t, 4>& ip, const std::array<std::uint8_t, 4>& mask,

@@ -19,5 +19,9 @@ public:
   std::int32_t tcpPort = 9100;
 
 private:
+  // "Setup...": the ethernet printers dialog; on OK its address and port become the page's.
+  void OnSetup();
+
+  AppContext& context_;
   std::int32_t boardKind_;
 };

@@ -10,6 +10,8 @@
 #include "app/ProgramMain.h"
 #include "app/ProgramOptions.h"
 #include "platform/Windows1252.h"
+#include "platform/posix/PosixClock.h"
+#include "platform/posix/PosixSockets.h"
 #include "platform/sim/SimMachine.h"
 
 namespace {
@@ -18,6 +20,15 @@ std::filesystem::path DefaultMachineDir() {
   if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data) return std::filesystem::path(data) / "kvx-machine";
   const char* home = std::getenv("HOME");
   return std::filesystem::path(home && *home ? home : ".") / ".local" / "share" / "kvx-machine";
+}
+
+// The machine's services with this computer's own network in place of the simulated one; real
+// replies take real time, so the waits are real too.
+platform::Platform WithHostNetwork(const platform::Platform& machine, platform::Clock& clock,
+                                   platform::Sockets& sockets, platform::IpHelper& ipHelper) {
+  return {clock,           machine.registry, machine.profile,   machine.version, machine.process, machine.services,
+          machine.spooler, machine.messages, machine.files,     machine.libraries, machine.devices, machine.threads,
+          machine.serial,  machine.printing, sockets,           ipHelper};
 }
 
 }  // namespace
@@ -41,7 +52,12 @@ int main(int argc, char** argv) {
 
   // The program's bitmaps travel inside it, not in a resource section.
   machine->printing().SetProgramBitmaps(InstallerBitmapFile);
-  platform::Platform platform = machine->platform();
+  platform::posix::PosixClock hostClock;
+  platform::posix::PosixSockets hostSockets;
+  platform::posix::PosixIpHelper hostAdapters;
+  const platform::Platform simulated = machine->platform();
+  platform::Platform platform =
+      options.network == "host" ? WithHostNetwork(simulated, hostClock, hostSockets, hostAdapters) : simulated;
   ProgramEnvironment environment{platform, nullptr, std::cout, std::cerr};
   const int code = RunProgram(options, environment);
   try {

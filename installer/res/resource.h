@@ -98,3 +98,19 @@
 #define IDC_SELECT_ACTION_TEXT 1048
 #define IDC_NEW_PRINTER 3
 #define IDC_CHANGE_PORT 4
+
+// Ethernet printers dialog (IDD_ETHERNET_PRINTERS), opened by the ethernet page's "Setup...".
+#define IDD_ETHERNET_PRINTERS 172
+#define IDC_BOARD_LIST 1045
+#define IDC_BOARD_SEARCH 1050
+#define IDC_BOARD_UPDATE 1051
+#define IDC_BOARD_IP 1053
+#define IDC_BOARD_MASK 1054
+#define IDC_BOARD_GATEWAY 1055
+#define IDC_ASSIGN_IP_TEXT 1060
+#define IDC_BOARD_PORT 1063
+#define IDC_USE_DHCP 1064
+#define IDC_PORT_LABEL 1065
+// The dialog framework's data-exchange messages.
+#define IDS_PARSE_INT_RANGE 61714
+#define IDS_PARSE_UINT 61719

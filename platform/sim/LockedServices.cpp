@@ -443,6 +443,80 @@ public:
   }
 };
 
+// select and the receives wait for datagrams on the virtual clock: they run outside the lock, on
+// the network's own state. sendto holds it: a board's new settings go into the machine document.
+class LockedSockets final : public LockedService<Sockets> {
+public:
+  using LockedService::LockedService;
+  int WSAStartup(WORD version) override {
+    return Locked([&] { return inner_.WSAStartup(version); });
+  }
+  int WSACleanup() override {
+    return Locked([&] { return inner_.WSACleanup(); });
+  }
+  int WSAGetLastError() override { return inner_.WSAGetLastError(); }
+  SOCKET socket(int family, int type, int protocol) override {
+    return Locked([&] { return inner_.socket(family, type, protocol); });
+  }
+  int setsockopt(SOCKET s, int level, int name, int value) override {
+    return Locked([&] { return inner_.setsockopt(s, level, name, value); });
+  }
+  int setsockoptLinger(SOCKET s, bool on, std::uint16_t seconds) override {
+    return Locked([&] { return inner_.setsockoptLinger(s, on, seconds); });
+  }
+  int getsockopt(SOCKET s, int level, int name, int& value) override {
+    return Locked([&] { return inner_.getsockopt(s, level, name, value); });
+  }
+  int bind(SOCKET s, const SockAddrIn& local) override {
+    return Locked([&] { return inner_.bind(s, local); });
+  }
+  int getsockname(SOCKET s, SockAddrIn& local) override {
+    return Locked([&] { return inner_.getsockname(s, local); });
+  }
+  int getpeername(SOCKET s, SockAddrIn& peer) override {
+    return Locked([&] { return inner_.getpeername(s, peer); });
+  }
+  int connect(SOCKET s, const SockAddrIn& peer) override {
+    return Locked([&] { return inner_.connect(s, peer); });
+  }
+  int sendto(SOCKET s, std::span<const std::uint8_t> data, int flags, const SockAddrIn& to) override {
+    return Locked([&] { return inner_.sendto(s, data, flags, to); });
+  }
+  int recvfrom(SOCKET s, std::span<std::uint8_t> buffer, int flags, SockAddrIn& from) override {
+    return inner_.recvfrom(s, buffer, flags, from);
+  }
+  int recv(SOCKET s, std::span<std::uint8_t> buffer, int flags) override { return inner_.recv(s, buffer, flags); }
+  int select(SOCKET s, SelectSet set, long timeoutMicroseconds) override {
+    return inner_.select(s, set, timeoutMicroseconds);
+  }
+  int ioctlsocketFionread(SOCKET s, unsigned long& count) override {
+    return Locked([&] { return inner_.ioctlsocketFionread(s, count); });
+  }
+  int shutdown(SOCKET s, int how) override {
+    return Locked([&] { return inner_.shutdown(s, how); });
+  }
+  int closesocket(SOCKET s) override {
+    return Locked([&] { return inner_.closesocket(s); });
+  }
+  int gethostname(std::string& name) override {
+    return Locked([&] { return inner_.gethostname(name); });
+  }
+  bool gethostbyname(const std::string& name, std::vector<std::array<std::uint8_t, 4>>& addresses) override {
+    return Locked([&] { return inner_.gethostbyname(name, addresses); });
+  }
+  int WSAStringToAddressA(const std::string& text, int family, SockAddrIn& address) override {
+    return Locked([&] { return inner_.WSAStringToAddressA(text, family, address); });
+  }
+};
+
+class LockedIpHelper final : public LockedService<IpHelper> {
+public:
+  using LockedService::LockedService;
+  DWORD GetAdaptersInfo(ULONG bufferSize, std::vector<AdapterInfo>& adapters) override {
+    return Locked([&] { return inner_.GetAdaptersInfo(bufferSize, adapters); });
+  }
+};
+
 }  // namespace
 
 struct LockedServices::Wrappers {
@@ -460,8 +534,8 @@ struct LockedServices::Wrappers {
   Threads& threads;
   LockedSerial serial;
   LockedPrinting printing;
-  Sockets& sockets;
-  IpHelper& ipHelper;
+  LockedSockets sockets;
+  LockedIpHelper ipHelper;
 };
 
 LockedServices::LockedServices(MachineMutex mutex, Platform services)
@@ -479,8 +553,8 @@ LockedServices::LockedServices(MachineMutex mutex, Platform services)
                              services.threads,
                              {mutex, services.serial},
                              {mutex, services.printing},
-                             services.sockets,
-                             services.ipHelper}) {}
+                             {mutex, services.sockets},
+                             {mutex, services.ipHelper}}) {}
 
 LockedServices::~LockedServices() = default;
 

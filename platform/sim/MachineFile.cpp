@@ -10,6 +10,7 @@
 
 #include "platform/sim/JsonReader.h"
 #include "platform/sim/RegistryJson.h"
+#include "platform/sim/SimNetwork.h"
 #include "platform/sim/SimSerial.h"
 #include "platform/sim/SpoolerJson.h"
 #include "platform/sim/Text.h"
@@ -298,6 +299,7 @@ Json DefaultMachineDocument() {
                                              {"ip", "192.0.2.10"},
                                              {"mask", "255.255.255.0"},
                                              {"gateway", "192.0.2.1"}}});
+  doc["boards"] = DefaultBoards();
   return doc;
 }
 
@@ -356,14 +358,17 @@ void ParseMachineFile(const std::string& text, const std::string& label, Machine
   }
 
   const bool portsGiven = doc.contains("ports");
-  const Json defaults = DefaultMachineDocument();
-  for (const char* section : {"ports", "networkAdapters"}) {
+  Json defaults = DefaultMachineDocument();
+  // The default boards sit on the default adapter: a machine with adapters of its own has none.
+  if (doc.contains("networkAdapters")) defaults["boards"] = Json::array();
+  for (const char* section : {"ports", "networkAdapters", "boards"}) {
     if (!doc.contains(section)) {
       doc[section] = defaults[section];
     } else if (doc[section].type() != defaults[section].type()) {
       reader.Fail(std::string("\"") + section + "\" must be " + (defaults[section].is_array() ? "a list" : "an object"));
     }
   }
+  ReadNetworkConfig(doc, label);  // checked on loading; the network reads it again on each use
   // The spooler keeps the local ports; the rest of "ports" is kept as written.
   if (portsGiven) {
     loadedSpooler.localPorts.clear();

@@ -23,13 +23,14 @@ namespace platform::sim {
 constexpr const char* kMachineFormat = "kvx-machine";
 constexpr int kMachineVersion = 1;
 
-// The default machine's data sections ("ports", "networkAdapters") and registry keys.
+// The default machine's data sections ("ports", "networkAdapters", "boards") and registry keys.
 nlohmann::ordered_json DefaultMachineDocument();
 void AddDefaultRegistryKeys(RegistryTree& registry);
 
 // Reads machine.json text (`label` names the file in errors) into `config`, the empty `registry`,
-// `spooler` and `document`, which receives every member the machine does not own; of "ports"
-// and "networkAdapters", those the text lacks take the default machine's.
+// `spooler` and `document`, which receives every member the machine does not own; of "ports",
+// "networkAdapters" and "boards", those the text lacks take the default machine's (no boards
+// when it has adapters of its own).
 void ParseMachineFile(const std::string& text, const std::string& label, MachineConfig& config,
                       RegistryTree& registry, SpoolerState& spooler, nlohmann::ordered_json& document);
 std::string FormatMachineFile(const MachineConfig& config, RegistryTree& registry, const SpoolerState& spooler,

@@ -1,38 +1,39 @@
 #pragma once
-// SKELETON (to be replaced): Winsock 2 and the IP helper.
+// Winsock 2 and the IP helper of the running Windows.
 #include "platform/IpHelper.h"
 #include "platform/Sockets.h"
 
 namespace platform::win32 {
 
-class Win32Sockets : public Sockets {
+class Win32Sockets final : public Sockets {
 public:
-  int WSAStartup(WORD) override { return wsaerr::NetworkDown; }
-  int WSACleanup() override { return kSocketError; }
-  int WSAGetLastError() override { return wsaerr::NotInitialised; }
-  SOCKET socket(int, int, int) override { return kInvalidSocket; }
-  int setsockopt(SOCKET, int, int, int) override { return kSocketError; }
-  int setsockoptLinger(SOCKET, bool, std::uint16_t) override { return kSocketError; }
-  int getsockopt(SOCKET, int, int, int&) override { return kSocketError; }
-  int bind(SOCKET, const SockAddrIn&) override { return kSocketError; }
-  int getsockname(SOCKET, SockAddrIn&) override { return kSocketError; }
-  int getpeername(SOCKET, SockAddrIn&) override { return kSocketError; }
-  int connect(SOCKET, const SockAddrIn&) override { return kSocketError; }
-  int sendto(SOCKET, std::span<const std::uint8_t>, int, const SockAddrIn&) override { return kSocketError; }
-  int recvfrom(SOCKET, std::span<std::uint8_t>, int, SockAddrIn&) override { return kSocketError; }
-  int recv(SOCKET, std::span<std::uint8_t>, int) override { return kSocketError; }
-  int select(SOCKET, SelectSet, long) override { return kSocketError; }
-  int ioctlsocketFionread(SOCKET, unsigned long&) override { return kSocketError; }
-  int shutdown(SOCKET, int) override { return kSocketError; }
-  int closesocket(SOCKET) override { return kSocketError; }
-  int gethostname(std::string&) override { return kSocketError; }
-  bool gethostbyname(const std::string&, std::vector<std::array<std::uint8_t, 4>>&) override { return false; }
-  int WSAStringToAddressA(const std::string&, int, SockAddrIn&) override { return kSocketError; }
+  int WSAStartup(WORD version) override;
+  int WSACleanup() override;
+  int WSAGetLastError() override;
+  SOCKET socket(int family, int type, int protocol) override;
+  int setsockopt(SOCKET s, int level, int name, int value) override;
+  int setsockoptLinger(SOCKET s, bool on, std::uint16_t seconds) override;
+  int getsockopt(SOCKET s, int level, int name, int& value) override;
+  int bind(SOCKET s, const SockAddrIn& local) override;
+  int getsockname(SOCKET s, SockAddrIn& local) override;
+  int getpeername(SOCKET s, SockAddrIn& peer) override;
+  int connect(SOCKET s, const SockAddrIn& peer) override;
+  int sendto(SOCKET s, std::span<const std::uint8_t> data, int flags, const SockAddrIn& to) override;
+  int recvfrom(SOCKET s, std::span<std::uint8_t> buffer, int flags, SockAddrIn& from) override;
+  int recv(SOCKET s, std::span<std::uint8_t> buffer, int flags) override;
+  int select(SOCKET s, SelectSet set, long timeoutMicroseconds) override;
+  int ioctlsocketFionread(SOCKET s, unsigned long& count) override;
+  int shutdown(SOCKET s, int how) override;
+  int closesocket(SOCKET s) override;
+  int gethostname(std::string& name) override;
+  bool gethostbyname(const std::string& name, std::vector<std::array<std::uint8_t, 4>>& addresses) override;
+  int WSAStringToAddressA(const std::string& text, int family, SockAddrIn& address) override;
 };
 
-class Win32IpHelper : public IpHelper {
+class Win32IpHelper final : public IpHelper {
 public:
-  DWORD GetAdaptersInfo(ULONG, std::vector<AdapterInfo>&) override { return winerr::NoData; }
+  // The chain Windows writes into a buffer of exactly bufferSize bytes, converted.
+  DWORD GetAdaptersInfo(ULONG bufferSize, std::vector<AdapterInfo>& adapters) override;
 };
 
 }  // namespace platform::win32

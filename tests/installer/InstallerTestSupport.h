@@ -12,6 +12,8 @@
 #include "app/ProgramMain.h"
 #include "platform/sim/SimMachine.h"
 #include "platform/sim/SimTestSupport.h"
+#include "resource.h"
+#include "ui/Dialog.h"
 #include "ui/headless/DialogDriver.h"
 #include "ui/headless/HeadlessKit.h"
 #include "ui/headless/ScriptedUser.h"
@@ -69,6 +71,20 @@ struct AppHarness {
       if (l == line) return true;
     return false;
   }
+};
+
+// The interface dialog's stand-in: shows one page.
+class PageHost : public ui::Dialog {
+public:
+  PageHost(AppContext& context, ui::Dialog& page) : ui::Dialog(context.kit, IDD_INTERFACE_CONFIG), page_(page) {}
+  bool OnInitDialog() override {
+    page_.CreateChild(*this);
+    page_.ShowWindow(true);
+    return true;
+  }
+
+private:
+  ui::Dialog& page_;
 };
 
 // The program from its command line to its exit code on a simulated machine, as a script runs it.

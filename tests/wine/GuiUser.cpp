@@ -1,5 +1,6 @@
 // Plays the person at the installer's real dialogs: starts KvxInstaller.exe, answers each window
-// it shows as a first-time user would (first model, Serial on COM1, Install, then OK or No),
+// it shows as a first-time user would (first model; a look at the ethernet page's "Setup..." dialog,
+// where a port of "abc" is refused and the dialog cancelled; then Serial on COM1, Install, then OK or No),
 // saves each window as a bitmap before answering, and prints what it saw and the exit code.
 // Usage: kvx_gui_user.exe <KvxInstaller.exe> <folder for bitmaps>   (run from the distribution folder)
 #ifndef NOMINMAX
@@ -93,6 +94,7 @@ std::string KindOf(HWND window) {
   if (GetDlgItem(window, IDC_INSTALL_PRINTER)) return "149";
   if (GetDlgItem(window, IDC_STEP1_CHECK)) return "153";
   if (GetDlgItem(window, IDC_NEW_PRINTER)) return "170";
+  if (GetDlgItem(window, IDC_BOARD_SEARCH)) return "172";
   if (GetDlgItem(window, 0xFFFF)) return "message";  // a message box's text
   return "";
 }
@@ -139,6 +141,7 @@ int main(int argc, char** argv) {
   CloseHandle(process.hThread);
 
   std::set<HWND> answered;
+  HWND interfaceDialog = nullptr, ethernetPrinters = nullptr;
   int shots = 0;
   const DWORD start = GetTickCount();
   while (WaitForSingleObject(process.hProcess, 50) == WAIT_TIMEOUT) {
@@ -152,12 +155,15 @@ int main(int argc, char** argv) {
       const std::string kind = KindOf(window);
       if (kind.empty() || answered.count(window)) continue;
       answered.insert(window);
-      // The first model's interface is USB, with no virtual port on a fresh machine: take the serial page
-      // and type the port, as Wine lists no serial devices.
+      // First a look at the ethernet printers dialog: no search, which would broadcast on the host's network.
       if (kind == "149") {
-        PostMessageA(GetDlgItem(window, IDC_IF_SERIAL), BM_CLICK, 0, 0);
+        interfaceDialog = window;
+        PostMessageA(GetDlgItem(window, IDC_IF_ETHERNET), BM_CLICK, 0, 0);
         Sleep(kSettleMs);
-        if (HWND port = VisibleControl(window, IDC_PORT_COMBO)) SetWindowTextA(port, "COM1");
+      }
+      if (kind == "172") {
+        ethernetPrinters = window;
+        SetDlgItemTextA(window, IDC_BOARD_PORT, "abc");
       }
       // The progress dialog is saved a few steps into the run, with check marks showing.
       Sleep(kind == "153" ? kProgressMs : kSettleMs);
@@ -165,11 +171,26 @@ int main(int argc, char** argv) {
       const bool saved = SaveBitmap(window, folder + "\\" + name);
       std::printf("window %s \"%s\"%s\n", kind.c_str(), TextOf(window).c_str(), saved ? "" : " (not saved)");
       if (kind == "148") Press(window, IDC_CONTINUE);
-      if (kind == "149") Press(window, IDC_INSTALL_PRINTER);
+      if (kind == "149") {
+        if (HWND setup = VisibleControl(window, IDC_ETHERNET_SETUP)) PostMessageA(setup, BM_CLICK, 0, 0);
+      }
+      if (kind == "172") Press(window, IDOK);
       if (kind == "170") Press(window, IDCANCEL);
       if (kind == "message") {
         std::printf("text \"%s\"\n", TextOf(GetDlgItem(window, 0xFFFF)).c_str());
         Press(window, GetDlgItem(window, IDNO) ? IDNO : IDOK);
+        // The refused port: leave the ethernet printers dialog, then install on a serial port, typed
+        // because Wine lists no serial devices.
+        if (ethernetPrinters) {
+          Sleep(kSettleMs);
+          Press(ethernetPrinters, IDCANCEL);
+          ethernetPrinters = nullptr;
+          Sleep(kSettleMs);
+          PostMessageA(GetDlgItem(interfaceDialog, IDC_IF_SERIAL), BM_CLICK, 0, 0);
+          Sleep(kSettleMs);
+          if (HWND port = VisibleControl(interfaceDialog, IDC_PORT_COMBO)) SetWindowTextA(port, "COM1");
+          Press(interfaceDialog, IDC_INSTALL_PRINTER);
+        }
       }
       std::fflush(stdout);
     }

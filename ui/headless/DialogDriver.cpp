@@ -182,6 +182,7 @@ bool DialogDriver::IsVisible(int id) const { return window_.At(id).visible; }
 int DialogDriver::Check(int id) const { return window_.Button(id).check; }
 bool DialogDriver::IsChecked(int id) const { return Check(id) == bst::Checked; }
 int DialogDriver::Focus() const { return window_.Focus(); }
+int DialogDriver::FocusedIpField() const { return window_.FocusField(); }
 std::optional<FontSpec> DialogDriver::Font(int id) const { return window_.At(id).font; }
 
 std::vector<std::string> DialogDriver::ListColumns(int id) const {

@@ -50,6 +50,7 @@ public:
   int Check(int id) const;
   bool IsChecked(int id) const;
   int Focus() const;  // 0 when no control of this dialog or page has it
+  int FocusedIpField() const;  // the IP address field given the focus last (0 first); -1 otherwise
   std::optional<FontSpec> Font(int id) const;
 
   std::vector<std::string> ListColumns(int id) const;

@@ -169,7 +169,14 @@ void HeadlessWindow::SetFocus(int id) {
   At(id);
   HeadlessWindow& root = Root();
   root.focus_ = id;
+  root.focusField_ = -1;
   root.focusOwner_ = this;
+}
+
+void HeadlessWindow::IpSetFieldFocus(int id, int field) {
+  if (!At(id).IsIpAddress()) throw std::logic_error("IPM_SETFOCUS to a control that is not an IP address control");
+  SetFocus(id);
+  Root().focusField_ = field;
 }
 
 int HeadlessWindow::ListInsertColumn(int id, int column, const std::string& text, int width, int format) {

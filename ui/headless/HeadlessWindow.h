@@ -50,6 +50,7 @@ public:
   int GetWidth(int id) override { return At(id).width; }
   void SetFont(int id, const FontSpec& font) override { At(id).font = font; }
   void SetFocus(int id) override;
+  void IpSetFieldFocus(int id, int field) override;
   Rect GetControlRect(int id) override { return At(id).rect; }
   void DestroyControl(int id) override;
 
@@ -82,6 +83,7 @@ public:
   // The control of this window with the keyboard focus; 0 when the focus is elsewhere. One
   // control of a dialog and its pages has it.
   int Focus() { return Root().focusOwner_ == this ? Root().focus_ : 0; }
+  int FocusField() { return Root().focusOwner_ == this ? Root().focusField_ : -1; }
   HeadlessControl* Find(int id);
   HeadlessControl& At(int id);
   HeadlessControl& Button(int id);
@@ -111,6 +113,7 @@ private:
   intptr_t result_ = 0;
   const MenuTemplate* menu_ = nullptr;
   int focus_ = 0;                         // kept by the root window
+  int focusField_ = -1;                   // the focused IP address field, -1 when not set by IPM_SETFOCUS
   HeadlessWindow* focusOwner_ = nullptr;  // kept by the root window
   HeadlessWindow* host_;
   Rect rect_;

@@ -33,6 +33,7 @@ public:
 
   std::size_t PendingDialogScripts() const;
   std::size_t PendingMessageBoxAnswers() const { return answers_.size(); }
+  std::size_t PendingPumpActions() const { return pumpActions_.size(); }
 
   // For the kit.
   std::optional<DialogScript> TakeScript(int templateId);

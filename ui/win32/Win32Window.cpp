@@ -117,6 +117,10 @@ void Win32Window::SetFocus(int id) {
   SendMessageA(H(hwnd_), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(id)), TRUE);
 }
 
+void Win32Window::IpSetFieldFocus(int id, int field) {
+  SendMessageA(H(Item(id)), IPM_SETFOCUS, static_cast<WPARAM>(field), 0);
+}
+
 Rect Win32Window::GetControlRect(int id) { return RectIn(H(Item(id)), H(hwnd_)); }
 void Win32Window::DestroyControl(int id) { DestroyWindow(H(Item(id))); }
 

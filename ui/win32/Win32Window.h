@@ -30,6 +30,7 @@ public:
   int GetWidth(int id) override;
   void SetFont(int id, const FontSpec& font) override;
   void SetFocus(int id) override;
+  void IpSetFieldFocus(int id, int field) override;
   Rect GetControlRect(int id) override;
   void DestroyControl(int id) override;
 

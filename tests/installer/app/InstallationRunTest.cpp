@@ -42,6 +42,9 @@ protected:
                                       PortDevice("COM5", "USB\\VID_5C3D&PID_0003"), Device("USB", "USB\\VID_5C3D&PID_0001"),
                                       Device("USB", "USB\\VID_5C4E&PID_8030"),
                                       Device("System", "LPTENUM\\TOLVARENRQ-7000TH6351")};
+    machine->document()["boards"] = {{{"kind", "lindor"}, {"mac", "02-00-4B-56-58-30"}, {"ip", "192.0.2.50"},
+                                      {"mask", "255.255.255.0"}, {"gateway", "192.0.2.1"}, {"port", 4001},
+                                      {"dhcp", false}, {"adapter", "Ethernet"}}};
   }
   json Saved() {
     machine->Save();
@@ -106,6 +109,18 @@ INSTANTIATE_TEST_SUITE_P(
         RunCase{"Usb", {"--model", "VT5200"}, "", kExitInstalled, "installed", "VT5200", "Kvx_USB", {}},
         RunCase{"Ethernet", {"--model", "RQ-7200 TH", "--interface", "ethernet", "--ip", "192.0.2.7"}, "", kExitInstalled,
                 "installed", "RQ-7200 TH", "Kvx_IP_192.0.2.7", {}},
+        RunCase{"EthernetSearch", {"--model", "RQ-7200 TH", "--interface", "ethernet", "--search"}, "", kExitInstalled,
+                "installed", "RQ-7200 TH", "Kvx_IP_192.0.2.50",
+                {"choice board-found \"02:00:4B:56:58:30 192.0.2.50\"", "choice board \"02:00:4B:56:58:30 192.0.2.50 4001\"",
+                 "choice tcp-port \"4001\""}},
+        RunCase{"EthernetSearchUpdatesTheBoard",
+                {"--model", "RQ-7200 TH", "--interface", "ethernet", "--search", "--board", "02-00-4b-56-58-30",
+                 "--board-ip", "192.0.2.60", "--board-port", "9100"},
+                "", kExitInstalled, "installed", "RQ-7200 TH", "Kvx_IP_192.0.2.60",
+                {"choice board \"02:00:4B:56:58:30 192.0.2.60 9100\""}},
+        RunCase{"EthernetSearchWithoutTheBoard",
+                {"--model", "RQ-7200 TH", "--interface", "ethernet", "--search", "--board", "02:00:00:00:00:01"}, "",
+                kExitSetupError, "error", "", "", {"choice board-found"}},
         RunCase{"ParallelOstrelGetsTheSettingsJob", {"--model", "RQ-7200 TH", "--interface", "parallel"}, "",
                 kExitInstalled, "installed", "RQ-7200 TH", "Kvx_LPT1:", {}}),
     [](const testing::TestParamInfo<RunCase>& param) { return std::string(param.param.name); });

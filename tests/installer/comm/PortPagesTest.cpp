@@ -8,7 +8,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include "comm/CEthernetConfigDlg.h"
 #include "comm/CParallaleConfigDlg.h"
 #include "comm/CSerialConfigDlg.h"
 #include "comm/CUsbVCOM.h"
@@ -30,19 +29,7 @@ const std::string kBuiltIn = "ACPI\\PNP0501";
 const std::string kVcom = "USB\\VID_5C3D&PID_0003";
 const std::string kOtherAdapter = "USB\\VID_0403&PID_6001";
 
-// The interface dialog's stand-in: shows one page.
-class PageHost : public ui::Dialog {
-public:
-  PageHost(AppContext& context, ui::Dialog& page) : ui::Dialog(context.kit, IDD_INTERFACE_CONFIG), page_(page) {}
-  bool OnInitDialog() override {
-    page_.CreateChild(*this);
-    page_.ShowWindow(true);
-    return true;
-  }
-
-private:
-  ui::Dialog& page_;
-};
+using installertest::PageHost;
 
 class PortPageTest : public ::testing::Test {
 protected:
@@ -218,13 +205,5 @@ INSTANTIATE_TEST_SUITE_P(
         DetectCase{"SecondPressMeanwhileRefused", kTwoPorts, {{"COM1", Printer(38400)}}, true, "COM1:", "38400",
                    false, 2}),
     [](const ::testing::TestParamInfo<DetectCase>& test) { return std::string(test.param.name); });
-
-// --- Ethernet page ------------------------------------------------------------------------
-
-// Until the ethernet printers dialog exists, "Setup..." can do nothing.
-TEST_F(PortPageTest, EthernetSetupIsDisabled) {
-  CEthernetConfigDlg page(harness.context, 1);
-  Run(page, [&](DialogDriver& p) { EXPECT_FALSE(p.IsEnabled(IDC_ETHERNET_SETUP)); });
-}
 
 }  // namespace

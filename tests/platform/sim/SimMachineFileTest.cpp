@@ -125,7 +125,7 @@ TEST(SimMachineFileTest, SavedMachineReopensTheSame) {
 TEST(SimMachineFileTest, SectionsForLaterServicesAreKeptAsWritten) {
   simtest::TempDir temp;
   const Json ports = {{"serial", {"COM1", "COM3"}}, {"parallel", Json::array()}, {"note", 7}};
-  const Json adapters = Json::array({Json{{"ip", "192.0.2.77"}, {"extra", {1, 2}}}});
+  const Json adapters = Json::array({Json{{"ip", "192.0.2.77"}, {"mask", "255.255.255.0"}, {"mac", ""}, {"name", "LAN"}}});
   Json doc = {{"format", "kvx-machine"}, {"version", 1}, {"ports", ports},
               {"networkAdapters", adapters}, {"future", {{"x", true}}}, {"uiLanguage", "pt-br"}};
   simtest::WriteFile(temp.path() / "machine.json", doc.dump());

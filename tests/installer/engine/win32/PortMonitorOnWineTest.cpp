@@ -186,7 +186,7 @@ protected:
   platform::Platform os_{clock_,          realOs_.registry, realOs_.profile,   realOs_.version,
                          realOs_.process, realOs_.services, spooler,           realOs_.messages,
                          realOs_.files,   realOs_.libraries, realOs_.devices,  realOs_.threads,
-                         realOs_.serial,  realOs_.printing};
+                         realOs_.serial,  realOs_.printing, realOs_.sockets,  realOs_.ipHelper};
   // Serial and network ports never ask for the printer; a message here is a fault, not a dialog.
   std::vector<std::string> messages;
   Win2kXPInstaller installer{EngineContext{

@@ -1,0 +1,145 @@
+#include "comm/AbstractSocket.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+using platform::DWORD;
+namespace wsaerr = platform::wsaerr;
+
+constexpr int kSendAttempts = 3;
+constexpr long kSelectMicroseconds = 100;
+// gethostname's buffer: a longer name does not fit and the computer has no addresses to bind.
+constexpr std::size_t kHostNameBuffer = 80;
+
+std::string HostAndPort(const char* host, std::int32_t port) { return std::string(host) + ":" + std::to_string(port); }
+
+DWORD Milliseconds(std::int32_t seconds) { return seconds > 0 ? static_cast<DWORD>(seconds) * 1000u : 0u; }
+
+}  // namespace
+
+AbstractSocket::~AbstractSocket() {
+  if (handle_ == platform::kInvalidSocket) return;
+  os_.sockets.shutdown(handle_, platform::sdhow::Both);
+  os_.sockets.closesocket(handle_);
+}
+
+void AbstractSocket::PeerAddress(std::string& text, std::uint16_t& port) {
+  platform::SockAddrIn peer;
+  if (os_.sockets.getpeername(handle_, peer) != 0) return;
+  char buffer[kAddressTextSize];
+  std::snprintf(buffer, sizeof buffer, "%d.%d.%d.%d", peer.address[0], peer.address[1], peer.address[2],
+                peer.address[3]);
+  text = buffer;
+  port = peer.port;
+}
+
+void AbstractSocket::Close() {
+  os_.sockets.closesocket(handle_);
+  handle_ = platform::kInvalidSocket;
+}
+
+void AbstractSocket::Forget() { handle_ = platform::kInvalidSocket; }
+
+void AbstractSocket::SetLocalAddressText(const std::array<std::uint8_t, 4>& address) {
+  char buffer[kAddressTextSize];
+  std::snprintf(buffer, sizeof buffer, "%d.%d.%d.%d", address[0], address[1], address[2], address[3]);
+  localAddressText_ = buffer;
+}
+
+bool AbstractSocket::BindToHostAddress(std::uint16_t port, std::uint32_t index) {
+  std::string name;
+  if (os_.sockets.gethostname(name) != 0 || name.size() >= kHostNameBuffer) return false;
+  std::vector<std::array<std::uint8_t, 4>> addresses;
+  if (!os_.sockets.gethostbyname(name, addresses)) return false;
+  if (index >= addresses.size()) return false;
+  SetLocalAddressText(addresses[index]);
+  localPort_ = port;
+  if (os_.sockets.WSAStringToAddressA(HostAndPort(localAddressText_.c_str(), port), platform::af::Inet,
+                                      localAddress_) != 0)
+    return false;
+  return Create();
+}
+
+bool AbstractSocket::EnableBroadcast() {
+  const bool set = os_.sockets.setsockopt(handle_, platform::sockopt::SolSocket, platform::sockopt::Broadcast, 1) == 0;
+  broadcast_ = true;
+  return set;
+}
+
+std::int32_t AbstractSocket::SendTo(const std::uint8_t* data, std::int32_t length, const char* host,
+                                    std::int32_t port, std::int32_t seconds) {
+  if (data == nullptr || host == nullptr) return -1;
+  platform::SockAddrIn destination;
+  if (std::strcmp(host, "255.255.255.255") == 0) {
+    (void)EnableBroadcast();  // a refusal shows in sendto's answer
+    destination.family = static_cast<std::int16_t>(family);
+    destination.port = static_cast<std::uint16_t>(port);
+    destination.address = {255, 255, 255, 255};
+  } else if (os_.sockets.WSAStringToAddressA(HostAndPort(host, port), platform::af::Inet, destination) != 0) {
+    return -1;  // no destination: nothing to send to
+  }
+  const std::span<const std::uint8_t> bytes(data, length > 0 ? static_cast<std::size_t>(length) : 0u);
+
+  std::int32_t result = -1;
+  for (int attempt = 0; attempt < kSendAttempts; ++attempt) {
+    if (type == platform::socktype::Stream && !connected_) {
+      if (os_.sockets.connect(handle_, destination) != 0) {
+        const int error = os_.sockets.WSAGetLastError();
+        if (error == wsaerr::AddressInUse || error == wsaerr::ConnectionReset) continue;
+        if (error != wsaerr::ConnectionRefused) return -1;
+        Close();
+        (void)Create();  // the next attempt's connect tells
+        os_.clock.Sleep(10);
+        continue;
+      }
+      connected_ = true;
+    }
+    result = WaitReady(handle_, seconds, false);
+    if (result == 1) {
+      result = os_.sockets.sendto(handle_, bytes, 0, destination);
+      if (result != -1) return result;
+      const int error = os_.sockets.WSAGetLastError();
+      if (error != wsaerr::ConnectionAborted && error != wsaerr::ConnectionReset && error != wsaerr::NotConnected)
+        return -1;
+      Close();
+      (void)Create();  // the next attempt's wait tells
+      os_.clock.Sleep(2000);
+      connected_ = false;
+      continue;
+    }
+    if (os_.sockets.WSAGetLastError() != wsaerr::NotConnected) return result;
+    connected_ = false;
+    Close();
+    (void)Create();  // the next attempt's wait tells
+    os_.clock.Sleep(1);
+  }
+  return result;
+}
+
+std::int32_t AbstractSocket::WaitReady(platform::SOCKET socket, std::int32_t seconds, bool forReading) {
+  const DWORD start = os_.clock.GetTickCount();
+  const DWORD limit = Milliseconds(seconds);
+  const platform::SelectSet set = forReading ? platform::SelectSet::Read : platform::SelectSet::Write;
+  for (;;) {
+    const int ready = os_.sockets.select(socket, set, kSelectMicroseconds);
+    if (ready == 1) return 1;
+    if (ready == platform::kSocketError) return 0;
+    if (static_cast<DWORD>(os_.clock.GetTickCount() - start) > limit) return -1;
+    if (os_.sockets.select(socket, platform::SelectSet::Except, kSelectMicroseconds) == 1) return 0;
+  }
+}
+
+std::string AbstractSocket::LocalAddressText() {
+  if (!bound_) {
+    platform::SockAddrIn local;
+    if (os_.sockets.getsockname(handle_, local) == 0) {
+      bound_ = true;
+      localPort_ = local.port;
+      SetLocalAddressText(local.address);
+    }
+  }
+  return localAddressText_;
+}
