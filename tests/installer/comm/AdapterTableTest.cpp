@@ -16,7 +16,8 @@ Json Adapter(const std::string& mac, const std::string& ip, const std::string& g
 
 Json Adapters(int count) {
   Json list = Json::array();
-  for (int i = 0; i < count; ++i) list.push_back(Adapter("02-00-00-00-00-" + std::to_string(10 + i), "10.0.0." + std::to_string(i + 1)));
+  for (int i = 0; i < count; ++i)
+    list.push_back(Adapter("02-00-00-00-00-" + std::to_string(10 + i), "10.0.0." + std::to_string(i + 1)));
   return list;
 }
 

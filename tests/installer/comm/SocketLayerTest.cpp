@@ -15,7 +15,8 @@ protected:
   void SetUp() override {
     machine->document()["networkAdapters"] = Json::array(
         {Json{{"name", "Ethernet"}, {"mac", "02-00-00-00-00-01"}, {"ip", "192.0.2.10"}, {"mask", "255.255.255.0"}},
-         Json{{"name", "Ethernet 2"}, {"mac", "02-00-00-00-00-02"}, {"ip", "198.51.100.10"}, {"mask", "255.255.255.0"}}});
+         Json{{"name", "Ethernet 2"}, {"mac", "02-00-00-00-00-02"}, {"ip", "198.51.100.10"},
+              {"mask", "255.255.255.0"}}});
     ASSERT_EQ(os.sockets.WSAStartup(0x0202), 0);
   }
   void TearDown() override {
