@@ -13,6 +13,7 @@ packages=(
   mingw-w64
   wine64 fonts-wine  # fonts-wine is only recommended by Wine, and the test prefix copies its fonts
   xvfb imagemagick x11-utils
+  iproute2 util-linux  # ip and unshare: real UDP tests run in private network namespaces
 )
 
 if [ "$(id -u)" = 0 ]; then
