@@ -234,26 +234,23 @@ int PosixSockets::bind(SOCKET s, const SockAddrIn& local) {
   return 0;
 }
 
-int PosixSockets::getsockname(SOCKET s, SockAddrIn& local) {
+int PosixSockets::AddressOf(SOCKET s, SockAddrIn& address, NameCall call) {
   std::lock_guard lock(mutex_);
   Open* open = Find(s);
   if (open == nullptr) return kSocketError;
   sockaddr_in native{};
   socklen_t size = sizeof native;
-  if (::getsockname(open->fd, reinterpret_cast<sockaddr*>(&native), &size) != 0) return FailErrno();
-  local = FromNative(native);
+  if (call(open->fd, reinterpret_cast<sockaddr*>(&native), &size) != 0) return FailErrno();
+  address = FromNative(native);
   return 0;
 }
 
+int PosixSockets::getsockname(SOCKET s, SockAddrIn& local) {
+  return AddressOf(s, local, [](int fd, sockaddr* a, socklen_t* n) { return ::getsockname(fd, a, n); });
+}
+
 int PosixSockets::getpeername(SOCKET s, SockAddrIn& peer) {
-  std::lock_guard lock(mutex_);
-  Open* open = Find(s);
-  if (open == nullptr) return kSocketError;
-  sockaddr_in native{};
-  socklen_t size = sizeof native;
-  if (::getpeername(open->fd, reinterpret_cast<sockaddr*>(&native), &size) != 0) return FailErrno();
-  peer = FromNative(native);
-  return 0;
+  return AddressOf(s, peer, [](int fd, sockaddr* a, socklen_t* n) { return ::getpeername(fd, a, n); });
 }
 
 int PosixSockets::connect(SOCKET s, const SockAddrIn& peer) {

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/socket.h>
+
 #include "platform/IpHelper.h"
 #include "platform/Sockets.h"
 
@@ -65,6 +67,9 @@ private:
   void Drain(Open& open);
   int Fail(int wsaError);
   int FailErrno();
+  // getsockname or getpeername of an open socket.
+  using NameCall = int (*)(int fd, sockaddr* address, socklen_t* size);
+  int AddressOf(SOCKET s, SockAddrIn& address, NameCall call);
   bool Started();
 
   std::mutex mutex_;

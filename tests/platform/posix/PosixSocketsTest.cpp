@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "platform/LoopbackSocketsFixture.h"
 #include "platform/posix/PosixSockets.h"
 
 namespace {
@@ -10,26 +11,7 @@ namespace {
 using platform::SockAddrIn;
 using platform::posix::PosixSockets;
 
-class PosixSocketsTest : public ::testing::Test {
-protected:
-  void SetUp() override { ASSERT_EQ(sockets.WSAStartup(0x0202), 0); }
-  void TearDown() override { EXPECT_EQ(sockets.WSACleanup(), 0); }
-
-  platform::SOCKET BoundToLoopback(SockAddrIn& local) {
-    const platform::SOCKET s = sockets.socket(platform::af::Inet, platform::socktype::Datagram, platform::ipproto::Udp);
-    EXPECT_NE(s, platform::kInvalidSocket);
-    EXPECT_EQ(sockets.bind(s, SockAddrIn{platform::af::Inet, 0, {127, 0, 0, 1}}), 0);
-    EXPECT_EQ(sockets.getsockname(s, local), 0);
-    return s;
-  }
-
-  void Send(platform::SOCKET from, const std::string& text, const SockAddrIn& to) {
-    const std::span bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
-    ASSERT_EQ(sockets.sendto(from, bytes, 0, to), static_cast<int>(text.size()));
-  }
-
-  PosixSockets sockets;
-};
+using PosixSocketsTest = LoopbackSocketsFixture<PosixSockets>;
 
 // Linux's own FIONREAD gives the first datagram's size; the system's reads rely on the sum.
 TEST_F(PosixSocketsTest, WaitingCountIsTheSumWhileEachReadTakesOneDatagramInOrder) {

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "platform/LoopbackSocketsFixture.h"
 #include "platform/win32/Win32Sockets.h"
 #include "platform/win32/WineHost.h"
 
@@ -10,21 +11,7 @@ namespace {
 
 using platform::SockAddrIn;
 
-class Win32SocketsTest : public ::testing::Test {
-protected:
-  void SetUp() override { ASSERT_EQ(sockets.WSAStartup(0x0202), 0); }
-  void TearDown() override { EXPECT_EQ(sockets.WSACleanup(), 0); }
-
-  platform::SOCKET BoundToLoopback(SockAddrIn& local) {
-    const platform::SOCKET s = sockets.socket(platform::af::Inet, platform::socktype::Datagram, platform::ipproto::Udp);
-    EXPECT_NE(s, platform::kInvalidSocket);
-    EXPECT_EQ(sockets.bind(s, SockAddrIn{platform::af::Inet, 0, {127, 0, 0, 1}}), 0);
-    EXPECT_EQ(sockets.getsockname(s, local), 0);
-    return s;
-  }
-
-  platform::win32::Win32Sockets sockets;
-};
+using Win32SocketsTest = LoopbackSocketsFixture<platform::win32::Win32Sockets>;
 
 TEST_F(Win32SocketsTest, LoopbackDatagramsAreReadOneAtATime) {
   SockAddrIn receiverAddress, senderAddress;
@@ -34,10 +21,7 @@ TEST_F(Win32SocketsTest, LoopbackDatagramsAreReadOneAtATime) {
   EXPECT_EQ(receiverAddress.address, (std::array<std::uint8_t, 4>{127, 0, 0, 1}));
 
   const std::string first = "first", second = "second!";
-  for (const std::string& text : {first, second}) {
-    const std::span bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
-    EXPECT_EQ(sockets.sendto(sender, bytes, 0, receiverAddress), static_cast<int>(text.size()));
-  }
+  for (const std::string& text : {first, second}) Send(sender, text, receiverAddress);
   ASSERT_EQ(sockets.select(receiver, platform::SelectSet::Read, 2000000), 1);
   unsigned long waiting = 0;
   ASSERT_EQ(sockets.ioctlsocketFionread(receiver, waiting), 0);
