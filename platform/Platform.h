@@ -3,6 +3,7 @@
 #include "platform/DeviceSetup.h"
 #include "platform/FileSystem.h"
 #include "platform/IpHelper.h"
+#include "platform/LastError.h"
 #include "platform/PrintSpooler.h"
 #include "platform/Printing.h"
 #include "platform/PrivateProfile.h"
@@ -34,6 +35,7 @@ struct Platform {
   Printing& printing;
   Sockets& sockets;
   IpHelper& ipHelper;
+  LastError& lastError;
 };
 
 }  // namespace platform

@@ -61,10 +61,16 @@ constexpr DWORD InBuffer = 8;   // DM_IN_BUFFER
 constexpr LONG IdOk = 1;
 }  // namespace dmmode
 
+// The HANDLE value of an open printer, as one component hands it to another (the driver core to its
+// plug-in). Null is no printer.
+using RawPrinterHandle = void*;
+
 // An open printer (HANDLE from OpenPrinterA or AddPrinterA). Destruction closes it.
 class PrinterHandle {
 public:
   virtual ~PrinterHandle() = default;
+  // The handle's value, valid while this object lives.
+  [[nodiscard]] virtual RawPrinterHandle Raw() const = 0;
   // GetPrinterA level 2 with a buffer of bufferSize bytes: needed receives the size the
   // record takes; winerr::InsufficientBuffer when bufferSize is smaller (info untouched).
   [[nodiscard]] virtual DWORD GetPrinter2A(DWORD bufferSize, DWORD& needed, PrinterInfo2A& info) = 0;
@@ -104,6 +110,13 @@ public:
                                           const std::string& dllName) = 0;
   // "winspool.drv" AddPortExA level 1 (PORT_INFO_1A) on the local machine.
   [[nodiscard]] virtual DWORD AddPortExA(const std::string& portName, const std::string& monitorName) = 0;
+  // GetPrinterDataW on a handle another component opened, into a buffer of bufferSize bytes: type,
+  // the value's bytes and needed (its size). The result as GetPrinterData returns it: 0,
+  // winerr::MoreData when bufferSize is smaller (type and needed set, data untouched),
+  // winerr::FileNotFound for no such value, winerr::InvalidHandle for a handle that is not open.
+  [[nodiscard]] virtual DWORD GetPrinterDataW(RawPrinterHandle printer, const std::u16string& valueName,
+                                              DWORD bufferSize, DWORD& type, std::vector<std::uint8_t>& data,
+                                              DWORD& needed) = 0;
 };
 
 // Broadcasts to all top-level windows (SendMessageTimeoutA with HWND_BROADCAST).

@@ -172,6 +172,7 @@ public:
 class LockedPrinterHandle final : public LockedHandle<PrinterHandle> {
 public:
   using LockedHandle::LockedHandle;
+  RawPrinterHandle Raw() const override { return inner_->Raw(); }
   DWORD GetPrinter2A(DWORD bufferSize, DWORD& needed, PrinterInfo2A& info) override {
     return Locked([&] { return inner_->GetPrinter2A(bufferSize, needed, info); });
   }
@@ -231,6 +232,10 @@ public:
   }
   DWORD AddPortExA(const std::string& portName, const std::string& monitorName) override {
     return Locked([&] { return inner_.AddPortExA(portName, monitorName); });
+  }
+  DWORD GetPrinterDataW(RawPrinterHandle printer, const std::u16string& valueName, DWORD bufferSize, DWORD& type,
+                        std::vector<std::uint8_t>& data, DWORD& needed) override {
+    return Locked([&] { return inner_.GetPrinterDataW(printer, valueName, bufferSize, type, data, needed); });
   }
 };
 
@@ -536,6 +541,7 @@ struct LockedServices::Wrappers {
   LockedPrinting printing;
   LockedSockets sockets;
   LockedIpHelper ipHelper;
+  LastError& lastError;  // per thread: nothing to lock
 };
 
 LockedServices::LockedServices(MachineMutex mutex, Platform services)
@@ -554,7 +560,8 @@ LockedServices::LockedServices(MachineMutex mutex, Platform services)
                              {mutex, services.serial},
                              {mutex, services.printing},
                              {mutex, services.sockets},
-                             {mutex, services.ipHelper}}) {}
+                             {mutex, services.ipHelper},
+                             services.lastError}) {}
 
 LockedServices::~LockedServices() = default;
 
@@ -562,7 +569,7 @@ Platform LockedServices::platform() {
   Wrappers& w = *wrappers_;
   return Platform{w.clock,    w.registry, w.profile, w.version,   w.process, w.services,
                   w.spooler,  w.messages, w.files,   w.libraries, w.devices, w.threads, w.serial, w.printing,
-                  w.sockets, w.ipHelper};
+                  w.sockets, w.ipHelper, w.lastError};
 }
 
 }  // namespace platform::sim

@@ -105,7 +105,7 @@ SimMachine::SimMachine(fs::path folder, bool temporary, std::unique_ptr<MachineC
   network_ = std::make_unique<SimNetwork>(*document_, clock_, faults_, handles_);
   locked_ = std::make_unique<LockedServices>(
       mutex_, Platform{*clock_, *registry_, *profile_, *version_, *process_, *services_, *spooler_, *messages_,
-                       *files_, *libraries_, *devices_, *threads_, *serial_, *printing_, *network_->sockets(), *network_->ipHelper()});
+                       *files_, *libraries_, *devices_, *threads_, *serial_, *printing_, *network_->sockets(), *network_->ipHelper(), lastError_});
 }
 
 SimMachine::~SimMachine() {

@@ -18,6 +18,7 @@
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimDeviceSetup.h"
 #include "platform/sim/SimFileSystem.h"
+#include "platform/sim/SimLastError.h"
 #include "platform/sim/SimLibraries.h"
 #include "platform/sim/SimNetwork.h"
 #include "platform/sim/SimPrintSpooler.h"
@@ -111,6 +112,7 @@ private:
   std::unique_ptr<SimLibraries> libraries_;
   std::unique_ptr<SimDeviceSetup> devices_;
   std::unique_ptr<SimThreads> threads_;
+  SimLastError lastError_;
   std::unique_ptr<SimSerial> serial_;
   std::unique_ptr<SimPrinting> printing_;
   std::unique_ptr<SimNetwork> network_;

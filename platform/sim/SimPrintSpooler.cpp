@@ -225,3 +225,38 @@ DWORD SimPrintSpooler::AddPrinterA(const PrinterInfo2A& info, std::unique_ptr<Pr
 }
 
 }  // namespace platform::sim
+
+namespace platform::sim {
+
+DWORD SimPrintSpooler::GetPrinterDataW(RawPrinterHandle printer, const std::u16string& valueName, DWORD bufferSize,
+                                       DWORD& type, std::vector<std::uint8_t>& data, DWORD& needed) {
+  if (const DWORD error = core_->faults->Check("GetPrinterDataW")) return error;
+  const auto instance = core_->Instance();
+  if (!instance) return winerr::RpcServerUnavailable;
+  SimPrintSpooler::Core::OpenPrinter opened;
+  {
+    std::lock_guard lock(core_->openMutex);
+    const auto open = core_->open.find(printer);
+    if (open == core_->open.end()) return winerr::InvalidHandle;
+    opened = open->second;
+  }
+  if (opened.instance != *instance) return winerr::InvalidHandle;
+  std::lock_guard lock(core_->mutex);
+  SpoolerPrinter* target = core_->state.FindPrinter(opened.name);
+  if (!target) return winerr::InvalidHandle;
+  std::string name;
+  for (const char16_t unit : valueName) {
+    // A name the 8-bit names cannot hold names no value.
+    if (unit > 0xFF) return winerr::FileNotFound;
+    name += static_cast<char>(unit);
+  }
+  const PrinterDataValue* value = target->FindData(name);
+  if (!value) return winerr::FileNotFound;
+  type = value->type;
+  needed = static_cast<DWORD>(value->data.size());
+  if (bufferSize < needed) return winerr::MoreData;
+  data = value->data;
+  return winerr::Success;
+}
+
+}  // namespace platform::sim

@@ -35,6 +35,9 @@ public:
   DWORD AddMonitorA(const std::string& name, const OptText& environment, const std::string& dllName) override;
   // 87 for a monitor that is not registered, 183 for a port the spooler has already.
   DWORD AddPortExA(const std::string& portName, const std::string& monitorName) override;
+  // Value names are matched as the 8-bit names the printer data is kept under.
+  DWORD GetPrinterDataW(RawPrinterHandle printer, const std::u16string& valueName, DWORD bufferSize, DWORD& type,
+                        std::vector<std::uint8_t>& data, DWORD& needed) override;
 
   SpoolerState Snapshot() const;
   // Changes the state directly, as a test's setup or an outside component would.

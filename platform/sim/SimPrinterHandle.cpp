@@ -23,11 +23,21 @@ class SimPrinterHandle : public PrinterHandle {
 public:
   SimPrinterHandle(SpoolerCorePtr core, std::string name, DWORD access, std::uint64_t instance)
       : core_(std::move(core)), name_(std::move(name)), access_(Granted(access)), instance_(instance),
-        handle_(core_->handles->Register("printer", name_)) {}
+        handle_(core_->handles->Register("printer", name_)) {
+    std::lock_guard lock(core_->openMutex);
+    core_->open.emplace(Raw(), SimPrintSpooler::Core::OpenPrinter{name_, instance_});
+  }
   ~SimPrinterHandle() override {
     core_->faults->Check("ClosePrinter");
+    {
+      std::lock_guard lock(core_->openMutex);
+      core_->open.erase(Raw());
+    }
     core_->handles->Release(handle_);
   }
+
+  // The handle table's number: unique for the machine's life and never null.
+  RawPrinterHandle Raw() const override { return reinterpret_cast<RawPrinterHandle>(static_cast<std::uintptr_t>(handle_)); }
 
   DWORD GetPrinter2A(DWORD bufferSize, DWORD& needed, PrinterInfo2A& info) override {
     if (const DWORD error = core_->faults->Check("GetPrinterA")) return error;

@@ -2,6 +2,7 @@
 // What the simulated spooler and its printer handles share.
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -25,6 +26,14 @@ struct SimPrintSpooler::Core {
   std::mutex mutex;  // guards state and lastJobId
   SpoolerState state;
   DWORD lastJobId = 0;  // print jobs are numbered from 1 on, for as long as the machine runs
+  // What a raw handle value stands for while its PrinterHandle lives: another component may call
+  // with the value alone.
+  struct OpenPrinter {
+    std::string name;
+    std::uint64_t instance = 0;
+  };
+  std::map<RawPrinterHandle, OpenPrinter> open;
+  std::mutex openMutex;  // guards open; handles come and go while `mutex` is held
   const std::filesystem::path driveC;
   const MachineConfig& config;
   SimServiceControl& services;

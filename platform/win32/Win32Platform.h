@@ -3,6 +3,7 @@
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32DeviceSetup.h"
 #include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32LastError.h"
 #include "platform/win32/Win32Libraries.h"
 #include "platform/win32/Win32PrintSpooler.h"
 #include "platform/win32/Win32Printing.h"
@@ -44,6 +45,7 @@ private:
   Win32Printing printing_;
   Win32Sockets sockets_;
   Win32IpHelper ipHelper_;
+  Win32LastError lastError_;
 };
 
 }  // namespace platform::win32

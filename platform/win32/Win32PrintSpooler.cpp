@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 
@@ -208,6 +209,24 @@ DWORD Win32PrintSpooler::AddPortExA(const std::string& portName, const std::stri
   std::string port = portName, monitor = monitorName;
   PORT_INFO_1A info{port.data()};
   return LastErrorUnless(addPortEx(nullptr, 1, reinterpret_cast<BYTE*>(&info), monitor.data()));
+}
+
+DWORD Win32PrintSpooler::GetPrinterDataW(RawPrinterHandle printer, const std::u16string& valueName, DWORD bufferSize,
+                                         DWORD& type, std::vector<std::uint8_t>& data, DWORD& needed) {
+  std::u16string name = valueName;
+  std::vector<std::uint8_t> buffer(bufferSize);
+  ::DWORD valueType = 0, need = 0;
+  const ::DWORD result = ::GetPrinterDataW(static_cast<HANDLE>(printer), reinterpret_cast<LPWSTR>(name.data()),
+                                           &valueType, buffer.data(), bufferSize, &need);
+  if (result == ERROR_SUCCESS || result == ERROR_MORE_DATA) {
+    type = valueType;
+    needed = need;
+  }
+  if (result == ERROR_SUCCESS) {
+    buffer.resize(std::min<std::size_t>(need, buffer.size()));
+    data = std::move(buffer);
+  }
+  return result;
 }
 
 }  // namespace platform::win32

@@ -11,6 +11,7 @@ public:
   Win32PrinterHandle(const Win32PrinterHandle&) = delete;
   Win32PrinterHandle& operator=(const Win32PrinterHandle&) = delete;
 
+  RawPrinterHandle Raw() const override { return handle_; }
   DWORD GetPrinter2A(DWORD bufferSize, DWORD& needed, PrinterInfo2A& info) override;
   // With hasSecurityDescriptor the printer's current descriptor is passed back unchanged.
   DWORD SetPrinter2A(const PrinterInfo2A& info) override;
@@ -40,6 +41,8 @@ public:
   DWORD EnumPortsA(std::vector<std::string>& portNames) override;
   DWORD AddMonitorA(const std::string& name, const OptText& environment, const std::string& dllName) override;
   DWORD AddPortExA(const std::string& portName, const std::string& monitorName) override;
+  DWORD GetPrinterDataW(RawPrinterHandle printer, const std::u16string& valueName, DWORD bufferSize, DWORD& type,
+                        std::vector<std::uint8_t>& data, DWORD& needed) override;
 };
 
 }  // namespace platform::win32

@@ -162,6 +162,20 @@ inline void PrinterDataScenario(platform::Platform& p, const SpoolerCaseNames& n
   EXPECT_EQ(printer->SetPrinterDataA("TrayFormKeywordSize", 4, {7, 0, 0, 0}), platform::winerr::Success);
   // Writing a value again replaces it.
   EXPECT_EQ(printer->SetPrinterDataA("TrayFormMapSize", 4, {14, 0, 0, 0}), platform::winerr::Success);
+
+  // Read back through the handle's value alone, as the driver's plug-in gets it.
+  platform::DWORD type = 0, needed = 0;
+  std::vector<std::uint8_t> data;
+  EXPECT_EQ(p.spooler.GetPrinterDataW(printer->Raw(), u"TrayFormMapSize", 2, type, data, needed),
+            platform::winerr::MoreData);
+  EXPECT_EQ(needed, 4u);
+  EXPECT_TRUE(data.empty());
+  EXPECT_EQ(p.spooler.GetPrinterDataW(printer->Raw(), u"trayformmapsize", 4, type, data, needed),
+            platform::winerr::Success);
+  EXPECT_EQ(type, 4u);
+  EXPECT_EQ(data, (std::vector<std::uint8_t>{14, 0, 0, 0}));
+  EXPECT_EQ(p.spooler.GetPrinterDataW(printer->Raw(), u"KvxNoSuchValue", 4, type, data, needed),
+            platform::winerr::FileNotFound);
 }
 
 // DocumentPropertiesA: size, current device mode, and the merge of a form name; then the merged

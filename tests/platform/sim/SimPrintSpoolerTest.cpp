@@ -342,6 +342,25 @@ TEST_F(SimPrintSpoolerTest, HandleFromBeforeARestartIsStale) {
   DWORD needed = 0;
   EXPECT_EQ(printer->GetPrinter2A(0, needed, info), winerr::InvalidHandle);
   EXPECT_EQ(Open()->GetPrinter2A(0, needed, info), winerr::InsufficientBuffer) << "a new handle works";
+  DWORD type = 0;
+  std::vector<std::uint8_t> data;
+  EXPECT_EQ(p.spooler.GetPrinterDataW(printer->Raw(), u"x", 4, type, data, needed), winerr::InvalidHandle)
+      << "nor by its value";
+}
+
+TEST_F(SimPrintSpoolerTest, RawHandleValueNamesAnOpenPrinterOnly) {
+  AddCaseDriver();
+  ASSERT_EQ(AddPrinter(cases::CasePrinterInfo(names)), 0u);
+  auto printer = Open();
+  ASSERT_EQ(printer->SetPrinterDataA("Value\xe9", 4, {7, 0, 0, 0}), 0u);
+  DWORD type = 0, needed = 0;
+  std::vector<std::uint8_t> data;
+  EXPECT_EQ(p.spooler.GetPrinterDataW(printer->Raw(), u"Value\u00e9", 4, type, data, needed), winerr::Success);
+  EXPECT_EQ(p.spooler.GetPrinterDataW(printer->Raw(), u"Value\u0419", 4, type, data, needed), winerr::FileNotFound);
+  EXPECT_EQ(p.spooler.GetPrinterDataW(nullptr, u"Value\u00e9", 4, type, data, needed), winerr::InvalidHandle);
+  const platform::RawPrinterHandle closed = printer->Raw();
+  printer.reset();
+  EXPECT_EQ(p.spooler.GetPrinterDataW(closed, u"Value\u00e9", 4, type, data, needed), winerr::InvalidHandle);
 }
 
 TEST_F(SimPrintSpoolerTest, UnknownPrinterNameCannotBeOpened) {

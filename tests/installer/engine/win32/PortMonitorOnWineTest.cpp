@@ -83,6 +83,11 @@ public:
     ports.push_back({port, monitor, "", result});
     return result;
   }
+  platform::DWORD GetPrinterDataW(platform::RawPrinterHandle printer, const std::u16string& name,
+                                  platform::DWORD bufferSize, platform::DWORD& type, std::vector<std::uint8_t>& data,
+                                  platform::DWORD& needed) override {
+    return real_.GetPrinterDataW(printer, name, bufferSize, type, data, needed);
+  }
 
   std::vector<SpoolerCall> monitors, ports;
 
@@ -186,7 +191,7 @@ protected:
   platform::Platform os_{clock_,          realOs_.registry, realOs_.profile,   realOs_.version,
                          realOs_.process, realOs_.services, spooler,           realOs_.messages,
                          realOs_.files,   realOs_.libraries, realOs_.devices,  realOs_.threads,
-                         realOs_.serial,  realOs_.printing, realOs_.sockets,  realOs_.ipHelper};
+                         realOs_.serial,  realOs_.printing, realOs_.sockets,  realOs_.ipHelper, realOs_.lastError};
   // Serial and network ports never ask for the printer; a message here is a fault, not a dialog.
   std::vector<std::string> messages;
   Win2kXPInstaller installer{EngineContext{

@@ -1,0 +1,10 @@
+#include "platform/win32/Win32LastError.h"
+
+#include <windows.h>
+
+namespace platform::win32 {
+
+void Win32LastError::SetLastError(DWORD code) { ::SetLastError(code); }
+DWORD Win32LastError::GetLastError() { return ::GetLastError(); }
+
+}  // namespace platform::win32
