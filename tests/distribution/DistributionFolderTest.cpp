@@ -9,4 +9,8 @@ platform::Platform& DistributionMachine() {
   return os;
 }
 
-std::vector<std::string> BuiltFiles() { return {}; }
+// A Windows build's plug-in, when the build was given one (KVX_PLUGIN_DLL).
+std::vector<std::string> BuiltFiles() {
+  if (KVX_PLUGIN_DLL_SHIPPED) return {"WIN2KXP\\TolvUIRQ7K.dll"};
+  return {};
+}

@@ -13,7 +13,16 @@ code=$?
 last=$(tail -n1 "$work/out")
 if [ $code = 0 ] && [ "$last" = "outcome installed" ]; then
   echo "installed from $folder"
-  exit 0
+  # A Windows build's plug-in in the folder (not the text stand-in) lands in the driver directory as it is.
+  plugin="$folder/WIN2KXP/TolvUIRQ7K.dll"
+  [ "$(head -c2 "$plugin")" = MZ ] || exit 0
+  installed=$(find "$work/m/drive_c" -ipath '*spool/drivers/*/TolvUIRQ7K.dll' | head -n1)
+  if [ -n "$installed" ] && cmp -s "$plugin" "$installed" && grep -q '"TolvUIRQ7K.dll"' "$work/m/machine.json"; then
+    echo "the built plug-in is registered as ${installed#"$work/m/"}"
+    exit 0
+  fi
+  echo "FAILED: the built plug-in is not the installed driver's file (found: '${installed:-nothing}')"
+  exit 1
 fi
 echo "FAILED: exit code $code, last line \"$last\""
 cat "$work/out" "$work/err"

@@ -9,4 +9,4 @@ platform::Platform& DistributionMachine() {
   return os;
 }
 
-std::vector<std::string> BuiltFiles() { return {"KvxInstaller.exe"}; }
+std::vector<std::string> BuiltFiles() { return {"KvxInstaller.exe", "WIN2KXP\\TolvUIRQ7K.dll"}; }

@@ -1,0 +1,15 @@
+#pragma once
+// The Linux module's exports: the two of every build, and the attach call that stands in for process
+// attach (the host hands the module its instance and the simulated machine it works on).
+#include "platform/Platform.h"
+#include "platform/plugin/OemUiAbi.h"
+
+extern "C" {
+oemui::HRESULT DllGetClassObject(const oemui::Guid& clsid, const oemui::Guid& iid, void** object);
+oemui::HRESULT DllCanUnloadNow();
+void KvxPluginAttach(void* instance, platform::Platform* platform);
+}
+
+namespace oemui {
+using KvxPluginAttachFn = decltype(&KvxPluginAttach);
+}  // namespace oemui

@@ -1,0 +1,20 @@
+#include "platform/plugin/linux/PluginExports.h"
+
+#include "uiplugin/Exports.h"
+#include "uiplugin/Module.h"
+
+#define KVX_EXPORT __attribute__((visibility("default")))
+
+extern "C" {
+
+KVX_EXPORT oemui::HRESULT DllGetClassObject(const oemui::Guid& clsid, const oemui::Guid& iid, void** object) {
+  return uiplugin::GetClassObject(clsid, iid, object);
+}
+
+KVX_EXPORT oemui::HRESULT DllCanUnloadNow() { return uiplugin::CanUnloadNow(); }
+
+KVX_EXPORT void KvxPluginAttach(void* instance, platform::Platform* platform) {
+  uiplugin::Attach(instance, platform);
+}
+
+}  // extern "C"

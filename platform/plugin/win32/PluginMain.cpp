@@ -1,0 +1,39 @@
+// The Windows module's entry points: process attach hands the module its instance handle and the
+// services of the running Windows; the two exports forward to the logic every build shares.
+#include <windows.h>
+
+#include <cstring>
+
+#include "platform/plugin/OemUiAbi.h"
+#include "platform/win32/Win32Platform.h"
+#include "uiplugin/Exports.h"
+#include "uiplugin/Module.h"
+
+namespace {
+
+// One set of services for the life of the module, built while the module loads (under the loader
+// lock): their constructors make no system calls.
+platform::win32::Win32Platform services;
+platform::Platform windowsPlatform = services.platform();
+
+oemui::Guid ToGuid(REFGUID id) {
+  static_assert(sizeof(oemui::Guid) == sizeof(GUID));
+  oemui::Guid guid;
+  std::memcpy(&guid, &id, sizeof guid);
+  return guid;
+}
+
+}  // namespace
+
+// Declared by the system headers with the system's convention (stdcall on x86), which the driver
+// core calls; the .def file exports both names undecorated.
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* object) {
+  return uiplugin::GetClassObject(ToGuid(clsid), ToGuid(iid), object);
+}
+
+STDAPI DllCanUnloadNow() { return uiplugin::CanUnloadNow(); }
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) uiplugin::Attach(instance, &windowsPlatform);
+  return TRUE;
+}

@@ -1,0 +1,31 @@
+#pragma once
+// What a host program hands the plug-in's host scenarios, however it loaded the module (dlopen on
+// Linux, LoadLibrary on Windows): the two exports, the module's instance, a printer and the thread's
+// last error.
+#include <cstdint>
+#include <memory>
+
+#include "platform/plugin/OemUiAbi.h"
+
+namespace pluginhost {
+
+class PluginHost {
+public:
+  virtual ~PluginHost() = default;
+  // The calling thread's last-error code, and setting it before a call.
+  virtual std::uint32_t LastError() = 0;
+  virtual void SetLastError(std::uint32_t code) = 0;
+
+  oemui::DllGetClassObjectFn getClassObject = nullptr;
+  oemui::DllCanUnloadNowFn canUnloadNow = nullptr;
+  void* instance = nullptr;  // the module's instance handle as the host sees it
+  // An open printer whose data holds "TOLV_LINE_FEEDS_VALUE" = 7 (REG_DWORD), and no
+  // "TOLV_X_COMPRESSION_VALUE".
+  oemui::HANDLE printer = nullptr;
+};
+
+// Each host program defines it: the module loaded (and on Linux attached to a simulated machine), or
+// null after reporting a test failure.
+std::unique_ptr<PluginHost> OpenPluginHost();
+
+}  // namespace pluginhost
