@@ -1,6 +1,8 @@
 #!/bin/bash
 # Installs the Debian 12 packages that build and test the presets (default, asan, tsan, fuzz, mingw64,
 # mingw32). Runs as root, or through sudo otherwise; never asks questions.
+# The x86 plug-in's host program also needs wine32:i386 under Wine; without it that test skips and
+# says so (tests/wine/plugin-host-check.sh).
 set -euo pipefail
 
 packages=(
@@ -33,18 +35,3 @@ if [ "${#missing[@]}" -gt 0 ]; then
   exit 1
 fi
 "${as_root[@]}" apt-get install -y -q "${packages[@]}" </dev/null
-
-# The x86 plug-in runs under Wine only with wine32 from the i386 archive. Best effort: when the archive
-# cannot be had, the x86 Wine tests say so and skip, and apt is left as it was.
-if [ "$(dpkg --print-architecture)" = amd64 ]; then
-  if "${as_root[@]}" dpkg --add-architecture i386 && "${as_root[@]}" apt-get update -q &&
-     "${as_root[@]}" apt-get install -y -q --no-install-recommends wine32:i386 </dev/null; then
-    echo "setup-debian: wine32 installed"
-  else
-    echo "setup-debian: wine32:i386 could not be installed; the x86 Wine tests will skip" >&2
-    if ! dpkg -l 'wine32:i386' 2>/dev/null | grep -q '^ii'; then
-      "${as_root[@]}" dpkg --remove-architecture i386 2>/dev/null || true
-      "${as_root[@]}" apt-get update -q || true
-    fi
-  fi
-fi

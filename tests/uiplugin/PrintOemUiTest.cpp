@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/uiplugin/PluginTestSupport.h"
+#include "tests/uiplugin/host/PluginHost.h"
 
 namespace {
 
@@ -176,12 +177,7 @@ struct SheetRecorder {
 
 TEST_F(UiTest, DevicePropertySheetsAddsTheTwoPagesOnInitialisation) {
   SheetRecorder sheet;
-  oemui::PROPSHEETUI_INFO info{};
-  info.cbSize = sizeof info;
-  info.Version = oemui::PropSheetUiInfoVersion;
-  info.Reason = oemui::psuireason::Init;
-  info.hComPropSheet = &sheet;
-  info.pfnComPropSheet = &SheetRecorder::Callback;
+  oemui::PROPSHEETUI_INFO info = pluginhost::InitialisingSheet(&sheet, &SheetRecorder::Callback);
   ASSERT_EQ(ui->DevicePropertySheets(&info, 0), hr::Ok);
   EXPECT_EQ(info.Result, 102u) << "the second add's result";
   ASSERT_EQ(sheet.pages.size(), 2u);

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -151,6 +153,42 @@ std::wstring TabText(HWND tabs, int index) {
              : L"(no tab)";
 }
 
+// What the window shows, as a 24-bit BMP in the folder KVX_PLUGIN_SHOTS names (for a person to look
+// at); nothing without it.
+void SavePicture(HWND window, const char* name) {
+  const char* folder = std::getenv("KVX_PLUGIN_SHOTS");
+  if (folder == nullptr) return;
+  for (DWORD until = GetTickCount() + 300; GetTickCount() < until;) {  // let the page paint
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    Sleep(10);
+  }
+  RECT rect;
+  GetWindowRect(window, &rect);
+  const LONG width = rect.right - rect.left, height = rect.bottom - rect.top;
+  BITMAPINFOHEADER info{sizeof info, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HDC source = GetWindowDC(window);
+  HDC memory = CreateCompatibleDC(source);
+  HBITMAP picture = CreateDIBSection(source, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ previous = SelectObject(memory, picture);
+  BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
+  GdiFlush();
+  const DWORD size = static_cast<DWORD>((width * 3 + 3) / 4 * 4 * height);
+  const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof info;
+  const BITMAPFILEHEADER file{0x4D42, offset + size, 0, 0, offset};
+  if (FILE* out = std::fopen((std::string(folder) + "\\" + name + ".bmp").c_str(), "wb")) {
+    std::fwrite(&file, sizeof file, 1, out);
+    std::fwrite(&info, sizeof info, 1, out);
+    std::fwrite(bits, size, 1, out);
+    std::fclose(out);
+  }
+  SelectObject(memory, previous);
+  DeleteObject(picture);
+  DeleteDC(memory);
+  ReleaseDC(window, source);
+}
+
 class WindowsPluginModule : public testing::Test {
 protected:
   void SetUp() override {
@@ -168,12 +206,7 @@ TEST_F(WindowsPluginModule, PagesOpenInARealPropertySheetWithTheTemplatesCaption
   oemui::IPrintOemUI* ui = CreateUi(*host);
   ASSERT_NE(ui, nullptr);
   RealSheet sheet{module, {}};
-  oemui::PROPSHEETUI_INFO info{};
-  info.cbSize = sizeof info;
-  info.Version = oemui::PropSheetUiInfoVersion;
-  info.Reason = oemui::psuireason::Init;
-  info.hComPropSheet = &sheet;
-  info.pfnComPropSheet = &RealSheet::Add;
+  oemui::PROPSHEETUI_INFO info = pluginhost::InitialisingSheet(&sheet, &RealSheet::Add);
   EXPECT_EQ(ui->DevicePropertySheets(&info, 0), oemui::hresult::Ok);
   ui->Release();
   ASSERT_EQ(sheet.pages.size(), 2u);
@@ -189,6 +222,9 @@ TEST_F(WindowsPluginModule, PagesOpenInARealPropertySheetWithTheTemplatesCaption
   HWND tabs = PropSheet_GetTabControl(window);
   EXPECT_EQ(TabText(tabs, 0), L"Korvex ");
   EXPECT_EQ(TabText(tabs, 1), L"Font substitution");
+  SavePicture(window, "page-106");
+  PropSheet_SetCurSel(window, nullptr, 1);
+  SavePicture(window, "page-107");
   DestroyWindow(window);
 }
 

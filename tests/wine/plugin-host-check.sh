@@ -10,8 +10,16 @@ if [ -z "$run" ] || [ ! -x "$loader" ]; then
   exit 77
 fi
 rm -f "$report"
-"$run" "$program" "--gtest_output=xml:Z:$report"
+# Pictures of the pages beside the report, as PNG where ImageMagick is at hand.
+shots=$(dirname "$report")/plugin-pages
+rm -rf "$shots" && mkdir -p "$shots"
+KVX_PLUGIN_SHOTS="Z:$shots" "$run" "$program" "--gtest_output=xml:Z:$report"
 rc=$?
+if command -v convert >/dev/null; then
+  for picture in "$shots"/*.bmp; do
+    [ -f "$picture" ] && convert "$picture" "${picture%.bmp}.png" && rm -f "$picture"
+  done
+fi
 if [ "$rc" = 0 ] && [ ! -s "$report" ]; then
   echo "FAILED: $(basename "$program") exited 0 without writing $report: Wine did not run it" >&2
   exit 1

@@ -24,6 +24,17 @@ public:
   oemui::HANDLE printer = nullptr;
 };
 
+// The sheet information a driver core hands over when it builds a device property sheet.
+inline oemui::PROPSHEETUI_INFO InitialisingSheet(oemui::HANDLE sheet, oemui::PFNCOMPROPSHEET add) {
+  oemui::PROPSHEETUI_INFO info{};
+  info.cbSize = sizeof info;
+  info.Version = oemui::PropSheetUiInfoVersion;
+  info.Reason = oemui::psuireason::Init;
+  info.hComPropSheet = sheet;
+  info.pfnComPropSheet = add;
+  return info;
+}
+
 // Each host program defines it: the module loaded (and on Linux attached to a simulated machine), or
 // null after reporting a test failure.
 std::unique_ptr<PluginHost> OpenPluginHost();

@@ -145,12 +145,7 @@ TEST_F(PluginHostTest, EveryMethodAnswersWithRealRecordsAndCallsBackIntoTheHost)
   EXPECT_EQ(common.cOEMOptItems, 0u);
 
   HostSheet sheet;
-  oemui::PROPSHEETUI_INFO info{};
-  info.cbSize = sizeof info;
-  info.Version = oemui::PropSheetUiInfoVersion;
-  info.Reason = oemui::psuireason::Init;
-  info.hComPropSheet = &sheet;
-  info.pfnComPropSheet = &HostSheet::Add;
+  oemui::PROPSHEETUI_INFO info = pluginhost::InitialisingSheet(&sheet, &HostSheet::Add);
   EXPECT_EQ(ui->DocumentPropertySheets(&info, 0), hr::NotImpl);
   EXPECT_EQ(ui->DevicePropertySheets(&info, 0), hr::Ok);
   ASSERT_EQ(sheet.pages.size(), 2u);
