@@ -71,28 +71,6 @@ TEST_F(UiTest, GetInfoAnswersSignatureAndVersionInFourBytes) {
   }
 }
 
-// A driver object that answers for IPrintOemDriverUI, or not.
-class FakeDriver final : public oemui::IPrintOemDriverUI {
-public:
-  explicit FakeDriver(bool answers) : answers_(answers) {}
-  HRESULT KVX_STDCALL QueryInterface(const oemui::Guid& iid, void** object) override {
-    ++asked;
-    if (!answers_ || !(iid == oemui::IidPrintOemDriverUi)) {
-      *object = nullptr;
-      return hr::NoInterface;
-    }
-    *object = static_cast<oemui::IPrintOemDriverUI*>(this);
-    AddRef();
-    return hr::Ok;
-  }
-  oemui::ULONG KVX_STDCALL AddRef() override { return static_cast<oemui::ULONG>(++refs); }
-  oemui::ULONG KVX_STDCALL Release() override { return static_cast<oemui::ULONG>(--refs); }
-  int refs = 1, asked = 0;
-
-private:
-  bool answers_;
-};
-
 TEST_F(PluginTest, PublishDriverInterfaceKeepsTheFirstDriverThatAnswers) {
   struct Row {
     const char* what;
@@ -106,13 +84,13 @@ TEST_F(PluginTest, PublishDriverInterfaceKeepsTheFirstDriverThatAnswers) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
-    FakeDriver first(row.firstAnswers), second(true);
+    pluginhost::HostDriver first(row.firstAnswers), second(true);
     Com<oemui::IPrintOemUI> ui;
     ASSERT_NO_FATAL_FAILURE(NewUi(ui));
     EXPECT_EQ(ui->PublishDriverInterface(&first), row.first);
     EXPECT_EQ(ui->PublishDriverInterface(&second), row.second);
     EXPECT_EQ(second.asked, row.secondAsked ? 1 : 0);
-    FakeDriver& kept = row.firstAnswers ? first : second;
+    pluginhost::HostDriver& kept = row.firstAnswers ? first : second;
     EXPECT_EQ(kept.refs, 2) << "held by the UI object";
     ui.Reset();
     EXPECT_EQ(first.refs, 1) << "released with the UI object";

@@ -24,6 +24,28 @@ public:
   oemui::HANDLE printer = nullptr;
 };
 
+// A driver object of the host, which the module asks for IPrintOemDriverUI; or one that refuses.
+class HostDriver final : public oemui::IPrintOemDriverUI {
+public:
+  explicit HostDriver(bool answers = true) : answers_(answers) {}
+  oemui::HRESULT KVX_STDCALL QueryInterface(const oemui::Guid& iid, void** object) override {
+    ++asked;
+    if (!answers_ || !(iid == oemui::IidPrintOemDriverUi)) {
+      *object = nullptr;
+      return oemui::hresult::NoInterface;
+    }
+    *object = static_cast<oemui::IPrintOemDriverUI*>(this);
+    AddRef();
+    return oemui::hresult::Ok;
+  }
+  oemui::ULONG KVX_STDCALL AddRef() override { return static_cast<oemui::ULONG>(++refs); }
+  oemui::ULONG KVX_STDCALL Release() override { return static_cast<oemui::ULONG>(--refs); }
+  int refs = 1, asked = 0;
+
+private:
+  bool answers_;
+};
+
 // The sheet information a driver core hands over when it builds a device property sheet.
 inline oemui::PROPSHEETUI_INFO InitialisingSheet(oemui::HANDLE sheet, oemui::PFNCOMPROPSHEET add) {
   oemui::PROPSHEETUI_INFO info{};

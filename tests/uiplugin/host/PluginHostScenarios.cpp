@@ -19,23 +19,6 @@ namespace hr = oemui::hresult;
 constexpr DWORD Signature = 0x4D534654;
 constexpr DWORD InvalidParameter = 87;
 
-// A driver object of the host, called by the module.
-class HostDriver final : public oemui::IPrintOemDriverUI {
-public:
-  HRESULT KVX_STDCALL QueryInterface(const oemui::Guid& iid, void** object) override {
-    if (!(iid == oemui::IidPrintOemDriverUi) && !(iid == oemui::IidUnknown)) {
-      *object = nullptr;
-      return hr::NoInterface;
-    }
-    *object = static_cast<oemui::IPrintOemDriverUI*>(this);
-    AddRef();
-    return hr::Ok;
-  }
-  oemui::ULONG KVX_STDCALL AddRef() override { return static_cast<oemui::ULONG>(++refs); }
-  oemui::ULONG KVX_STDCALL Release() override { return static_cast<oemui::ULONG>(--refs); }
-  int refs = 1;
-};
-
 // The property sheet of the host, called by the module for each page.
 struct HostSheet {
   std::vector<oemui::PROPSHEETPAGEW_V2> pages;
@@ -131,7 +114,7 @@ TEST_F(PluginHostTest, EveryMethodAnswersWithRealRecordsAndCallsBackIntoTheHost)
   EXPECT_EQ(ui->DevMode(oemui::oemdm::Size, &sizeParam), hr::Ok);
   EXPECT_EQ(sizeParam.cbBufSize, 20u);
 
-  HostDriver driver;
+  pluginhost::HostDriver driver;
   EXPECT_EQ(ui->PublishDriverInterface(&driver), hr::Ok);
   EXPECT_EQ(driver.refs, 2);
 
