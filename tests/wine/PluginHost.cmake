@@ -11,9 +11,9 @@ target_compile_definitions(kvx_plugin_host PRIVATE KVX_PLUGIN_DLL="Z:$<TARGET_FI
 target_link_libraries(kvx_plugin_host PRIVATE GTest::gtest_main winspool version comctl32 gdi32 uuid)
 add_dependencies(kvx_plugin_host TolvUIRQ7K)
 
-# Without a Wine that runs this architecture (wine32 for x86) the test is skipped, and says so: such
-# a Wine runs a 32-bit program as nothing that exits 0.
-if(EXISTS ${KVX_WINE_LOADER} AND KVX_WINE_SERVER AND KVX_XVFB)
+# Without a Wine that runs this architecture (wine32 for x86, and a kernel that runs 32-bit programs)
+# the test is skipped, and says so: a Wine without wine32 runs a 32-bit program as nothing that exits 0.
+if(kvx_wine_usable)
   set(plugin_wine_run ${CMAKE_BINARY_DIR}/wine/run)
 else()
   set(plugin_wine_run "")

@@ -6,7 +6,7 @@
 set -uo pipefail
 run=$1 loader=$2 program=$3 report=$4
 if [ -z "$run" ] || [ ! -x "$loader" ]; then
-  echo "SKIPPED: no Wine for $(basename "$program") ($loader missing; x86 needs wine32:i386)" >&2
+  echo "SKIPPED: no Wine for $(basename "$program") ($loader missing or unable to run here; x86 needs wine32:i386)" >&2
   exit 77
 fi
 rm -f "$report"
