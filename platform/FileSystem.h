@@ -16,6 +16,10 @@ constexpr DWORD Normal = 0x80;
 constexpr DWORD Invalid = 0xFFFFFFFF;  // INVALID_FILE_ATTRIBUTES
 }  // namespace fileattr
 
+namespace movefile {
+constexpr DWORD ReplaceExisting = 0x1;  // MOVEFILE_REPLACE_EXISTING
+}  // namespace movefile
+
 // VS_FIXEDFILEINFO's file version.
 struct FileVersion {
   DWORD fileVersionMS = 0;
@@ -44,6 +48,12 @@ public:
   // GetFileVersionInfoSizeA + GetFileVersionInfoA + VerQueryValueA("\\"): the fixed file version.
   // winerr::ResourceTypeNotFound (1813) for a file without version information.
   [[nodiscard]] virtual DWORD GetFileVersionA(const std::string& name, FileVersion& version) = 0;
+  // The wide forms, for names that come from the user's file dialogs.
+  [[nodiscard]] virtual DWORD DeleteFileW(const std::u16string& name) = 0;
+  // MoveFileExW: with movefile::ReplaceExisting an existing file `target` is replaced (not a
+  // directory or a read-only file: 5), in one step when both names are in one folder.
+  [[nodiscard]] virtual DWORD MoveFileExW(const std::u16string& existing, const std::u16string& target,
+                                          DWORD flags) = 0;
 };
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 #include "platform/Clock.h"
 #include "platform/DeviceSetup.h"
 #include "platform/FileSystem.h"
+#include "platform/Fonts.h"
 #include "platform/IpHelper.h"
 #include "platform/LastError.h"
 #include "platform/PrintSpooler.h"
@@ -36,6 +37,7 @@ struct Platform {
   Sockets& sockets;
   IpHelper& ipHelper;
   LastError& lastError;
+  Fonts& fonts;
 };
 
 }  // namespace platform

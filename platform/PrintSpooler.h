@@ -117,14 +117,22 @@ public:
   [[nodiscard]] virtual DWORD GetPrinterDataW(RawPrinterHandle printer, const std::u16string& valueName,
                                               DWORD bufferSize, DWORD& type, std::vector<std::uint8_t>& data,
                                               DWORD& needed) = 0;
+  // SetPrinterDataW on a handle another component opened (see GetPrinterDataW): 0,
+  // winerr::InvalidHandle for a handle that is not open, winerr::AccessDenied for a handle opened
+  // without printeraccess::Administer.
+  [[nodiscard]] virtual DWORD SetPrinterDataW(RawPrinterHandle printer, const std::u16string& valueName,
+                                              DWORD type, const std::vector<std::uint8_t>& data) = 0;
 };
 
-// Broadcasts to all top-level windows (SendMessageTimeoutA with HWND_BROADCAST).
+// Broadcasts to all top-level windows (SendMessageTimeoutA/W with HWND_BROADCAST).
 class WindowMessages {
 public:
   virtual ~WindowMessages() = default;
   // A message whose lParam is a text, e.g. WM_DEVMODECHANGE (0x1B) with a printer name.
   [[nodiscard]] virtual DWORD BroadcastTextMessageA(DWORD message, const std::string& text, DWORD flags,
+                                                    DWORD timeoutMs) = 0;
+  // SendMessageTimeoutW(HWND_BROADCAST, message, 0, text, flags, timeoutMs).
+  [[nodiscard]] virtual DWORD BroadcastTextMessageW(DWORD message, const std::u16string& text, DWORD flags,
                                                     DWORD timeoutMs) = 0;
 };
 

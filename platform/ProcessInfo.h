@@ -1,6 +1,8 @@
 #pragma once
+#include <memory>
 #include <string>
 
+#include "platform/AccessToken.h"
 #include "platform/Win32Types.h"
 
 namespace platform {
@@ -44,6 +46,10 @@ public:
   // loaded library (see Libraries); the backend frees the record with NetApiBufferFree.
   // A NET_API_STATUS: 0, a Win32 error or a neterr code.
   [[nodiscard]] virtual DWORD NetUserGetInfo(const std::u16string& userName, UserInfo1& info) = 0;
+  // OpenProcessToken(GetCurrentProcess(), access).
+  [[nodiscard]] virtual DWORD OpenProcessToken(DWORD access, std::unique_ptr<AccessToken>& out) = 0;
+  // LookupPrivilegeValueW on the local system ("SeBackupPrivilege", ...): winerr::NoSuchPrivilege when unknown.
+  [[nodiscard]] virtual DWORD LookupPrivilegeValueW(const std::u16string& name, Luid& luid) = 0;
 };
 
 }  // namespace platform

@@ -28,7 +28,21 @@ constexpr DWORD EnumerateSubKeys = 0x0008;
 constexpr DWORD Read = 0x20019;
 constexpr DWORD Write = 0x20006;
 constexpr DWORD AllAccess = 0xF003F;
+constexpr DWORD Wow64_64Key = 0x0100;  // a view, not a right
 }  // namespace regaccess
+
+namespace winerr {
+constexpr DWORD BadDb = 1009;            // ERROR_BADDB: a hive file whose content is broken
+constexpr DWORD NotRegistryFile = 1017;  // ERROR_NOT_REGISTRY_FILE
+}  // namespace winerr
+
+namespace regsave {
+constexpr DWORD LatestFormat = 2;  // REG_LATEST_FORMAT
+}  // namespace regsave
+
+namespace regrestore {
+constexpr DWORD ForceRestore = 8;  // REG_FORCE_RESTORE
+}  // namespace regrestore
 
 // An open registry key (HKEY). Destruction closes it.
 class RegistryKey {
@@ -45,6 +59,13 @@ public:
   [[nodiscard]] virtual LONG EnumKey(DWORD index, std::string& name) = 0;
   [[nodiscard]] virtual LONG EnumValue(DWORD index, std::string& name, DWORD& type,
                                        std::vector<std::uint8_t>& data) = 0;
+  // RegSaveKeyExW, no security attributes: the key with its values and subkeys as a binary hive file.
+  // The file must not exist (183). Needs SeBackupPrivilege enabled in the process token (1314).
+  [[nodiscard]] virtual LONG SaveKeyExW(const std::u16string& file, DWORD flags) = 0;
+  // RegRestoreKeyW: this key's values and subkeys become exactly the file's. Needs SeRestorePrivilege
+  // and SeBackupPrivilege enabled (1314); without ForceRestore, refused (5) while another handle is
+  // open at or beneath the key.
+  [[nodiscard]] virtual LONG RestoreKeyW(const std::u16string& file, DWORD flags) = 0;
 };
 
 class Registry {
@@ -52,6 +73,9 @@ public:
   virtual ~Registry() = default;
   [[nodiscard]] virtual LONG OpenKey(RootKey root, const std::string& subKey, DWORD access,
                                      std::unique_ptr<RegistryKey>& out) = 0;
+  // RegOpenKeyExW.
+  [[nodiscard]] virtual LONG OpenKeyW(RootKey root, const std::u16string& subKey, DWORD access,
+                                      std::unique_ptr<RegistryKey>& out) = 0;
   [[nodiscard]] virtual LONG CreateKey(RootKey root, const std::string& subKey, DWORD access,
                                        std::unique_ptr<RegistryKey>& out) = 0;
   // Deletes a key that has no subkeys (RegDeleteKeyA).

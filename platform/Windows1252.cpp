@@ -144,4 +144,32 @@ std::u16string AnsiToUtf16(std::string_view ansi) {
   return out;
 }
 
+std::optional<std::string> Utf16ToAnsi(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char16_t unit : text) {
+    // A surrogate is never a Windows-1252 character.
+    const auto byte = FromCodePoint(unit);
+    if (!byte) return std::nullopt;
+    out += static_cast<char>(*byte);
+  }
+  return out;
+}
+
+std::optional<std::u16string> Utf8ToUtf16(std::string_view utf8) {
+  std::u16string out;
+  out.reserve(utf8.size());
+  for (std::size_t pos = 0; pos < utf8.size();) {
+    const char32_t cp = NextUtf8(utf8, pos);
+    if (cp == kInvalid) return std::nullopt;
+    if (cp < 0x10000) {
+      out += static_cast<char16_t>(cp);
+    } else {
+      out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+      out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+    }
+  }
+  return out;
+}
+
 }  // namespace platform

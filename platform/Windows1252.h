@@ -18,5 +18,9 @@ std::string Utf8ToAnsiLossy(std::string_view utf8);
 std::string Utf16ToAnsiLossy(std::string_view bytes, bool bigEndian);
 // MultiByteToWideChar from the 8-bit code page: every byte is one UTF-16 unit.
 std::u16string AnsiToUtf16(std::string_view ansi);
+// WideCharToMultiByte without a default character: nullopt when a unit has no Windows-1252 byte.
+std::optional<std::string> Utf16ToAnsi(std::u16string_view text);
+// nullopt when the text is not valid UTF-8.
+std::optional<std::u16string> Utf8ToUtf16(std::string_view utf8);
 
 }  // namespace platform

@@ -15,6 +15,7 @@ packages=(
   wine64 fonts-wine  # fonts-wine is only recommended by Wine, and the test prefix copies its fonts
   xvfb imagemagick x11-utils
   iproute2 util-linux  # ip and unshare: real UDP tests run in private network namespaces
+  libhivex-dev libwin-hivex-perl  # the simulated machine reads hive files; hivexregedit checks those it writes
 )
 
 if [ "$(id -u)" = 0 ]; then

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -31,6 +32,13 @@ struct Rect {
   bool operator==(const Rect&) const = default;
 };
 
+// A point in pixels (POINT).
+struct Point {
+  int x = 0;
+  int y = 0;
+  bool operator==(const Point&) const = default;
+};
+
 namespace lvis {
 constexpr unsigned Focused = 0x1;
 constexpr unsigned Selected = 0x2;
@@ -40,6 +48,9 @@ constexpr unsigned All = 0x0;
 constexpr unsigned Focused = 0x1;
 constexpr unsigned Selected = 0x2;
 }  // namespace lvni
+namespace lvsex {
+constexpr unsigned FullRowSelect = 0x20;  // LVS_EX_FULLROWSELECT
+}  // namespace lvsex
 namespace lvcfmt {
 constexpr int Left = 0;
 constexpr int Right = 1;
@@ -59,6 +70,10 @@ constexpr int SelChange = 1;    // CBN_SELCHANGE
 constexpr int EditChange = 0x300;  // EN_CHANGE
 constexpr int ComboEditChange = 5;  // CBN_EDITCHANGE
 }  // namespace cmd
+
+// Mouse messages a program sends to a control: WM_LBUTTONDOWN, WM_MOUSEMOVE with the left button
+// held, WM_LBUTTONUP.
+enum class MouseAction { LeftDown, MoveLeftHeld, LeftUp };
 
 // A dialog's controls, addressed by id. Each backend implements it: in-memory controls
 // (headless) or real child windows (win32). Indexes follow the Windows messages: -1 is "none".
@@ -105,6 +120,30 @@ public:
   virtual void ComboSetCurSel(int id, int index) = 0;
   virtual std::string ComboItemText(int id, int index) = 0;
   virtual void ComboReset(int id) = 0;
+
+  // UTF-16 text ("W" messages). The 8-bit functions above see the same text in Windows-1252.
+  virtual void SetTextW(int id, const std::u16string& text) = 0;
+  // At most maxUnits - 1 code units, as a Windows buffer of maxUnits; a combo box: its edit field.
+  virtual std::u16string GetTextW(int id, std::size_t maxUnits) = 0;
+  virtual void ListAddExtendedStyle(int id, unsigned style) = 0;  // LVM_SETEXTENDEDLISTVIEWSTYLE
+  virtual int ListInsertItemW(int id, int index, const std::u16string& text) = 0;
+  virtual bool ListSetItemTextW(int id, int item, int subItem, const std::u16string& text) = 0;
+  virtual std::u16string ListItemTextW(int id, int item, int subItem, std::size_t maxUnits) = 0;
+  virtual void ListSetSelectionMark(int id, int item) = 0;
+  virtual int ListGetSelectionMark(int id) = 0;  // -1 none
+  virtual Point ListItemPosition(int id, int item) = 0;  // LVM_GETITEMPOSITION, the list's client coordinates
+  // A mouse message at a point of the control's client area. Down and up on one row of a list
+  // view is a click: the row becomes the only selected one, with the focus and the selection
+  // mark, and the dialog gets NM_CLICK with that item.
+  virtual void SendMouse(int id, MouseAction action, Point at) = 0;
+  virtual void SendSetFocus(int id) = 0;  // WM_SETFOCUS to the control
+  virtual void Invalidate(int id) = 0;    // InvalidateRect(control, all of it, erase)
+  virtual void UpdateDialog() = 0;        // UpdateWindow(the dialog)
+  virtual int ComboAddStringW(int id, const std::u16string& text) = 0;
+  virtual std::u16string ComboItemTextW(int id, int index) = 0;
+  // CB_SELECTSTRING: the first entry after startAfter (-1: from the top; the search wraps round)
+  // that begins with prefix, case ignored; selects it and returns its index, or -1 (selection unchanged).
+  virtual int ComboSelectStringW(int id, int startAfter, const std::u16string& prefix) = 0;
 };
 
 // Light handles on one control of a dialog, in the style of the framework's control classes.
@@ -123,6 +162,11 @@ public:
   void Focus() { port_->SetFocus(id_); }
   Rect ClientRect() const { return port_->GetControlRect(id_); }
   void Destroy() { port_->DestroyControl(id_); }
+  void SetTextW(const std::u16string& text) { port_->SetTextW(id_, text); }
+  std::u16string GetTextW(std::size_t maxUnits) const { return port_->GetTextW(id_, maxUnits); }
+  void SendMouse(MouseAction action, Point at) { port_->SendMouse(id_, action, at); }
+  void SendSetFocus() { port_->SendSetFocus(id_); }
+  void Invalidate() { port_->Invalidate(id_); }
 
 protected:
   ControlPort* port_;
@@ -175,6 +219,17 @@ public:
     return true;
   }
   void DeleteAllItems() { port_->ListDeleteAll(id_); }
+  void AddExtendedStyle(unsigned style) { port_->ListAddExtendedStyle(id_, style); }
+  int InsertItemW(int index, const std::u16string& text) { return port_->ListInsertItemW(id_, index, text); }
+  bool SetItemTextW(int item, int subItem, const std::u16string& text) {
+    return port_->ListSetItemTextW(id_, item, subItem, text);
+  }
+  std::u16string GetItemTextW(int item, int subItem, std::size_t maxUnits) const {
+    return port_->ListItemTextW(id_, item, subItem, maxUnits);
+  }
+  void SetSelectionMark(int item) { port_->ListSetSelectionMark(id_, item); }
+  int GetSelectionMark() const { return port_->ListGetSelectionMark(id_); }
+  Point GetItemPosition(int item) const { return port_->ListItemPosition(id_, item); }
 };
 
 class ComboBox : public Control {
@@ -186,6 +241,11 @@ public:
   void SetCurSel(int index) { port_->ComboSetCurSel(id_, index); }
   std::string GetItemText(int index) const { return port_->ComboItemText(id_, index); }
   void ResetContent() { port_->ComboReset(id_); }
+  int AddStringW(const std::u16string& text) { return port_->ComboAddStringW(id_, text); }
+  std::u16string GetItemTextW(int index) const { return port_->ComboItemTextW(id_, index); }
+  int SelectStringW(int startAfter, const std::u16string& prefix) {
+    return port_->ComboSelectStringW(id_, startAfter, prefix);
+  }
 };
 
 }  // namespace ui

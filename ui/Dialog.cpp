@@ -1,6 +1,7 @@
 #include "ui/Dialog.h"
 
 #include <stdexcept>
+#include <utility>
 
 namespace ui {
 
@@ -9,6 +10,8 @@ Dialog::Dialog(Kit& kit, int templateId, Dialog* parent) : kit_(kit), templateId
 Dialog::~Dialog() {
   // A page's or modeless window must not outlive its object: it would call into a destroyed dialog.
   DestroyWindow();
+  // Still running now: a page bound to someone else's window, which the kit must forget.
+  if (window_) kit_.UnbindPage(*this);
 }
 
 intptr_t Dialog::DoModal() { return kit_.RunModal(*this); }
@@ -49,6 +52,7 @@ std::string Dialog::Caption() const { return static_cast<DialogWindow&>(port()).
 void Dialog::ShowWindow(bool show) { static_cast<DialogWindow&>(port()).ShowWindow(show); }
 bool Dialog::IsWindowShown() const { return window_ && window_->IsWindowShown(); }
 void Dialog::AttachMenu(int menuId) { static_cast<DialogWindow&>(port()).AttachMenu(menuId); }
+void Dialog::UpdateWindow() { port().UpdateDialog(); }
 
 int Dialog::ShowMessageBox(const std::string& text, const std::string& caption, unsigned type) {
   return kit_.ShowMessageBox(this, text, caption, type);
@@ -81,7 +85,13 @@ void Dialog::DispatchCommand(int id, int notifyCode) {
   }
 }
 
-intptr_t Dialog::DispatchNotify(int id, int code) {
+intptr_t Dialog::DispatchNotify(int id, int code, int item) {
+  // Notifications nest (a handler's own messages notify again): the outer one keeps its item.
+  struct ItemScope {
+    int& current;
+    int saved;
+    ~ItemScope() { current = saved; }
+  } scope{notifyItem_, std::exchange(notifyItem_, item)};
   try {
     return OnNotify(id, code);
   } catch (const UserException&) {

@@ -58,6 +58,7 @@ public:
   void ShowWindow(bool show);
   bool IsWindowShown() const;
   void AttachMenu(int menuId);
+  void UpdateWindow();  // paints what is waiting to be painted, now
   int ShowMessageBox(const std::string& text, const std::string& caption, unsigned type);
 
   Control GetControl(int id) { return Control(port(), id); }
@@ -80,8 +81,13 @@ public:
   DialogWindow* Window() const { return window_; }
   bool DispatchInit();
   void DispatchCommand(int id, int notifyCode);
-  intptr_t DispatchNotify(int id, int code);
+  intptr_t DispatchNotify(int id, int code) { return DispatchNotify(id, code, -1); }
+  // item: the row of a list view's click or item notification, -1 for others; OnNotify reads it
+  // with NotifyItem().
+  intptr_t DispatchNotify(int id, int code, int item);
   void DispatchClose();
+  // NMITEMACTIVATE.iItem or NMLISTVIEW.iItem of the notification being handled; -1 otherwise.
+  int NotifyItem() const { return notifyItem_; }
 
 protected:
   ControlPort& port() const;
@@ -93,6 +99,7 @@ private:
   Dialog* host_ = nullptr;
   bool modeless_ = false;
   DialogWindow* window_ = nullptr;
+  int notifyItem_ = -1;
 };
 
 }  // namespace ui

@@ -1,5 +1,7 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "ui/Transcript.h"
@@ -41,6 +43,13 @@ std::string AnswerName(int answer);
 // framework's silent user exception; the message dispatch absorbs it.
 struct UserException {};
 
+// The common file dialog: one filter, a file-name buffer of bufferUnits preset to initialName.
+struct FileDialogRequest {
+  bool save = false;  // GetSaveFileNameW, else GetOpenFileNameW
+  std::u16string title, filterName, filterPattern, initialName;
+  std::size_t bufferUnits = 256;
+};
+
 // The dialog kit: runs modal dialogs and message boxes on one backend.
 class Kit {
 public:
@@ -61,6 +70,17 @@ public:
   virtual bool CreateChild(Dialog& child, Dialog& parent) = 0;
   // Destroys the window of a modeless dialog or a page; a modal dialog's window is left to its loop.
   virtual void DestroyWindow(Dialog& dialog) = 0;
+  // The full OPENFILENAMEW record, owned by owner's window, no flags, no initial directory, no
+  // default extension. The chosen path; nullopt when the user cancels or the dialog fails.
+  virtual std::optional<std::u16string> GetFileName(Dialog* owner, const FileDialogRequest& request) = 0;
+  // A page of a property sheet that someone else created: binds `page` to that window (win32:
+  // the HWND; headless: an in-memory window built from the page's template, `window` only names
+  // it). The page's messages reach it through whoever owns the window's procedure.
+  virtual void BindPage(Dialog& page, void* window) = 0;
+  // Before the window or the page object goes.
+  virtual void UnbindPage(Dialog& page) = 0;
+  // DestroyWindow(GetParent(page)): a property sheet closed from inside one of its pages.
+  virtual void DestroyParentWindow(Dialog& page) = 0;
   // The hourglass while a handler works; calls nest.
   virtual void BeginWaitCursor() = 0;
   virtual void EndWaitCursor() = 0;

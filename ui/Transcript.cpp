@@ -1,6 +1,7 @@
 #include "ui/Transcript.h"
 
 #include "platform/Windows1252.h"
+#include "ui/WideText.h"
 
 namespace ui {
 
@@ -23,6 +24,10 @@ void Transcript::Choice(const std::string& what, const std::string& value) {
 
 void Transcript::Message(const std::string& caption, const std::string& text, const std::string& answer) {
   Line("message " + Quote(caption) + " " + Quote(text) + " -> " + answer);
+}
+
+void Transcript::FileDialog(const std::u16string& title, const std::optional<std::u16string>& chosen) {
+  Line("file " + Quote(ToAnsi(title)) + " -> " + (chosen ? Quote(ToAnsi(*chosen)) : std::string("Cancel")));
 }
 
 void Transcript::Step(int step) { Line("step " + std::to_string(step)); }

@@ -1,5 +1,6 @@
 #pragma once
 #include <mutex>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -21,6 +22,8 @@ public:
   void Dialog(int templateId, const std::string& caption);
   void Choice(const std::string& what, const std::string& value);
   void Message(const std::string& caption, const std::string& text, const std::string& answer);
+  // A common file dialog: its title and the chosen path, nullopt when cancelled.
+  void FileDialog(const std::u16string& title, const std::optional<std::u16string>& chosen);
   void Step(int step);
   void Outcome(const std::string& outcome);
 

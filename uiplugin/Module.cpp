@@ -10,10 +10,11 @@ Module& TheModule() {
   return module;
 }
 
-void Attach(void* instance, platform::Platform* platform) {
+void Attach(void* instance, platform::Platform* platform, ui::Kit* (*pageKit)()) {
   Module& module = TheModule();
   module.instance = instance;
   module.platform = platform;
+  module.pageKit = pageKit;
 }
 
 void RecordCurrentPrinter(const char16_t* name, oemui::HANDLE handle) {

@@ -8,6 +8,10 @@
 #include "platform/Platform.h"
 #include "platform/plugin/OemUiAbi.h"
 
+namespace ui {
+class Kit;
+}
+
 namespace uiplugin {
 
 struct Module {
@@ -21,12 +25,15 @@ struct Module {
   oemui::HANDLE CurrentPrinterHandle = nullptr;
   std::mutex currentPrinterLock;
   platform::Platform* platform = nullptr;  // the machine the module works on
+  // The dialog kit of the pages, made on first use: on Windows not while the loader lock is held.
+  ui::Kit* (*pageKit)() = nullptr;
 };
 
 Module& TheModule();
 
-// Process attach: the instance handle and the platform the module works on, before any object exists.
-void Attach(void* instance, platform::Platform* platform);
+// Process attach: the instance handle, the platform the module works on and where its pages' kit
+// comes from, before any object exists.
+void Attach(void* instance, platform::Platform* platform, ui::Kit* (*pageKit)() = nullptr);
 
 // Records the printer (its name cut to 255 units); a null name records an empty one.
 void RecordCurrentPrinter(const char16_t* name, oemui::HANDLE handle);

@@ -1,6 +1,12 @@
 #include "uiplugin/PropertyPages.h"
 
+#include <memory>
+
+#include "uiplugin/FontSubstitutionPage.h"
+#include "uiplugin/LivePages.h"
 #include "uiplugin/Module.h"
+#include "uiplugin/PropertiesTransferPage.h"
+#include "uiplugin/res/resource.h"
 
 namespace uiplugin {
 
@@ -16,16 +22,87 @@ oemui::LONG_PTR AddPage(const oemui::PROPSHEETUI_INFO& info, oemui::WORD templat
                               reinterpret_cast<oemui::LPARAM>(&page), 0);
 }
 
-oemui::INT_PTR AnswerInitialisation(oemui::UINT message) { return message == oemui::WmInitDialog ? 1 : 0; }
+LivePages& Pages() {
+  static LivePages pages;
+  return pages;
+}
+
+int LowWord(oemui::WPARAM value) { return static_cast<int>(value & 0xFFFF); }
+int HighWord(oemui::WPARAM value) { return static_cast<int>((value >> 16) & 0xFFFF); }
+
+// The adapter every page shares: the page object is made when its window is, from the printer the
+// module recorded at that moment, and goes with the window.
+template <class Page, class Make, class Handle>
+oemui::INT_PTR PageMessage(oemui::HWND window, oemui::UINT message, oemui::WPARAM wParam, oemui::LPARAM lParam,
+                           Make make, Handle handle) {
+  Module& module = TheModule();
+  if (message == oemui::WmInitDialog) {
+    ui::Kit* kit = module.pageKit ? module.pageKit() : nullptr;
+    if (kit == nullptr || module.platform == nullptr) return 0;
+    try {
+      Pages().Add(window, *kit, make(*kit, *module.platform, CurrentPrinter()));
+    } catch (...) {
+      return 0;
+    }
+  } else if (message == oemui::WmNcDestroy) {
+    Pages().Remove(window);
+    return 0;
+  }
+  return Pages().Dispatch<Page>(window, [&](Page& page) { return handle(page, message, wParam, lParam); });
+}
+
+std::unique_ptr<PropertiesTransferPage> MakeTransferPage(ui::Kit& kit, platform::Platform& platform,
+                                                         const CurrentPrinterRecord& printer) {
+  return std::make_unique<PropertiesTransferPage>(kit, platform, printer.name);
+}
+
+oemui::INT_PTR TransferPageMessage(PropertiesTransferPage& page, oemui::UINT message, oemui::WPARAM wParam,
+                                   oemui::LPARAM) {
+  if (message == oemui::WmInitDialog) {
+    page.DispatchInit();
+    return 0;
+  }
+  return message == oemui::WmCommand ? page.Command(LowWord(wParam), HighWord(wParam)) : 0;
+}
+
+std::unique_ptr<FontSubstitutionPage> MakeFontPage(ui::Kit& kit, platform::Platform& platform,
+                                                   const CurrentPrinterRecord& printer) {
+  return std::make_unique<FontSubstitutionPage>(kit, platform, printer.handle);
+}
+
+oemui::INT_PTR FontPageMessage(FontSubstitutionPage& page, oemui::UINT message, oemui::WPARAM wParam,
+                               oemui::LPARAM lParam) {
+  switch (message) {
+    case oemui::WmInitDialog:
+      return page.DispatchInit() ? 1 : 0;
+    case oemui::WmShowWindow:
+      page.OnShowPage();
+      return 1;
+    case oemui::WmCommand:
+      page.DispatchCommand(LowWord(wParam), HighWord(wParam));
+      return 1;
+    case oemui::WmNotify: {
+      const auto& header = *reinterpret_cast<const oemui::NMHDR*>(lParam);
+      if (header.idFrom != IDC_FONT_LIST || header.code != oemui::NmClick) return 0;
+      const auto& click = *reinterpret_cast<const oemui::NMITEMACTIVATE*>(lParam);
+      page.DispatchNotify(IDC_FONT_LIST, ui::notify::Click, click.iItem);
+      return 1;
+    }
+    default:
+      return 0;
+  }
+}
 
 }  // namespace
 
-oemui::INT_PTR ImportExportPageProc(oemui::HWND, oemui::UINT message, oemui::WPARAM, oemui::LPARAM) {
-  return AnswerInitialisation(message);
+oemui::INT_PTR ImportExportPageProc(oemui::HWND window, oemui::UINT message, oemui::WPARAM wParam,
+                                    oemui::LPARAM lParam) {
+  return PageMessage<PropertiesTransferPage>(window, message, wParam, lParam, &MakeTransferPage, &TransferPageMessage);
 }
 
-oemui::INT_PTR FontSubstitutionPageProc(oemui::HWND, oemui::UINT message, oemui::WPARAM, oemui::LPARAM) {
-  return AnswerInitialisation(message);
+oemui::INT_PTR FontSubstitutionPageProc(oemui::HWND window, oemui::UINT message, oemui::WPARAM wParam,
+                                        oemui::LPARAM lParam) {
+  return PageMessage<FontSubstitutionPage>(window, message, wParam, lParam, &MakeFontPage, &FontPageMessage);
 }
 
 oemui::HRESULT DevicePropertySheets(oemui::PROPSHEETUI_INFO* info, oemui::LPARAM lParam) {

@@ -7,7 +7,7 @@ namespace uiplugin {
 constexpr oemui::WORD ImportExportPageTemplate = 106;
 constexpr oemui::WORD FontSubstitutionPageTemplate = 107;
 
-// Dialog procedures of the pages: for now they only take initialisation (TRUE: the system sets the focus).
+// Dialog procedures of the pages: adapters from the window messages to the page objects.
 oemui::INT_PTR KVX_STDCALL ImportExportPageProc(oemui::HWND page, oemui::UINT message, oemui::WPARAM wParam,
                                                oemui::LPARAM lParam);
 oemui::INT_PTR KVX_STDCALL FontSubstitutionPageProc(oemui::HWND page, oemui::UINT message, oemui::WPARAM wParam,

@@ -28,7 +28,8 @@ platform::Platform WithHostNetwork(const platform::Platform& machine, platform::
                                    platform::Sockets& sockets, platform::IpHelper& ipHelper) {
   return {clock,           machine.registry, machine.profile,   machine.version, machine.process, machine.services,
           machine.spooler, machine.messages, machine.files,     machine.libraries, machine.devices, machine.threads,
-          machine.serial,  machine.printing, sockets,           ipHelper,         machine.lastError};
+          machine.serial,  machine.printing, sockets,           ipHelper,         machine.lastError,
+          machine.fonts};
 }
 
 }  // namespace

@@ -121,6 +121,35 @@ constexpr FLONG ProfileDisk = 2;
 }  // namespace qcp
 
 constexpr UINT WmInitDialog = 0x0110;  // WM_INITDIALOG
+// The window messages the pages answer.
+constexpr UINT WmDestroy = 0x0002;
+constexpr UINT WmShowWindow = 0x0018;
+constexpr UINT WmNotify = 0x004E;
+constexpr UINT WmNcDestroy = 0x0082;
+constexpr UINT WmCommand = 0x0111;
+constexpr UINT NmClick = static_cast<UINT>(-2);
+
+// WM_NOTIFY's record, and the one a list view's NM_CLICK carries.
+struct NMHDR {
+  HWND hwndFrom;
+  ULONG_PTR idFrom;
+  UINT code;
+};
+struct POINT {
+  LONG x;
+  LONG y;
+};
+struct NMITEMACTIVATE {
+  NMHDR hdr;
+  std::int32_t iItem;
+  std::int32_t iSubItem;
+  UINT uNewState;
+  UINT uOldState;
+  UINT uChanged;
+  POINT ptAction;
+  LPARAM lParam;
+  UINT uKeyFlags;
+};
 
 // Callbacks.
 using PFNCOMPROPSHEET = LONG_PTR(KVX_STDCALL*)(HANDLE hComPropSheet, UINT function, LPARAM lParam1, LPARAM lParam2);
@@ -347,6 +376,10 @@ static_assert(offsetof(PROPSHEETPAGEW_V2, pfnCallback) == Pick(56, 32));
 static_assert(offsetof(PROPSHEETPAGEW_V2, pcRefParent) == Pick(64, 36));
 static_assert(offsetof(PROPSHEETPAGEW_V2, pszHeaderTitle) == Pick(72, 40));
 static_assert(offsetof(PROPSHEETPAGEW_V2, pszHeaderSubTitle) == Pick(80, 44));
+static_assert(sizeof(NMHDR) == Pick(24, 12) && offsetof(NMHDR, idFrom) == Pick(8, 4) &&
+              offsetof(NMHDR, code) == Pick(16, 8));
+static_assert(sizeof(NMITEMACTIVATE) == Pick(72, 48) && offsetof(NMITEMACTIVATE, iItem) == Pick(24, 12) &&
+              offsetof(NMITEMACTIVATE, ptAction) == Pick(44, 32) && offsetof(NMITEMACTIVATE, lParam) == Pick(56, 40));
 }  // namespace layout
 
 }  // namespace oemui

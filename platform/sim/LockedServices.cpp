@@ -73,6 +73,12 @@ public:
   LONG EnumValue(DWORD index, std::string& name, DWORD& type, std::vector<std::uint8_t>& data) override {
     return Locked([&] { return inner_->EnumValue(index, name, type, data); });
   }
+  LONG SaveKeyExW(const std::u16string& file, DWORD flags) override {
+    return Locked([&] { return inner_->SaveKeyExW(file, flags); });
+  }
+  LONG RestoreKeyW(const std::u16string& file, DWORD flags) override {
+    return Locked([&] { return inner_->RestoreKeyW(file, flags); });
+  }
 };
 
 class LockedRegistry final : public LockedService<Registry> {
@@ -80,6 +86,9 @@ public:
   using LockedService::LockedService;
   LONG OpenKey(RootKey root, const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override {
     return Locked([&] { return Hand<LockedRegistryKey>(mutex_, inner_.OpenKey(root, subKey, access, out), out); });
+  }
+  LONG OpenKeyW(RootKey root, const std::u16string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override {
+    return Locked([&] { return Hand<LockedRegistryKey>(mutex_, inner_.OpenKeyW(root, subKey, access, out), out); });
   }
   LONG CreateKey(RootKey root, const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override {
     return Locked([&] { return Hand<LockedRegistryKey>(mutex_, inner_.CreateKey(root, subKey, access, out), out); });
@@ -116,6 +125,14 @@ public:
   }
 };
 
+class LockedAccessToken final : public LockedHandle<AccessToken> {
+public:
+  using LockedHandle::LockedHandle;
+  DWORD AdjustPrivilege(const Luid& privilege, DWORD attributes, bool& allAssigned) override {
+    return Locked([&] { return inner_->AdjustPrivilege(privilege, attributes, allAssigned); });
+  }
+};
+
 class LockedProcess final : public LockedService<ProcessInfo> {
 public:
   using LockedService::LockedService;
@@ -135,6 +152,12 @@ public:
   }
   DWORD NetUserGetInfo(const std::u16string& userName, UserInfo1& info) override {
     return Locked([&] { return inner_.NetUserGetInfo(userName, info); });
+  }
+  DWORD OpenProcessToken(DWORD access, std::unique_ptr<AccessToken>& out) override {
+    return Locked([&] { return Hand<LockedAccessToken>(mutex_, inner_.OpenProcessToken(access, out), out); });
+  }
+  DWORD LookupPrivilegeValueW(const std::u16string& name, Luid& luid) override {
+    return Locked([&] { return inner_.LookupPrivilegeValueW(name, luid); });
   }
 };
 
@@ -237,6 +260,10 @@ public:
                         std::vector<std::uint8_t>& data, DWORD& needed) override {
     return Locked([&] { return inner_.GetPrinterDataW(printer, valueName, bufferSize, type, data, needed); });
   }
+  DWORD SetPrinterDataW(RawPrinterHandle printer, const std::u16string& valueName, DWORD type,
+                        const std::vector<std::uint8_t>& data) override {
+    return Locked([&] { return inner_.SetPrinterDataW(printer, valueName, type, data); });
+  }
 };
 
 class LockedMessages final : public LockedService<WindowMessages> {
@@ -244,6 +271,17 @@ public:
   using LockedService::LockedService;
   DWORD BroadcastTextMessageA(DWORD message, const std::string& text, DWORD flags, DWORD timeoutMs) override {
     return Locked([&] { return inner_.BroadcastTextMessageA(message, text, flags, timeoutMs); });
+  }
+  DWORD BroadcastTextMessageW(DWORD message, const std::u16string& text, DWORD flags, DWORD timeoutMs) override {
+    return Locked([&] { return inner_.BroadcastTextMessageW(message, text, flags, timeoutMs); });
+  }
+};
+
+class LockedFonts final : public LockedService<Fonts> {
+public:
+  using LockedService::LockedService;
+  std::vector<FontFamily> EnumScreenFontFamilies() override {
+    return Locked([&] { return inner_.EnumScreenFontFamilies(); });
   }
 };
 
@@ -273,6 +311,12 @@ public:
   }
   DWORD GetFileVersionA(const std::string& name, FileVersion& version) override {
     return Locked([&] { return inner_.GetFileVersionA(name, version); });
+  }
+  DWORD DeleteFileW(const std::u16string& name) override {
+    return Locked([&] { return inner_.DeleteFileW(name); });
+  }
+  DWORD MoveFileExW(const std::u16string& existing, const std::u16string& target, DWORD flags) override {
+    return Locked([&] { return inner_.MoveFileExW(existing, target, flags); });
   }
 };
 
@@ -542,6 +586,7 @@ struct LockedServices::Wrappers {
   LockedSockets sockets;
   LockedIpHelper ipHelper;
   LastError& lastError;  // per thread: nothing to lock
+  LockedFonts fonts;
 };
 
 LockedServices::LockedServices(MachineMutex mutex, Platform services)
@@ -561,7 +606,8 @@ LockedServices::LockedServices(MachineMutex mutex, Platform services)
                              {mutex, services.printing},
                              {mutex, services.sockets},
                              {mutex, services.ipHelper},
-                             services.lastError}) {}
+                             services.lastError,
+                             {mutex, services.fonts}}) {}
 
 LockedServices::~LockedServices() = default;
 
@@ -569,7 +615,7 @@ Platform LockedServices::platform() {
   Wrappers& w = *wrappers_;
   return Platform{w.clock,    w.registry, w.profile, w.version,   w.process, w.services,
                   w.spooler,  w.messages, w.files,   w.libraries, w.devices, w.threads, w.serial, w.printing,
-                  w.sockets, w.ipHelper, w.lastError};
+                  w.sockets, w.ipHelper, w.lastError, w.fonts};
 }
 
 }  // namespace platform::sim

@@ -17,7 +17,7 @@ namespace platform::sim {
 struct RegValue {
   std::string name;
   DWORD type = regtype::None;
-  std::vector<std::uint8_t> data;
+  std::vector<std::uint8_t> data;  // as the "A" functions see it: text types in Windows-1252
 };
 
 struct RegNode {
@@ -27,6 +27,7 @@ struct RegNode {
   std::vector<RegValue> values;                   // creation order, as Windows enumerates values
   std::vector<std::shared_ptr<RegNode>> subkeys;  // by upper-cased name, as Windows enumerates keys
   bool deleted = false;                           // open handles to a deleted key see it gone
+  std::size_t openHandles = 0;                    // handles open on this key
 
   RegValue* FindValue(std::string_view valueName);
   void SetValue(std::string_view valueName, DWORD type, std::vector<std::uint8_t> data);

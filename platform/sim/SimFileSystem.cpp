@@ -4,6 +4,7 @@
 #include <fstream>
 #include <optional>
 
+#include "platform/Windows1252.h"
 #include "platform/sim/HostPath.h"
 
 namespace platform::sim {
@@ -120,6 +121,38 @@ DWORD SimFileSystem::SetFileAttributesA(const std::string& name, DWORD attribute
 
 DWORD SimFileSystem::DeleteFileA(const std::string& name) {
   if (const DWORD error = faults_->Check("DeleteFileA")) return error;
+  return Delete(name);
+}
+
+DWORD SimFileSystem::DeleteFileW(const std::u16string& name) {
+  if (const DWORD error = faults_->Check("DeleteFileW")) return error;
+  const auto ansi = Utf16ToAnsi(name);
+  return ansi ? Delete(*ansi) : winerr::InvalidName;
+}
+
+DWORD SimFileSystem::MoveFileExW(const std::u16string& existing, const std::u16string& target, DWORD flags) {
+  if (const DWORD error = faults_->Check("MoveFileExW")) return error;
+  const auto fromName = Utf16ToAnsi(existing);
+  const auto toName = Utf16ToAnsi(target);
+  if (!fromName || !toName) return winerr::InvalidName;
+  const auto from = HostPath(*fromName, driveC_);
+  const auto to = HostPath(*toName, driveC_);
+  if (!from || !to) return winerr::PathNotFound;
+  std::error_code ec;
+  if (!fs::exists(*from, ec)) return MissingError(*from);
+  if (!fs::is_directory(to->parent_path(), ec)) return winerr::PathNotFound;
+  if (fs::exists(*to, ec) && !fs::equivalent(*from, *to, ec)) {
+    if ((flags & movefile::ReplaceExisting) == 0) return winerr::AlreadyExists;
+    if (fs::is_directory(*to, ec) || fs::is_directory(*from, ec) || IsReadOnly(*to)) return winerr::AccessDenied;
+    if (const DWORD error = access_.Check(*to, FileAccess::Change::Overwrite)) return error;
+  }
+  if (const DWORD error = access_.Check(*from, FileAccess::Change::Delete)) return error;
+  // rename(2) replaces the target in one step, as Windows does within a volume.
+  fs::rename(*from, *to, ec);
+  return ec ? winerr::AccessDenied : winerr::Success;
+}
+
+DWORD SimFileSystem::Delete(const std::string& name) {
   const auto host = HostPath(name, driveC_);
   if (!host) return winerr::PathNotFound;
   std::error_code ec;

@@ -24,10 +24,14 @@ public:
   DWORD DeleteFileA(const std::string& name) override;
   DWORD AppendToFileA(const std::string& name, std::string_view bytes) override;
   DWORD GetFileVersionA(const std::string& name, FileVersion& version) override;
+  DWORD DeleteFileW(const std::u16string& name) override;
+  DWORD MoveFileExW(const std::u16string& existing, const std::u16string& target, DWORD flags) override;
 
   static constexpr const char* kSystemDirectory = "C:\\Windows\\System32";
 
 private:
+  DWORD Delete(const std::string& name);
+
   std::filesystem::path driveC_;
   std::shared_ptr<FaultInjector> faults_;
   const FileAccess& access_;

@@ -85,11 +85,12 @@ SimMachine::SimMachine(fs::path folder, bool temporary, std::unique_ptr<MachineC
       tree_(std::move(tree)),
       faults_(std::make_shared<FaultInjector>()),
       handles_(std::make_shared<HandleTable>()),
+      privileges_(std::make_shared<TokenPrivileges>(config_->user)),
       clock_(std::make_shared<SimClock>(config_->startTick)),
-      registry_(std::make_unique<SimRegistry>(tree_, faults_, handles_, *config_)),
+      registry_(std::make_unique<SimRegistry>(tree_, faults_, handles_, *config_, driveC_, privileges_)),
       profile_(std::make_unique<SimProfile>(driveC_, faults_, *config_)),
       version_(std::make_unique<SimVersion>(*config_, faults_)),
-      process_(std::make_unique<SimProcess>(*config_, faults_)),
+      process_(std::make_unique<SimProcess>(*config_, faults_, handles_, privileges_)),
       services_(std::make_unique<SimServiceControl>(*config_, *clock_, faults_, handles_)),
       messages_(std::make_unique<SimWindowMessages>(faults_)),
       fileAccess_(std::make_unique<FileAccess>(*config_, driveC_)),
@@ -97,15 +98,18 @@ SimMachine::SimMachine(fs::path folder, bool temporary, std::unique_ptr<MachineC
       libraries_(std::make_unique<SimLibraries>(*document_, faults_, handles_)),
       devices_(std::make_unique<SimDeviceSetup>(*document_, driveC_, tree_, faults_, handles_, *config_)) {
   MakeFolder(driveC_);
-  spooler_ = std::make_unique<SimPrintSpooler>(std::move(spooler), driveC_, *config_, *services_, faults_, handles_);
+  spooler_ = std::make_unique<SimPrintSpooler>(std::move(spooler), driveC_, *config_, *services_, tree_, faults_,
+                                               handles_);
   fileAccess_->SetLoadedCheck([this](const fs::path& file) { return spooler_->HoldsFile(file); });
   threads_ = std::make_unique<SimThreads>(clock_, faults_);
   printing_ = std::make_unique<SimPrinting>(*spooler_, faults_, handles_);
   serial_ = std::make_unique<SimSerial>(*config_, *document_, clock_, faults_, handles_);
   network_ = std::make_unique<SimNetwork>(*document_, clock_, faults_, handles_);
+  fonts_ = std::make_unique<SimFonts>(*document_, machineFile().string());
   locked_ = std::make_unique<LockedServices>(
       mutex_, Platform{*clock_, *registry_, *profile_, *version_, *process_, *services_, *spooler_, *messages_,
-                       *files_, *libraries_, *devices_, *threads_, *serial_, *printing_, *network_->sockets(), *network_->ipHelper(), lastError_});
+                       *files_, *libraries_, *devices_, *threads_, *serial_, *printing_, *network_->sockets(), *network_->ipHelper(), lastError_,
+                       *fonts_});
 }
 
 SimMachine::~SimMachine() {

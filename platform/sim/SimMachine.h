@@ -18,6 +18,7 @@
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimDeviceSetup.h"
 #include "platform/sim/SimFileSystem.h"
+#include "platform/sim/SimFonts.h"
 #include "platform/sim/SimLastError.h"
 #include "platform/sim/SimLibraries.h"
 #include "platform/sim/SimNetwork.h"
@@ -83,6 +84,7 @@ public:
   SimSerial& serial() { return *serial_; }
   SimPrinting& printing() { return *printing_; }
   SimNetwork& network() { return *network_; }
+  SimFonts& fonts() { return *fonts_; }
 
 private:
   SimMachine(std::filesystem::path folder, bool temporary, std::unique_ptr<MachineConfig> config,
@@ -98,6 +100,7 @@ private:
   std::shared_ptr<RegistryTree> tree_;
   std::shared_ptr<FaultInjector> faults_;
   std::shared_ptr<HandleTable> handles_;
+  std::shared_ptr<TokenPrivileges> privileges_;  // the process token's, for this run only
   MachineMutex mutex_ = std::make_shared<std::recursive_mutex>();
   std::shared_ptr<SimClock> clock_;
   std::unique_ptr<SimRegistry> registry_;
@@ -116,6 +119,7 @@ private:
   std::unique_ptr<SimSerial> serial_;
   std::unique_ptr<SimPrinting> printing_;
   std::unique_ptr<SimNetwork> network_;
+  std::unique_ptr<SimFonts> fonts_;
   std::unique_ptr<LockedServices> locked_;
 };
 

@@ -1,5 +1,6 @@
 #include "platform/sim/SimPrintSpooler.h"
 
+#include "platform/Windows1252.h"
 #include "platform/sim/DevMode.h"
 #include "platform/sim/HostPath.h"
 #include "platform/sim/SpoolerCore.h"
@@ -50,10 +51,16 @@ std::optional<fs::path> FindInFolder(const fs::path& dir, const std::string& nam
 }  // namespace
 
 SimPrintSpooler::SimPrintSpooler(SpoolerState state, fs::path driveC, const MachineConfig& config,
-                                 SimServiceControl& services, std::shared_ptr<FaultInjector> faults,
-                                 std::shared_ptr<HandleTable> handles)
-    : core_(std::make_shared<Core>(std::move(state), std::move(driveC), config, services, std::move(faults),
-                                   std::move(handles))) {
+                                 SimServiceControl& services, std::shared_ptr<RegistryTree> tree,
+                                 std::shared_ptr<FaultInjector> faults, std::shared_ptr<HandleTable> handles)
+    : core_(std::make_shared<Core>(std::move(state), std::move(driveC), config, services, std::move(tree),
+                                   std::move(faults), std::move(handles))) {
+  {
+    // The run going on now has the printers already; only a later start reads their keys.
+    std::lock_guard lock(core_->mutex);
+    core_->loadedRun = services.RunningInstance(kSpoolerService);
+    core_->ProjectAll({});
+  }
   // Windows has the driver directory from the start; the installer copies into it.
   if (const fs::path dir = HostDriverDirectory(); !dir.empty()) {
     std::error_code ec;
@@ -65,12 +72,17 @@ SimPrintSpooler::~SimPrintSpooler() = default;
 
 SpoolerState SimPrintSpooler::Snapshot() const {
   std::lock_guard lock(core_->mutex);
+  (void)core_->Instance();
   return core_->state;
 }
 
 void SimPrintSpooler::Edit(const std::function<void(SpoolerState&)>& change) {
   std::lock_guard lock(core_->mutex);
+  (void)core_->Instance();
+  std::vector<std::string> before;
+  for (const SpoolerPrinter& printer : core_->state.printers) before.push_back(printer.name);
   change(core_->state);
+  core_->ProjectAll(before);
 }
 
 fs::path SimPrintSpooler::HostDriverDirectory() const {
@@ -220,6 +232,7 @@ DWORD SimPrintSpooler::AddPrinterA(const PrinterInfo2A& info, std::unique_ptr<Pr
   printer.datatype = Missing(info.pDatatype) ? "RAW" : *info.pDatatype;
   printer.attributes = info.Attributes;
   state.printers.push_back(printer);
+  core_->Project(printer);
   out = MakePrinterHandle(core_, printer.name, printeraccess::AllAccess, *instance);
   return winerr::Success;
 }
@@ -228,34 +241,66 @@ DWORD SimPrintSpooler::AddPrinterA(const PrinterInfo2A& info, std::unique_ptr<Pr
 
 namespace platform::sim {
 
-DWORD SimPrintSpooler::GetPrinterDataW(RawPrinterHandle printer, const std::u16string& valueName, DWORD bufferSize,
-                                       DWORD& type, std::vector<std::uint8_t>& data, DWORD& needed) {
-  if (const DWORD error = core_->faults->Check("GetPrinterDataW")) return error;
-  const auto instance = core_->Instance();
+namespace {
+
+// The open printer a raw handle value stands for (caller holds the spooler's mutex): 6 for a value
+// that is no open handle, one of an earlier run of the service, or a printer since gone.
+DWORD OpenedPrinter(SimPrintSpooler::Core& core, RawPrinterHandle handle, SpoolerPrinter*& printer, DWORD& access) {
+  const auto instance = core.Instance();
   if (!instance) return winerr::RpcServerUnavailable;
   SimPrintSpooler::Core::OpenPrinter opened;
   {
-    std::lock_guard lock(core_->openMutex);
-    const auto open = core_->open.find(printer);
-    if (open == core_->open.end()) return winerr::InvalidHandle;
+    std::lock_guard lock(core.openMutex);
+    const auto open = core.open.find(handle);
+    if (open == core.open.end()) return winerr::InvalidHandle;
     opened = open->second;
   }
   if (opened.instance != *instance) return winerr::InvalidHandle;
+  printer = core.state.FindPrinter(opened.name);
+  access = opened.access;
+  return printer ? winerr::Success : winerr::InvalidHandle;
+}
+
+}  // namespace
+
+DWORD SimPrintSpooler::GetPrinterDataW(RawPrinterHandle printer, const std::u16string& valueName, DWORD bufferSize,
+                                       DWORD& type, std::vector<std::uint8_t>& data, DWORD& needed) {
+  if (const DWORD error = core_->faults->Check("GetPrinterDataW")) return error;
   std::lock_guard lock(core_->mutex);
-  SpoolerPrinter* target = core_->state.FindPrinter(opened.name);
-  if (!target) return winerr::InvalidHandle;
-  std::string name;
-  for (const char16_t unit : valueName) {
-    // A name the 8-bit names cannot hold names no value.
-    if (unit > 0xFF) return winerr::FileNotFound;
-    name += static_cast<char>(unit);
-  }
-  const PrinterDataValue* value = target->FindData(name);
+  SpoolerPrinter* target = nullptr;
+  DWORD access = 0;
+  if (const DWORD error = OpenedPrinter(*core_, printer, target, access)) return error;
+  // A name Windows-1252 cannot hold names no value.
+  const auto name = Utf16ToAnsi(valueName);
+  if (!name) return winerr::FileNotFound;
+  const PrinterDataValue* value = target->FindData(*name);
   if (!value) return winerr::FileNotFound;
   type = value->type;
   needed = static_cast<DWORD>(value->data.size());
   if (bufferSize < needed) return winerr::MoreData;
   data = value->data;
+  return winerr::Success;
+}
+
+DWORD SimPrintSpooler::SetPrinterDataW(RawPrinterHandle printer, const std::u16string& valueName, DWORD type,
+                                       const std::vector<std::uint8_t>& data) {
+  if (const DWORD error = core_->faults->Check("SetPrinterDataW")) return error;
+  std::lock_guard lock(core_->mutex);
+  SpoolerPrinter* target = nullptr;
+  DWORD access = 0;
+  if (const DWORD error = OpenedPrinter(*core_, printer, target, access)) return error;
+  if ((access & printeraccess::Administer) == 0) return winerr::AccessDenied;
+  // The registry refuses a longer value name.
+  if (valueName.size() > kMaxValueName) return winerr::InvalidParameter;
+  const auto name = Utf16ToAnsi(valueName);
+  if (!name) return winerr::NotSupported;
+  if (PrinterDataValue* value = target->FindData(*name)) {
+    value->type = type;
+    value->data = data;
+  } else {
+    target->printerData.push_back({*name, type, data});
+  }
+  core_->Project(*target);
   return winerr::Success;
 }
 

@@ -3,6 +3,8 @@
 // while the Spooler service is not running; a printer handle belongs to the run of the service
 // it was opened in and fails with 6 after a restart. Printer handles are accounted in the handle
 // table ("printer"); one outliving the machine can only be closed.
+// Each printer has its registry key (PrinterKeys.h), written whenever the spooler changes the printer
+// and read back when the Spooler service starts: a key changed in between gives the printer its content.
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -11,6 +13,7 @@
 #include "platform/sim/FaultInjector.h"
 #include "platform/sim/HandleTable.h"
 #include "platform/sim/MachineConfig.h"
+#include "platform/sim/RegistryTree.h"
 #include "platform/sim/SimServiceControl.h"
 #include "platform/sim/SpoolerState.h"
 
@@ -20,9 +23,10 @@ class SimPrintSpooler : public PrintSpooler {
 public:
   // A user without administrative rights (`config.user`) may open printers for use and read,
   // and is refused (5) whatever changes the spooler's drivers, monitors, ports or printers.
+  // The printers of `state` are the truth: their keys in `tree` are written from them at once.
   SimPrintSpooler(SpoolerState state, std::filesystem::path driveC, const MachineConfig& config,
-                  SimServiceControl& services, std::shared_ptr<FaultInjector> faults,
-                  std::shared_ptr<HandleTable> handles);
+                  SimServiceControl& services, std::shared_ptr<RegistryTree> tree,
+                  std::shared_ptr<FaultInjector> faults, std::shared_ptr<HandleTable> handles);
   ~SimPrintSpooler() override;
 
   DWORD OpenPrinterA(const std::string& printerName, DWORD desiredAccess, std::unique_ptr<PrinterHandle>& out) override;
@@ -38,9 +42,13 @@ public:
   // Value names are matched as the 8-bit names the printer data is kept under.
   DWORD GetPrinterDataW(RawPrinterHandle printer, const std::u16string& valueName, DWORD bufferSize, DWORD& type,
                         std::vector<std::uint8_t>& data, DWORD& needed) override;
+  // Departure: names are kept in Windows-1252, so a name beyond it is refused with 50 (Windows stores it).
+  DWORD SetPrinterDataW(RawPrinterHandle printer, const std::u16string& valueName, DWORD type,
+                        const std::vector<std::uint8_t>& data) override;
 
   SpoolerState Snapshot() const;
-  // Changes the state directly, as a test's setup or an outside component would.
+  // Changes the state directly, as a test's setup or an outside component would; the printers'
+  // keys follow.
   void Edit(const std::function<void(SpoolerState&)>& change);
   // The driver directory on the host (inside drive_c), or empty when it lies elsewhere.
   std::filesystem::path HostDriverDirectory() const;

@@ -25,7 +25,7 @@ public:
       : core_(std::move(core)), name_(std::move(name)), access_(Granted(access)), instance_(instance),
         handle_(core_->handles->Register("printer", name_)) {
     std::lock_guard lock(core_->openMutex);
-    core_->open.emplace(Raw(), SimPrintSpooler::Core::OpenPrinter{name_, instance_});
+    core_->open.emplace(Raw(), SimPrintSpooler::Core::OpenPrinter{name_, instance_, access_});
   }
   ~SimPrinterHandle() override {
     core_->faults->Check("ClosePrinter");
@@ -89,8 +89,14 @@ public:
       if (!devModeSize) return winerr::InvalidParameter;
     }
 
+    const std::string oldName = printer->name;
     printer->name = *info.pPrinterName;
     name_ = printer->name;
+    {
+      // The handle's value goes on naming the printer under its new name.
+      std::lock_guard openLock(core_->openMutex);
+      if (const auto open = core_->open.find(Raw()); open != core_->open.end()) open->second.name = name_;
+    }
     printer->port = *info.pPortName;
     printer->driver = *info.pDriverName;
     printer->comment = info.pComment.value_or("");
@@ -101,6 +107,7 @@ public:
     if (devModeSize) {
       printer->devMode.assign(info.pDevMode->begin(), info.pDevMode->begin() + static_cast<std::ptrdiff_t>(*devModeSize));
     }
+    core_->Project(*printer, oldName);
     return winerr::Success;
   }
 
@@ -116,6 +123,7 @@ public:
     } else {
       printer->printerData.push_back({valueName, type, data});
     }
+    core_->Project(*printer);
     return winerr::Success;
   }
 

@@ -48,4 +48,19 @@ DWORD SimProcess::NetUserGetInfo(const std::u16string& userName, UserInfo1& info
   return winerr::Success;
 }
 
+DWORD SimProcess::OpenProcessToken(DWORD access, std::unique_ptr<AccessToken>& out) {
+  out.reset();
+  if (const DWORD error = faults_->Check("OpenProcessToken")) return error;
+  out = std::make_unique<SimAccessToken>(privileges_, faults_, handles_, access);
+  return winerr::Success;
+}
+
+DWORD SimProcess::LookupPrivilegeValueW(const std::u16string& name, Luid& luid) {
+  if (const DWORD error = faults_->Check("LookupPrivilegeValueW")) return error;
+  const std::optional<Luid> found = PrivilegeLuid(name);
+  if (!found) return winerr::NoSuchPrivilege;
+  luid = *found;
+  return winerr::Success;
+}
+
 }  // namespace platform::sim

@@ -1,8 +1,13 @@
 #include "platform/sim/SimRegistry.h"
 
+#include <chrono>
+#include <fstream>
 #include <optional>
 #include <string>
+#include <system_error>
 
+#include "platform/sim/HostPath.h"
+#include "platform/sim/RegistryHive.h"
 #include "platform/sim/Text.h"
 
 namespace platform::sim {
@@ -39,12 +44,56 @@ std::optional<DWORD> ReadOnlyGrant(DWORD requested) {
 // The names the "A" functions see: up to the first NUL.
 std::optional<std::vector<std::string>> KeyNames(const std::string& subKey) { return SplitKeyPath(UpToNul(subKey)); }
 
+// The machine's 8-bit form of a "W" name, or nullopt when Windows-1252 lacks one of its characters.
+std::optional<std::string> NarrowName(const std::u16string& wide) {
+  std::string bytes;
+  for (const char16_t unit : wide) {
+    bytes += static_cast<char>(unit & 0xFF);
+    bytes += static_cast<char>(unit >> 8);
+  }
+  std::string narrow = Utf16ToAnsiLossy(bytes, false);
+  if (AnsiToUtf16(narrow) != wide) return std::nullopt;
+  return narrow;
+}
+
+std::uint64_t FileTimeNow() {
+  constexpr std::uint64_t kEpochDifference = 11644473600ULL;  // 1601 to 1970, in seconds
+  const auto since1970 = std::chrono::duration_cast<std::chrono::microseconds>(
+      std::chrono::system_clock::now().time_since_epoch());
+  return (kEpochDifference * 1000000 + static_cast<std::uint64_t>(since1970.count())) * 10;
+}
+
+bool PrivilegeEnabled(const SimRegistry::Services& services, DWORD privilege) {
+  return services.privileges && services.privileges->Enabled(Luid{privilege, 0});
+}
+
+// Whether a handle is open on a key beneath `node`.
+bool SubkeyOpen(const RegNode& node) {
+  for (const auto& child : node.subkeys) {
+    if (child->openHandles > 0 || SubkeyOpen(*child)) return true;
+  }
+  return false;
+}
+
+void MarkDeleted(RegNode& node) {
+  node.deleted = true;
+  for (const auto& child : node.subkeys) MarkDeleted(*child);
+}
+
 class SimRegistryKey : public RegistryKey {
 public:
   SimRegistryKey(ServicesPtr services, std::shared_ptr<RegNode> node, std::string path, std::size_t depth, DWORD access)
       : services_(std::move(services)), node_(std::move(node)), path_(std::move(path)), depth_(depth),
-        access_(GrantedAccess(access)), handle_(services_->handles->Register("registry key", path_)) {}
-  ~SimRegistryKey() override { services_->handles->Release(handle_); }
+        access_(GrantedAccess(access)), handle_(services_->handles->Register("registry key", path_)) {
+    ++node_->openHandles;  // made under the tree's lock
+  }
+  ~SimRegistryKey() override {
+    {
+      std::lock_guard lock(services_->tree->mutex());
+      --node_->openHandles;
+    }
+    services_->handles->Release(handle_);
+  }
 
   LONG OpenSubKey(const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override;
   LONG CreateSubKey(const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override;
@@ -53,8 +102,21 @@ public:
   LONG DeleteValue(const std::string& name) override;
   LONG EnumKey(DWORD index, std::string& name) override;
   LONG EnumValue(DWORD index, std::string& name, DWORD& type, std::vector<std::uint8_t>& data) override;
+  LONG SaveKeyExW(const std::u16string& file, DWORD flags) override;
+  LONG RestoreKeyW(const std::u16string& file, DWORD flags) override;
 
 private:
+  // Where a "W" file name lives on the host: 0, 3 for a place the machine lacks, or `unnamed` for a
+  // name its 8-bit file names cannot hold.
+  LONG HostFile(const std::u16string& file, DWORD unnamed, std::filesystem::path& host) const {
+    const std::optional<std::string> name = NarrowName(file);
+    if (!name) return static_cast<LONG>(unnamed);
+    const std::optional<std::filesystem::path> path = HostPath(UpToNul(*name), services_->driveC);
+    if (!path) return static_cast<LONG>(winerr::PathNotFound);
+    host = *path;
+    return 0;
+  }
+
   // Common checks of value and enumeration calls, made under the tree's lock.
   LONG Usable(DWORD neededAccess) const {
     if (node_->deleted) return static_cast<LONG>(winerr::KeyDeleted);
@@ -76,9 +138,9 @@ private:
 // it allows, answers 87 as Windows does for a long name.
 LONG OpenRelative(const ServicesPtr& services, const std::shared_ptr<RegNode>& base, const std::string& basePath,
                   std::size_t baseDepth, DWORD baseAccess, const std::string& subKey, DWORD access, bool create,
-                  std::unique_ptr<RegistryKey>& out) {
+                  std::unique_ptr<RegistryKey>& out, const char* op = nullptr) {
   out.reset();
-  if (const DWORD error = services->faults->Check(create ? "RegCreateKeyExA" : "RegOpenKeyExA")) {
+  if (const DWORD error = services->faults->Check(op ? op : create ? "RegCreateKeyExA" : "RegOpenKeyExA")) {
     return static_cast<LONG>(error);
   }
   const auto names = KeyNames(subKey);
@@ -168,16 +230,84 @@ LONG SimRegistryKey::EnumValue(DWORD index, std::string& name, DWORD& type, std:
   return 0;
 }
 
+// RegSaveKeyExW creates the file before the key is saved, so an existing file answers first.
+LONG SimRegistryKey::SaveKeyExW(const std::u16string& file, DWORD flags) {
+  if (const DWORD error = services_->faults->Check("RegSaveKeyExW")) return static_cast<LONG>(error);
+  // Exactly one format: REG_STANDARD_FORMAT, REG_LATEST_FORMAT or REG_NO_COMPRESSION.
+  if (flags != 1 && flags != regsave::LatestFormat && flags != 4) return static_cast<LONG>(winerr::InvalidParameter);
+  std::filesystem::path host;
+  if (const LONG error = HostFile(file, winerr::InvalidName, host)) return error;
+  std::error_code ec;
+  if (std::filesystem::exists(host, ec)) return static_cast<LONG>(winerr::AlreadyExists);
+  if (!std::filesystem::is_directory(host.parent_path(), ec)) return static_cast<LONG>(winerr::PathNotFound);
+  if (!PrivilegeEnabled(*services_, privilege::Backup)) return static_cast<LONG>(winerr::PrivilegeNotHeld);
+
+  std::vector<std::uint8_t> bytes;
+  {
+    std::lock_guard lock(services_->tree->mutex());
+    if (const LONG error = Usable(regaccess::QueryValue | regaccess::EnumerateSubKeys)) return error;
+    bytes = WriteHive(*node_, FileTimeNow());
+  }
+  std::ofstream out(host, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  if (!out) {
+    std::filesystem::remove(host, ec);
+    return static_cast<LONG>(winerr::AccessDenied);
+  }
+  return 0;
+}
+
+LONG SimRegistryKey::RestoreKeyW(const std::u16string& file, DWORD flags) {
+  if (const DWORD error = services_->faults->Check("RegRestoreKeyW")) return static_cast<LONG>(error);
+  std::filesystem::path host;
+  if (const LONG error = HostFile(file, winerr::FileNotFound, host)) return error;
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(host, ec)) return static_cast<LONG>(winerr::FileNotFound);
+  // The documentation asks for both privileges.
+  if (!PrivilegeEnabled(*services_, privilege::Restore) || !PrivilegeEnabled(*services_, privilege::Backup)) {
+    return static_cast<LONG>(winerr::PrivilegeNotHeld);
+  }
+  {
+    std::lock_guard lock(services_->tree->mutex());
+    if (const LONG error = Usable(regaccess::SetValue | regaccess::CreateSubKey)) return error;
+    if ((flags & regrestore::ForceRestore) == 0 && SubkeyOpen(*node_)) return static_cast<LONG>(winerr::AccessDenied);
+  }
+  std::shared_ptr<RegNode> restored;
+  if (const DWORD error = ReadHive(host, kMaxKeyDepth - depth_, restored)) return static_cast<LONG>(error);
+
+  std::lock_guard lock(services_->tree->mutex());
+  if (const LONG error = Usable(regaccess::SetValue | regaccess::CreateSubKey)) return error;
+  // Handles open beneath the key now name keys that are gone.
+  for (const auto& child : node_->subkeys) MarkDeleted(*child);
+  node_->values = std::move(restored->values);
+  node_->subkeys = std::move(restored->subkeys);
+  return 0;
+}
+
 }  // namespace
 
 SimRegistry::SimRegistry(std::shared_ptr<RegistryTree> tree, std::shared_ptr<FaultInjector> faults,
-                         std::shared_ptr<HandleTable> handles, const MachineConfig& config)
-    : services_(std::make_shared<const Services>(
-          Services{std::move(tree), std::move(faults), std::move(handles), config.user})) {}
+                         std::shared_ptr<HandleTable> handles, const MachineConfig& config, std::filesystem::path driveC,
+                         std::shared_ptr<TokenPrivileges> privileges)
+    : services_(std::make_shared<const Services>(Services{std::move(tree), std::move(faults), std::move(handles),
+                                                          config.user, std::move(driveC), std::move(privileges)})) {}
 
 LONG SimRegistry::OpenKey(RootKey root, const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) {
   return OpenRelative(services_, services_->tree->Root(root), RootKeyName(root), 0, regaccess::AllAccess, subKey,
                       access, false, out);
+}
+
+LONG SimRegistry::OpenKeyW(RootKey root, const std::u16string& subKey, DWORD access,
+                           std::unique_ptr<RegistryKey>& out) {
+  const std::optional<std::string> name = NarrowName(subKey);
+  if (!name) {
+    out.reset();
+    if (const DWORD error = services_->faults->Check("RegOpenKeyExW")) return static_cast<LONG>(error);
+    return static_cast<LONG>(winerr::FileNotFound);
+  }
+  return OpenRelative(services_, services_->tree->Root(root), RootKeyName(root), 0, regaccess::AllAccess, *name,
+                      access, false, out, "RegOpenKeyExW");
 }
 
 LONG SimRegistry::CreateKey(RootKey root, const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) {

@@ -9,6 +9,14 @@ DWORD SimWindowMessages::BroadcastTextMessageA(DWORD message, const std::string&
   return winerr::Success;
 }
 
+DWORD SimWindowMessages::BroadcastTextMessageW(DWORD message, const std::u16string& text, DWORD flags,
+                                              DWORD timeoutMs) {
+  if (const DWORD error = faults_->Check("SendMessageTimeoutW")) return error;
+  std::lock_guard lock(mutex_);
+  broadcasts_.push_back({message, {}, flags, timeoutMs, true, text});
+  return winerr::Success;
+}
+
 std::vector<Broadcast> SimWindowMessages::Broadcasts() const {
   std::lock_guard lock(mutex_);
   return broadcasts_;

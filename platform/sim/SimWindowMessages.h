@@ -15,6 +15,8 @@ struct Broadcast {
   std::string text;
   DWORD flags = 0;
   DWORD timeoutMs = 0;
+  bool wide = false;         // sent with SendMessageTimeoutW
+  std::u16string wideText{};  // its text; `text` stays empty
 
   bool operator==(const Broadcast&) const = default;
 };
@@ -25,6 +27,8 @@ public:
 
   // Fault name "SendMessageTimeoutA"; a failed broadcast is not recorded.
   DWORD BroadcastTextMessageA(DWORD message, const std::string& text, DWORD flags, DWORD timeoutMs) override;
+  // Fault name "SendMessageTimeoutW".
+  DWORD BroadcastTextMessageW(DWORD message, const std::u16string& text, DWORD flags, DWORD timeoutMs) override;
 
   std::vector<Broadcast> Broadcasts() const;
 

@@ -9,6 +9,7 @@ namespace platform::win32 {
 static_assert(fileattr::ReadOnly == FILE_ATTRIBUTE_READONLY && fileattr::Normal == FILE_ATTRIBUTE_NORMAL &&
               fileattr::Directory == FILE_ATTRIBUTE_DIRECTORY && fileattr::Invalid == INVALID_FILE_ATTRIBUTES);
 static_assert(winerr::ResourceTypeNotFound == ERROR_RESOURCE_TYPE_NOT_FOUND);
+static_assert(movefile::ReplaceExisting == MOVEFILE_REPLACE_EXISTING);
 
 namespace {
 DWORD LastErrorUnless(BOOL ok) { return ok ? ERROR_SUCCESS : ::GetLastError(); }
@@ -58,6 +59,15 @@ DWORD Win32FileSystem::SetFileAttributesA(const std::string& name, DWORD attribu
 }
 
 DWORD Win32FileSystem::DeleteFileA(const std::string& name) { return LastErrorUnless(::DeleteFileA(name.c_str())); }
+
+DWORD Win32FileSystem::DeleteFileW(const std::u16string& name) {
+  return LastErrorUnless(::DeleteFileW(reinterpret_cast<LPCWSTR>(name.c_str())));
+}
+
+DWORD Win32FileSystem::MoveFileExW(const std::u16string& existing, const std::u16string& target, DWORD flags) {
+  return LastErrorUnless(::MoveFileExW(reinterpret_cast<LPCWSTR>(existing.c_str()),
+                                       reinterpret_cast<LPCWSTR>(target.c_str()), flags));
+}
 
 DWORD Win32FileSystem::AppendToFileA(const std::string& name, std::string_view bytes) {
   HANDLE file = ::CreateFileA(name.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -13,6 +13,8 @@ public:
   DWORD DeleteFileA(const std::string& name) override;
   DWORD AppendToFileA(const std::string& name, std::string_view bytes) override;
   DWORD GetFileVersionA(const std::string& name, FileVersion& version) override;
+  DWORD DeleteFileW(const std::u16string& name) override;
+  DWORD MoveFileExW(const std::u16string& existing, const std::u16string& target, DWORD flags) override;
 };
 
 }  // namespace platform::win32

@@ -3,6 +3,7 @@
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32DeviceSetup.h"
 #include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32Fonts.h"
 #include "platform/win32/Win32LastError.h"
 #include "platform/win32/Win32Libraries.h"
 #include "platform/win32/Win32PrintSpooler.h"
@@ -46,6 +47,7 @@ private:
   Win32Sockets sockets_;
   Win32IpHelper ipHelper_;
   Win32LastError lastError_;
+  Win32Fonts fonts_;
 };
 
 }  // namespace platform::win32

@@ -229,4 +229,12 @@ DWORD Win32PrintSpooler::GetPrinterDataW(RawPrinterHandle printer, const std::u1
   return result;
 }
 
+DWORD Win32PrintSpooler::SetPrinterDataW(RawPrinterHandle printer, const std::u16string& valueName, DWORD type,
+                                         const std::vector<std::uint8_t>& data) {
+  std::u16string name = valueName;
+  std::vector<std::uint8_t> bytes = data;
+  return ::SetPrinterDataW(static_cast<HANDLE>(printer), reinterpret_cast<LPWSTR>(name.data()), type, bytes.data(),
+                           static_cast<::DWORD>(bytes.size()));
+}
+
 }  // namespace platform::win32

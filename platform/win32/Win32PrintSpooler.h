@@ -43,6 +43,8 @@ public:
   DWORD AddPortExA(const std::string& portName, const std::string& monitorName) override;
   DWORD GetPrinterDataW(RawPrinterHandle printer, const std::u16string& valueName, DWORD bufferSize, DWORD& type,
                         std::vector<std::uint8_t>& data, DWORD& needed) override;
+  DWORD SetPrinterDataW(RawPrinterHandle printer, const std::u16string& valueName, DWORD type,
+                        const std::vector<std::uint8_t>& data) override;
 };
 
 }  // namespace platform::win32

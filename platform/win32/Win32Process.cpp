@@ -12,6 +12,38 @@
 namespace platform::win32 {
 
 static_assert(neterr::UserNotFound == NERR_UserNotFound);
+static_assert(tokenaccess::Query == TOKEN_QUERY && tokenaccess::AdjustPrivileges == TOKEN_ADJUST_PRIVILEGES &&
+              seprivilege::Enabled == SE_PRIVILEGE_ENABLED);
+static_assert(winerr::NoSuchPrivilege == ERROR_NO_SUCH_PRIVILEGE && winerr::PrivilegeNotHeld == ERROR_PRIVILEGE_NOT_HELD);
+
+namespace {
+
+// Owns a token handle.
+class Win32AccessToken final : public AccessToken {
+public:
+  explicit Win32AccessToken(HANDLE token) : token_(token) {}
+  ~Win32AccessToken() override { ::CloseHandle(token_); }
+  Win32AccessToken(const Win32AccessToken&) = delete;
+  Win32AccessToken& operator=(const Win32AccessToken&) = delete;
+
+  DWORD AdjustPrivilege(const Luid& privilege, DWORD attributes, bool& allAssigned) override {
+    allAssigned = false;
+    TOKEN_PRIVILEGES privileges{};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Luid.LowPart = privilege.lowPart;
+    privileges.Privileges[0].Luid.HighPart = privilege.highPart;
+    privileges.Privileges[0].Attributes = attributes;
+    if (!::AdjustTokenPrivileges(token_, FALSE, &privileges, 0, nullptr, nullptr)) return ::GetLastError();
+    // Success, and yet some privilege may not be held: the last error tells.
+    allAssigned = ::GetLastError() != ERROR_NOT_ALL_ASSIGNED;
+    return ERROR_SUCCESS;
+  }
+
+private:
+  HANDLE token_;
+};
+
+}  // namespace
 
 std::string Win32Process::GetModuleFileNameA() {
   // A path may be longer than MAX_PATH; a full buffer means it was cut.
@@ -57,6 +89,21 @@ DWORD Win32Process::NetUserGetInfo(const std::u16string& userName, UserInfo1& in
   if (user->usri1_name != nullptr) info.name = reinterpret_cast<const char16_t*>(user->usri1_name);
   info.privilege = user->usri1_priv;
   freeBuffer(record);
+  return ERROR_SUCCESS;
+}
+
+DWORD Win32Process::OpenProcessToken(DWORD access, std::unique_ptr<AccessToken>& out) {
+  out.reset();
+  HANDLE token = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), access, &token)) return ::GetLastError();
+  out = std::make_unique<Win32AccessToken>(token);
+  return ERROR_SUCCESS;
+}
+
+DWORD Win32Process::LookupPrivilegeValueW(const std::u16string& name, Luid& luid) {
+  LUID found{};
+  if (!::LookupPrivilegeValueW(nullptr, reinterpret_cast<LPCWSTR>(name.c_str()), &found)) return ::GetLastError();
+  luid = Luid{found.LowPart, found.HighPart};
   return ERROR_SUCCESS;
 }
 

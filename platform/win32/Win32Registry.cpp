@@ -13,6 +13,9 @@ static_assert(regaccess::QueryValue == KEY_QUERY_VALUE && regaccess::SetValue ==
               regaccess::CreateSubKey == KEY_CREATE_SUB_KEY && regaccess::EnumerateSubKeys == KEY_ENUMERATE_SUB_KEYS &&
               regaccess::Read == KEY_READ && regaccess::Write == KEY_WRITE && regaccess::AllAccess == KEY_ALL_ACCESS);
 static_assert(winerr::NoMoreItems == ERROR_NO_MORE_ITEMS && winerr::MoreData == ERROR_MORE_DATA);
+static_assert(regaccess::Wow64_64Key == KEY_WOW64_64KEY && regsave::LatestFormat == REG_LATEST_FORMAT &&
+              regrestore::ForceRestore == REG_FORCE_RESTORE);
+static_assert(winerr::BadDb == ERROR_BADDB && winerr::NotRegistryFile == ERROR_NOT_REGISTRY_FILE);
 
 namespace {
 
@@ -113,6 +116,22 @@ LONG Win32RegistryKey::EnumValue(DWORD index, std::string& name, DWORD& type, st
     nameBuffer.resize(std::min<std::size_t>(nameBuffer.size() * 2, 16384));
     data.resize(std::max<std::size_t>(dataLength, data.size() * 2));
   }
+}
+
+LONG Win32RegistryKey::SaveKeyExW(const std::u16string& file, DWORD flags) {
+  return ::RegSaveKeyExW(key_, reinterpret_cast<LPCWSTR>(file.c_str()), nullptr, flags);
+}
+
+LONG Win32RegistryKey::RestoreKeyW(const std::u16string& file, DWORD flags) {
+  return ::RegRestoreKeyW(key_, reinterpret_cast<LPCWSTR>(file.c_str()), flags);
+}
+
+LONG Win32Registry::OpenKeyW(RootKey root, const std::u16string& subKey, DWORD access,
+                             std::unique_ptr<RegistryKey>& out) {
+  HKEY key = nullptr;
+  const LONG rc = ::RegOpenKeyExW(RootHandle(root), reinterpret_cast<LPCWSTR>(subKey.c_str()), 0, access, &key);
+  if (rc == ERROR_SUCCESS) out = std::make_unique<Win32RegistryKey>(key);
+  return rc;
 }
 
 LONG Win32Registry::OpenKey(RootKey root, const std::string& subKey, DWORD access,

@@ -21,6 +21,8 @@ public:
   LONG DeleteValue(const std::string& name) override;
   LONG EnumKey(DWORD index, std::string& name) override;
   LONG EnumValue(DWORD index, std::string& name, DWORD& type, std::vector<std::uint8_t>& data) override;
+  LONG SaveKeyExW(const std::u16string& file, DWORD flags) override;
+  LONG RestoreKeyW(const std::u16string& file, DWORD flags) override;
 
 private:
   HKEY__* key_;
@@ -29,6 +31,7 @@ private:
 class Win32Registry final : public Registry {
 public:
   LONG OpenKey(RootKey root, const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override;
+  LONG OpenKeyW(RootKey root, const std::u16string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override;
   LONG CreateKey(RootKey root, const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override;
   LONG DeleteKey(RootKey root, const std::string& subKey) override;
 };

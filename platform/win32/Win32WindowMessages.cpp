@@ -17,3 +17,16 @@ DWORD Win32WindowMessages::BroadcastTextMessageA(DWORD message, const std::strin
 }
 
 }  // namespace platform::win32
+
+namespace platform::win32 {
+
+DWORD Win32WindowMessages::BroadcastTextMessageW(DWORD message, const std::u16string& text, DWORD flags,
+                                                 DWORD timeoutMs) {
+  DWORD_PTR result = 0;
+  if (::SendMessageTimeoutW(HWND_BROADCAST, message, 0, reinterpret_cast<LPARAM>(text.c_str()), flags, timeoutMs,
+                            &result) != 0)
+    return ERROR_SUCCESS;
+  return ::GetLastError();
+}
+
+}  // namespace platform::win32

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <prsht.h>
 #include <compstui.h>
+#include <commctrl.h>
 
 #include <cstddef>
 #include <cstring>
@@ -79,6 +80,14 @@ static_assert(oemui::psuireason::GetIcon == PROPSHEETUI_REASON_GET_ICON);
 static_assert(oemui::PropSheetUiInfoVersion == PROPSHEETUI_INFO_VERSION);
 static_assert(oemui::CpsFuncAddPropSheetPageW == CPSFUNC_ADD_PROPSHEETPAGEW);
 static_assert(oemui::WmInitDialog == WM_INITDIALOG);
+static_assert(oemui::WmCommand == WM_COMMAND && oemui::WmNotify == WM_NOTIFY && oemui::WmShowWindow == WM_SHOWWINDOW &&
+              oemui::WmDestroy == WM_DESTROY && oemui::WmNcDestroy == WM_NCDESTROY && oemui::NmClick == NM_CLICK);
+static_assert(sizeof(oemui::NMHDR) == sizeof(::NMHDR));
+KVX_SAME_FIELD(NMHDR, NMHDR, code);
+static_assert(sizeof(oemui::NMITEMACTIVATE) == sizeof(::NMITEMACTIVATE));
+KVX_SAME_FIELD(NMITEMACTIVATE, NMITEMACTIVATE, iItem);
+KVX_SAME_FIELD(NMITEMACTIVATE, NMITEMACTIVATE, ptAction);
+KVX_SAME_FIELD(NMITEMACTIVATE, NMITEMACTIVATE, uKeyFlags);
 
 }  // namespace
 

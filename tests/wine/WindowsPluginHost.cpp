@@ -200,11 +200,60 @@ protected:
   HMODULE module = nullptr;
 };
 
-TEST_F(WindowsPluginModule, PagesOpenInARealPropertySheetWithTheTemplatesCaptions) {
+std::wstring ItemText(HWND list, int item, int column) {
+  wchar_t text[256] = {};
+  LVITEMW record{};
+  record.iSubItem = column;
+  record.pszText = text;
+  record.cchTextMax = 256;
+  SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&record));
+  return text;
+}
+
+// The printer's data value as the page stored it; empty when missing.
+std::vector<BYTE> PrinterData(HANDLE printer, const wchar_t* name) {
+  DWORD type = 0, needed = 0;
+  GetPrinterDataW(printer, const_cast<wchar_t*>(name), &type, nullptr, 0, &needed);
+  std::vector<BYTE> data(needed);
+  if (needed == 0 || GetPrinterDataW(printer, const_cast<wchar_t*>(name), &type, data.data(), needed, &needed) !=
+                         ERROR_SUCCESS) {
+    data.clear();
+  }
+  return data;
+}
+
+void ChooseDeviceFont(HWND page, int index) {
+  HWND combo = GetDlgItem(page, IDC_DEVICE_FONT);
+  SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_DEVICE_FONT, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+}
+
+// Column 1 of every row, or the first row that differs from `expected`.
+std::wstring RowsNotShowing(HWND list, const std::wstring& expected) {
+  const int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int row = 0; row < rows; ++row) {
+    if (ItemText(list, row, 1) != expected) return L"row " + std::to_wstring(row) + L": " + ItemText(list, row, 1);
+  }
+  return {};
+}
+
+// The driver core's sequence: the printer recorded through CommonUIProp, then the pages in a real
+// sheet, driven with the messages a user's clicks send.
+TEST_F(WindowsPluginModule, PagesWorkInARealPropertySheetOnTheRecordedPrinter) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
+  DWORD off = 0;
+  ASSERT_EQ(SetPrinterDataW(host->printer, const_cast<wchar_t*>(L"TTFontSubTableEnable"), REG_DWORD,
+                            reinterpret_cast<BYTE*>(&off), sizeof off),
+            static_cast<DWORD>(ERROR_SUCCESS));
   oemui::IPrintOemUI* ui = CreateUi(*host);
   ASSERT_NE(ui, nullptr);
+  std::u16string name = u"Kvx Plugin Host Printer";
+  oemui::OEMCUIPPARAM common{};
+  common.cbSize = sizeof common;
+  common.hPrinter = host->printer;
+  common.pPrinterName = name.data();
+  ASSERT_EQ(ui->CommonUIProp(oemui::oemcuip::PrnProp, &common), oemui::hresult::Ok);
   RealSheet sheet{module, {}};
   oemui::PROPSHEETUI_INFO info = pluginhost::InitialisingSheet(&sheet, &RealSheet::Add);
   EXPECT_EQ(ui->DevicePropertySheets(&info, 0), oemui::hresult::Ok);
@@ -223,8 +272,40 @@ TEST_F(WindowsPluginModule, PagesOpenInARealPropertySheetWithTheTemplatesCaption
   EXPECT_EQ(TabText(tabs, 0), L"Korvex ");
   EXPECT_EQ(TabText(tabs, 1), L"Font substitution");
   SavePicture(window, "page-106");
+
   PropSheet_SetCurSel(window, nullptr, 1);
+  HWND page = PropSheet_GetCurrentPageHwnd(window);
+  ASSERT_NE(page, nullptr);
+  EXPECT_EQ(PrinterData(host->printer, L"TTFontSubTableEnable"), (std::vector<BYTE>{1, 0, 0, 0}))
+      << "opening the page turns substitution on";
+  HWND list = GetDlgItem(page, IDC_FONT_LIST);
+  ASSERT_GT(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 0) << "the prefix's TrueType families";
+  const std::wstring first = ItemText(list, 0, 0);
+  EXPECT_EQ(RowsNotShowing(list, L"Do not substitute"), L"") << "nothing stored yet";
+  wchar_t shown[64] = {};
+  GetDlgItemTextW(page, IDC_TRUETYPE_NAME, shown, 64);
+  EXPECT_EQ(shown, first) << "showing the page clicks the first row";
   SavePicture(window, "page-107");
+
+  ChooseDeviceFont(page, 1);  // FontA11, for the row clicked
+  EXPECT_EQ(ItemText(list, 0, 1), L"FontA11");
+  SendMessageW(GetDlgItem(page, IDC_SAVE_FONTS), BM_CLICK, 0, 0);
+  std::wstring stored = first + L'\0' + L"FontA11" + L'\0' + L'\0';
+  const auto* bytes = reinterpret_cast<const BYTE*>(stored.data());
+  EXPECT_EQ(PrinterData(host->printer, L"TTFontSubTable"),
+            std::vector<BYTE>(bytes, bytes + stored.size() * sizeof(wchar_t)));
+  const DWORD units = static_cast<DWORD>(first.size() + 8);
+  EXPECT_EQ(PrinterData(host->printer, L"TTFontSubTableSize"),
+            (std::vector<BYTE>{static_cast<BYTE>(units), static_cast<BYTE>(units >> 8), 0, 0}));
+
+  SendMessageW(GetDlgItem(page, IDC_REPLACE_ALL), BM_CLICK, 0, 0);
+  ChooseDeviceFont(page, 9);  // Barcode3
+  EXPECT_EQ(RowsNotShowing(list, L"Barcode3"), L"");
+  EXPECT_FALSE(IsWindowEnabled(list));
+  SavePicture(window, "page-107-replace-all");
+  SendMessageW(GetDlgItem(page, IDC_REPLACE_ALL), BM_CLICK, 0, 0);
+  EXPECT_TRUE(IsWindowEnabled(list));
+  EXPECT_EQ(ItemText(list, 0, 1), L"FontA11") << "unchecking shows what is stored";
   DestroyWindow(window);
 }
 

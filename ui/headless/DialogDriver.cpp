@@ -36,7 +36,7 @@ void DialogDriver::Line(const std::string& line) { kit_.transcript().Line(line);
 void DialogDriver::RequireActive(const char* action) {
   std::string dialog = (window_.Host() ? "page " : "dialog ") + std::to_string(window_.TemplateId());
   if (!window_.IsReallyShown()) throw std::logic_error(dialog + " is not shown: a user cannot " + action);
-  if (kit_.ActiveWindow() != &window_.Root())
+  if (!kit_.AcceptsInput(window_.Root()))
     throw std::logic_error(dialog + " is behind another modal dialog: a user cannot " + action);
 }
 
@@ -82,13 +82,8 @@ void DialogDriver::Click(int id) {
   } else {
     Refuse(window_.TemplateId(), id, "is a " + c.className + ": use the action for that kind of control");
   }
-  Line("user click " + std::to_string(id) + " " + Transcript::Quote(c.text));
+  Line("user click " + std::to_string(id) + " " + Transcript::Quote(ToAnsi(c.text)));
   window_.dialog().DispatchCommand(id, notifyCode);
-}
-
-void DialogDriver::SelectOnly(HeadlessControl& list, int row) {
-  for (auto& r : list.rows) r.state &= ~(lvis::Selected | lvis::Focused);
-  list.rows[row].state |= lvis::Selected | lvis::Focused;
 }
 
 void DialogDriver::ClickListRow(int id, int row) {
@@ -96,24 +91,25 @@ void DialogDriver::ClickListRow(int id, int row) {
   if (!list.IsListView()) throw std::logic_error("control " + std::to_string(id) + " is not a list view");
   if (row < 0 || row >= static_cast<int>(list.rows.size()))
     throw std::logic_error("list " + std::to_string(id) + " has no row " + std::to_string(row));
-  SelectOnly(list, row);
-  Line("user select " + std::to_string(id) + " row " + std::to_string(row) + " " + Transcript::Quote(list.rows[row].texts[0]));
-  window_.dialog().DispatchNotify(id, notify::Click);
+  list.ClickRow(row);
+  Line("user select " + std::to_string(id) + " row " + std::to_string(row) + " " +
+       Transcript::Quote(ToAnsi(list.rows[static_cast<std::size_t>(row)].texts[0])));
+  window_.dialog().DispatchNotify(id, notify::Click, row);
 }
 
 void DialogDriver::DoubleClickListRow(int id, int row) {
   ClickListRow(id, row);
   if (window_.Ended()) return;
   Line("user double-click " + std::to_string(id) + " row " + std::to_string(row));
-  window_.dialog().DispatchNotify(id, notify::DblClick);
+  window_.dialog().DispatchNotify(id, notify::DblClick, row);
 }
 
 void DialogDriver::ClickListEmpty(int id) {
   HeadlessControl& list = Usable(id, "click it");
   if (!list.IsListView()) throw std::logic_error("control " + std::to_string(id) + " is not a list view");
-  for (auto& r : list.rows) r.state &= ~lvis::Selected;
+  list.ClickRow(-1);
   Line("user click " + std::to_string(id) + " empty");
-  window_.dialog().DispatchNotify(id, notify::Click);
+  window_.dialog().DispatchNotify(id, notify::Click, -1);
 }
 
 void DialogDriver::SelectCombo(int id, int index) {
@@ -122,11 +118,13 @@ void DialogDriver::SelectCombo(int id, int index) {
   if (index < 0 || index >= static_cast<int>(combo.items.size()))
     throw std::logic_error("combo box " + std::to_string(id) + " has no item " + std::to_string(index));
   window_.ComboSetCurSel(id, index);
-  Line("user select " + std::to_string(id) + " item " + std::to_string(index) + " " + Transcript::Quote(combo.items[index]));
+  Line("user select " + std::to_string(id) + " item " + std::to_string(index) + " " + Transcript::Quote(ToAnsi(combo.items[static_cast<std::size_t>(index)])));
   window_.dialog().DispatchCommand(id, cmd::SelChange);
 }
 
-void DialogDriver::Type(int id, const std::string& text) {
+void DialogDriver::Type(int id, const std::string& text) { TypeW(id, ToWide(text)); }
+
+void DialogDriver::TypeW(int id, const std::u16string& text) {
   HeadlessControl& c = Usable(id, "type in it");
   int notifyCode = cmd::EditChange;
   if (c.IsEdit()) {
@@ -139,11 +137,11 @@ void DialogDriver::Type(int id, const std::string& text) {
     c.curSel = -1;  // the typed text is not a choice from the list
     notifyCode = cmd::ComboEditChange;
   } else if (c.IsIpAddress()) {
-    c.text = IpAddressText(text);
+    c.text = ToWide(IpAddressText(ToAnsi(text)));
   } else {
     throw std::logic_error("control " + std::to_string(id) + " is not an edit control");
   }
-  Line("user type " + std::to_string(id) + " " + Transcript::Quote(text));
+  Line("user type " + std::to_string(id) + " " + Transcript::Quote(ToAnsi(text)));
   window_.dialog().DispatchCommand(id, notifyCode);
 }
 
@@ -176,7 +174,8 @@ bool DialogDriver::IsRunning() const { return !window_.Root().Ended(); }
 bool DialogDriver::IsShown() const { return window_.IsReallyShown(); }
 std::string DialogDriver::Caption() const { return window_.Caption(); }
 bool DialogDriver::HasControl(int id) const { return window_.Find(id) != nullptr; }
-std::string DialogDriver::Text(int id) const { return window_.At(id).text; }
+std::string DialogDriver::Text(int id) const { return ToAnsi(window_.At(id).text); }
+std::u16string DialogDriver::TextW(int id) const { return window_.At(id).text; }
 bool DialogDriver::IsEnabled(int id) const { return window_.At(id).enabled; }
 bool DialogDriver::IsVisible(int id) const { return window_.At(id).visible; }
 int DialogDriver::Check(int id) const { return window_.Button(id).check; }
@@ -193,6 +192,15 @@ std::vector<std::string> DialogDriver::ListColumns(int id) const {
 
 std::vector<std::vector<std::string>> DialogDriver::ListRows(int id) const {
   std::vector<std::vector<std::string>> rows;
+  for (const auto& r : window_.List(id).rows) {
+    auto& texts = rows.emplace_back();
+    for (const auto& t : r.texts) texts.push_back(ToAnsi(t));
+  }
+  return rows;
+}
+
+std::vector<std::vector<std::u16string>> DialogDriver::ListRowsW(int id) const {
+  std::vector<std::vector<std::u16string>> rows;
   for (const auto& r : window_.List(id).rows) rows.push_back(r.texts);
   return rows;
 }
@@ -201,7 +209,9 @@ std::vector<std::string> DialogDriver::ListRow(int id, int row) const {
   const auto& rows = window_.List(id).rows;
   if (row < 0 || row >= static_cast<int>(rows.size()))
     throw std::logic_error("list " + std::to_string(id) + " has no row " + std::to_string(row));
-  return rows[row].texts;
+  std::vector<std::string> texts;
+  for (const auto& t : rows[static_cast<std::size_t>(row)].texts) texts.push_back(ToAnsi(t));
+  return texts;
 }
 
 std::vector<int> DialogDriver::SelectedRows(int id) const {
@@ -220,7 +230,16 @@ int DialogDriver::FocusedRow(int id) const {
 }
 
 int DialogDriver::EnsuredVisibleRow(int id) const { return window_.List(id).ensuredVisible; }
-std::vector<std::string> DialogDriver::ComboItems(int id) const { return window_.Combo(id).items; }
+int DialogDriver::SelectionMark(int id) const { return window_.List(id).selectionMark; }
+unsigned DialogDriver::ListExtendedStyle(int id) const { return window_.List(id).extendedStyle; }
+
+std::vector<std::string> DialogDriver::ComboItems(int id) const {
+  std::vector<std::string> items;
+  for (const auto& item : window_.Combo(id).items) items.push_back(ToAnsi(item));
+  return items;
+}
+
+std::vector<std::u16string> DialogDriver::ComboItemsW(int id) const { return window_.Combo(id).items; }
 int DialogDriver::ComboSelection(int id) const { return window_.Combo(id).curSel; }
 
 }  // namespace ui::headless

@@ -22,16 +22,18 @@ public:
   // A button: auto radio buttons check themselves and uncheck the others of their group,
   // auto check boxes toggle; then BN_CLICKED.
   void Click(int id);
-  // A list-view row: it becomes the only selected row, with the focus; then NM_CLICK.
+  // A list-view row: it becomes the only selected row, with the focus and the selection mark;
+  // then NM_CLICK with that item.
   void ClickListRow(int id, int row);
   void DoubleClickListRow(int id, int row);
-  // The list view's empty area: nothing stays selected; then NM_CLICK.
+  // The list view's empty area: nothing stays selected; then NM_CLICK with item -1.
   void ClickListEmpty(int id);
   void SelectCombo(int id, int index);  // then CBN_SELCHANGE
   // Replaces the text of an edit, of an editable combo box (CBN_EDITCHANGE) or of an IP address
   // control (fields after the fourth dropped, each cut to 3 digits and at most 255, blank = 0);
   // then EN_CHANGE or the combo's notification.
   void Type(int id, const std::string& text);
+  void TypeW(int id, const std::u16string& text);
   void Menu(int commandId);
   void Close();  // close box or Escape
   // A page (child dialog) of this dialog, created from template `templateId`: the user acts on
@@ -44,7 +46,8 @@ public:
   bool IsShown() const;
   std::string Caption() const;
   bool HasControl(int id) const;
-  std::string Text(int id) const;
+  std::string Text(int id) const;  // Windows-1252, '?' for what it lacks
+  std::u16string TextW(int id) const;
   bool IsEnabled(int id) const;
   bool IsVisible(int id) const;  // the control's own WS_VISIBLE, whatever the dialog's
   int Check(int id) const;
@@ -55,17 +58,20 @@ public:
 
   std::vector<std::string> ListColumns(int id) const;
   std::vector<std::vector<std::string>> ListRows(int id) const;
+  std::vector<std::vector<std::u16string>> ListRowsW(int id) const;
   std::vector<std::string> ListRow(int id, int row) const;
   std::vector<int> SelectedRows(int id) const;
   int FocusedRow(int id) const;
   int EnsuredVisibleRow(int id) const;  // -1 when EnsureVisible was not called
+  int SelectionMark(int id) const;
+  unsigned ListExtendedStyle(int id) const;
   std::vector<std::string> ComboItems(int id) const;
+  std::vector<std::u16string> ComboItemsW(int id) const;
   int ComboSelection(int id) const;
 
 private:
   HeadlessControl& Usable(int id, const char* action);
   void RequireActive(const char* action);
-  void SelectOnly(HeadlessControl& list, int row);
   void Line(const std::string& line);
 
   HeadlessKit& kit_;

@@ -6,6 +6,7 @@
 
 #include "ui/Controls.h"
 #include "ui/ResourceSet.h"
+#include "ui/WideText.h"
 
 namespace ui::headless {
 
@@ -16,7 +17,7 @@ struct ListColumn {
 };
 
 struct ListRow {
-  std::vector<std::string> texts;  // [0] is the item, then the sub-items
+  std::vector<std::u16string> texts;  // [0] is the item, then the sub-items
   unsigned state = 0;              // lvis bits
 };
 
@@ -33,7 +34,7 @@ struct HeadlessControl {
         exStyle(t.exStyle),
         width(t.cx * 3 / 2),
         rect{t.x * 3 / 2, t.y * 13 / 8, (t.x + t.cx) * 3 / 2, (t.y + t.cy) * 13 / 8},
-        text(t.text),
+        text(ToWide(t.text)),
         visible((t.style & style::Visible) != 0),
         enabled((t.style & style::Disabled) == 0) {}
 
@@ -45,6 +46,14 @@ struct HeadlessControl {
   bool IsStatic() const { return className == "STATIC"; }
   bool IsIpAddress() const { return className == "SysIPAddress32"; }
   bool StartsGroup() const { return (style & style::Group) != 0; }
+  // A click on a list row: it alone is selected, with the focus and the selection mark; -1, the
+  // empty area: nothing stays selected.
+  void ClickRow(int row) {
+    for (auto& r : rows) r.state &= row < 0 ? ~lvis::Selected : ~(lvis::Selected | lvis::Focused);
+    if (row < 0) return;
+    rows[static_cast<std::size_t>(row)].state |= lvis::Selected | lvis::Focused;
+    selectionMark = row;
+  }
 
   int id;
   std::string className;
@@ -52,7 +61,7 @@ struct HeadlessControl {
   std::uint32_t exStyle;
   int width;  // pixels
   Rect rect;  // pixels, in the dialog's client coordinates (dialog units of the 8-point shell font)
-  std::string text;
+  std::u16string text;  // the 8-bit functions see it in Windows-1252
   bool visible;
   bool enabled;
   int check = bst::Unchecked;
@@ -61,8 +70,11 @@ struct HeadlessControl {
   std::vector<ListColumn> columns;
   std::vector<ListRow> rows;
   int ensuredVisible = -1;  // last row EnsureVisible was asked for
+  int selectionMark = -1;
+  unsigned extendedStyle = 0;
+  int pressedRow = -2;  // the row under the last left-button-down (-1: none); -2 when the button is up
 
-  std::vector<std::string> items;  // combo box
+  std::vector<std::u16string> items;  // combo box
   int curSel = -1;
 };
 

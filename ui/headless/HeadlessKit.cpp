@@ -54,6 +54,8 @@ HeadlessKit::HeadlessKit(const ResourceSet& resources, LangId language, Scripted
 HeadlessKit::~HeadlessKit() {
   for (auto& m : modeless_)
     if (m.window->dialog().Window() == m.window.get()) m.window->dialog().Attach(nullptr);
+  for (auto& b : boundPages_)
+    if (b.window->dialog().Window() == b.window.get()) b.window->dialog().Attach(nullptr);
 }
 
 intptr_t HeadlessKit::RunModal(Dialog& dialog) {
@@ -138,6 +140,57 @@ void HeadlessKit::DestroyOwnedBy(HeadlessWindow& owner) {
       modeless_.erase(it);  // its dialog has moved on to another window
     }
   }
+}
+
+std::optional<std::u16string> HeadlessKit::GetFileName(Dialog*, const FileDialogRequest& request) {
+  fileDialogs_.push_back(request);
+  std::optional<std::u16string> chosen = user_.TakeFileName(request);
+  transcript().FileDialog(request.title, chosen);
+  return chosen;
+}
+
+void HeadlessKit::BindPage(Dialog& page, void* window) {
+  const DialogTemplate* dialogTemplate = resources_.FindDialog(page.TemplateId(), language_);
+  if (!dialogTemplate) throw std::logic_error("there is no dialog template " + std::to_string(page.TemplateId()));
+  if (page.IsRunning()) throw std::logic_error("page " + std::to_string(page.TemplateId()) + " already has a window");
+  boundPages_.push_back(BoundPage{window, std::make_unique<HeadlessWindow>(*this, page, *dialogTemplate)});
+  boundPages_.back().window->ShowAsBoundPage();
+  page.Attach(boundPages_.back().window.get());
+}
+
+void HeadlessKit::UnbindPage(Dialog& page) {
+  auto it = std::find_if(boundPages_.begin(), boundPages_.end(),
+                         [&](const BoundPage& b) { return &b.window->dialog() == &page; });
+  if (it == boundPages_.end()) return;
+  if (page.Window() == it->window.get()) page.Attach(nullptr);
+  boundPages_.erase(it);
+}
+
+void HeadlessKit::DestroyParentWindow(Dialog& page) {
+  parentsDestroyed_.push_back(&page);
+  UnbindPage(page);
+}
+
+bool HeadlessKit::ParentDestroyed(const Dialog& page) const {
+  return std::find(parentsDestroyed_.begin(), parentsDestroyed_.end(), &page) != parentsDestroyed_.end();
+}
+
+HeadlessWindow* HeadlessKit::FindBoundPage(const Dialog& page) const {
+  for (const auto& b : boundPages_)
+    if (&b.window->dialog() == &page) return b.window.get();
+  return nullptr;
+}
+
+HeadlessWindow* HeadlessKit::FindBoundPage(const void* window) const {
+  for (const auto& b : boundPages_)
+    if (b.name == window) return b.window.get();
+  return nullptr;
+}
+
+bool HeadlessKit::AcceptsInput(const HeadlessWindow& window) const {
+  if (!running_.empty()) return running_.back() == &window;
+  return std::any_of(boundPages_.begin(), boundPages_.end(),
+                     [&](const BoundPage& b) { return b.window.get() == &window; });
 }
 
 void HeadlessKit::BeginWaitCursor() {

@@ -39,6 +39,14 @@ public:
   bool CreateModeless(Dialog& dialog, Dialog* owner) override;
   bool CreateChild(Dialog& child, Dialog& parent) override;
   void DestroyWindow(Dialog& dialog) override;
+  // Records the request, then the scripted user answers (none queued: Cancel).
+  std::optional<std::u16string> GetFileName(Dialog* owner, const FileDialogRequest& request) override;
+  // The page's window is made from its template and counts as shown; while no modal dialog of
+  // this kit runs, a scripted user can act on it (DialogDriver on FindBoundPage).
+  void BindPage(Dialog& page, void* window) override;
+  void UnbindPage(Dialog& page) override;
+  // There is no sheet here: it is recorded (ParentDestroyed) and the page is unbound.
+  void DestroyParentWindow(Dialog& page) override;
   void BeginWaitCursor() override;
   void EndWaitCursor() override;
   int WaitCursorDepth() const { return waitCursorDepth_; }
@@ -47,6 +55,14 @@ public:
   const ResourceSet& Resources() const { return resources_; }
   LangId Language() const { return language_; }
   const std::vector<MessageBoxRecord>& MessageBoxes() const { return messageBoxes_; }
+  const std::vector<FileDialogRequest>& FileDialogs() const { return fileDialogs_; }
+  bool ParentDestroyed(const Dialog& page) const;
+  // The window bound to a page, by the page or by the name BindPage was given; null when none.
+  HeadlessWindow* FindBoundPage(const Dialog& page) const;
+  HeadlessWindow* FindBoundPage(const void* window) const;
+  // Whether a user can act on this top-level window now: the modal dialog on top, or a bound page
+  // while no modal dialog runs.
+  bool AcceptsInput(const HeadlessWindow& window) const;
   // The modal dialog on top, the only one a user can act on; null when none runs.
   HeadlessWindow* ActiveWindow() const { return running_.empty() ? nullptr : running_.back(); }
   // The open modeless window of a template; null when there is none.
@@ -60,6 +76,13 @@ private:
   LangId language_;
   ScriptedUser& user_;
   std::vector<MessageBoxRecord> messageBoxes_;
+  std::vector<FileDialogRequest> fileDialogs_;
+  struct BoundPage {
+    const void* name;
+    std::unique_ptr<HeadlessWindow> window;
+  };
+  std::vector<BoundPage> boundPages_;
+  std::vector<const Dialog*> parentsDestroyed_;
   std::vector<HeadlessWindow*> running_;
   struct Modeless {
     std::unique_ptr<HeadlessWindow> window;

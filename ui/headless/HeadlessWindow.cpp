@@ -12,12 +12,37 @@ namespace {
 constexpr std::uint32_t kLvsSinglesel = 0x4, kLvsSortascending = 0x10, kLvsSortdescending = 0x20;
 constexpr std::uint32_t kCbsSort = 0x100;
 
-// Sorted lists and combo boxes compare without regard to case.
-bool LessNoCase(const std::string& a, const std::string& b) {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
-  });
+// Lower case for the letters of Windows-1252, Greek and Cyrillic; other units stay as they are.
+char16_t FoldCase(char16_t c) {
+  if ((c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x391 && c <= 0x3AB && c != 0x3A2) ||
+      (c >= 0x410 && c <= 0x42F))
+    return static_cast<char16_t>(c + 0x20);
+  if (c >= 0x400 && c <= 0x40F) return static_cast<char16_t>(c + 0x50);
+  switch (c) {
+    case 0x152: case 0x160: case 0x17D: return static_cast<char16_t>(c + 1);
+    case 0x178: return 0xFF;
+    default: return c;
+  }
 }
+
+// Sorted lists and combo boxes compare without regard to case, as does the combo box's search.
+bool LessNoCase(const std::u16string& a, const std::u16string& b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                      [](char16_t x, char16_t y) { return FoldCase(x) < FoldCase(y); });
+}
+
+bool StartsWithNoCase(const std::u16string& text, const std::u16string& prefix) {
+  return prefix.size() <= text.size() && std::equal(prefix.begin(), prefix.end(), text.begin(), [](char16_t x, char16_t y) {
+           return FoldCase(x) == FoldCase(y);
+         });
+}
+
+// What a Windows buffer of maxUnits receives: the text cut to maxUnits - 1 units and a terminator.
+std::u16string Truncated(const std::u16string& text, std::size_t maxUnits) {
+  return maxUnits == 0 ? std::u16string() : text.substr(0, maxUnits - 1);
+}
+
+constexpr std::size_t kUnlimited = static_cast<std::size_t>(-1);
 
 }  // namespace
 
@@ -50,7 +75,7 @@ HeadlessWindow::HeadlessWindow(HeadlessKit& kit, Dialog& dialog, const DialogTem
   controls_.reserve(dialogTemplate.controls.size());
   for (const auto& c : dialogTemplate.controls) {
     controls_.emplace_back(c);
-    if (controls_.back().IsIpAddress()) controls_.back().text = IpAddressText(c.text);
+    if (controls_.back().IsIpAddress()) controls_.back().text = ToWide(IpAddressText(c.text));
   }
   // A page or a modeless dialog is visible from the start only when its template says so;
   // the modal loop shows its dialog anyway.
@@ -160,9 +185,18 @@ void HeadlessWindow::End(intptr_t result) {
   shown_ = false;
 }
 
-void HeadlessWindow::SetText(int id, const std::string& text) {
+void HeadlessWindow::SetText(int id, const std::string& text) { SetTextW(id, ToWide(text)); }
+
+void HeadlessWindow::SetTextW(int id, const std::u16string& text) {
   HeadlessControl& c = At(id);
-  c.text = c.IsIpAddress() ? IpAddressText(text) : text;
+  c.text = c.IsIpAddress() ? ToWide(IpAddressText(ToAnsi(text))) : text;
+}
+
+std::u16string HeadlessWindow::GetTextW(int id, std::size_t maxUnits) { return Truncated(At(id).text, maxUnits); }
+
+void HeadlessWindow::ShowAsBoundPage() {
+  initializing_ = false;
+  shown_ = true;
 }
 
 void HeadlessWindow::SetFocus(int id) {
@@ -193,36 +227,82 @@ void HeadlessWindow::ListSetColumnWidth(int id, int column, int width) {
 }
 
 int HeadlessWindow::ListInsertItem(int id, int index, const std::string& text) {
+  return ListInsertItemW(id, index, ToWide(text));
+}
+
+int HeadlessWindow::ListInsertItemW(int id, int index, const std::u16string& text) {
   HeadlessControl& list = List(id);
   auto& rows = list.rows;
   if (index < 0) return -1;
   auto at = std::min<std::size_t>(static_cast<std::size_t>(index), rows.size());
   if (list.style & kLvsSortascending)
-    at = std::upper_bound(rows.begin(), rows.end(), text,
-                          [](const std::string& t, const ListRow& r) { return LessNoCase(t, r.texts[0]); }) -
-         rows.begin();
+    at = static_cast<std::size_t>(
+        std::upper_bound(rows.begin(), rows.end(), text,
+                         [](const std::u16string& t, const ListRow& r) { return LessNoCase(t, r.texts[0]); }) -
+        rows.begin());
   else if (list.style & kLvsSortdescending)
-    at = std::upper_bound(rows.begin(), rows.end(), text,
-                          [](const std::string& t, const ListRow& r) { return LessNoCase(r.texts[0], t); }) -
-         rows.begin();
+    at = static_cast<std::size_t>(
+        std::upper_bound(rows.begin(), rows.end(), text,
+                         [](const std::u16string& t, const ListRow& r) { return LessNoCase(r.texts[0], t); }) -
+        rows.begin());
   rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(at), ListRow{{text}, 0});
+  // The mark stays on its row.
+  if (list.selectionMark >= static_cast<int>(at)) ++list.selectionMark;
   return static_cast<int>(at);
 }
 
 bool HeadlessWindow::ListSetItemText(int id, int item, int subItem, const std::string& text) {
+  return ListSetItemTextW(id, item, subItem, ToWide(text));
+}
+
+bool HeadlessWindow::ListSetItemTextW(int id, int item, int subItem, const std::u16string& text) {
   auto& rows = List(id).rows;
   if (item < 0 || item >= static_cast<int>(rows.size()) || subItem < 0) return false;
-  auto& texts = rows[item].texts;
-  if (subItem >= static_cast<int>(texts.size())) texts.resize(subItem + 1);
-  texts[subItem] = text;
+  auto& texts = rows[static_cast<std::size_t>(item)].texts;
+  if (subItem >= static_cast<int>(texts.size())) texts.resize(static_cast<std::size_t>(subItem) + 1);
+  texts[static_cast<std::size_t>(subItem)] = text;
   return true;
 }
 
 std::string HeadlessWindow::ListItemText(int id, int item, int subItem) {
+  return ToAnsi(ListItemTextW(id, item, subItem, kUnlimited));
+}
+
+std::u16string HeadlessWindow::ListItemTextW(int id, int item, int subItem, std::size_t maxUnits) {
   auto& rows = List(id).rows;
   if (item < 0 || item >= static_cast<int>(rows.size()) || subItem < 0) return {};
-  auto& texts = rows[item].texts;
-  return subItem < static_cast<int>(texts.size()) ? texts[subItem] : std::string();
+  auto& texts = rows[static_cast<std::size_t>(item)].texts;
+  if (subItem >= static_cast<int>(texts.size())) return {};
+  return Truncated(texts[static_cast<std::size_t>(subItem)], maxUnits);
+}
+
+Point HeadlessWindow::ListItemPosition(int id, int item) {
+  HeadlessControl& list = List(id);
+  if (item < 0 || item >= static_cast<int>(list.rows.size())) return {};
+  return {0, kListHeaderHeight + item * kListRowHeight};
+}
+
+void HeadlessWindow::SendMouse(int id, MouseAction action, Point at) {
+  HeadlessControl& list = List(id);
+  const int rowCount = static_cast<int>(list.rows.size());
+  const int width = list.rect.right - list.rect.left;
+  int row = -1;
+  if (at.x >= 0 && at.x < width && at.y >= kListHeaderHeight) {
+    row = (at.y - kListHeaderHeight) / kListRowHeight;
+    if (row >= rowCount) row = -1;
+  }
+  switch (action) {
+    case MouseAction::LeftDown:
+      list.ClickRow(row);
+      list.pressedRow = row;
+      break;
+    case MouseAction::MoveLeftHeld: break;  // no drag: the pointer is not followed
+    case MouseAction::LeftUp:
+      if (list.pressedRow == -2) return;  // no click without the button going down first
+      list.pressedRow = -2;
+      dialog_.DispatchNotify(id, notify::Click, row);
+      break;
+  }
 }
 
 void HeadlessWindow::ListSetItemState(int id, int item, unsigned state, unsigned mask) {
@@ -269,14 +349,18 @@ void HeadlessWindow::ListDeleteAll(int id) {
   HeadlessControl& list = List(id);
   list.rows.clear();
   list.ensuredVisible = -1;
+  list.selectionMark = -1;
+  list.pressedRow = -2;
 }
 
-int HeadlessWindow::ComboAddString(int id, const std::string& text) {
+int HeadlessWindow::ComboAddString(int id, const std::string& text) { return ComboAddStringW(id, ToWide(text)); }
+
+int HeadlessWindow::ComboAddStringW(int id, const std::u16string& text) {
   HeadlessControl& combo = Combo(id);
   auto& items = combo.items;
   std::size_t at = items.size();
   if (combo.style & kCbsSort)
-    at = std::upper_bound(items.begin(), items.end(), text, LessNoCase) - items.begin();
+    at = static_cast<std::size_t>(std::upper_bound(items.begin(), items.end(), text, LessNoCase) - items.begin());
   items.insert(items.begin() + static_cast<std::ptrdiff_t>(at), text);
   if (combo.curSel >= static_cast<int>(at)) ++combo.curSel;  // the same item stays selected
   return static_cast<int>(at);
@@ -287,13 +371,27 @@ void HeadlessWindow::ComboSetCurSel(int id, int index) {
   bool valid = index >= 0 && index < static_cast<int>(combo.items.size());
   combo.curSel = valid ? index : -1;
   // The selection field shows the selected item.
-  combo.text = valid ? combo.items[index] : std::string();
+  combo.text = valid ? combo.items[static_cast<std::size_t>(index)] : std::u16string();
 }
 
-std::string HeadlessWindow::ComboItemText(int id, int index) {
+std::u16string HeadlessWindow::ComboItemTextW(int id, int index) {
   HeadlessControl& combo = Combo(id);
   if (index < 0 || index >= static_cast<int>(combo.items.size())) return {};
-  return combo.items[index];
+  return combo.items[static_cast<std::size_t>(index)];
+}
+
+int HeadlessWindow::ComboSelectStringW(int id, int startAfter, const std::u16string& prefix) {
+  HeadlessControl& combo = Combo(id);
+  const int count = static_cast<int>(combo.items.size());
+  const int start = startAfter < 0 || startAfter >= count ? -1 : startAfter;
+  for (int k = 1; k <= count; ++k) {
+    const int i = (start + k) % count;
+    if (StartsWithNoCase(combo.items[static_cast<std::size_t>(i)], prefix)) {
+      ComboSetCurSel(id, i);
+      return i;
+    }
+  }
+  return -1;
 }
 
 void HeadlessWindow::ComboReset(int id) {

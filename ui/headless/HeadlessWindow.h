@@ -39,7 +39,7 @@ public:
   // ControlPort.
   bool HasControl(int id) override { return Find(id) != nullptr; }
   void SetText(int id, const std::string& text) override;
-  std::string GetText(int id) override { return At(id).text; }
+  std::string GetText(int id) override { return ToAnsi(At(id).text); }
   void Enable(int id, bool enable) override { At(id).enabled = enable; }
   bool IsEnabled(int id) override { return At(id).enabled; }
   void Show(int id, bool show) override { At(id).visible = show; }
@@ -70,11 +70,37 @@ public:
   int ComboCount(int id) override { return static_cast<int>(Combo(id).items.size()); }
   int ComboGetCurSel(int id) override { return Combo(id).curSel; }
   void ComboSetCurSel(int id, int index) override;
-  std::string ComboItemText(int id, int index) override;
+  std::string ComboItemText(int id, int index) override { return ToAnsi(ComboItemTextW(id, index)); }
   void ComboReset(int id) override;
+
+  void SetTextW(int id, const std::u16string& text) override;
+  std::u16string GetTextW(int id, std::size_t maxUnits) override;
+  void ListAddExtendedStyle(int id, unsigned style) override { List(id).extendedStyle |= style; }
+  int ListInsertItemW(int id, int index, const std::u16string& text) override;
+  bool ListSetItemTextW(int id, int item, int subItem, const std::u16string& text) override;
+  std::u16string ListItemTextW(int id, int item, int subItem, std::size_t maxUnits) override;
+  void ListSetSelectionMark(int id, int item) override { List(id).selectionMark = item; }
+  int ListGetSelectionMark(int id) override { return List(id).selectionMark; }
+  // Report view: rows of kListRowHeight pixels below a header of kListHeaderHeight.
+  Point ListItemPosition(int id, int item) override;
+  // Modelled for list views (full-row hits): selection on the button going down, NM_CLICK on it
+  // going up, with the row under the pointer then.
+  void SendMouse(int id, MouseAction action, Point at) override;
+  // Nothing to draw: the control must exist, nothing else happens.
+  void SendSetFocus(int id) override { At(id); }
+  void Invalidate(int id) override { At(id); }
+  void UpdateDialog() override {}
+  int ComboAddStringW(int id, const std::u16string& text) override;
+  std::u16string ComboItemTextW(int id, int index) override;
+  int ComboSelectStringW(int id, int startAfter, const std::u16string& prefix) override;
+
+  static constexpr int kListHeaderHeight = 24;
+  static constexpr int kListRowHeight = 17;
 
   // For the kit and the driver.
   void FinishInit();
+  // A property-sheet page bound to this window: shown from the start, as the sheet shows its page.
+  void ShowAsBoundPage();
   bool Ended() const { return ended_; }
   intptr_t Result() const { return result_; }
   Dialog& dialog() const { return dialog_; }

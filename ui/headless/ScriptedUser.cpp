@@ -14,6 +14,15 @@ void ScriptedUser::OnMessageBox(int answer) {
 
 void ScriptedUser::OnEveryMessageBox(MessageBoxAnswer answer) { everyMessageBox_ = std::move(answer); }
 
+void ScriptedUser::OnFileDialog(FileDialogAnswer answer) { fileAnswers_.push_back(std::move(answer)); }
+
+std::optional<std::u16string> ScriptedUser::TakeFileName(const FileDialogRequest& request) {
+  if (fileAnswers_.empty()) return std::nullopt;
+  FileDialogAnswer next = std::move(fileAnswers_.front());
+  fileAnswers_.pop_front();
+  return next(request);
+}
+
 void ScriptedUser::OnPumpMessages(DialogScript action) { pumpActions_.push_back(std::move(action)); }
 
 std::optional<DialogScript> ScriptedUser::TakePumpAction() {

@@ -3,9 +3,13 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <commdlg.h>
 
+#include <algorithm>
 #include <exception>
 #include <mutex>
+#include <stdexcept>
+#include <string>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -95,6 +99,11 @@ Win32Kit::Win32Kit(void* instance) : instance_(instance ? instance : GetModuleHa
   InitCommonControlsOnce();
 }
 
+Win32Kit::~Win32Kit() {
+  for (auto& [page, window] : boundPages_)
+    if (page->Window() == window.get()) page->Attach(nullptr);
+}
+
 void* Win32Kit::WindowHandle(const Dialog& dialog) {
   const auto* window = dynamic_cast<const Win32Window*>(dialog.Window());
   return window ? window->Handle() : nullptr;
@@ -117,6 +126,44 @@ intptr_t Win32Kit::RunModal(Dialog& dialog) {
   dialog.Attach(nullptr);
   if (run.failure) std::rethrow_exception(run.failure);
   return result;
+}
+
+std::optional<std::u16string> Win32Kit::GetFileName(Dialog* owner, const FileDialogRequest& request) {
+  static_assert(sizeof(wchar_t) == sizeof(char16_t));
+  // "name\0pattern\0\0": one filter, the list's end marked by an empty name.
+  std::u16string filter = request.filterName + u'\0' + request.filterPattern + u'\0' + u'\0';
+  std::u16string file(std::max<std::size_t>(request.bufferUnits, 1), u'\0');
+  request.initialName.copy(file.data(), std::min(request.initialName.size(), file.size() - 1));
+  OPENFILENAMEW record{};
+  record.lStructSize = sizeof(record);
+  record.hwndOwner = owner ? static_cast<HWND>(WindowHandle(*owner)) : nullptr;
+  record.lpstrFilter = reinterpret_cast<const wchar_t*>(filter.c_str());
+  record.lpstrFile = reinterpret_cast<wchar_t*>(file.data());
+  record.nMaxFile = static_cast<DWORD>(file.size());
+  record.lpstrTitle = reinterpret_cast<const wchar_t*>(request.title.c_str());
+  const BOOL chosen = request.save ? GetSaveFileNameW(&record) : GetOpenFileNameW(&record);
+  std::optional<std::u16string> path;
+  if (chosen) path = file.substr(0, std::char_traits<char16_t>::length(file.c_str()));
+  transcript().FileDialog(request.title, path);
+  return path;
+}
+
+void Win32Kit::BindPage(Dialog& page, void* window) {
+  if (page.IsRunning()) throw std::logic_error("page " + std::to_string(page.TemplateId()) + " already has a window");
+  auto& bound = boundPages_[&page];
+  bound = std::make_unique<Win32Window>(window, instance_, fonts_);
+  page.Attach(bound.get());
+}
+
+void Win32Kit::UnbindPage(Dialog& page) {
+  auto it = boundPages_.find(&page);
+  if (it == boundPages_.end()) return;
+  if (page.Window() == it->second.get()) page.Attach(nullptr);
+  boundPages_.erase(it);
+}
+
+void Win32Kit::DestroyParentWindow(Dialog& page) {
+  if (HWND hwnd = static_cast<HWND>(WindowHandle(page))) ::DestroyWindow(GetParent(hwnd));
 }
 
 void Win32Kit::FailInnermostRun(std::exception_ptr failure) {

@@ -1,6 +1,9 @@
 #pragma once
 #include <cstdint>
 #include <exception>
+#include <map>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "ui/Dialog.h"
@@ -11,10 +14,15 @@ namespace ui::win32 {
 
 // The dialog kit on real windows: dialogs come from the module's dialog templates and run
 // in the system's modal loop; strings come from its string tables.
+class Win32Window;
+
 class Win32Kit : public Kit {
 public:
   // instance: the module holding the templates (HINSTANCE); nullptr means the program itself.
   explicit Win32Kit(void* instance = nullptr);
+  ~Win32Kit() override;
+  Win32Kit(const Win32Kit&) = delete;
+  Win32Kit& operator=(const Win32Kit&) = delete;
 
   intptr_t RunModal(Dialog& dialog) override;
   int ShowMessageBox(Dialog* owner, const std::string& text, const std::string& caption, unsigned type) override;
@@ -24,6 +32,11 @@ public:
   bool CreateModeless(Dialog& dialog, Dialog* owner) override;
   bool CreateChild(Dialog& child, Dialog& parent) override;
   void DestroyWindow(Dialog& dialog) override;
+  std::optional<std::u16string> GetFileName(Dialog* owner, const FileDialogRequest& request) override;
+  // The page keeps the window's own procedure: its owner routes the messages (RouteDialogMessage).
+  void BindPage(Dialog& page, void* window) override;
+  void UnbindPage(Dialog& page) override;
+  void DestroyParentWindow(Dialog& page) override;
   void BeginWaitCursor() override;
   void EndWaitCursor() override;
 
@@ -52,6 +65,7 @@ private:
   std::exception_ptr strayFailure_;
   int waitDepth_ = 0;
   void* cursorBeforeWait_ = nullptr;
+  std::map<Dialog*, std::unique_ptr<Win32Window>> boundPages_;
 };
 
 }  // namespace ui::win32

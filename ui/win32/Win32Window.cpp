@@ -4,14 +4,29 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <stdexcept>
+#include <string>
 #include <vector>
+
+#include "ui/WideText.h"
 
 namespace ui::win32 {
 namespace {
 
 HWND H(void* handle) { return static_cast<HWND>(handle); }
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 text goes to the W functions as it is");
+const wchar_t* W(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+wchar_t* W(std::u16string& text) { return reinterpret_cast<wchar_t*>(text.data()); }
+
+// What a W message copied into a buffer of units: up to its terminator.
+std::u16string UpToNul(std::u16string buffer) {
+  buffer.resize(std::char_traits<char16_t>::length(buffer.c_str()));
+  return buffer;
+}
 
 std::string WindowText(HWND window) {
   const int length = GetWindowTextLengthA(window);
@@ -73,6 +88,10 @@ void* Win32Window::Item(int id) const {
 
 intptr_t Win32Window::Send(int id, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) const {
   return SendMessageA(H(Item(id)), message, wParam, lParam);
+}
+
+intptr_t Win32Window::SendW(int id, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) const {
+  return SendMessageW(H(Item(id)), message, wParam, lParam);
 }
 
 bool Win32Window::HasControl(int id) { return GetDlgItem(H(hwnd_), id) != nullptr; }
@@ -208,6 +227,99 @@ std::string Win32Window::ComboItemText(int id, int index) {
 }
 
 void Win32Window::ComboReset(int id) { Send(id, CB_RESETCONTENT, 0, 0); }
+
+void Win32Window::SetTextW(int id, const std::u16string& text) {
+  HWND item = H(Item(id));
+  if (IsIpAddressControl(item)) return SetIpAddressText(item, ToAnsi(text));
+  SetWindowTextW(item, W(text));
+}
+
+std::u16string Win32Window::GetTextW(int id, std::size_t maxUnits) {
+  HWND item = H(Item(id));
+  if (maxUnits == 0) return {};
+  if (IsIpAddressControl(item)) return ToWide(IpAddressText(item)).substr(0, maxUnits - 1);
+  std::u16string buffer(maxUnits, u'\0');
+  const int copied = GetWindowTextW(item, W(buffer), static_cast<int>(std::min<std::size_t>(maxUnits, INT_MAX)));
+  buffer.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+  return buffer;
+}
+
+void Win32Window::ListAddExtendedStyle(int id, unsigned style) {
+  SendW(id, LVM_SETEXTENDEDLISTVIEWSTYLE, style, static_cast<LPARAM>(style));  // the mask keeps the other styles
+}
+
+int Win32Window::ListInsertItemW(int id, int index, const std::u16string& text) {
+  std::u16string copy = text;
+  LVITEMW item{};
+  item.mask = LVIF_TEXT;
+  item.iItem = index;
+  item.pszText = W(copy);
+  return static_cast<int>(SendW(id, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+bool Win32Window::ListSetItemTextW(int id, int item, int subItem, const std::u16string& text) {
+  std::u16string copy = text;
+  LVITEMW lvItem{};
+  lvItem.iSubItem = subItem;
+  lvItem.pszText = W(copy);
+  return SendW(id, LVM_SETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lvItem)) != 0;
+}
+
+std::u16string Win32Window::ListItemTextW(int id, int item, int subItem, std::size_t maxUnits) {
+  if (maxUnits == 0) return {};
+  std::u16string buffer(maxUnits, u'\0');
+  LVITEMW lvItem{};
+  lvItem.iSubItem = subItem;
+  lvItem.pszText = W(buffer);
+  lvItem.cchTextMax = static_cast<int>(std::min<std::size_t>(maxUnits, INT_MAX));
+  SendW(id, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lvItem));
+  // The control may hand back its own buffer instead of filling ours.
+  if (lvItem.pszText != W(buffer)) {
+    if (!lvItem.pszText) return {};
+    return std::u16string(reinterpret_cast<const char16_t*>(lvItem.pszText)).substr(0, maxUnits - 1);
+  }
+  return UpToNul(std::move(buffer));
+}
+
+void Win32Window::ListSetSelectionMark(int id, int item) { SendW(id, LVM_SETSELECTIONMARK, 0, item); }
+int Win32Window::ListGetSelectionMark(int id) { return static_cast<int>(SendW(id, LVM_GETSELECTIONMARK, 0, 0)); }
+
+Point Win32Window::ListItemPosition(int id, int item) {
+  POINT at{};
+  SendW(id, LVM_GETITEMPOSITION, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&at));
+  return {at.x, at.y};
+}
+
+void Win32Window::SendMouse(int id, MouseAction action, Point at) {
+  const LPARAM where = MAKELPARAM(static_cast<WORD>(at.x), static_cast<WORD>(at.y));
+  switch (action) {
+    case MouseAction::LeftDown: SendW(id, WM_LBUTTONDOWN, MK_LBUTTON, where); break;
+    case MouseAction::MoveLeftHeld: SendW(id, WM_MOUSEMOVE, MK_LBUTTON, where); break;
+    case MouseAction::LeftUp: SendW(id, WM_LBUTTONUP, 0, where); break;
+  }
+}
+
+void Win32Window::SendSetFocus(int id) { SendW(id, WM_SETFOCUS, 0, 0); }
+void Win32Window::Invalidate(int id) { InvalidateRect(H(Item(id)), nullptr, TRUE); }
+void Win32Window::UpdateDialog() { UpdateWindow(H(hwnd_)); }
+
+int Win32Window::ComboAddStringW(int id, const std::u16string& text) {
+  return static_cast<int>(SendW(id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(text))));
+}
+
+std::u16string Win32Window::ComboItemTextW(int id, int index) {
+  const auto length = SendW(id, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (length <= 0) return {};
+  std::u16string text(static_cast<std::size_t>(length) + 1, u'\0');
+  const auto copied = SendW(id, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(W(text)));
+  text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+  return text;
+}
+
+int Win32Window::ComboSelectStringW(int id, int startAfter, const std::u16string& prefix) {
+  return static_cast<int>(
+      SendW(id, CB_SELECTSTRING, static_cast<WPARAM>(startAfter), reinterpret_cast<LPARAM>(W(prefix))));
+}
 
 void Win32Window::SetCaption(const std::string& caption) { SetWindowTextA(H(hwnd_), caption.c_str()); }
 std::string Win32Window::Caption() { return WindowText(H(hwnd_)); }

@@ -53,6 +53,23 @@ public:
   std::string ComboItemText(int id, int index) override;
   void ComboReset(int id) override;
 
+  void SetTextW(int id, const std::u16string& text) override;
+  std::u16string GetTextW(int id, std::size_t maxUnits) override;
+  void ListAddExtendedStyle(int id, unsigned style) override;
+  int ListInsertItemW(int id, int index, const std::u16string& text) override;
+  bool ListSetItemTextW(int id, int item, int subItem, const std::u16string& text) override;
+  std::u16string ListItemTextW(int id, int item, int subItem, std::size_t maxUnits) override;
+  void ListSetSelectionMark(int id, int item) override;
+  int ListGetSelectionMark(int id) override;
+  Point ListItemPosition(int id, int item) override;
+  void SendMouse(int id, MouseAction action, Point at) override;
+  void SendSetFocus(int id) override;
+  void Invalidate(int id) override;
+  void UpdateDialog() override;
+  int ComboAddStringW(int id, const std::u16string& text) override;
+  std::u16string ComboItemTextW(int id, int index) override;
+  int ComboSelectStringW(int id, int startAfter, const std::u16string& prefix) override;
+
   void SetCaption(const std::string& caption) override;
   std::string Caption() override;
   void ShowWindow(bool show) override;
@@ -64,6 +81,7 @@ public:
 
 private:
   intptr_t Send(int id, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) const;
+  intptr_t SendW(int id, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) const;
 
   void* hwnd_;
   void* instance_;

@@ -5,6 +5,10 @@
 
 #define KVX_EXPORT __attribute__((visibility("default")))
 
+namespace {
+ui::Kit* hostKit = nullptr;
+}  // namespace
+
 extern "C" {
 
 KVX_EXPORT oemui::HRESULT DllGetClassObject(const oemui::Guid& clsid, const oemui::Guid& iid, void** object) {
@@ -13,8 +17,9 @@ KVX_EXPORT oemui::HRESULT DllGetClassObject(const oemui::Guid& clsid, const oemu
 
 KVX_EXPORT oemui::HRESULT DllCanUnloadNow() { return uiplugin::CanUnloadNow(); }
 
-KVX_EXPORT void KvxPluginAttach(void* instance, platform::Platform* platform) {
-  uiplugin::Attach(instance, platform);
+KVX_EXPORT void KvxPluginAttach(void* instance, platform::Platform* platform, ui::Kit* kit) {
+  hostKit = kit;
+  uiplugin::Attach(instance, platform, [] { return hostKit; });
 }
 
 }  // extern "C"

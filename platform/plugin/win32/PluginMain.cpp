@@ -6,6 +6,7 @@
 
 #include "platform/plugin/OemUiAbi.h"
 #include "platform/win32/Win32Platform.h"
+#include "ui/win32/Win32Kit.h"
 #include "uiplugin/Exports.h"
 #include "uiplugin/Module.h"
 
@@ -15,6 +16,15 @@ namespace {
 // lock): their constructors make no system calls.
 platform::win32::Win32Platform services;
 platform::Platform windowsPlatform = services.platform();
+
+HINSTANCE moduleInstance = nullptr;
+
+// The pages' kit takes its templates from this module; made when the first page opens, since it
+// initialises the common controls.
+ui::Kit* PageKit() {
+  static ui::win32::Win32Kit kit(moduleInstance);
+  return &kit;
+}
 
 oemui::Guid ToGuid(REFGUID id) {
   static_assert(sizeof(oemui::Guid) == sizeof(GUID));
@@ -34,6 +44,9 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* object) {
 STDAPI DllCanUnloadNow() { return uiplugin::CanUnloadNow(); }
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH) uiplugin::Attach(instance, &windowsPlatform);
+  if (reason == DLL_PROCESS_ATTACH) {
+    moduleInstance = instance;
+    uiplugin::Attach(instance, &windowsPlatform, &PageKit);
+  }
   return TRUE;
 }

@@ -216,7 +216,7 @@ protected:
     platform::Platform p = machine->platform();
     return platform::Platform{p.clock, p.registry, p.profile, p.version, p.process, p.services, p.spooler,
                               p.messages, p.files, p.libraries, p.devices, p.threads, p.serial, p.printing,
-                              sockets, p.ipHelper, p.lastError};
+                              sockets, p.ipHelper, p.lastError, p.fonts};
   }();
   int pumps = 0;
   std::function<void()> pump = [this] { ++pumps; };

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -176,6 +177,23 @@ inline void PrinterDataScenario(platform::Platform& p, const SpoolerCaseNames& n
   EXPECT_EQ(data, (std::vector<std::uint8_t>{14, 0, 0, 0}));
   EXPECT_EQ(p.spooler.GetPrinterDataW(printer->Raw(), u"KvxNoSuchValue", 4, type, data, needed),
             platform::winerr::FileNotFound);
+
+  // Written through the handle's value too, as the plug-in keeps its tables; types and bytes stay.
+  const std::vector<std::pair<std::u16string, std::pair<platform::DWORD, std::vector<std::uint8_t>>>> wide = {
+      {u"KvxCaseTable", {7, {'A', 0, 0, 0, 'B', 0, 0, 0, 0, 0}}},
+      {u"KvxCaseTableSize", {4, {3, 0, 0, 0}}},
+      {u"KvxCaseTableSize", {4, {1, 0, 0, 0}}},
+      {u"KvxCaseText", {1, {'x', 0, 0, 0}}},
+  };
+  for (const auto& [name, value] : wide) {
+    EXPECT_EQ(p.spooler.SetPrinterDataW(printer->Raw(), name, value.first, value.second), platform::winerr::Success);
+  }
+  for (std::size_t i : {std::size_t{0}, std::size_t{2}, std::size_t{3}}) {
+    const auto& [name, value] = wide[i];
+    EXPECT_EQ(p.spooler.GetPrinterDataW(printer->Raw(), name, 64, type, data, needed), platform::winerr::Success);
+    EXPECT_EQ(type, value.first);
+    EXPECT_EQ(data, value.second);
+  }
 }
 
 // DocumentPropertiesA: size, current device mode, and the merge of a form name; then the merged

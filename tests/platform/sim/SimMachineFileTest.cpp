@@ -201,7 +201,12 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"SerialBusyAndMore", kHead + "\"serial\": {\"COM1\": {\"busy\": true, \"echo\": true}}}",
                 "\"serial.COM1\": \"busy\" and \"device\" cannot be combined with anything else"},
         BadFile{"SerialTwice", kHead + "\"serial\": {\"COM1\": {}, \"com1:\": {}}}",
-                "\"serial\" names COM1 twice"}),
+                "\"serial\" names COM1 twice"},
+        BadFile{"FontsNotAList", kHead + "\"fonts\": {}}", "\"fonts\" must be a list of {\"face\", \"type\"}"},
+        BadFile{"FontFaceTooLong", kHead + "\"fonts\": [{\"face\": \"" + std::string(32, 'F') + "\", \"type\": 4}]}",
+                "\"fonts[0].face\" must be a text of 1 to 31 UTF-16 units"},
+        BadFile{"FontType", kHead + "\"fonts\": [{\"face\": \"F\", \"type\": 8}]}",
+                "\"fonts[0].type\" must be a whole number from 0 to 7"}),
     [](const testing::TestParamInfo<BadFile>& paramInfo) { return std::string(paramInfo.param.name); });
 
 TEST(SimMachineFileTest, VersionQueryFollowsTheMachine) {

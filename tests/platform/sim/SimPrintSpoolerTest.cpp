@@ -454,8 +454,12 @@ TEST(SimWindowMessagesTest, BroadcastsAreRecordedInOrder) {
   machine->faults().FailOnce("SendMessageTimeoutA", 1460);
   EXPECT_EQ(p.messages.BroadcastTextMessageA(platform::wm::DevModeChange, "lost", 0, 1000), 1460u);
   EXPECT_EQ(p.messages.BroadcastTextMessageA(0x1A, "", 2, 5), 0u);
+  machine->faults().FailOnce("SendMessageTimeoutW", 1460);
+  EXPECT_EQ(p.messages.BroadcastTextMessageW(platform::wm::DevModeChange, u"lost", 0, 1000), 1460u);
+  EXPECT_EQ(p.messages.BroadcastTextMessageW(platform::wm::DevModeChange, u"RQ-7200 \u20ac", 0, 1000), 0u);
   EXPECT_EQ(machine->messages().Broadcasts(),
-            (std::vector<platform::sim::Broadcast>{{0x1B, "RQ-7200", 0, 1000}, {0x1A, "", 2, 5}}));
+            (std::vector<platform::sim::Broadcast>{
+                {0x1B, "RQ-7200", 0, 1000}, {0x1A, "", 2, 5}, {0x1B, "", 0, 1000, true, u"RQ-7200 \u20ac"}}));
 }
 
 }  // namespace

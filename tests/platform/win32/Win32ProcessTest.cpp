@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <memory>
 #include <string>
 
 #include "platform/win32/Win32Process.h"
@@ -27,6 +28,32 @@ TEST(Win32Process, ModulePathIsTheFullWindowsPathOfThisProgram) {
   DWORD attributes = GetFileAttributesA(path.c_str());
   EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES) << path;
   EXPECT_FALSE(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+TEST(Win32Process, PrivilegesAreLookedUpAndAdjustedOnTheProcessToken) {
+  platform::win32::Win32Process process;
+  struct Case {
+    const char16_t* name;
+    DWORD error;
+    DWORD luid;
+  };
+  const Case cases[] = {{u"SeBackupPrivilege", 0, 17}, {u"serestoreprivilege", 0, 18},
+                        {u"SeNothingPrivilege", ERROR_NO_SUCH_PRIVILEGE, 0}};
+  std::unique_ptr<platform::AccessToken> token;
+  ASSERT_EQ(process.OpenProcessToken(TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token), 0u);
+  for (const Case& c : cases) {
+    platform::Luid luid;
+    EXPECT_EQ(process.LookupPrivilegeValueW(c.name, luid), c.error);
+    if (c.error != 0) continue;
+    EXPECT_EQ(luid, (platform::Luid{c.luid, 0}));
+    bool allAssigned = false;
+    EXPECT_EQ(token->AdjustPrivilege(luid, SE_PRIVILEGE_ENABLED, allAssigned), 0u);
+  }
+  // Without TOKEN_ADJUST_PRIVILEGES the token refuses.
+  ASSERT_EQ(process.OpenProcessToken(TOKEN_QUERY, token), 0u);
+  bool allAssigned = true;
+  EXPECT_EQ(token->AdjustPrivilege(platform::Luid{17, 0}, SE_PRIVILEGE_ENABLED, allAssigned),
+            static_cast<DWORD>(ERROR_ACCESS_DENIED));
 }
 
 TEST(Win32Process, UiLanguageIsAValidLanguage) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/Win32Process.h"
 #include "platform/win32/Win32Registry.h"
 
 namespace {
@@ -210,6 +211,40 @@ TEST_F(Win32RegistryTest, KeyObjectsCloseTheirHandles) {
   expectClosedOnDestruction([&](auto& key) { return parent->OpenSubKey("", regaccess::Read, key); }, "OpenSubKey");
   expectClosedOnDestruction([&](auto& key) { return parent->CreateSubKey("Child", regaccess::AllAccess, key); },
                             "CreateSubKey");
+}
+
+// Only as far as the calls: Wine saves a text file and its restore does nothing, so the file's format
+// and the restored content are checked on the simulated machine.
+TEST_F(Win32RegistryTest, WideOpenSaveAndRestoreReachTheRegistry) {
+  platform::win32::Win32Process process;
+  std::unique_ptr<platform::AccessToken> token;
+  ASSERT_EQ(process.OpenProcessToken(TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token), 0u);
+  for (const char16_t* name : {u"SeBackupPrivilege", u"SeRestorePrivilege"}) {
+    platform::Luid luid;
+    bool allAssigned = false;
+    ASSERT_EQ(process.LookupPrivilegeValueW(name, luid), 0u);
+    ASSERT_EQ(token->AdjustPrivilege(luid, SE_PRIVILEGE_ENABLED, allAssigned), 0u);
+    if (!allAssigned) GTEST_SKIP() << "the account does not hold the backup and restore privileges";
+  }
+  ASSERT_EQ(root->SetValue("Port", regtype::Sz, platform::RegSzBytes("COM1:")), ERROR_SUCCESS);
+  std::unique_ptr<RegistryKey> key;
+  EXPECT_EQ(registry.OpenKeyW(RootKey::CurrentUser, u"Software\\KvxTest\\Missing", regaccess::Read, key),
+            ERROR_FILE_NOT_FOUND);
+  ASSERT_EQ(registry.OpenKeyW(RootKey::CurrentUser, u"Software\\KvxTest", regaccess::Read | regaccess::Wow64_64Key,
+                              key),
+            ERROR_SUCCESS);
+
+  wchar_t folder[MAX_PATH];
+  ASSERT_GT(GetTempPathW(MAX_PATH, folder), 0u);
+  const std::u16string file = reinterpret_cast<const char16_t*>(folder) + std::u16string(u"kvx-hive-test.hiv");
+  DeleteFileW(reinterpret_cast<LPCWSTR>(file.c_str()));
+  EXPECT_EQ(key->SaveKeyExW(file, platform::regsave::LatestFormat), ERROR_SUCCESS);
+  EXPECT_NE(GetFileAttributesW(reinterpret_cast<LPCWSTR>(file.c_str())), INVALID_FILE_ATTRIBUTES);
+  std::unique_ptr<RegistryKey> writable;
+  ASSERT_EQ(registry.OpenKeyW(RootKey::CurrentUser, u"Software\\KvxTest", regaccess::AllAccess, writable),
+            ERROR_SUCCESS);
+  EXPECT_EQ(writable->RestoreKeyW(file, platform::regrestore::ForceRestore), ERROR_SUCCESS);
+  DeleteFileW(reinterpret_cast<LPCWSTR>(file.c_str()));
 }
 
 }  // namespace

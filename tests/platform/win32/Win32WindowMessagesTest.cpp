@@ -55,6 +55,20 @@ TEST(Win32WindowMessages, TopLevelWindowsReceiveThePrinterName) {
   EXPECT_EQ(heard[0], "Kvx Broadcast Printer");
 }
 
+// A UTF-16 broadcast reaches an ANSI window converted, on Windows and under Wine alike.
+TEST(Win32WindowMessages, WideBroadcastReachesTopLevelWindows) {
+  HWND listener = CreateListener();
+  if (listener == nullptr) GTEST_SKIP() << "no window station to create windows in";
+  heard.clear();
+  platform::win32::Win32WindowMessages messages;
+  EXPECT_EQ(messages.BroadcastTextMessageW(platform::wm::DevModeChange, u"Kvx Wide Printer", platform::wm::SmtoNormal,
+                                           1000),
+            platform::winerr::Success);
+  DestroyWindow(listener);
+  ASSERT_EQ(heard.size(), 1u);
+  EXPECT_EQ(heard[0], "Kvx Wide Printer");
+}
+
 // SetPaperForm broadcasts regardless of whether every window answered in time.
 TEST(Win32WindowMessages, AWindowThatDoesNotAnswerDoesNotFailTheBroadcast) {
   HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);

@@ -88,6 +88,10 @@ public:
                                   platform::DWORD& needed) override {
     return real_.GetPrinterDataW(printer, name, bufferSize, type, data, needed);
   }
+  platform::DWORD SetPrinterDataW(platform::RawPrinterHandle printer, const std::u16string& name,
+                                  platform::DWORD type, const std::vector<std::uint8_t>& data) override {
+    return real_.SetPrinterDataW(printer, name, type, data);
+  }
 
   std::vector<SpoolerCall> monitors, ports;
 
@@ -191,7 +195,8 @@ protected:
   platform::Platform os_{clock_,          realOs_.registry, realOs_.profile,   realOs_.version,
                          realOs_.process, realOs_.services, spooler,           realOs_.messages,
                          realOs_.files,   realOs_.libraries, realOs_.devices,  realOs_.threads,
-                         realOs_.serial,  realOs_.printing, realOs_.sockets,  realOs_.ipHelper, realOs_.lastError};
+                         realOs_.serial,  realOs_.printing, realOs_.sockets,  realOs_.ipHelper, realOs_.lastError,
+                         realOs_.fonts};
   // Serial and network ports never ask for the printer; a message here is a fault, not a dialog.
   std::vector<std::string> messages;
   Win2kXPInstaller installer{EngineContext{

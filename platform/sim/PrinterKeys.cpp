@@ -1,0 +1,109 @@
+#include "platform/sim/PrinterKeys.h"
+
+namespace platform::sim {
+namespace {
+
+std::shared_ptr<RegNode> PrintersNode(const RegistryTree& tree, bool create) {
+  std::shared_ptr<RegNode> node = tree.Root(RootKey::LocalMachine);
+  static const std::vector<std::string> kPath = *SplitKeyPath(kPrintersKeyPath);
+  for (const std::string& name : kPath) {
+    std::shared_ptr<RegNode> next = node->FindSubkey(name);
+    if (!next) {
+      if (!create) return nullptr;
+      next = node->AddSubkey(name);
+    }
+    node = std::move(next);
+  }
+  return node;
+}
+
+std::shared_ptr<RegNode> PrinterNode(const RegistryTree& tree, std::string_view printerName) {
+  const auto printers = PrintersNode(tree, false);
+  return printers ? printers->FindSubkey(printerName) : nullptr;
+}
+
+// What the spooler writes of a printer: its level-2 record under Windows' value names.
+struct TextField {
+  const char* value;
+  std::string SpoolerPrinter::*field;
+};
+constexpr TextField kTextFields[] = {
+    {"Port", &SpoolerPrinter::port},
+    {"Printer Driver", &SpoolerPrinter::driver},
+    {"Description", &SpoolerPrinter::comment},
+    {"Location", &SpoolerPrinter::location},
+    {"Print Processor", &SpoolerPrinter::printProcessor},
+    {"Datatype", &SpoolerPrinter::datatype},
+};
+constexpr const char* kDevModeValue = "Default DevMode";
+constexpr const char* kAttributesValue = "Attributes";
+
+std::string TextValue(RegNode& node, const char* name) {
+  const RegValue* value = node.FindValue(name);
+  return value && (value->type == regtype::Sz || value->type == regtype::ExpandSz) ? RegSzText(value->data) : "";
+}
+
+// Open handles to a removed key see it gone, as after RegDeleteTree.
+void MarkDeleted(RegNode& node) {
+  node.deleted = true;
+  for (const auto& child : node.subkeys) MarkDeleted(*child);
+}
+
+}  // namespace
+
+void WritePrinterKey(RegistryTree& tree, const SpoolerPrinter& printer) {
+  const auto key = PrintersNode(tree, true)->AddSubkey(printer.name);
+  key->SetValue("Name", regtype::Sz, RegSzBytes(printer.name));
+  for (const TextField& text : kTextFields) key->SetValue(text.value, regtype::Sz, RegSzBytes(printer.*text.field));
+  key->SetValue(kAttributesValue, regtype::Dword, RegDwordBytes(printer.attributes));
+  if (printer.devMode.empty()) {
+    key->DeleteValue(kDevModeValue);
+  } else {
+    key->SetValue(kDevModeValue, regtype::Binary, printer.devMode);
+  }
+  const auto data = key->AddSubkey(kPrinterDataSubkey);
+  data->values.clear();
+  for (const PrinterDataValue& value : printer.printerData) data->values.push_back({value.name, value.type, value.data});
+}
+
+void RemovePrinterKey(RegistryTree& tree, std::string_view printerName) {
+  const auto printers = PrintersNode(tree, false);
+  if (!printers) return;
+  const auto key = printers->FindSubkey(printerName);
+  if (!key) return;
+  MarkDeleted(*key);
+  printers->RemoveSubkey(*key);
+}
+
+std::vector<std::string> PrinterKeyNames(const RegistryTree& tree) {
+  std::vector<std::string> names;
+  if (const auto printers = PrintersNode(tree, false)) {
+    for (const auto& key : printers->subkeys) names.push_back(key->name);
+  }
+  return names;
+}
+
+bool ReadPrinterKey(const RegistryTree& tree, SpoolerPrinter& printer) {
+  const auto key = PrinterNode(tree, printer.name);
+  if (!key) return false;
+  for (const TextField& text : kTextFields) printer.*text.field = TextValue(*key, text.value);
+  const RegValue* attributes = key->FindValue(kAttributesValue);
+  printer.attributes = 0;
+  if (attributes && attributes->type == regtype::Dword && attributes->data.size() == 4) {
+    for (int i = 3; i >= 0; --i) printer.attributes = printer.attributes << 8 | attributes->data[static_cast<std::size_t>(i)];
+  }
+  const RegValue* devMode = key->FindValue(kDevModeValue);
+  printer.devMode = devMode && devMode->type == regtype::Binary ? devMode->data : std::vector<std::uint8_t>{};
+  printer.printerData.clear();
+  if (const auto data = key->FindSubkey(kPrinterDataSubkey)) {
+    for (const RegValue& value : data->values) printer.printerData.push_back({value.name, value.type, value.data});
+  }
+  return true;
+}
+
+bool PrinterKeyComplete(const RegistryTree& tree, std::string_view printerName) {
+  const auto key = PrinterNode(tree, printerName);
+  return key && !TextValue(*key, "Port").empty() && !TextValue(*key, "Printer Driver").empty();
+}
+
+}  // namespace platform::sim

@@ -1,0 +1,29 @@
+#pragma once
+// The screen's font families of the simulated machine: machine.json's "fonts", a list of
+// {"face": "...", "type": 4} in enumeration order (type: fonttype bits), or a default list of
+// TrueType and raster families when the member is absent. Read at every call, so a test may
+// change the document; a list that cannot be used throws MachineFileError.
+#include <string>
+#include <vector>
+
+#include <nlohmann/json_fwd.hpp>
+
+#include "platform/Fonts.h"
+
+namespace platform::sim {
+
+class SimFonts : public Fonts {
+public:
+  // `label` names the machine file in errors. Checks the list at once.
+  SimFonts(const nlohmann::ordered_json& document, std::string label);
+
+  std::vector<FontFamily> EnumScreenFontFamilies() override;
+
+  static std::vector<FontFamily> DefaultFamilies();
+
+private:
+  const nlohmann::ordered_json& document_;
+  std::string label_;
+};
+
+}  // namespace platform::sim

@@ -1,0 +1,151 @@
+#include "uiplugin/PropertiesTransfer.h"
+
+#include <memory>
+#include <utility>
+
+#include "platform/AccessToken.h"
+#include "ui/Kit.h"
+
+namespace uiplugin {
+
+namespace {
+
+using platform::DWORD;
+using platform::winerr::Success;
+
+constexpr std::u16string_view kPrintersKey = u"SYSTEM\\CurrentControlSet\\Control\\Print\\Printers";
+constexpr std::size_t kKeyPathUnits = 700;
+constexpr DWORD kSpoolerPauseMs = 200;
+constexpr DWORD kBroadcastTimeoutMs = 1000;
+// Fresh names tried for the file being written: the save refuses a name that exists, so one left
+// by an earlier run, or a file of the user's, is passed over and never touched.
+constexpr char16_t kTemporaryMarks = 10;
+// Registry calls answer a LONG.
+constexpr platform::LONG kSaved = 0;
+constexpr platform::LONG kFileExists = static_cast<platform::LONG>(platform::winerr::AlreadyExists);
+
+constexpr const char* kErrorCaption = "Error Privileges";
+constexpr const char* kNoPrivilegeText = "You do not have enough privileges to execute this operation";
+constexpr const char* kFailedText =
+    "Operation failed! You need to disable User Access Control to access this feature";
+
+DWORD EnablePrivilege(platform::ProcessInfo& process, platform::AccessToken& token, const std::u16string& name) {
+  platform::Luid luid;
+  if (const DWORD error = process.LookupPrivilegeValueW(name, luid)) return error;
+  bool allAssigned = false;
+  return token.AdjustPrivilege(luid, platform::seprivilege::Enabled, allAssigned);
+}
+
+ui::FileDialogRequest FileRequest(TransferDirection direction) {
+  ui::FileDialogRequest request;
+  request.save = direction == TransferDirection::Export;
+  request.title = request.save ? u"Export Tolvaren Printer Properties" : u"Import Tolvaren Printer Properties";
+  request.filterName = u"reg files";
+  request.filterPattern = u"*.reg";
+  request.initialName = u"kvxproperties.reg";
+  request.bufferUnits = 256;
+  return request;
+}
+
+}  // namespace
+
+std::optional<std::u16string> PrinterKeyPath(const std::u16string& printerName) {
+  std::u16string path(kPrintersKey);
+  path += u'\\';
+  path += printerName;
+  if (path.size() + 1 > kKeyPathUnits) return std::nullopt;
+  return path;
+}
+
+PropertiesTransfer::PropertiesTransfer(platform::Platform& platform, std::u16string printerName)
+    : platform_(platform), printerName_(std::move(printerName)) {}
+
+bool PropertiesTransfer::EnableBackupRestorePrivileges() {
+  std::unique_ptr<platform::AccessToken> token;
+  if (platform_.process.OpenProcessToken(platform::tokenaccess::AdjustPrivileges | platform::tokenaccess::Query,
+                                         token) != Success ||
+      !token)
+    return false;
+  DWORD result = EnablePrivilege(platform_.process, *token, u"SeBackupPrivilege");
+  if (result == Success) result = EnablePrivilege(platform_.process, *token, u"SeRestorePrivilege");
+  return result == Success;
+}
+
+bool PropertiesTransfer::ExportPrinterProperties(const std::u16string& file) {
+  const auto path = PrinterKeyPath(printerName_);
+  if (!path) return false;
+  std::unique_ptr<platform::RegistryKey> key;
+  if (platform_.registry.OpenKeyW(platform::RootKey::LocalMachine, *path,
+                                  platform::regaccess::Read | platform::regaccess::Wow64_64Key, key) != 0 ||
+      !key)
+    return false;
+  std::u16string temporary;
+  platform::LONG saved = kFileExists;
+  for (char16_t mark = 0; mark < kTemporaryMarks && saved == kFileExists; ++mark) {
+    temporary = file + u'~' + static_cast<char16_t>(u'0' + mark);
+    saved = key->SaveKeyExW(temporary, platform::regsave::LatestFormat);
+  }
+  key.reset();
+  if (saved == kFileExists) return false;
+  // The name was free before the save, so whatever a failed save left there is its own.
+  if (saved != kSaved ||
+      platform_.files.MoveFileExW(temporary, file, platform::movefile::ReplaceExisting) != Success) {
+    (void)platform_.files.DeleteFileW(temporary);
+    return false;
+  }
+  return true;
+}
+
+bool PropertiesTransfer::ImportPrinterProperties(const std::u16string& file) {
+  const auto path = PrinterKeyPath(printerName_);
+  if (!path) return false;
+  std::unique_ptr<platform::RegistryKey> key;
+  if (platform_.registry.OpenKeyW(platform::RootKey::LocalMachine, *path, platform::regaccess::AllAccess, key) != 0 ||
+      !key)
+    return false;
+  if (key->RestoreKeyW(file, platform::regrestore::ForceRestore) != 0) return false;
+  key.reset();
+  RestartSpooler();
+  (void)platform_.messages.BroadcastTextMessageW(platform::wm::DevModeChange, printerName_, platform::wm::SmtoNormal,
+                                                 kBroadcastTimeoutMs);
+  return true;
+}
+
+void PropertiesTransfer::RestartSpooler() {
+  std::unique_ptr<platform::ServiceManagerHandle> manager;
+  if (platform_.services.OpenSCManagerA(platform::svcaccess::ScManagerAllAccess, manager) != Success || !manager)
+    return;
+  std::unique_ptr<platform::ServiceHandle> service;
+  if (manager->OpenServiceA("spooler", platform::svcaccess::ServiceAllAccess, service) != Success || !service) return;
+  platform::ServiceStatus status;
+  // Once more: the service manager may refuse a control while the service changes state.
+  if (service->ControlService(platform::svccontrol::Stop, status) != Success)
+    (void)service->ControlService(platform::svccontrol::Stop, status);
+  platform_.clock.Sleep(kSpoolerPauseMs);
+  if (service->StartServiceA() != Success) (void)service->StartServiceA();
+  platform_.clock.Sleep(kSpoolerPauseMs);
+}
+
+int RunPropertiesTransfer(ui::Dialog& page, PropertiesTransfer& transfer, TransferDirection direction) {
+  if (!transfer.EnableBackupRestorePrivileges()) {
+    page.ShowMessageBox(kNoPrivilegeText, kErrorCaption, ui::mb::Ok | ui::mb::IconError);
+    return 0;
+  }
+  if (!transfer.PrinterName().empty()) {
+    const auto file = page.kit().GetFileName(&page, FileRequest(direction));
+    if (!file) return 0;
+    if (direction == TransferDirection::Export && transfer.ExportPrinterProperties(*file)) {
+      page.ShowMessageBox("Success creating backup file.", "Tolvaren Export", ui::mb::Ok);
+      return 1;
+    }
+    if (direction == TransferDirection::Import && transfer.ImportPrinterProperties(*file)) {
+      page.ShowMessageBox("Success restoring backup. ", "Tolvaren Import", ui::mb::Ok);
+      page.kit().DestroyParentWindow(page);
+      return 1;
+    }
+  }
+  page.ShowMessageBox(kFailedText, kErrorCaption, ui::mb::Ok | ui::mb::IconError);
+  return 0;
+}
+
+}  // namespace uiplugin
