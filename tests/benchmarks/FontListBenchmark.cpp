@@ -4,7 +4,6 @@
 // ComputeFontRows, and so FillFontList, index the table once per fill.
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -13,9 +12,9 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/sim/SimMachine.h"
-#include "tests/platform/sim/SimTestSupport.h"
 #include "ui/ResourceSet.h"
 #include "ui/headless/HeadlessKit.h"
+#include "tests/ui/headless/PluginResources.h"
 #include "uiplugin/DeviceFonts.h"
 #include "uiplugin/FontFamilies.h"
 #include "uiplugin/FontRows.h"
@@ -105,13 +104,7 @@ struct OpenPage {
   }
   ~OpenPage() { kit.UnbindPage(*page); }
 
-  static const ui::ResourceSet& Resources() {
-    static const ui::ResourceSet set = [] {
-      const auto res = std::filesystem::path(__FILE__).parent_path() / "../../uiplugin/res";
-      return ui::ResourceSet::Parse(simtest::ReadFile(res / "resource.h") + simtest::ReadFile(res / "TolvUIRQ7K.rc"));
-    }();
-    return set;
-  }
+  static const ui::ResourceSet& Resources() { return ui::headless::testing::PluginResources(); }
 
   std::unique_ptr<platform::sim::SimMachine> machine = platform::sim::SimMachine::InMemory();
   platform::Platform p = machine->platform();

@@ -2,7 +2,6 @@
 // machine's fonts, what the user's choices do, and the exact printer data they leave behind.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -13,36 +12,23 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/sim/SimMachine.h"
-#include "tests/platform/sim/SimTestSupport.h"
 #include "ui/ResourceSet.h"
 #include "ui/headless/DialogDriver.h"
 #include "ui/headless/HeadlessKit.h"
+#include "tests/ui/headless/PluginResources.h"
+#include "tests/uiplugin/PluginTestSupport.h"
 #include "uiplugin/FontSubstitutionPage.h"
 #include "uiplugin/res/resource.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 using platform::DWORD;
 using ui::headless::DialogDriver;
 
-const ui::ResourceSet& PluginResources() {
-  static const ui::ResourceSet set = [] {
-    const fs::path res = fs::path(__FILE__).parent_path() / "../../uiplugin/res";
-    return ui::ResourceSet::Parse(simtest::ReadFile(res / "resource.h") + simtest::ReadFile(res / "TolvUIRQ7K.rc"));
-  }();
-  return set;
-}
+using ui::headless::testing::PluginResources;
 
-Bytes Utf16(std::u16string_view text) {
-  Bytes bytes;
-  for (const char16_t unit : text) {
-    bytes.push_back(static_cast<std::uint8_t>(unit));
-    bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
-  }
-  return bytes;
-}
+using plugintest::Utf16;
 
 // A table as the printer keeps it: '|' stands for NUL, and the closing pair of NULs is added.
 Bytes Stored(std::u16string text) {

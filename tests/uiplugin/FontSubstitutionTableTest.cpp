@@ -16,14 +16,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using plugintest::PluginTest;
 
-Bytes Utf16(std::u16string_view text) {
-  Bytes bytes;
-  for (const char16_t unit : text) {
-    bytes.push_back(static_cast<std::uint8_t>(unit));
-    bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
-  }
-  return bytes;
-}
+using plugintest::Utf16;
 
 Bytes Plus(Bytes bytes, std::initializer_list<std::uint8_t> more) {
   bytes.insert(bytes.end(), more);

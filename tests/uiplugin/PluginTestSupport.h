@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/plugin/OemUiAbi.h"
@@ -77,6 +78,16 @@ protected:
 inline std::vector<std::uint8_t> Dword(std::uint32_t value) {
   return {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
           static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+}
+
+// A text's bytes as the W calls store it: UTF-16, little-endian, no terminator added.
+inline std::vector<std::uint8_t> Utf16(std::u16string_view text) {
+  std::vector<std::uint8_t> bytes;
+  for (const char16_t unit : text) {
+    bytes.push_back(static_cast<std::uint8_t>(unit));
+    bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
+  }
+  return bytes;
 }
 
 }  // namespace plugintest
