@@ -78,9 +78,13 @@ oemui::INT_PTR FontPageMessage(FontSubstitutionPage& page, oemui::UINT message, 
     case oemui::WmShowWindow:
       page.OnShowPage();
       return 1;
-    case oemui::WmCommand:
+    case oemui::WmCommand: {
+      // A device-font change with nothing chosen is the one command the page does not take.
+      const bool nothingChosen = LowWord(wParam) == IDC_DEVICE_FONT && HighWord(wParam) == ui::cmd::SelChange &&
+                                 page.GetComboBox(IDC_DEVICE_FONT).GetCurSel() < 0;
       page.DispatchCommand(LowWord(wParam), HighWord(wParam));
-      return 1;
+      return nothingChosen ? 0 : 1;
+    }
     case oemui::WmNotify: {
       const auto& header = *reinterpret_cast<const oemui::NMHDR*>(lParam);
       if (header.idFrom != IDC_FONT_LIST || header.code != oemui::NmClick) return 0;

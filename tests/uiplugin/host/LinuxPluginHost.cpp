@@ -127,6 +127,8 @@ TEST(LinuxPluginPages, ProceduresTurnWindowMessagesIntoThePagesWork) {
                                                             needed),
             0u);
   EXPECT_EQ(data, (std::vector<std::uint8_t>{1, 0, 0, 0}));
+  fontPage->ComboSetCurSel(1012, -1);
+  EXPECT_EQ(fonts(&fontWindow, oemui::WmCommand, 1012 | (1 << 16), 0), 0) << "a font change with nothing chosen";
   EXPECT_EQ(fonts(&fontWindow, oemui::WmNcDestroy, 0, 0), 0);
   EXPECT_EQ(host.kit.FindBoundPage(&fontWindow), nullptr);
   EXPECT_EQ(fonts(&fontWindow, oemui::WmCommand, 1016, 0), 0) << "no page behind a destroyed window";
