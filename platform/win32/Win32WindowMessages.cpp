@@ -16,10 +16,6 @@ DWORD Win32WindowMessages::BroadcastTextMessageA(DWORD message, const std::strin
   return ::GetLastError();
 }
 
-}  // namespace platform::win32
-
-namespace platform::win32 {
-
 DWORD Win32WindowMessages::BroadcastTextMessageW(DWORD message, const std::u16string& text, DWORD flags,
                                                  DWORD timeoutMs) {
   DWORD_PTR result = 0;
