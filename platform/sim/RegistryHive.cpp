@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <set>
 #include <string>
+#include <type_traits>
 #include <string_view>
 
 #include "platform/Windows1252.h"
@@ -381,9 +382,10 @@ public:
     if (!values) return nullptr;
     for (const hive_value_h* v = values.get(); *v != 0; ++v) {
       const Owned<char> rawKey(hivex_value_key(hive_, *v));
-      hive_type type{};
+      // A file may hold any 32-bit type; read it as a number, never as the library's enum.
+      std::underlying_type_t<hive_type> type = 0;
       std::size_t size = 0;
-      const Owned<char> data(hivex_value_value(hive_, *v, &type, &size));
+      const Owned<char> data(hivex_value_value(hive_, *v, reinterpret_cast<hive_type*>(&type), &size));
       if (!rawKey || (!data && size != 0)) return nullptr;
       std::string name = Utf8ToAnsiLossy(rawKey.get());
       if (name.size() > kMaxValueName || key->FindValue(name)) return nullptr;
