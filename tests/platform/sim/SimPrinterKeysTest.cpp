@@ -61,6 +61,17 @@ protected:
     return values;
   }
 
+  // GetPrinter2A, a change, SetPrinter2A.
+  template <class Change>
+  static void ChangeRecord(platform::PrinterHandle& printer, Change change) {
+    platform::PrinterInfo2A info;
+    DWORD needed = 0;
+    ASSERT_EQ(printer.GetPrinter2A(0, needed, info), winerr::InsufficientBuffer);
+    ASSERT_EQ(printer.GetPrinter2A(needed, needed, info), 0u);
+    change(info);
+    ASSERT_EQ(printer.SetPrinter2A(info), 0u);
+  }
+
   void RestartSpooler() {
     std::unique_ptr<platform::ServiceManagerHandle> manager;
     ASSERT_EQ(p.services.OpenSCManagerA(platform::svcaccess::ScManagerAllAccess, manager), 0u);
@@ -137,12 +148,7 @@ TEST_F(SimPrinterKeysTest, KeyHoldsTheRecordDeviceModeAndPrinterData) {
   ASSERT_EQ(p.spooler.SetPrinterDataW(printer->Raw(), u"Blob", regtype::Binary, {9, 8, 7}), 0u);
   ASSERT_EQ(p.spooler.SetPrinterDataW(printer->Raw(), u"TTFontSubTableSize", regtype::Dword, {13, 0, 0, 0}), 0u);
   ASSERT_EQ(p.spooler.SetPrinterDataW(printer->Raw(), u"trayformtable", regtype::MultiSz, {'y', 0, 0}), 0u);
-  platform::PrinterInfo2A info;
-  DWORD needed = 0;
-  ASSERT_EQ(printer->GetPrinter2A(0, needed, info), winerr::InsufficientBuffer);
-  ASSERT_EQ(printer->GetPrinter2A(needed, needed, info), 0u);
-  info.pLocation = "Counter 2";
-  ASSERT_EQ(printer->SetPrinter2A(info), 0u);
+  ChangeRecord(*printer, [](platform::PrinterInfo2A& info) { info.pLocation = "Counter 2"; });
 
   const auto stored = machine->spooler().Snapshot().printers.at(0);
   const std::vector<Value> expected = {
@@ -228,12 +234,7 @@ TEST_F(SimPrinterKeysTest, ChangedKeyReachesThePrinterWhenTheSpoolerStarts) {
 
 TEST_F(SimPrinterKeysTest, KeysFollowRenamesAndStartsFollowKeys) {
   auto printer = Open();
-  platform::PrinterInfo2A info;
-  DWORD needed = 0;
-  ASSERT_EQ(printer->GetPrinter2A(0, needed, info), winerr::InsufficientBuffer);
-  ASSERT_EQ(printer->GetPrinter2A(needed, needed, info), 0u);
-  info.pPrinterName = "Kvx Renamed";
-  ASSERT_EQ(printer->SetPrinter2A(info), 0u);
+  ChangeRecord(*printer, [](platform::PrinterInfo2A& info) { info.pPrinterName = "Kvx Renamed"; });
   std::unique_ptr<RegistryKey> gone;
   EXPECT_EQ(p.registry.OpenKey(platform::RootKey::LocalMachine, kPrinterKey, platform::regaccess::Read, gone),
             static_cast<platform::LONG>(winerr::FileNotFound));
