@@ -32,8 +32,6 @@ constexpr std::uint16_t kKeyNoDelete = 0x0008;
 constexpr std::uint16_t kKeyCompressedName = 0x0020;
 constexpr std::uint16_t kValueCompressedName = 0x0001;
 
-bool IsText(DWORD type) { return type == regtype::Sz || type == regtype::ExpandSz || type == regtype::MultiSz; }
-
 std::vector<std::uint8_t> Utf16Bytes(std::u16string_view units) {
   std::vector<std::uint8_t> bytes;
   bytes.reserve(units.size() * 2);
@@ -42,10 +40,6 @@ std::vector<std::uint8_t> Utf16Bytes(std::u16string_view units) {
     bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
   }
   return bytes;
-}
-
-std::u16string Wide(const std::vector<std::uint8_t>& ansi) {
-  return AnsiToUtf16(std::string_view(reinterpret_cast<const char*>(ansi.data()), ansi.size()));
 }
 
 // A key or value name as the file holds it.
@@ -310,7 +304,7 @@ private:
 
   std::uint32_t Value(const RegValue& value, std::uint32_t& maxName, std::uint32_t& maxData) {
     const StoredName name = StoreName(value.name);
-    const std::vector<std::uint8_t> data = IsText(value.type) ? Utf16Bytes(Wide(value.data)) : value.data;
+    const std::vector<std::uint8_t> data = IsTextType(value.type) ? TextBytesToUtf16(value.data) : value.data;
     maxName = std::max(maxName, name.unicodeBytes);
     maxData = std::max(maxData, static_cast<std::uint32_t>(data.size()));
 
@@ -392,7 +386,7 @@ public:
       const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.get());
       std::vector<std::uint8_t> stored(bytes, bytes + size);
       const auto valueType = static_cast<DWORD>(type);
-      if (IsText(valueType)) {
+      if (IsTextType(valueType)) {
         const std::string text = Utf16ToAnsiLossy(std::string_view(data.get(), size & ~std::size_t{1}), false);
         stored.assign(text.begin(), text.end());
       }

@@ -13,6 +13,29 @@ std::size_t RootIndex(RootKey root) {
 
 }  // namespace
 
+bool IsTextType(DWORD type) { return type == regtype::Sz || type == regtype::ExpandSz || type == regtype::MultiSz; }
+
+std::vector<std::uint8_t> TextBytesToUtf16(const std::vector<std::uint8_t>& ansi) {
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve(ansi.size() * 2);
+  for (const char16_t unit : AnsiToUtf16(std::string_view(reinterpret_cast<const char*>(ansi.data()), ansi.size()))) {
+    bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+    bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
+  }
+  return bytes;
+}
+
+std::optional<std::vector<std::uint8_t>> TextBytesFromUtf16(const std::vector<std::uint8_t>& utf16) {
+  if (utf16.size() % 2 != 0) return std::nullopt;
+  std::u16string units(utf16.size() / 2, u'\0');
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    units[i] = static_cast<char16_t>(utf16[2 * i] | utf16[2 * i + 1] << 8);
+  }
+  const auto ansi = Utf16ToAnsi(units);
+  if (!ansi) return std::nullopt;
+  return std::vector<std::uint8_t>(ansi->begin(), ansi->end());
+}
+
 RegValue* RegNode::FindValue(std::string_view valueName) {
   for (RegValue& value : values) {
     if (EqualNoCase(value.name, valueName)) return &value;

@@ -20,6 +20,12 @@ struct RegValue {
   std::vector<std::uint8_t> data;  // as the "A" functions see it: text types in Windows-1252
 };
 
+// A text value's bytes between that form and the "W" functions' UTF-16LE.
+bool IsTextType(DWORD type);
+std::vector<std::uint8_t> TextBytesToUtf16(const std::vector<std::uint8_t>& ansi);
+// nullopt for an odd length or a unit Windows-1252 lacks: this machine cannot hold such text exactly.
+std::optional<std::vector<std::uint8_t>> TextBytesFromUtf16(const std::vector<std::uint8_t>& utf16);
+
 struct RegNode {
   explicit RegNode(std::string keyName) : name(std::move(keyName)) {}
 

@@ -275,10 +275,12 @@ DWORD SimPrintSpooler::GetPrinterDataW(RawPrinterHandle printer, const std::u16s
   if (!name) return winerr::FileNotFound;
   const PrinterDataValue* value = target->FindData(*name);
   if (!value) return winerr::FileNotFound;
+  // Text is kept once, in the machine's 8-bit form; the "W" call sees it in UTF-16, as on Windows.
+  std::vector<std::uint8_t> bytes = IsTextType(value->type) ? TextBytesToUtf16(value->data) : value->data;
   type = value->type;
-  needed = static_cast<DWORD>(value->data.size());
+  needed = static_cast<DWORD>(bytes.size());
   if (bufferSize < needed) return winerr::MoreData;
-  data = value->data;
+  data = std::move(bytes);
   return winerr::Success;
 }
 
@@ -294,11 +296,14 @@ DWORD SimPrintSpooler::SetPrinterDataW(RawPrinterHandle printer, const std::u16s
   if (valueName.size() > kMaxValueName) return winerr::InvalidParameter;
   const auto name = Utf16ToAnsi(valueName);
   if (!name) return winerr::NotSupported;
+  // Windows would store such text; this machine's 8-bit registry cannot hold it exactly.
+  auto stored = IsTextType(type) ? TextBytesFromUtf16(data) : std::optional(data);
+  if (!stored) return winerr::NotSupported;
   if (PrinterDataValue* value = target->FindData(*name)) {
     value->type = type;
-    value->data = data;
+    value->data = std::move(*stored);
   } else {
-    target->printerData.push_back({*name, type, data});
+    target->printerData.push_back({*name, type, std::move(*stored)});
   }
   core_->Project(*target);
   return winerr::Success;

@@ -94,9 +94,9 @@ struct OpenPage {
     printer.name = "RQ-7200 TH";
     printer.port = "COM1:";
     printer.driver = "RQ-7200 TH";
-    printer.printerData = {{"TTFontSubTable", platform::regtype::MultiSz, uiplugin::StoredTableForm(set.table)}};
     machine->spooler().Edit([&](platform::sim::SpoolerState& s) { s.printers.push_back(printer); });
     (void)p.spooler.OpenPrinterA(printer.name, platform::printeraccess::AllAccess, handle);
+    uiplugin::SaveSubstitutionTable(p.spooler, handle->Raw(), set.table);
     page = std::make_unique<uiplugin::FontSubstitutionPage>(kit, p, handle->Raw());
     kit.BindPage(*page, page.get());
     page->DispatchInit();

@@ -30,7 +30,7 @@ using ui::headless::testing::PluginResources;
 
 using plugintest::Utf16;
 
-// A table as the printer keeps it: '|' stands for NUL, and the closing pair of NULs is added.
+// A table as GetPrinterDataW returns it: '|' stands for NUL, and the closing pair of NULs is added.
 Bytes Stored(std::u16string text) {
   for (char16_t& unit : text) unit = unit == u'|' ? u'\0' : unit;
   return Utf16(text + std::u16string(2, u'\0'));
@@ -58,12 +58,13 @@ struct Case {
 
 constexpr const char* kPrinter = "RQ-7200 TH";
 
-// A printer's value as the machine keeps it; nullopt when missing.
+// A printer's value as the "W" functions see it; nullopt when missing.
 std::optional<platform::sim::PrinterDataValue> Value(platform::sim::SimMachine& machine, const std::string& name) {
   std::optional<platform::sim::PrinterDataValue> found;
   machine.spooler().Edit([&](platform::sim::SpoolerState& state) {
     if (const auto* value = state.FindPrinter(kPrinter)->FindData(name)) found = *value;
   });
+  if (found && platform::sim::IsTextType(found->type)) found->data = platform::sim::TextBytesToUtf16(found->data);
   return found;
 }
 
@@ -79,7 +80,10 @@ void OpenAndCheck(const Case& c) {
   printer.port = "COM1:";
   printer.driver = "RQ-7200 TH";
   printer.printerData = {{"TTFontSubTableEnable", platform::regtype::Dword, Dword(c.switchBefore)}};
-  if (c.table) printer.printerData.push_back({"TTFontSubTable", platform::regtype::MultiSz, Stored(*c.table)});
+  if (c.table) {
+    printer.printerData.push_back(
+        {"TTFontSubTable", platform::regtype::MultiSz, *platform::sim::TextBytesFromUtf16(Stored(*c.table))});
+  }
   machine->spooler().Edit([&](platform::sim::SpoolerState& s) { s.printers.push_back(printer); });
   std::unique_ptr<platform::PrinterHandle> handle;
   ASSERT_EQ(p.spooler.OpenPrinterA(kPrinter, c.access, handle), 0u);

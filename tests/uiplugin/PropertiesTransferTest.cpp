@@ -254,10 +254,10 @@ TEST(PropertiesTransfer, PrinterKeyRoundTripsThroughTheHiveFile) {
   SimMachine* machine = rig.machine.get();
   platform::Platform& p = rig.p;
   const std::vector<platform::sim::PrinterDataValue> data = {
-      {"Name", platform::regtype::Sz, {'K', 0, 'v', 0, 'x', 0, 0, 0}},
+      {"Name", platform::regtype::Sz, {'K', 'v', 0xE9, 0}},
       {"Table", platform::regtype::Binary, {0, 1, 2, 0xFE, 0xFF}},
       {"Count", platform::regtype::Dword, {7, 0, 0, 0}},
-      {"Fonts", platform::regtype::MultiSz, {'A', 0, 0, 0, 'B', 0, 0, 0, 0, 0}},
+      {"Fonts", platform::regtype::MultiSz, {'A', 0, 'B', 0, 0}},
   };
   machine->spooler().Edit([&](platform::sim::SpoolerState& s) {
     auto& printer = *s.FindPrinter(kPrinterA);
@@ -278,7 +278,8 @@ TEST(PropertiesTransfer, PrinterKeyRoundTripsThroughTheHiveFile) {
   ASSERT_TRUE(transfer.EnableBackupRestorePrivileges());
   ASSERT_TRUE(transfer.ExportPrinterProperties(kBackup));
   if (const auto text = HivexExport(rig.Backup() / "kvxproperties.reg")) {
-    for (const char* expected : {"\"Name\"", "\"Table\"", "\"Count\"", "\"Fonts\"", "\"Deep\"", "\"Default DevMode\"",
+    for (const char* expected : {"\"Name\"=hex(1):4b,00,76,00,e9,00,00,00", "\"Table\"", "\"Count\"",
+                                 "\"Fonts\"=hex(7):41,00,00,00,42,00,00,00,00,00", "\"Deep\"", "\"Default DevMode\"",
                                  "PrinterDriverData]", "Extra\\Deeper]"})
       EXPECT_NE(text->find(expected), std::string::npos) << expected << " missing in:\n" << *text;
   } else {

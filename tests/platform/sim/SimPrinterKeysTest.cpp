@@ -102,6 +102,8 @@ struct SetCase {
   std::u16string name;
   DWORD result;
   std::string storedName;  // what the spooler keeps on success
+  DWORD type = regtype::Dword;
+  Bytes data = {1, 0, 0, 0};
 };
 
 TEST_F(SimPrinterKeysTest, SetPrinterDataWOnARawHandle) {
@@ -114,8 +116,10 @@ TEST_F(SimPrinterKeysTest, SetPrinterDataWOnARawHandle) {
       {"null handle", Through::Null, u"TTFontSubTable", winerr::InvalidHandle, ""},
       {"handle of an earlier run", Through::EarlierRun, u"TTFontSubTable", winerr::InvalidHandle, ""},
       {"stopped spooler", Through::StoppedSpooler, u"TTFontSubTable", winerr::RpcServerUnavailable, ""},
+      {"text in the code page", Through::Administer, u"T", 0, "T", regtype::MultiSz, {0xe9, 0, 0xac, 0x20, 0, 0, 0, 0}},
+      {"text beyond the code page", Through::Administer, u"T", winerr::NotSupported, "", regtype::Sz, {0x2d, 0x4e, 0, 0}},
+      {"text of odd length", Through::Administer, u"T", winerr::NotSupported, "", regtype::Sz, {'a', 0, 'b'}},
   };
-  const Bytes data = {1, 0, 0, 0};
   for (const SetCase& c : table) {
     SCOPED_TRACE(c.label);
     auto printer = Open(c.handle == Through::UseOnly ? platform::printeraccess::Use : platform::printeraccess::AllAccess);
@@ -125,7 +129,7 @@ TEST_F(SimPrinterKeysTest, SetPrinterDataWOnARawHandle) {
     if (c.handle == Through::EarlierRun) RestartSpooler();
     if (c.handle == Through::StoppedSpooler) machine->config().services["spooler"].state = platform::svcstate::Stopped;
 
-    EXPECT_EQ(p.spooler.SetPrinterDataW(raw, c.name, regtype::Dword, data), c.result);
+    EXPECT_EQ(p.spooler.SetPrinterDataW(raw, c.name, c.type, c.data), c.result);
     machine->config().services["spooler"].state = platform::svcstate::Running;
     const auto stored = machine->spooler().Snapshot().printers.at(0).printerData;
     const bool kept = std::any_of(stored.begin(), stored.end(), [&](const auto& v) { return v.name == c.storedName; });
@@ -133,7 +137,7 @@ TEST_F(SimPrinterKeysTest, SetPrinterDataWOnARawHandle) {
     if (c.result == 0) {
       Value back;
       EXPECT_EQ(GetData(raw, c.name, back), 0u);
-      EXPECT_EQ(back, (Value{"", regtype::Dword, data}));
+      EXPECT_EQ(back, (Value{"", c.type, c.data}));
     }
     machine->spooler().Edit([](auto& state) { state.printers.at(0).printerData.clear(); });
   }
@@ -141,13 +145,13 @@ TEST_F(SimPrinterKeysTest, SetPrinterDataWOnARawHandle) {
 
 TEST_F(SimPrinterKeysTest, KeyHoldsTheRecordDeviceModeAndPrinterData) {
   auto printer = Open();
-  const Bytes multi = {'A', 0, 'B', 0, 0, 0, 0, 0};  // UTF-16 "A", "B", end
+  const Bytes multi = {'A', 0, 0, 0, 'B', 0, 0, 0, 0, 0};  // UTF-16 "A", "B", end
   ASSERT_EQ(printer->SetPrinterDataA("TrayFormTable", regtype::MultiSz, {'x', 0, 0}), 0u);
   ASSERT_EQ(p.spooler.SetPrinterDataW(printer->Raw(), u"TTFontSubTable", regtype::MultiSz, multi), 0u);
   ASSERT_EQ(p.spooler.SetPrinterDataW(printer->Raw(), u"Name Text", regtype::Sz, {'a', 0}), 0u);
   ASSERT_EQ(p.spooler.SetPrinterDataW(printer->Raw(), u"Blob", regtype::Binary, {9, 8, 7}), 0u);
   ASSERT_EQ(p.spooler.SetPrinterDataW(printer->Raw(), u"TTFontSubTableSize", regtype::Dword, {13, 0, 0, 0}), 0u);
-  ASSERT_EQ(p.spooler.SetPrinterDataW(printer->Raw(), u"trayformtable", regtype::MultiSz, {'y', 0, 0}), 0u);
+  ASSERT_EQ(p.spooler.SetPrinterDataW(printer->Raw(), u"trayformtable", regtype::MultiSz, {'y', 0, 0, 0}), 0u);
   ChangeRecord(*printer, [](platform::PrinterInfo2A& info) { info.pLocation = "Counter 2"; });
 
   const auto stored = machine->spooler().Snapshot().printers.at(0);
@@ -164,9 +168,9 @@ TEST_F(SimPrinterKeysTest, KeyHoldsTheRecordDeviceModeAndPrinterData) {
   };
   EXPECT_EQ(Values(*Key(kPrinterKey)), expected);
   EXPECT_EQ(Values(*Key(kPrinterKey + "\\PrinterDriverData")),
-            (std::vector<Value>{{"TrayFormTable", regtype::MultiSz, {'y', 0, 0}},
-                                {"TTFontSubTable", regtype::MultiSz, multi},
-                                {"Name Text", regtype::Sz, {'a', 0}},
+            (std::vector<Value>{{"TrayFormTable", regtype::MultiSz, {'y', 0}},
+                                {"TTFontSubTable", regtype::MultiSz, {'A', 0, 'B', 0, 0}},
+                                {"Name Text", regtype::Sz, {'a'}},
                                 {"Blob", regtype::Binary, {9, 8, 7}},
                                 {"TTFontSubTableSize", regtype::Dword, {13, 0, 0, 0}}}));
 }
