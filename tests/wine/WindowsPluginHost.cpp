@@ -19,6 +19,7 @@
 #include "resource.h"
 #include "tests/platform/win32/SpoolerTestSupport.h"
 #include "tests/uiplugin/host/PluginHost.h"
+#include "tests/wine/WindowAnswerer.h"
 
 bool PluginAbiComIdsMatch();
 
@@ -237,37 +238,47 @@ std::wstring RowsNotShowing(HWND list, const std::wstring& expected) {
   return {};
 }
 
-// The driver core's sequence: the printer recorded through CommonUIProp, then the pages in a real
-// sheet, driven with the messages a user's clicks send.
-TEST_F(WindowsPluginModule, PagesWorkInARealPropertySheetOnTheRecordedPrinter) {
+constexpr const wchar_t* kSheetCaption = L"Kvx plug-in host";
+
+// The driver core's sequence: the printer recorded through CommonUIProp, then the module's pages in
+// a real modeless sheet, on the import/export page. Null after a reported failure.
+HWND OpenSheet(pluginhost::PluginHost& host, HMODULE module) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
-  DWORD off = 0;
-  ASSERT_EQ(SetPrinterDataW(host->printer, const_cast<wchar_t*>(L"TTFontSubTableEnable"), REG_DWORD,
-                            reinterpret_cast<BYTE*>(&off), sizeof off),
-            static_cast<DWORD>(ERROR_SUCCESS));
-  oemui::IPrintOemUI* ui = CreateUi(*host);
-  ASSERT_NE(ui, nullptr);
+  oemui::IPrintOemUI* ui = CreateUi(host);
+  if (ui == nullptr) return nullptr;
   std::u16string name = u"Kvx Plugin Host Printer";
   oemui::OEMCUIPPARAM common{};
   common.cbSize = sizeof common;
-  common.hPrinter = host->printer;
+  common.hPrinter = host.printer;
   common.pPrinterName = name.data();
-  ASSERT_EQ(ui->CommonUIProp(oemui::oemcuip::PrnProp, &common), oemui::hresult::Ok);
+  EXPECT_EQ(ui->CommonUIProp(oemui::oemcuip::PrnProp, &common), oemui::hresult::Ok);
   RealSheet sheet{module, {}};
   oemui::PROPSHEETUI_INFO info = pluginhost::InitialisingSheet(&sheet, &RealSheet::Add);
   EXPECT_EQ(ui->DevicePropertySheets(&info, 0), oemui::hresult::Ok);
   ui->Release();
-  ASSERT_EQ(sheet.pages.size(), 2u);
-
+  if (sheet.pages.size() != 2) {
+    ADD_FAILURE() << sheet.pages.size() << " pages added";
+    return nullptr;
+  }
   PROPSHEETHEADERW header{};
   header.dwSize = sizeof header;
   header.dwFlags = PSH_MODELESS;
-  header.pszCaption = L"Kvx plug-in host";
+  header.pszCaption = kSheetCaption;
   header.nPages = 2;
   header.phpage = sheet.pages.data();
   auto window = reinterpret_cast<HWND>(PropertySheetW(&header));
-  ASSERT_NE(window, nullptr) << "no display? run under the Wine test fixture";
+  if (window == nullptr) ADD_FAILURE() << "no sheet: no display? run under the Wine test fixture";
+  return window;
+}
+
+TEST_F(WindowsPluginModule, PagesWorkInARealPropertySheetOnTheRecordedPrinter) {
+  DWORD off = 0;
+  ASSERT_EQ(SetPrinterDataW(host->printer, const_cast<wchar_t*>(L"TTFontSubTableEnable"), REG_DWORD,
+                            reinterpret_cast<BYTE*>(&off), sizeof off),
+            static_cast<DWORD>(ERROR_SUCCESS));
+  HWND window = OpenSheet(*host, module);
+  ASSERT_NE(window, nullptr);
   HWND tabs = PropSheet_GetTabControl(window);
   EXPECT_EQ(TabText(tabs, 0), L"Korvex ");
   EXPECT_EQ(TabText(tabs, 1), L"Font substitution");
@@ -307,6 +318,57 @@ TEST_F(WindowsPluginModule, PagesWorkInARealPropertySheetOnTheRecordedPrinter) {
   EXPECT_TRUE(IsWindowEnabled(list));
   EXPECT_EQ(ItemText(list, 0, 1), L"FontA11") << "unchecking shows what is stored";
   DestroyWindow(window);
+}
+
+std::string FileText(const std::wstring& path) {
+  std::string text;
+  if (FILE* in = _wfopen(path.c_str(), L"rb")) {
+    char buffer[256];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;) text.append(buffer, n);
+    std::fclose(in);
+  }
+  return text;
+}
+
+// Export and import as a user runs them, through the real file dialogs and message boxes. Wine saves
+// a key as text and restores nothing, so what is checked is the way through the calls: the earlier
+// file replaced through a temporary one, the messages, and the sheet closed after an import.
+TEST_F(WindowsPluginModule, ImportExportPageRunsThroughTheRealDialogs) {
+  HWND window = OpenSheet(*host, module);
+  ASSERT_NE(window, nullptr);
+  HWND page = PropSheet_GetCurrentPageHwnd(window);
+  wchar_t temp[MAX_PATH] = {};
+  ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+  const std::wstring folder = temp + (L"kvx-transfer-" + std::to_wstring(GetCurrentProcessId()));
+  CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring file = folder + L"\\backup.reg";
+  if (FILE* out = _wfopen(file.c_str(), L"wb")) {
+    std::fputs("earlier backup", out);
+    std::fclose(out);
+  }
+  constexpr DWORD kStepMs = 10000;
+  {
+    WindowAnswerer user(GetCurrentThreadId(), kSheetCaption,
+                        {{L"Export Tolvaren Printer Properties", file, "export-file-dialog"},
+                         {L"Tolvaren Export", L"", "export-done"}},
+                        kStepMs, SavePicture);
+    SendMessageW(GetDlgItem(page, IDC_EXPORT_PROPERTIES), BM_CLICK, 0, 0);
+    EXPECT_EQ(user.Finish(), (std::vector<std::wstring>{L"Export Tolvaren Printer Properties: " + file,
+                                                        L"Tolvaren Export: Success creating backup file."}));
+  }
+  EXPECT_NE(FileText(file), "earlier backup") << "the export replaced the earlier file";
+  EXPECT_EQ(GetFileAttributesW((file + L"~0").c_str()), INVALID_FILE_ATTRIBUTES) << "a temporary file was left";
+  {
+    WindowAnswerer user(GetCurrentThreadId(), kSheetCaption,
+                        {{L"Import Tolvaren Printer Properties", file}, {L"Tolvaren Import", L""}}, kStepMs);
+    SendMessageW(GetDlgItem(page, IDC_IMPORT_PROPERTIES), BM_CLICK, 0, 0);
+    EXPECT_EQ(user.Finish(), (std::vector<std::wstring>{L"Import Tolvaren Printer Properties: " + file,
+                                                        L"Tolvaren Import: Success restoring backup. "}));
+  }
+  EXPECT_FALSE(IsWindow(window)) << "a successful import closes the sheet";
+  if (IsWindow(window)) DestroyWindow(window);
+  DeleteFileW(file.c_str());
+  RemoveDirectoryW(folder.c_str());
 }
 
 // A string of a string-table block in one language: the block holds ids 16(n-1) to 16n-1, each as
