@@ -20,17 +20,15 @@ std::wstring ClassOf(HWND window) {
   return name;
 }
 
-// A message box's words: its non-empty static controls (the icon is a static without text).
+BOOL CALLBACK AddStaticText(HWND child, LPARAM out) {
+  if (_wcsicmp(ClassOf(child).c_str(), L"Static") == 0) *reinterpret_cast<std::wstring*>(out) += TextOf(child);
+  return TRUE;
+}
+
+// A message box's words: its static controls (the icon is one without text).
 std::wstring StaticTexts(HWND dialog) {
   std::wstring joined;
-  EnumChildWindows(
-      dialog,
-      [](HWND child, LPARAM out) -> BOOL {
-        if (_wcsicmp(ClassOf(child).c_str(), L"Static") == 0 && !TextOf(child).empty())
-          *reinterpret_cast<std::wstring*>(out) += TextOf(child);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&joined));
+  EnumChildWindows(dialog, AddStaticText, reinterpret_cast<LPARAM>(&joined));
   return joined;
 }
 
@@ -58,30 +56,31 @@ void WindowAnswerer::Note(std::wstring line) {
   log_.push_back(std::move(line));
 }
 
+struct WindowAnswerer::Search {
+  WindowAnswerer* self;
+  const std::wstring* title;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK WindowAnswerer::Visit(HWND window, LPARAM data) {
+  auto& s = *reinterpret_cast<Search*>(data);
+  if (!IsWindowVisible(window) || ClassOf(window) != L"#32770") return TRUE;
+  const std::wstring caption = TextOf(window);
+  if (s.title != nullptr && caption == *s.title) {
+    s.found = window;
+    return FALSE;
+  }
+  if (caption != s.self->ignored_) {
+    s.self->Note(L"unexpected " + caption + L": " + StaticTexts(window));
+    Press(window, IDCANCEL);
+  }
+  return TRUE;
+}
+
 // The visible dialog of that caption on the thread; any other but the ignored one is cancelled.
 HWND WindowAnswerer::FindDialog(const std::wstring* title) {
-  struct Search {
-    WindowAnswerer* self;
-    const std::wstring* title;
-    HWND found = nullptr;
-  } search{this, title};
-  EnumThreadWindows(
-      thread_,
-      [](HWND window, LPARAM data) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(data);
-        if (!IsWindowVisible(window) || ClassOf(window) != L"#32770") return TRUE;
-        const std::wstring caption = TextOf(window);
-        if (s.title != nullptr && caption == *s.title) {
-          s.found = window;
-          return FALSE;
-        }
-        if (caption != s.self->ignored_) {
-          s.self->Note(L"unexpected " + caption + L": " + StaticTexts(window));
-          Press(window, IDCANCEL);
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  Search search{this, title};
+  EnumThreadWindows(thread_, Visit, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 

@@ -31,6 +31,8 @@ public:
   std::vector<std::wstring> Finish();
 
 private:
+  struct Search;
+  static BOOL CALLBACK Visit(HWND window, LPARAM search);
   void Run();
   HWND FindDialog(const std::wstring* title);
   void Note(std::wstring line);
