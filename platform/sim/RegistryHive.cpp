@@ -32,16 +32,6 @@ constexpr std::uint16_t kKeyNoDelete = 0x0008;
 constexpr std::uint16_t kKeyCompressedName = 0x0020;
 constexpr std::uint16_t kValueCompressedName = 0x0001;
 
-std::vector<std::uint8_t> Utf16Bytes(std::u16string_view units) {
-  std::vector<std::uint8_t> bytes;
-  bytes.reserve(units.size() * 2);
-  for (const char16_t unit : units) {
-    bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
-    bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
-  }
-  return bytes;
-}
-
 // A key or value name as the file holds it.
 struct StoredName {
   std::vector<std::uint8_t> bytes;
@@ -57,7 +47,7 @@ StoredName StoreName(std::string_view ansi) {
   if (name.compressed) {
     for (const char16_t unit : units) name.bytes.push_back(static_cast<std::uint8_t>(unit));
   } else {
-    name.bytes = Utf16Bytes(units);
+    name.bytes = TextBytesToUtf16(std::vector<std::uint8_t>(ansi.begin(), ansi.end()));
   }
   return name;
 }

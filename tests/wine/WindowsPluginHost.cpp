@@ -346,24 +346,26 @@ TEST_F(WindowsPluginModule, ImportExportPageRunsThroughTheRealDialogs) {
     std::fputs("earlier backup", out);
     std::fclose(out);
   }
-  constexpr DWORD kStepMs = 10000;
-  {
-    WindowAnswerer user(GetCurrentThreadId(), kSheetCaption,
-                        {{L"Export Tolvaren Printer Properties", file, "export-file-dialog"},
-                         {L"Tolvaren Export", L"", "export-done"}},
-                        kStepMs, SavePicture);
-    SendMessageW(GetDlgItem(page, IDC_EXPORT_PROPERTIES), BM_CLICK, 0, 0);
-    EXPECT_EQ(user.Finish(), (std::vector<std::wstring>{L"Export Tolvaren Printer Properties: " + file,
-                                                        L"Tolvaren Export: Success creating backup file."}));
-  }
-  EXPECT_NE(FileText(file), "earlier backup") << "the export replaced the earlier file";
-  EXPECT_EQ(GetFileAttributesW((file + L"~0").c_str()), INVALID_FILE_ATTRIBUTES) << "a temporary file was left";
-  {
-    WindowAnswerer user(GetCurrentThreadId(), kSheetCaption,
-                        {{L"Import Tolvaren Printer Properties", file}, {L"Tolvaren Import", L""}}, kStepMs);
-    SendMessageW(GetDlgItem(page, IDC_IMPORT_PROPERTIES), BM_CLICK, 0, 0);
-    EXPECT_EQ(user.Finish(), (std::vector<std::wstring>{L"Import Tolvaren Printer Properties: " + file,
-                                                        L"Tolvaren Import: Success restoring backup. "}));
+  struct Click {
+    int button;
+    std::vector<WindowAnswerer::Step> steps;
+    std::vector<std::wstring> seen;
+  };
+  const Click clicks[] = {
+      {IDC_EXPORT_PROPERTIES,
+       {{L"Export Tolvaren Printer Properties", file, "export-file-dialog"}, {L"Tolvaren Export", L"", "export-done"}},
+       {L"Export Tolvaren Printer Properties: " + file, L"Tolvaren Export: Success creating backup file."}},
+      {IDC_IMPORT_PROPERTIES,
+       {{L"Import Tolvaren Printer Properties", file}, {L"Tolvaren Import", L""}},
+       {L"Import Tolvaren Printer Properties: " + file, L"Tolvaren Import: Success restoring backup. "}},
+  };
+  for (const Click& click : clicks) {
+    WindowAnswerer user(GetCurrentThreadId(), kSheetCaption, click.steps, 10000, SavePicture);
+    SendMessageW(GetDlgItem(page, click.button), BM_CLICK, 0, 0);
+    EXPECT_EQ(user.Finish(), click.seen);
+    if (click.button != IDC_EXPORT_PROPERTIES) continue;
+    EXPECT_NE(FileText(file), "earlier backup") << "the export replaced the earlier file";
+    EXPECT_EQ(GetFileAttributesW((file + L"~0").c_str()), INVALID_FILE_ATTRIBUTES) << "a temporary file was left";
   }
   EXPECT_FALSE(IsWindow(window)) << "a successful import closes the sheet";
   if (IsWindow(window)) DestroyWindow(window);
