@@ -25,11 +25,10 @@ Json Adapter(const std::string& name, const std::string& mac, const std::string&
           {"mask", "255.255.255.0"}, {"gateway", gateway}};
 }
 
-// Boards answer at different times: two replies waiting together would both be dropped by the search.
-Json Board(const char* kind, const std::string& mac, const std::string& ip, int port = 9100, bool dhcp = false,
-           int delayMs = 20) {
-  return {{"kind", kind}, {"mac", mac},   {"ip", ip},         {"mask", "255.255.0.0"}, {"gateway", "10.1.0.1"},
-          {"port", port}, {"dhcp", dhcp}, {"delayMs", delayMs}, {"adapter", "Ethernet"}};
+// Boards answer a search at the same moment, so their replies wait together.
+Json Board(const char* kind, const std::string& mac, const std::string& ip, int port = 9100, bool dhcp = false) {
+  return {{"kind", kind}, {"mac", mac},   {"ip", ip},           {"mask", "255.255.0.0"},
+          {"gateway", "10.1.0.1"}, {"port", port}, {"dhcp", dhcp}, {"adapter", "Ethernet"}};
 }
 
 class EthernetPrintersTest : public ::testing::Test {
@@ -86,7 +85,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SearchCase{"TwoBoardsFirstChosen", boardkind::Lindor, "192.168.1.7",
                    Json::array({Board("lindor", "02-00-4B-56-58-30", "192.168.1.50", 9100),
-                                Board("lindor", "02-00-4B-56-58-31", "192.168.1.51", 4000, false, 420)}),
+                                Board("lindor", "02-00-4B-56-58-31", "192.168.1.51", 4000)}),
                    {{"02:00:4B:56:58:30", "192.168.1.50"}, {"02:00:4B:56:58:31", "192.168.1.51"}},
                    {"192.168.1.50", "255.255.0.0", "10.1.0.1", "9100"}, -1},
         // Only the first six characters are compared: 192.168.0.x passes for 192.168.1.x.
@@ -104,7 +103,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(EthernetPrintersTest, ClickShowsTheRowsBoardOrEmptiesTheFields) {
   SetNetwork("192.168.1.7", Json::array({Board("lindor", "02-00-4B-56-58-30", "192.168.1.50"),
-                                         Board("lindor", "02-00-4B-56-58-31", "192.168.1.51", 4000, true, 420)}));
+                                         Board("lindor", "02-00-4B-56-58-31", "192.168.1.51", 4000, true)}));
   CSetEthernetPrinters dialog(harness.context, boardkind::Lindor);
   Run(dialog, [&](DialogDriver& d) {
     d.Click(IDC_BOARD_SEARCH);
