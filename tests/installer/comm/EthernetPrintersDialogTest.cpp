@@ -71,7 +71,9 @@ TEST_P(SearchTest, ListsBoardsAndFillsTheFieldsFromTheFirst) {
     d.Click(IDC_BOARD_SEARCH);
     EXPECT_EQ(d.ListColumns(IDC_BOARD_LIST), (Strings{"MAC", "Ip address"}));
     EXPECT_EQ(d.ListRows(IDC_BOARD_LIST), c.rows);
-    EXPECT_EQ(d.SelectedRows(IDC_BOARD_LIST), c.rows.empty() ? std::vector<int>{} : std::vector<int>{0});
+    // The first row gets the selection mark without being selected.
+    EXPECT_EQ(d.SelectionMark(IDC_BOARD_LIST), c.rows.empty() ? -1 : 0);
+    EXPECT_EQ(d.SelectedRows(IDC_BOARD_LIST), std::vector<int>{});
     EXPECT_EQ((Strings{d.Text(IDC_BOARD_IP), d.Text(IDC_BOARD_MASK), d.Text(IDC_BOARD_GATEWAY),
                        d.Text(IDC_BOARD_PORT)}),
               c.fields);
@@ -101,21 +103,24 @@ INSTANTIATE_TEST_SUITE_P(
 
 // --- The list click ---------------------------------------------------------------------
 
-TEST_F(EthernetPrintersTest, ClickShowsTheRowsBoardOrEmptiesTheFields) {
+TEST_F(EthernetPrintersTest, ClickShowsTheMarkedRowsBoardOrEmptiesTheFields) {
   SetNetwork("192.168.1.7", Json::array({Board("lindor", "02-00-4B-56-58-30", "192.168.1.50"),
                                          Board("lindor", "02-00-4B-56-58-31", "192.168.1.51", 4000, true)}));
   CSetEthernetPrinters dialog(harness.context, boardkind::Lindor);
   Run(dialog, [&](DialogDriver& d) {
+    const auto fields = [&] { return Strings{d.Text(IDC_BOARD_IP), d.Text(IDC_BOARD_MASK), d.Text(IDC_BOARD_PORT)}; };
+    d.Type(IDC_BOARD_IP, "1.2.3.4");
+    d.ClickListEmpty(IDC_BOARD_LIST);
+    EXPECT_EQ(fields(), (Strings{"0.0.0.0", "0.0.0.0", "9100"}));
     d.Click(IDC_BOARD_SEARCH);
     d.ClickListRow(IDC_BOARD_LIST, 1);
-    EXPECT_EQ((Strings{d.Text(IDC_BOARD_IP), d.Text(IDC_BOARD_MASK), d.Text(IDC_BOARD_PORT)}),
-              (Strings{"192.168.1.51", "255.255.0.0", "4000"}));
+    EXPECT_EQ(fields(), (Strings{"192.168.1.51", "255.255.0.0", "4000"}));
     EXPECT_TRUE(d.IsChecked(IDC_USE_DHCP));
     d.ClickListRow(IDC_BOARD_LIST, 0);
     EXPECT_FALSE(d.IsChecked(IDC_USE_DHCP));
+    // Beside the rows: nothing stays selected, but the mark does.
     d.ClickListEmpty(IDC_BOARD_LIST);
-    EXPECT_EQ((Strings{d.Text(IDC_BOARD_IP), d.Text(IDC_BOARD_MASK), d.Text(IDC_BOARD_PORT)}),
-              (Strings{"0.0.0.0", "0.0.0.0", "9100"}));
+    EXPECT_EQ(fields(), (Strings{"192.168.1.50", "255.255.0.0", "9100"}));
   });
 }
 
