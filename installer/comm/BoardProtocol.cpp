@@ -75,37 +75,52 @@ std::int32_t Broadcast(InputSocket& socket, std::string_view request) {
                        kBroadcast, kBoardPort, kSendSeconds);
 }
 
-// Listens on one bound socket until its time is up or it has stayed silent too long.
-void CollectReplies(platform::Platform& os, const std::function<void()>& pumpMessages, std::int32_t kind,
-                    InputSocket& socket, std::string& localAddress, BoardList& list) {
-  const Wire& wire = WireOf(kind);
-  const DWORD start = os.clock.GetTickCount();
-  int retries = kEmptyPolls;
-  while (static_cast<DWORD>(os.clock.GetTickCount() - start) < kListenMs && retries >= 0) {
+enum class Poll { Silent, TooShort, Read, ReadFailed };
+
+// Reads every datagram that waits, one at a time, each parsed on its own. Windows counts all
+// waiting datagrams together and Wine only the first, while a read takes one either way: a
+// buffer of the count holds the next datagram on both. Fewer bytes waiting than one record are
+// left where they are.
+Poll ReadWaitingReplies(std::int32_t kind, InputSocket& socket, std::string& localAddress, BoardList& list) {
+  const std::size_t recordSize = WireOf(kind).RecordSize();
+  Poll poll = Poll::Silent;
+  for (;;) {
     unsigned long waiting = 0;
-    if (!socket.BytesAvailable(waiting)) {
-      os.clock.Sleep(kEmptyPollWaitMs);
-      Pump(pumpMessages);
-      --retries;
-      continue;
-    }
-    if (waiting < wire.RecordSize()) {
-      // Both kinds wait here: checking again at once would hold the thread without messages.
-      Pump(pumpMessages);
-      os.clock.Sleep(kShortPollWaitMs);
-      continue;
-    }
+    if (!socket.BytesAvailable(waiting)) return poll;
+    if (waiting < recordSize) return poll == Poll::Silent ? Poll::TooShort : poll;
     const std::int32_t size = static_cast<std::int32_t>(std::min<unsigned long>(waiting, INT_MAX));
     std::vector<std::uint8_t> buffer(static_cast<std::size_t>(size));
     localAddress = socket.LocalAddressText();
     const std::int32_t read = socket.Receive(buffer.data(), size, kReceiveSeconds);
-    if (read != size) {
-      --retries;
-      os.clock.Sleep(kDroppedReadWaitMs);
-      continue;
+    if (read <= 0) return Poll::ReadFailed;
+    ParseBoardReplies(kind, std::span(buffer).first(static_cast<std::size_t>(read)), list);
+    poll = Poll::Read;
+  }
+}
+
+// Listens on one bound socket until its time is up or it has stayed silent too long.
+void CollectReplies(platform::Platform& os, const std::function<void()>& pumpMessages, std::int32_t kind,
+                    InputSocket& socket, std::string& localAddress, BoardList& list) {
+  const DWORD start = os.clock.GetTickCount();
+  int retries = kEmptyPolls;
+  while (static_cast<DWORD>(os.clock.GetTickCount() - start) < kListenMs && retries >= 0) {
+    switch (ReadWaitingReplies(kind, socket, localAddress, list)) {
+      case Poll::Silent:
+        os.clock.Sleep(kEmptyPollWaitMs);
+        Pump(pumpMessages);
+        --retries;
+        break;
+      case Poll::TooShort:
+        // Both kinds wait here: checking again at once would hold the thread without messages.
+        Pump(pumpMessages);
+        os.clock.Sleep(kShortPollWaitMs);
+        break;
+      case Poll::ReadFailed:
+        --retries;
+        os.clock.Sleep(kDroppedReadWaitMs);
+        break;
+      case Poll::Read: retries = kEmptyPolls; break;
     }
-    ParseBoardReplies(kind, buffer, list);
-    retries = kEmptyPolls;
   }
 }
 

@@ -10,8 +10,9 @@
 #include "comm/BoardInfo.h"
 #include "platform/Platform.h"
 
-// The boards that answer a search request from each of the computer's addresses in turn, once
-// each (a board answering twice or on two networks is listed with its first answer).
+// The boards that answer a search request from each of the computer's addresses in turn, in the
+// order their replies arrive, also when several wait at once; each once (a board answering twice
+// or on two networks is listed with its first answer).
 // `localAddress` takes the local address on which a reply was last found waiting; it keeps its
 // value when none was. `pumpMessages` lets waiting window messages through between the waits.
 BoardList DiscoverBoards(platform::Platform& os, const std::function<void()>& pumpMessages, std::int32_t kind,

@@ -132,7 +132,7 @@ void CSetEthernetPrinters::Search() {
     list.SetItemText(item, 1, FormatOctets("%u.%u.%u.%u", [&](std::uint8_t i) { return board->IpByte(i); }));
     itemBoards_.push_back(board.get());
   }
-  list.SetItemState(0, ui::lvis::Selected, ui::lvis::Selected);
+  list.SetSelectionMark(0);
   const TypeBoardInfo& first = *boards_->front();
   GetIpAddress(IDC_BOARD_IP).SetText(FormatOctets("%u.%u.%u.%u", [&](std::uint8_t i) { return first.IpByte(i); }));
   ShowBoardFields(first, "%03u.%03u.%03u.%03u");
@@ -146,21 +146,23 @@ void CSetEthernetPrinters::ShowBoardFields(const TypeBoardInfo& board, const cha
   GetEdit(IDC_BOARD_PORT).SetText(std::to_string(board.Port()));
 }
 
-TypeBoardInfo* CSetEthernetPrinters::SelectedBoard() {
-  const int item = GetListView(IDC_BOARD_LIST).GetNextItem(-1, ui::lvni::Selected);
+// The row with the list's selection mark, which the list view keeps apart from its selected rows:
+// a search only marks the first row, and a click beside the rows unselects all but keeps the mark.
+TypeBoardInfo* CSetEthernetPrinters::MarkedBoard() {
+  const int item = GetListView(IDC_BOARD_LIST).GetSelectionMark();
   if (item < 0 || static_cast<std::size_t>(item) >= itemBoards_.size()) return nullptr;
   return itemBoards_[static_cast<std::size_t>(item)];
 }
 
 void CSetEthernetPrinters::OnListClick() {
   ui::ListView list = GetListView(IDC_BOARD_LIST);
-  const int item = list.GetNextItem(-1, ui::lvni::Selected);
+  const int item = list.GetSelectionMark();
   if (item < 0) {
     for (int id : {IDC_BOARD_IP, IDC_BOARD_MASK, IDC_BOARD_GATEWAY}) GetIpAddress(id).SetText("");
     return;
   }
   GetIpAddress(IDC_BOARD_IP).SetText(list.GetItemText(item, 1));
-  if (const TypeBoardInfo* board = SelectedBoard()) {
+  if (const TypeBoardInfo* board = MarkedBoard()) {
     ShowBoardFields(*board, "%u.%u.%u.%u");
     if (boardKind_ == boardkind::Lindor)
       GetButton(IDC_USE_DHCP).SetCheck(board->DhcpEnabled() ? ui::bst::Checked : ui::bst::Unchecked);
@@ -197,7 +199,7 @@ void CSetEthernetPrinters::SuggestAddress() {
 
 void CSetEthernetPrinters::OnUpdate() {
   if (busy_) return;
-  TypeBoardInfo* board = SelectedBoard();
+  TypeBoardInfo* board = MarkedBoard();
   if (!board) return;
   BusyScope scope(busy_);
   ui::WaitCursor wait(kit());

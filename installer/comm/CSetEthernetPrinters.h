@@ -41,7 +41,7 @@ private:
   void Search();
   void SuggestAddress();
   void ShowBoardFields(const TypeBoardInfo& board, const char* addressFormat);
-  TypeBoardInfo* SelectedBoard();
+  TypeBoardInfo* MarkedBoard();
 
   AppContext& context_;
   std::int32_t boardKind_;

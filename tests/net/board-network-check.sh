@@ -18,7 +18,15 @@ scenario() {
   links=$(ip -o link show | awk -F': ' '{print $2}' | tr '\n' ' ')
   [ "$links" = "lo " ] || { echo "$name: the namespace has other interfaces than lo: $links"; return 1; }
 
-  exec 8> >(exec timeout -k 2 60 "$simulator" --max-seconds 60 >"$work/simulator.out" 2>"$work/simulator.err")
+  # "several": three boards of each kind (Ostrel 02-00-4B-56-58-21..23, Lindor ..31..33), whose
+  # replies to a search go out back to back.
+  local boards=() mac kind
+  [ "$name" = several ] && for mac in 21 22 23 31 32 33; do
+    kind=$([ "${mac:0:1}" = 2 ] && echo ostrel || echo lindor)
+    boards+=(--board "{\"kind\": \"$kind\", \"mac\": \"02-00-4B-56-58-$mac\", \"ip\": \"192.0.2.$mac\",
+      \"mask\": \"255.255.255.0\", \"gateway\": \"192.0.2.1\", \"port\": 9100, \"dhcp\": false}")
+  done
+  exec 8> >(exec timeout -k 2 60 "$simulator" --max-seconds 60 "${boards[@]}" >"$work/simulator.out" 2>"$work/simulator.err")
   for _ in $(seq 50); do grep -q '^ready' "$work/simulator.out" 2>/dev/null && break; sleep 0.1; done
   grep -q '^ready' "$work/simulator.out" || { echo "$name: the simulator did not start: $(cat "$work/simulator.err")"; return 1; }
 
@@ -39,6 +47,9 @@ scenario() {
     both)
       run 0 "$ostrel"$'\n'"$lindor" --find-boards &&
         run 1 "" --set-board 02-00-4B-56-58-99 --kind lindor --board-port 9101 ;;
+    several)
+      run 0 "$(for mac in 21 22 23 31 32 33; do echo "02:00:4B:56:58:$mac 192.0.2.$mac 255.255.255.0 192.0.2.1 9100 static"; done)" \
+        --find-boards ;;
     lindor)
       run 0 "sent 02:00:4B:56:58:30 192.0.2.77 255.255.255.0 192.0.2.1 9101 dhcp" \
         --set-board 02-00-4b-56-58-30 --kind lindor --board-ip 192.0.2.77 --board-port 9101 --board-dhcp on &&
@@ -62,12 +73,12 @@ why=$(unshare --net --map-root-user ip link set lo up 2>&1) || {
 }
 mkdir -p "$dir"
 pids=()
-for name in both lindor ostrel; do
+for name in both several lindor ostrel; do
   KVX_NET_SCENARIO=$name unshare --net --map-root-user /bin/bash "$0" "$@" >"$dir/$name.log" 2>&1 &
   pids+=($!)
 done
 rc=0
 for i in "${!pids[@]}"; do wait "${pids[$i]}" || rc=1; done
-cat "$dir"/both.log "$dir"/lindor.log "$dir"/ostrel.log
+cat "$dir"/both.log "$dir"/several.log "$dir"/lindor.log "$dir"/ostrel.log
 [ "$rc" = 0 ] && echo "PASS: boards found and changed over real UDP in private namespaces"
 exit "$rc"

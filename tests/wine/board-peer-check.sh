@@ -39,7 +39,14 @@ cleanup() {
 }
 trap cleanup EXIT
 
-exec 8> >(exec timeout -k 2 90 "$simulator" --max-seconds 90 >"$dir/board-simulator.out" 2>"$dir/board-simulator.err")
+# Two boards of each kind, whose replies to a search go out back to back.
+boards=()
+for board in ostrel:20:40 ostrel:21:41 lindor:30:50 lindor:31:51; do
+  IFS=: read -r kind mac ip <<<"$board"
+  boards+=(--board "{\"kind\": \"$kind\", \"mac\": \"02-00-4B-56-58-$mac\", \"ip\": \"192.0.2.$ip\",
+    \"mask\": \"255.255.255.0\", \"gateway\": \"192.0.2.1\", \"port\": 9100, \"dhcp\": false}")
+done
+exec 8> >(exec timeout -k 2 90 "$simulator" --max-seconds 90 "${boards[@]}" >"$dir/board-simulator.out" 2>"$dir/board-simulator.err")
 for _ in $(seq 50); do grep -q '^ready' "$dir/board-simulator.out" 2>/dev/null && break; sleep 0.1; done
 grep -q '^ready' "$dir/board-simulator.out" || { echo "FAIL: the simulator did not start: $(cat "$dir/board-simulator.err")"; exit 1; }
 

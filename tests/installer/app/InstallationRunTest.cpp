@@ -2,6 +2,8 @@
 // unattended mode: its branches, the port kinds and what the saved machine shows afterwards.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <nlohmann/json.hpp>
 
 #include "app/ExitCodes.h"
@@ -25,6 +27,7 @@ struct RunCase {
   std::string outcome;
   std::string printer, port;  // the printer the run leaves; empty: none checked
   Strings lines;              // transcript lines that must appear (matched at their start)
+  std::optional<bool> boardDhcp{};  // the saved board's DHCP use; unset: not checked
 };
 
 json Device(const std::string& className, const std::string& hardwareId) {
@@ -78,6 +81,9 @@ TEST_P(InstallationRunTest, EndsAsTheBranchSays) {
   const json* printer = FindNamed(saved.at("spooler").at("printers"), c.printer);
   ASSERT_NE(printer, nullptr) << saved.at("spooler").at("printers").dump();
   EXPECT_EQ(printer->at("port"), c.port);
+  if (c.boardDhcp) {
+    EXPECT_EQ(saved.at("boards").at(0).at("dhcp"), *c.boardDhcp);
+  }
 }
 
 const Strings kSteps{"step 1", "step 2", "step 3", "step 4", "step 5", "step 6"};
@@ -115,9 +121,9 @@ INSTANTIATE_TEST_SUITE_P(
                  "choice tcp-port \"4001\""}},
         RunCase{"EthernetSearchUpdatesTheBoard",
                 {"--model", "RQ-7200 TH", "--interface", "ethernet", "--search", "--board", "02-00-4b-56-58-30",
-                 "--board-ip", "192.0.2.60", "--board-port", "9100"},
+                 "--board-ip", "192.0.2.60", "--board-port", "9100", "--board-dhcp", "on"},
                 "", kExitInstalled, "installed", "RQ-7200 TH", "Kvx_IP_192.0.2.60",
-                {"choice board \"02:00:4B:56:58:30 192.0.2.60 9100\""}},
+                {"choice board \"02:00:4B:56:58:30 192.0.2.60 9100\""}, true},
         RunCase{"EthernetSearchWithoutTheBoard",
                 {"--model", "RQ-7200 TH", "--interface", "ethernet", "--search", "--board", "02:00:00:00:00:01"}, "",
                 kExitSetupError, "error", "", "", {"choice board-found"}},

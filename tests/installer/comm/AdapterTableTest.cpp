@@ -67,6 +67,9 @@ INSTANTIATE_TEST_SUITE_P(
         TableCase{"EightByteAndNoHardwareAddress",
                   Json::array({Adapter("0A-0B-0C-0D-0E-0F-10-11", "10.0.0.1"), Adapter("", "10.0.0.2", "10.0.0.9")}),
                   {"", "0A-0B-0C-0D-0E-0F-10-11\n"}, "10.0.0.2", "10.0.0.9"},
+        TableCase{"FifteenCharacterAddressesWhole",
+                  Json::array({Adapter("02-00-00-00-00-0C", "192.168.178.100", "192.168.178.254")}),
+                  {"02-00-00-00-00-0C\n"}, "192.168.178.100", "192.168.178.254"},
         TableCase{"SixteenAdaptersFillTheBuffer", Adapters(16), Keys(16), "10.0.0.16", "0.0.0.0"},
         TableCase{"SeventeenDoNotFit", Adapters(17), {}, "10.0.0.1", ""},
         TableCase{"NoAdapter", Json::array(), {}, "10.0.0.1", ""}));

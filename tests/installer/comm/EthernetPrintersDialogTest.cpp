@@ -25,11 +25,10 @@ Json Adapter(const std::string& name, const std::string& mac, const std::string&
           {"mask", "255.255.255.0"}, {"gateway", gateway}};
 }
 
-// Boards answer at different times: two replies waiting together would both be dropped by the search.
-Json Board(const char* kind, const std::string& mac, const std::string& ip, int port = 9100, bool dhcp = false,
-           int delayMs = 20) {
-  return {{"kind", kind}, {"mac", mac},   {"ip", ip},         {"mask", "255.255.0.0"}, {"gateway", "10.1.0.1"},
-          {"port", port}, {"dhcp", dhcp}, {"delayMs", delayMs}, {"adapter", "Ethernet"}};
+// Boards answer a search at the same moment, so their replies wait together.
+Json Board(const char* kind, const std::string& mac, const std::string& ip, int port = 9100, bool dhcp = false) {
+  return {{"kind", kind}, {"mac", mac},   {"ip", ip},           {"mask", "255.255.0.0"},
+          {"gateway", "10.1.0.1"}, {"port", port}, {"dhcp", dhcp}, {"adapter", "Ethernet"}};
 }
 
 class EthernetPrintersTest : public ::testing::Test {
@@ -72,7 +71,9 @@ TEST_P(SearchTest, ListsBoardsAndFillsTheFieldsFromTheFirst) {
     d.Click(IDC_BOARD_SEARCH);
     EXPECT_EQ(d.ListColumns(IDC_BOARD_LIST), (Strings{"MAC", "Ip address"}));
     EXPECT_EQ(d.ListRows(IDC_BOARD_LIST), c.rows);
-    EXPECT_EQ(d.SelectedRows(IDC_BOARD_LIST), c.rows.empty() ? std::vector<int>{} : std::vector<int>{0});
+    // The first row gets the selection mark without being selected.
+    EXPECT_EQ(d.SelectionMark(IDC_BOARD_LIST), c.rows.empty() ? -1 : 0);
+    EXPECT_EQ(d.SelectedRows(IDC_BOARD_LIST), std::vector<int>{});
     EXPECT_EQ((Strings{d.Text(IDC_BOARD_IP), d.Text(IDC_BOARD_MASK), d.Text(IDC_BOARD_GATEWAY),
                        d.Text(IDC_BOARD_PORT)}),
               c.fields);
@@ -86,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SearchCase{"TwoBoardsFirstChosen", boardkind::Lindor, "192.168.1.7",
                    Json::array({Board("lindor", "02-00-4B-56-58-30", "192.168.1.50", 9100),
-                                Board("lindor", "02-00-4B-56-58-31", "192.168.1.51", 4000, false, 420)}),
+                                Board("lindor", "02-00-4B-56-58-31", "192.168.1.51", 4000)}),
                    {{"02:00:4B:56:58:30", "192.168.1.50"}, {"02:00:4B:56:58:31", "192.168.1.51"}},
                    {"192.168.1.50", "255.255.0.0", "10.1.0.1", "9100"}, -1},
         // Only the first six characters are compared: 192.168.0.x passes for 192.168.1.x.
@@ -102,21 +103,24 @@ INSTANTIATE_TEST_SUITE_P(
 
 // --- The list click ---------------------------------------------------------------------
 
-TEST_F(EthernetPrintersTest, ClickShowsTheRowsBoardOrEmptiesTheFields) {
+TEST_F(EthernetPrintersTest, ClickShowsTheMarkedRowsBoardOrEmptiesTheFields) {
   SetNetwork("192.168.1.7", Json::array({Board("lindor", "02-00-4B-56-58-30", "192.168.1.50"),
-                                         Board("lindor", "02-00-4B-56-58-31", "192.168.1.51", 4000, true, 420)}));
+                                         Board("lindor", "02-00-4B-56-58-31", "192.168.1.51", 4000, true)}));
   CSetEthernetPrinters dialog(harness.context, boardkind::Lindor);
   Run(dialog, [&](DialogDriver& d) {
+    const auto fields = [&] { return Strings{d.Text(IDC_BOARD_IP), d.Text(IDC_BOARD_MASK), d.Text(IDC_BOARD_PORT)}; };
+    d.Type(IDC_BOARD_IP, "1.2.3.4");
+    d.ClickListEmpty(IDC_BOARD_LIST);
+    EXPECT_EQ(fields(), (Strings{"0.0.0.0", "0.0.0.0", "9100"}));
     d.Click(IDC_BOARD_SEARCH);
     d.ClickListRow(IDC_BOARD_LIST, 1);
-    EXPECT_EQ((Strings{d.Text(IDC_BOARD_IP), d.Text(IDC_BOARD_MASK), d.Text(IDC_BOARD_PORT)}),
-              (Strings{"192.168.1.51", "255.255.0.0", "4000"}));
+    EXPECT_EQ(fields(), (Strings{"192.168.1.51", "255.255.0.0", "4000"}));
     EXPECT_TRUE(d.IsChecked(IDC_USE_DHCP));
     d.ClickListRow(IDC_BOARD_LIST, 0);
     EXPECT_FALSE(d.IsChecked(IDC_USE_DHCP));
+    // Beside the rows: nothing stays selected, but the mark does.
     d.ClickListEmpty(IDC_BOARD_LIST);
-    EXPECT_EQ((Strings{d.Text(IDC_BOARD_IP), d.Text(IDC_BOARD_MASK), d.Text(IDC_BOARD_PORT)}),
-              (Strings{"0.0.0.0", "0.0.0.0", "9100"}));
+    EXPECT_EQ(fields(), (Strings{"192.168.1.50", "255.255.0.0", "9100"}));
   });
 }
 

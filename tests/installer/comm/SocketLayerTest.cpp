@@ -61,18 +61,23 @@ TEST_F(SocketLayerTest, BindsOnlyToAnAddressOfTheHostList) {
   }
 }
 
-TEST_F(SocketLayerTest, BroadcastsOnlyToTheExactBroadcastText) {
+TEST_F(SocketLayerTest, BroadcastsOnlyToTheExactBroadcastTextAndRetriesAReset) {
   struct Case {
     const char* host;
     std::int32_t result;
     bool broadcast;
+    int firstSendFails = 0;  // the Winsock error of the first sendto
   };
+  namespace wsaerr = platform::wsaerr;
   for (const Case& c : {Case{"255.255.255.255", 10, true}, Case{"255.255.255.255 ", -1, false},
-                        Case{"192.0.2.50", 10, false}, Case{nullptr, -1, false}}) {
-    SCOPED_TRACE(c.host ? c.host : "null");
+                        Case{"192.0.2.50", 10, false}, Case{nullptr, -1, false},
+                        Case{"192.0.2.50", 10, false, wsaerr::ConnectionReset},
+                        Case{"192.0.2.50", -1, false, wsaerr::NetworkUnreachable}}) {
+    SCOPED_TRACE(std::string(c.host ? c.host : "null") + " " + std::to_string(c.firstSendFails));
     InputSocket socket(os);
     Udp(socket);
     ASSERT_TRUE(socket.BindToHostAddress(5001, 0));
+    if (c.firstSendFails != 0) machine->faults().FailOnce("sendto", static_cast<platform::DWORD>(c.firstSendFails));
     EXPECT_EQ(socket.SendTo(reinterpret_cast<const std::uint8_t*>("RQ7200FIND"), 10, c.host, 1460, 5), c.result);
     EXPECT_EQ(socket.broadcast(), c.broadcast);
   }
