@@ -105,7 +105,8 @@ std::int32_t AbstractSocket::SendTo(const std::uint8_t* data, std::int32_t lengt
       if (error != wsaerr::ConnectionAborted && error != wsaerr::ConnectionReset && error != wsaerr::NotConnected)
         return -1;
       Close();
-      (void)Create();  // the next attempt's wait tells
+      // A new socket has no SO_BROADCAST yet: without it the retried broadcast is refused.
+      if (Create() && broadcast_) (void)EnableBroadcast();  // the next attempt's sendto tells
       os_.clock.Sleep(2000);
       connected_ = false;
       continue;

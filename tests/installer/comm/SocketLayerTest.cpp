@@ -72,6 +72,7 @@ TEST_F(SocketLayerTest, BroadcastsOnlyToTheExactBroadcastTextAndRetriesAReset) {
   for (const Case& c : {Case{"255.255.255.255", 10, true}, Case{"255.255.255.255 ", -1, false},
                         Case{"192.0.2.50", 10, false}, Case{nullptr, -1, false},
                         Case{"192.0.2.50", 10, false, wsaerr::ConnectionReset},
+                        Case{"255.255.255.255", 10, true, wsaerr::ConnectionReset},
                         Case{"192.0.2.50", -1, false, wsaerr::NetworkUnreachable}}) {
     SCOPED_TRACE(std::string(c.host ? c.host : "null") + " " + std::to_string(c.firstSendFails));
     InputSocket socket(os);
