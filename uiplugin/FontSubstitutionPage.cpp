@@ -64,8 +64,8 @@ void FontSubstitutionPage::FillDeviceFonts() {
 void FontSubstitutionPage::SetUpList() {
   ui::ListView list = GetListView(IDC_FONT_LIST);
   list.AddExtendedStyle(ui::lvsex::FullRowSelect);
-  if (list.InsertColumn(0, "Truetype Font", FamilyColumnWidth) < 0) return;
-  (void)list.InsertColumn(1, "Device font", list.Width() - DeviceColumnMargin);
+  if (list.InsertColumn(0, kit().LoadText(IDS_FAMILY_COLUMN), FamilyColumnWidth) < 0) return;
+  (void)list.InsertColumn(1, kit().LoadText(IDS_DEVICE_FONT_COLUMN), list.Width() - DeviceColumnMargin);
 }
 
 void FontSubstitutionPage::FillFontList(std::optional<std::u16string_view> forced) {
@@ -152,7 +152,10 @@ void FontSubstitutionPage::SaveFonts() {
   for (int i = 0; i < count; ++i) {
     rows.push_back({list.GetItemTextW(i, 0, TextUnits), list.GetItemTextW(i, 1, TextUnits)});
   }
-  SaveSubstitutionTable(platform_.spooler, printer_, TextFormOfRows(rows));
+  if (SaveSubstitutionTable(platform_.spooler, printer_, TextFormOfRows(rows)) == TableSave::TooLarge) {
+    ShowMessageBox(kit().LoadText(IDS_TABLE_TOO_LARGE), kit().LoadText(IDS_FONT_SUBSTITUTION),
+                   ui::mb::Ok | ui::mb::IconExclamation);
+  }
 }
 
 }  // namespace uiplugin

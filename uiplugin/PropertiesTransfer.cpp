@@ -5,6 +5,8 @@
 
 #include "platform/AccessToken.h"
 #include "ui/Kit.h"
+#include "ui/WideText.h"
+#include "uiplugin/res/resource.h"
 
 namespace uiplugin {
 
@@ -24,11 +26,6 @@ constexpr char16_t kTemporaryMarks = 10;
 constexpr platform::LONG kSaved = 0;
 constexpr platform::LONG kFileExists = static_cast<platform::LONG>(platform::winerr::AlreadyExists);
 
-constexpr const char* kErrorCaption = "Error Privileges";
-constexpr const char* kNoPrivilegeText = "You do not have enough privileges to execute this operation";
-constexpr const char* kFailedText =
-    "Operation failed! You need to disable User Access Control to access this feature";
-
 DWORD EnablePrivilege(platform::ProcessInfo& process, platform::AccessToken& token, const std::u16string& name) {
   platform::Luid luid;
   if (const DWORD error = process.LookupPrivilegeValueW(name, luid)) return error;
@@ -36,11 +33,11 @@ DWORD EnablePrivilege(platform::ProcessInfo& process, platform::AccessToken& tok
   return token.AdjustPrivilege(luid, platform::seprivilege::Enabled, allAssigned);
 }
 
-ui::FileDialogRequest FileRequest(TransferDirection direction) {
+ui::FileDialogRequest FileRequest(ui::Kit& kit, TransferDirection direction) {
   ui::FileDialogRequest request;
   request.save = direction == TransferDirection::Export;
-  request.title = request.save ? u"Export Tolvaren Printer Properties" : u"Import Tolvaren Printer Properties";
-  request.filterName = u"reg files";
+  request.title = ui::ToWide(kit.LoadText(request.save ? IDS_EXPORT_TITLE : IDS_IMPORT_TITLE));
+  request.filterName = ui::ToWide(kit.LoadText(IDS_REG_FILES));
   request.filterPattern = u"*.reg";
   request.initialName = u"kvxproperties.reg";
   request.bufferUnits = 256;
@@ -127,24 +124,27 @@ void PropertiesTransfer::RestartSpooler() {
 }
 
 int RunPropertiesTransfer(ui::Dialog& page, PropertiesTransfer& transfer, TransferDirection direction) {
+  ui::Kit& kit = page.kit();
   if (!transfer.EnableBackupRestorePrivileges()) {
-    page.ShowMessageBox(kNoPrivilegeText, kErrorCaption, ui::mb::Ok | ui::mb::IconError);
+    page.ShowMessageBox(kit.LoadText(IDS_NO_PRIVILEGE), kit.LoadText(IDS_PRIVILEGE_ERROR),
+                        ui::mb::Ok | ui::mb::IconError);
     return 0;
   }
   if (!transfer.PrinterName().empty()) {
-    const auto file = page.kit().GetFileName(&page, FileRequest(direction));
+    const auto file = kit.GetFileName(&page, FileRequest(kit, direction));
     if (!file) return 0;
     if (direction == TransferDirection::Export && transfer.ExportPrinterProperties(*file)) {
-      page.ShowMessageBox("Success creating backup file.", "Tolvaren Export", ui::mb::Ok);
+      page.ShowMessageBox(kit.LoadText(IDS_EXPORTED), kit.LoadText(IDS_EXPORT_CAPTION), ui::mb::Ok);
       return 1;
     }
     if (direction == TransferDirection::Import && transfer.ImportPrinterProperties(*file)) {
-      page.ShowMessageBox("Success restoring backup. ", "Tolvaren Import", ui::mb::Ok);
-      page.kit().DestroyParentWindow(page);
+      page.ShowMessageBox(kit.LoadText(IDS_IMPORTED), kit.LoadText(IDS_IMPORT_CAPTION), ui::mb::Ok);
+      kit.DestroyParentWindow(page);
       return 1;
     }
   }
-  page.ShowMessageBox(kFailedText, kErrorCaption, ui::mb::Ok | ui::mb::IconError);
+  page.ShowMessageBox(kit.LoadText(IDS_TRANSFER_FAILED), kit.LoadText(IDS_PRIVILEGE_ERROR),
+                      ui::mb::Ok | ui::mb::IconError);
   return 0;
 }
 

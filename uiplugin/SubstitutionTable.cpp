@@ -73,19 +73,27 @@ std::u16string LoadSubstitutionTable(platform::PrintSpooler& spooler, platform::
   DWORD type = 0;
   DWORD needed = 0;
   std::vector<std::uint8_t> data;
-  if (spooler.GetPrinterDataW(printer, TableValue, TableBufferBytes, type, data, needed) !=
-      platform::winerr::Success) {
-    return {};
+  // The size first: the buffer is then the value's own, not the largest a table may take.
+  DWORD result = spooler.GetPrinterDataW(printer, TableValue, 0, type, data, needed);
+  if (result == platform::winerr::MoreData && needed <= MaxTableBytes) {
+    result = spooler.GetPrinterDataW(printer, TableValue, needed, type, data, needed);
   }
+  if (result != platform::winerr::Success) return {};
   data.resize(std::min<std::size_t>(data.size(), needed));
   return TextTableForm(data);
 }
 
-void SaveSubstitutionTable(platform::PrintSpooler& spooler, platform::RawPrinterHandle printer,
-                           std::u16string_view textForm) {
-  (void)spooler.SetPrinterDataW(printer, TableValue, platform::regtype::MultiSz, StoredTableForm(textForm));
+TableSave SaveSubstitutionTable(platform::PrintSpooler& spooler, platform::RawPrinterHandle printer,
+                                std::u16string_view textForm) {
+  // Refused rather than cut: a cut table would drop the choices of the last families unseen and
+  // replace the table saved before, while a refusal keeps that table whole and the rows on screen
+  // as they are, for the user to substitute fewer fonts.
+  std::vector<std::uint8_t> stored = StoredTableForm(textForm);
+  if (stored.size() > MaxTableBytes) return TableSave::TooLarge;
+  (void)spooler.SetPrinterDataW(printer, TableValue, platform::regtype::MultiSz, stored);
   (void)spooler.SetPrinterDataW(printer, SizeValue, platform::regtype::Dword,
                                 DwordBytes(static_cast<DWORD>(textForm.size())));
+  return TableSave::Written;
 }
 
 }  // namespace uiplugin

@@ -18,10 +18,13 @@ namespace uiplugin {
 
 constexpr char16_t TableSeparator = u'\n';
 constexpr std::u16string_view EmptyTableText = u" ";
-// The reader's buffer: a larger stored table does not load at all.
-constexpr platform::DWORD TableBufferBytes = 81920;
-// At most this many units of a stored table are ever scanned: the buffer less its terminator.
-constexpr std::size_t MaxTableUnits = TableBufferBytes / 2 - 1;
+// The largest stored table, terminators included, on both sides: a save refuses a larger one and a
+// load reads one up to this size, so whatever the page saves loads back. A registry value in the
+// standard hive format holds at most 1 MB; a table of 3,000 families of 30 units each at one device
+// font takes a quarter of it. A larger stored value, which no save of this page writes, reads as empty.
+constexpr platform::DWORD MaxTableBytes = 1024 * 1024;
+// At most this many units of a stored table are ever scanned: the limit less one terminator.
+constexpr std::size_t MaxTableUnits = MaxTableBytes / 2 - 1;
 
 std::vector<std::uint8_t> StoredTableForm(std::u16string_view textForm);
 
@@ -54,10 +57,13 @@ bool ReadSubstitutionSwitch(platform::PrintSpooler& spooler, platform::RawPrinte
 // True when the write succeeds.
 bool WriteSubstitutionSwitch(platform::PrintSpooler& spooler, platform::RawPrinterHandle printer, bool on);
 
-// "TTFontSubTable" as its text form; empty when it cannot be read.
+// "TTFontSubTable" as its text form; empty when it cannot be read or is larger than MaxTableBytes.
 std::u16string LoadSubstitutionTable(platform::PrintSpooler& spooler, platform::RawPrinterHandle printer);
-// Writes the table, then "TTFontSubTableSize" (the text form's length in units). Failures go unreported.
-void SaveSubstitutionTable(platform::PrintSpooler& spooler, platform::RawPrinterHandle printer,
-                           std::u16string_view textForm);
+
+enum class TableSave { Written, TooLarge };
+// Writes the table, then "TTFontSubTableSize" (the text form's length in units); failed writes go
+// unreported. A table whose stored form exceeds MaxTableBytes is refused whole and nothing is written.
+[[nodiscard]] TableSave SaveSubstitutionTable(platform::PrintSpooler& spooler, platform::RawPrinterHandle printer,
+                                              std::u16string_view textForm);
 
 }  // namespace uiplugin

@@ -26,7 +26,7 @@ namespace {
 
 using uiplugin::FontRow;
 
-// Short names: 2,000 pairs must fit the 81,920 bytes the page reads a table into.
+// Short names, as most machines' families have.
 std::u16string FamilyName(char initial, std::size_t i) {
   const std::string name = initial + std::to_string(100000 + i * 7919 % 100000);
   return {name.begin(), name.end()};
@@ -96,11 +96,12 @@ struct OpenPage {
     printer.driver = "RQ-7200 TH";
     machine->spooler().Edit([&](platform::sim::SpoolerState& s) { s.printers.push_back(printer); });
     (void)p.spooler.OpenPrinterA(printer.name, platform::printeraccess::AllAccess, handle);
-    uiplugin::SaveSubstitutionTable(p.spooler, handle->Raw(), set.table);
+    if (uiplugin::SaveSubstitutionTable(p.spooler, handle->Raw(), set.table) != uiplugin::TableSave::Written) {
+      throw std::length_error("table");
+    }
     page = std::make_unique<uiplugin::FontSubstitutionPage>(kit, p, handle->Raw());
     kit.BindPage(*page, page.get());
     page->DispatchInit();
-    if (uiplugin::StoredTableForm(set.table).size() > uiplugin::TableBufferBytes) throw std::length_error("table");
   }
   ~OpenPage() { kit.UnbindPage(*page); }
 

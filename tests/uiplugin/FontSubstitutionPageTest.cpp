@@ -54,6 +54,7 @@ struct Case {
   std::optional<std::pair<Bytes, DWORD>> saved = std::nullopt;  // the table's bytes and size value
   DWORD switchBefore = 0;
   DWORD access = platform::printeraccess::AllAccess;
+  std::vector<std::string> messages = {};  // "caption: text" of each message box
 };
 
 constexpr const char* kPrinter = "RQ-7200 TH";
@@ -114,6 +115,9 @@ void OpenAndCheck(const Case& c) {
   const auto switchValue = Value(*machine, "TTFontSubTableEnable");
   ASSERT_TRUE(switchValue);
   EXPECT_EQ(switchValue->data, c.access == platform::printeraccess::AllAccess ? Dword(1) : Dword(c.switchBefore));
+  std::vector<std::string> messages;
+  for (const auto& box : kit.MessageBoxes()) messages.push_back(box.caption + ": " + box.text);
+  EXPECT_EQ(messages, c.messages);
   if (c.saved) {
     const auto table = Value(*machine, "TTFontSubTable");
     ASSERT_TRUE(table);
@@ -133,6 +137,20 @@ auto Choose(int row, int device) {
   };
 }
 void Save(DialogDriver& d) { d.Click(IDC_SAVE_FONTS); }
+
+// Families "F0000", "F0001", ... and their rows, all at one device font.
+std::vector<std::pair<std::string, unsigned>> ManyFamilies(int count) {
+  std::vector<std::pair<std::string, unsigned>> fonts;
+  for (int i = 0; i < count; ++i) fonts.emplace_back("F" + std::to_string(10000 + i).substr(1), TT);
+  return fonts;
+}
+std::vector<std::u16string> RowsAt(int count, const std::u16string& deviceFont) {
+  std::vector<std::u16string> rows;
+  for (const auto& font : ManyFamilies(count)) {
+    rows.push_back(std::u16string(font.first.begin(), font.first.end()) + u"=" + deviceFont);
+  }
+  return rows;
+}
 
 TEST(FontSubstitutionPageTest, RowsChoicesAndStoredBytes) {
   const std::vector<std::pair<std::string, unsigned>> three = {{"Times", TT}, {"Arial", TT}, {"Verdana", TT}};
@@ -210,6 +228,17 @@ TEST(FontSubstitutionPageTest, RowsChoicesAndStoredBytes) {
        Save,
        {}, u"", DoNotSubstitute, true,
        std::pair{Bytes{0x20, 0, 0, 0, 0, 0}, 1}},
+      {"a table too large to store: refused, with a message",
+       ManyFamilies(3000), std::nullopt,
+       [](DialogDriver& d) {
+         d.TypeW(IDC_DEVICE_FONT, std::u16string(255, u'D'));
+         d.Click(IDC_REPLACE_ALL);
+         Save(d);
+       },
+       RowsAt(3000, std::u16string(255, u'D')), u"F0000", -1, false,
+       std::nullopt, 0, platform::printeraccess::AllAccess,
+       {"Font substitution: The font substitution table is too large to be saved. The table saved before is kept: "
+        "substitute fewer fonts and save again."}},
       {"a handle that may not write: the switch stays off",
        two, u"Arial|FontA11",
        nullptr,

@@ -8,6 +8,7 @@
 
 #include "tests/uiplugin/PluginTestSupport.h"
 #include "uiplugin/DeviceFonts.h"
+#include "uiplugin/FontFamilies.h"
 #include "uiplugin/FontRows.h"
 #include "uiplugin/SubstitutionTable.h"
 
@@ -54,6 +55,44 @@ TEST_F(FontTableTest, StoredTableIsReadWithinItsValue) {
     const platform::RawPrinterHandle printer = OpenPrinterWithData(row.what, data);
     const std::u16string text = uiplugin::LoadSubstitutionTable(p.spooler, printer);
     EXPECT_TRUE(text == row.text) << "read " << text.size() << " units, expected " << row.text.size();
+  }
+}
+
+// Whatever a save writes loads back whole: 3,000 families of the longest name, each row back as saved,
+// and a table of exactly the limit both sides apply. One unit more is refused, and the stored table stays.
+TEST_F(FontTableTest, WhatASaveWritesLoadsBack) {
+  std::vector<std::u16string> families;
+  std::vector<uiplugin::FontRow> rows;
+  for (std::size_t i = 0; i < 3000; ++i) {
+    const std::string number = std::to_string(10000 + i);
+    std::u16string family(uiplugin::MaxFamilyUnits, u'x');
+    std::copy(number.begin(), number.end(), family.begin());
+    families.push_back(family);
+    rows.push_back({family, std::u16string(uiplugin::DeviceFontName(1 + i % (uiplugin::DeviceFontCount - 1)))});
+  }
+  const std::u16string manyFamilies = uiplugin::TextFormOfRows(rows);
+  const std::u16string largest(uiplugin::MaxTableUnits - 1, u'x');  // with its two NULs: the limit exactly
+  const std::u16string before = u"Arial\nFontA11";
+  const struct {
+    const char* what;
+    std::u16string text;
+    uiplugin::TableSave result;
+    std::u16string loaded;
+  } cases[] = {
+      {"3,000 families", manyFamilies, uiplugin::TableSave::Written, manyFamilies},
+      {"the largest table", largest, uiplugin::TableSave::Written, largest},
+      {"one unit more", largest + u'x', uiplugin::TableSave::TooLarge, before},
+  };
+  for (const auto& row : cases) {
+    SCOPED_TRACE(row.what);
+    OpenPrinterWithData(row.what, {{"TTFontSubTable", platform::regtype::Binary, uiplugin::StoredTableForm(before)}});
+    ASSERT_EQ(p.spooler.OpenPrinterA(row.what, platform::printeraccess::AllAccess, printerHandle), 0u);
+    EXPECT_EQ(uiplugin::SaveSubstitutionTable(p.spooler, printerHandle->Raw(), row.text), row.result);
+    const std::u16string loaded = uiplugin::LoadSubstitutionTable(p.spooler, printerHandle->Raw());
+    EXPECT_TRUE(loaded == row.loaded) << "loaded " << loaded.size() << " units, expected " << row.loaded.size();
+    if (row.text == manyFamilies) {
+      EXPECT_TRUE(uiplugin::ComputeFontRows(families, loaded) == rows) << "a row did not come back";
+    }
   }
 }
 

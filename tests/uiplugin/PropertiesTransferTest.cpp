@@ -186,6 +186,26 @@ TEST(PropertiesTransferPage, EveryOutcome) {
   }
 }
 
+// The page's messages and file dialog in the user's language (Brazilian Portuguese here).
+TEST(PropertiesTransferPage, SpeaksTheUsersLanguage) {
+  Rig rig;
+  ui::headless::HeadlessKit kit{ui::headless::testing::PluginResources(), 0x0416, rig.user};
+  uiplugin::PropertiesTransferPage page(kit, rig.p, kPrinter), unrecorded(kit, rig.p, u"");
+  kit.BindPage(page, &page);
+  kit.BindPage(unrecorded, &unrecorded);
+  EXPECT_EQ(page.Command(IDC_EXPORT_PROPERTIES, 0), 0);  // cancelled
+  EXPECT_EQ(unrecorded.Command(IDC_IMPORT_PROPERTIES, 0), 0);
+  ASSERT_EQ(kit.FileDialogs().size(), 1u);
+  EXPECT_EQ(kit.FileDialogs()[0].title, u"Exportar propriedades da impressora Tolvaren");
+  EXPECT_EQ(kit.FileDialogs()[0].filterName, u"arquivos reg");
+  ASSERT_EQ(kit.MessageBoxes().size(), 1u);
+  EXPECT_EQ(kit.MessageBoxes()[0].caption, "Erro de privil\xE9gios");
+  EXPECT_EQ(kit.MessageBoxes()[0].text, "A opera\xE7\xE3o falhou! Voc\xEA precisa desativar o Controle de Conta de "
+                                        "Usu\xE1rio para acessar este recurso");
+  kit.UnbindPage(unrecorded);
+  kit.UnbindPage(page);
+}
+
 TEST(PropertiesTransfer, RestartStopsThenStartsWithoutWatching) {
   struct Row {
     const char* name;

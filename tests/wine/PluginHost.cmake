@@ -4,7 +4,7 @@ add_test(NAME plugin_exports
          COMMAND ${CMAKE_COMMAND} -D OBJDUMP=${CMAKE_OBJDUMP} -D DLL=$<TARGET_FILE:TolvUIRQ7K>
                  -P ${CMAKE_CURRENT_SOURCE_DIR}/plugin-exports-check.cmake)
 
-add_executable(kvx_plugin_host WindowsPluginHost.cpp PluginAbiCheck.cpp WindowAnswerer.cpp
+add_executable(kvx_plugin_host WindowsPluginHost.cpp PluginAbiCheck.cpp WindowAnswerer.cpp WindowPicture.cpp
                ${PROJECT_SOURCE_DIR}/tests/uiplugin/host/PluginHostScenarios.cpp)
 target_include_directories(kvx_plugin_host PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/uiplugin/res)
 target_compile_definitions(kvx_plugin_host PRIVATE KVX_PLUGIN_DLL="Z:$<TARGET_FILE:TolvUIRQ7K>")

@@ -20,6 +20,7 @@
 #include "tests/platform/win32/SpoolerTestSupport.h"
 #include "tests/uiplugin/host/PluginHost.h"
 #include "tests/wine/WindowAnswerer.h"
+#include "tests/wine/WindowPicture.h"
 
 bool PluginAbiComIdsMatch();
 
@@ -154,40 +155,12 @@ std::wstring TabText(HWND tabs, int index) {
              : L"(no tab)";
 }
 
-// What the window shows, as a 24-bit BMP in the folder KVX_PLUGIN_SHOTS names (for a person to look
-// at); nothing without it.
+// What the window shows, as a BMP in the folder KVX_PLUGIN_SHOTS names (for a person to look at);
+// nothing without it.
 void SavePicture(HWND window, const char* name) {
   const char* folder = std::getenv("KVX_PLUGIN_SHOTS");
   if (folder == nullptr) return;
-  for (DWORD until = GetTickCount() + 300; GetTickCount() < until;) {  // let the page paint
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-    Sleep(10);
-  }
-  RECT rect;
-  GetWindowRect(window, &rect);
-  const LONG width = rect.right - rect.left, height = rect.bottom - rect.top;
-  BITMAPINFOHEADER info{sizeof info, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  HDC source = GetWindowDC(window);
-  HDC memory = CreateCompatibleDC(source);
-  HBITMAP picture = CreateDIBSection(source, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ previous = SelectObject(memory, picture);
-  BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
-  GdiFlush();
-  const DWORD size = static_cast<DWORD>((width * 3 + 3) / 4 * 4 * height);
-  const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof info;
-  const BITMAPFILEHEADER file{0x4D42, offset + size, 0, 0, offset};
-  if (FILE* out = std::fopen((std::string(folder) + "\\" + name + ".bmp").c_str(), "wb")) {
-    std::fwrite(&file, sizeof file, 1, out);
-    std::fwrite(&info, sizeof info, 1, out);
-    std::fwrite(bits, size, 1, out);
-    std::fclose(out);
-  }
-  SelectObject(memory, previous);
-  DeleteObject(picture);
-  DeleteDC(memory);
-  ReleaseDC(window, source);
+  SaveWindowPicture(window, std::string(folder) + "\\" + name + ".bmp", 300);  // let the page paint
 }
 
 class WindowsPluginModule : public testing::Test {

@@ -1,6 +1,7 @@
-// The installer's compiled resources in both languages: the same controls in each, texts
-// that fit their controls, translated strings that survived the code page, and a layout
-// that works with the advanced controls shown or hidden.
+// The installer's compiled resources in both languages: the same controls in each, translated
+// strings that survived the code page, and a layout that works with the advanced controls shown or
+// hidden. That every template's texts fit their controls is checked with the plug-in's, from the
+// built files (tests/wine/DialogTexts.cpp).
 #include <gtest/gtest.h>
 
 #include <map>
@@ -8,8 +9,8 @@
 #include <vector>
 
 #include "GuiTestSupport.h"
+#include "LiveTemplate.h"
 #include "resource.h"
-#include "ui/win32/Win32Kit.h"
 
 namespace {
 
@@ -54,41 +55,10 @@ std::wstring WideText(HWND window) {
   return text;
 }
 
-INT_PTR CALLBACK InertDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
-
-// A dialog made from the template of one language, hidden, with no behaviour. It has a hidden
-// host window for a parent, as a page template (a child window) needs one.
-class LiveTemplate {
+// This program's template of one language.
+class LiveTemplate : public kvxtest::LiveTemplate {
 public:
-  LiveTemplate(int id, LANGID lang) {
-    static ui::win32::Win32Kit kit;  // registers the common control classes
-    host_ = CreateWindowA("Static", "", WS_POPUP, 0, 0, 800, 600, nullptr, nullptr, nullptr, nullptr);
-    const auto* tmpl = static_cast<const DLGTEMPLATE*>(Resource(RT_DIALOG, id, lang));
-    if (tmpl) {
-      hwnd_ = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), tmpl, host_, InertDialogProc, 0);
-    }
-  }
-  ~LiveTemplate() {
-    if (hwnd_) DestroyWindow(hwnd_);
-    DestroyWindow(host_);
-  }
-  HWND hwnd() const { return hwnd_; }
-  HWND item(int id) const { return GetDlgItem(hwnd_, id); }
-  std::vector<HWND> children() const {
-    std::vector<HWND> out;
-    for (HWND c = GetWindow(hwnd_, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) out.push_back(c);
-    return out;
-  }
-  RECT rectOf(HWND child) const {
-    RECT r{};
-    GetWindowRect(child, &r);
-    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
-    return r;
-  }
-
-private:
-  HWND host_ = nullptr;
-  HWND hwnd_ = nullptr;
+  LiveTemplate(int id, LANGID lang) : kvxtest::LiveTemplate(nullptr, id, lang) {}
 };
 
 std::string Name(int id, LANGID lang) {
@@ -110,47 +80,6 @@ TEST(InstallerResources, EveryDialogHasTheSameControlsInBothLanguages) {
       }
     }
     EXPECT_EQ(layouts[0], layouts[1]) << "dialog " << id << ": the languages differ in controls or layout";
-  }
-}
-
-// Extra room a control needs around its text: push button frame, radio glyph, group box title inset.
-int TextPadding(HWND control) {
-  switch (kvxtest::StyleOf(control) & BS_TYPEMASK) {
-    case BS_AUTORADIOBUTTON:
-    case BS_RADIOBUTTON:
-    case BS_AUTOCHECKBOX:
-      return GetSystemMetrics(SM_CXMENUCHECK) + 6;
-    case BS_GROUPBOX:
-      return 16;
-    default:
-      return 8;
-  }
-}
-
-TEST(InstallerResources, TextsFitTheirControlsInBothLanguages) {
-  for (const auto& [id, controls] : kDialogControls) {
-    for (LANGID lang : kLanguages) {
-      LiveTemplate dialog(id, lang);
-      ASSERT_NE(dialog.hwnd(), nullptr);
-      HDC dc = GetDC(dialog.hwnd());
-      SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(dialog.hwnd(), WM_GETFONT, 0, 0)));
-      for (HWND child : dialog.children()) {
-        const std::wstring text = WideText(child);
-        if (text.empty()) continue;
-        RECT bounds = dialog.rectOf(child);
-        const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
-        if (kvxtest::ClassOf(child) == "Static") {
-          RECT need{0, 0, width, 0};
-          DrawTextW(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-          EXPECT_LE(need.bottom, height) << Name(id, lang) << " control " << GetDlgCtrlID(child) << " cuts its text";
-        } else {
-          SIZE size{};
-          GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-          EXPECT_LE(size.cx + TextPadding(child), width) << Name(id, lang) << " control " << GetDlgCtrlID(child);
-        }
-      }
-      ReleaseDC(dialog.hwnd(), dc);
-    }
   }
 }
 
