@@ -18,15 +18,21 @@
 namespace {
 
 using nlohmann::json;
-using enginetest::FindNamed;
 using installertest::PortDevice;
 using Strings = std::vector<std::string>;
 using Printers = std::map<std::string, std::string>;  // printer name: its port
+
+Strings With(Strings lines, const Strings& more) {
+  lines.insert(lines.end(), more.begin(), more.end());
+  return lines;
+}
 
 // Runs that leave a printer "RQ-7200 TH" on a port before the run under test.
 const Strings kOnCom1{"--model", "RQ-7200 TH", "--interface", "serial", "--port", "COM1"};
 const Strings kOnLpt1{"--model", "RQ-7200 TH", "--interface", "parallel"};
 const Strings kOnCom5{"--model", "RQ-7200 TH", "--interface", "usb", "--port", "COM5"};
+// Typed into the virtual COM page's box, which does not list COM1: the port has no colon.
+const Strings kOnCom1Typed{"--model", "RQ-7200 TH", "--interface", "usb", "--port", "COM1"};
 const Strings kOnIp5{"--model", "RQ-7200 TH", "--interface", "ethernet", "--ip", "192.0.2.5"};
 
 struct RunCase {
@@ -35,8 +41,8 @@ struct RunCase {
   Strings existing;  // the run before this one; empty: none
   int exitCode;
   std::string outcome;
-  Printers printers;      // every printer the run leaves
-  Strings lines;          // transcript lines that must appear (matched at their start)
+  Printers printers;       // every printer the run leaves
+  Strings lines;           // transcript lines that must appear (matched at their start)
   Strings monitorPorts{};  // the ports added to the port monitors
 };
 
@@ -65,10 +71,9 @@ protected:
     return json::parse(simtest::ReadFile(machine->machineFile()));
   }
   void InstallBefore(const Strings& existing) {
-    if (existing.empty()) return;
-    Strings args{"--unattended"};
-    args.insert(args.end(), existing.begin(), existing.end());
-    ASSERT_EQ(Execute(args), kExitInstalled) << out.str();
+    if (!existing.empty()) {
+      ASSERT_EQ(Execute(With({"--unattended"}, existing)), kExitInstalled) << out.str();
+    }
   }
   void ExpectLines(const Strings& expected) {
     const Strings lines = OutLines();
@@ -86,9 +91,7 @@ class InstallationRunTest : public RunFixture, public testing::TestWithParam<Run
 TEST_P(InstallationRunTest, EndsAsTheBranchSays) {
   const RunCase& c = GetParam();
   InstallBefore(c.existing);
-  Strings args{"--unattended"};
-  args.insert(args.end(), c.args.begin(), c.args.end());
-  EXPECT_EQ(Execute(args), c.exitCode) << out.str() << err.str();
+  EXPECT_EQ(Execute(With({"--unattended"}, c.args)), c.exitCode) << out.str() << err.str();
   const Strings lines = OutLines();
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.back(), "outcome " + c.outcome);
@@ -104,10 +107,6 @@ TEST_P(InstallationRunTest, EndsAsTheBranchSays) {
 }
 
 const Strings kSteps{"step 1", "step 2", "step 3", "step 4", "step 5", "step 6"};
-Strings With(Strings lines, const Strings& more) {
-  lines.insert(lines.end(), more.begin(), more.end());
-  return lines;
-}
 
 INSTANTIATE_TEST_SUITE_P(
     Branches, InstallationRunTest,
@@ -130,7 +129,7 @@ INSTANTIATE_TEST_SUITE_P(
         RunCase{"OtherPortUnanswered", kOnCom1, kOnLpt1, kExitSetupError, "error", {{"RQ-7200 TH", "Kvx_LPT1:"}}, {}},
         // Port names that begin like the existing one are other ports.
         RunCase{"Com10IsNotCom1", {"--model", "RQ-7200 TH", "--interface", "serial", "--port", "COM10", "--if-exists",
-                "change-port"}, kOnCom1, kExitInstalled, "port-changed", {{"RQ-7200 TH", "Kvx_COM10:"}}, {"dialog 170"}},
+                "change-port"}, kOnCom1Typed, kExitInstalled, "port-changed", {{"RQ-7200 TH", "Kvx_COM10:"}}, {"dialog 170"}},
         RunCase{"LongerAddressCancel",
                 {"--model", "RQ-7200 TH", "--interface", "ethernet", "--ip", "192.0.2.50", "--if-exists", "cancel"}, kOnIp5,
                 kExitNotInstalled,
@@ -193,10 +192,10 @@ platform::CommState Worn() {
 
 // Worn() set for the printer at `baud`; what the run does not set stays as it was.
 json WornConfiguredAt(std::uint32_t baud) {
-  return {{"baud", baud},           {"byteSize", 8},     {"parity", 0},          {"stopBits", 0},
-          {"binary", false},        {"parityCheck", true}, {"outxCtsFlow", true}, {"outxDsrFlow", true},
-          {"dtrControl", 2},        {"rtsControl", 2},   {"dsrSensitivity", true}, {"txContinueOnXoff", true},
-          {"outX", false},          {"inX", false},      {"xonLim", 100},        {"xoffLim", 200}};
+  return {{"baud", baud},         {"byteSize", 8},        {"parity", 0},         {"stopBits", 0},
+          {"binary", false},      {"parityCheck", true},  {"outxCtsFlow", true}, {"outxDsrFlow", true},
+          {"dtrControl", 2},      {"rtsControl", 2},      {"outX", false},       {"inX", false},
+          {"dsrSensitivity", true}, {"txContinueOnXoff", true}, {"xonLim", 100}, {"xoffLim", 200}};
 }
 
 void FailFirstSettingsWrite(platform::sim::SimMachine& machine) {
