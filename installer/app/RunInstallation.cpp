@@ -1,6 +1,9 @@
 #include "app/RunInstallation.h"
 
+#include <algorithm>
+#include <cctype>
 #include <optional>
+#include <string_view>
 
 #include "app/AppProfile.h"
 #include "app/CInstallationProgressDlg.h"
@@ -30,7 +33,16 @@ constexpr const char* kScaled = "Scaled";
 
 bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
 
-// The printer of this name, when it exists and sits on a port that is not part of the new one.
+// Port names name the same port whole, in any letter case, with or without the colon: a printer on
+// "Kvx_COM1:" is not on "Kvx_COM10:", nor one on "Kvx_IP_192.0.2.5" on "Kvx_IP_192.0.2.50".
+bool SamePort(std::string_view a, std::string_view b) {
+  const auto bare = [](std::string_view name) { return name.ends_with(':') ? name.substr(0, name.size() - 1) : name; };
+  return std::ranges::equal(bare(a), bare(b), [](unsigned char x, unsigned char y) {
+    return std::toupper(x) == std::toupper(y);
+  });
+}
+
+// The printer of this name, when it exists and sits on another port than the new one.
 struct ExistingPrinter {
   std::unique_ptr<platform::PrinterHandle> handle;
   platform::PrinterInfo2A info;
@@ -42,14 +54,15 @@ std::optional<ExistingPrinter> ExistingOnAnotherPort(platform::Platform& os, con
   if (os.spooler.OpenPrinterA(printerName, platform::printeraccess::Use, existing.handle) != winerr::Success)
     return std::nullopt;
   if (!ReadPrinterInfo(*existing.handle, existing.info)) return std::nullopt;
-  if (existing.info.pPortName && Contains(newPort, existing.info.pPortName->c_str())) return std::nullopt;
+  if (existing.info.pPortName && SamePort(*existing.info.pPortName, newPort)) return std::nullopt;
   return existing;
 }
 
-// The port's default configuration as the printer needs it: 8N1 with hardware handshake.
-void ConfigureComPort(platform::Platform& os, const std::string& port, DWORD baudRate) {
+// The port's default configuration as the printer needs it: 8N1 with hardware handshake. False
+// when the port has no default configuration to change: it is no serial device of this computer.
+bool ConfigureComPort(platform::Platform& os, const std::string& port, DWORD baudRate) {
   platform::CommState state;
-  if (os.serial.GetDefaultCommConfigA(port, state) != winerr::Success) return;
+  if (os.serial.GetDefaultCommConfigA(port, state) != winerr::Success) return false;
   state.stopBits = platform::stopbits::One;
   state.byteSize = 8;
   state.parity = platform::parity::None;
@@ -64,6 +77,7 @@ void ConfigureComPort(platform::Platform& os, const std::string& port, DWORD bau
   state.baudRate = baudRate;
   // Nothing to fall back to: the port monitor's own settings below still apply.
   (void)os.serial.SetDefaultCommConfigA(port, state);
+  return true;
 }
 
 void StoreSerialSettings(CPrinterModelDlg& dialog, std::string& portChoice, const std::string& portParameter) {
@@ -71,7 +85,8 @@ void StoreSerialSettings(CPrinterModelDlg& dialog, std::string& portChoice, cons
   // A typed port name may lack the colon: only a colon is dropped.
   if (!portChoice.empty() && portChoice.back() == ':') portChoice.pop_back();
   const DWORD baudRate = BaudRateFromText(portParameter);
-  ConfigureComPort(os, portChoice, baudRate);
+  // No port, no settings for the port monitor to find.
+  if (!ConfigureComPort(os, portChoice, baudRate)) return;
   const std::string key = "Kvx_" + portChoice;
   const DWORD flow = FlowControlModeFromIndex(dialog.selection.flowControlIndex);
   if (!WriteSerialPortSettings(os, key, baudRate, 8, 0, 1, flow)) {

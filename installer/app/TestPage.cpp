@@ -14,6 +14,7 @@ using platform::DWORD;
 using platform::GdiRect;
 
 constexpr const char* kDeviceFont = "FontB11";
+// 12 pt: a 1.2-point device font (12 tenths) could not be meant.
 constexpr int kFontTenthsOfPoint = 120;
 constexpr const char* kHeader = "\n _________________________________\n";
 constexpr const char* kSettingsDocument = "##Esc/Tolv Settings##";

@@ -17,6 +17,11 @@ void FaultInjector::FailNth(const std::string& op, std::size_t nthCall, DWORD er
   rules_.push_back({op, counts_[op] + (nthCall == 0 ? 1 : nthCall), true, error});
 }
 
+void FaultInjector::FailOnceAfter(const std::string& op, const std::string& trigger, DWORD error) {
+  std::lock_guard lock(mutex_);
+  rules_.push_back({op, 0, true, error, trigger});
+}
+
 void FaultInjector::Clear() {
   std::lock_guard lock(mutex_);
   rules_.clear();
@@ -39,8 +44,13 @@ DWORD FaultInjector::Check(std::string_view op) {
   if (it == counts_.end()) it = counts_.emplace(std::string(op), 0).first;
   const std::size_t call = ++it->second;
   log_.emplace_back(op);
+  for (Rule& rule : rules_) {
+    if (rule.trigger.empty() || rule.trigger != op) continue;
+    rule.trigger.clear();
+    rule.firstFailingCall = counts_[rule.op] + 1;
+  }
   for (auto rule = rules_.begin(); rule != rules_.end(); ++rule) {
-    if (rule->op != op) continue;
+    if (rule->op != op || !rule->trigger.empty()) continue;
     if (rule->once ? call == rule->firstFailingCall : call >= rule->firstFailingCall) {
       const DWORD error = rule->error;
       if (rule->once) rules_.erase(rule);

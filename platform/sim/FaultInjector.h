@@ -20,6 +20,9 @@ public:
   void FailFrom(const std::string& op, std::size_t nthCall, DWORD error);
   // Counting calls of `op` from now on, only the nth (1-based) fails.
   void FailNth(const std::string& op, std::size_t nthCall, DWORD error);
+  // The first call of `op` after the next call of another operation, `trigger`, fails: a fault at
+  // one step of a long run that makes the same call before.
+  void FailOnceAfter(const std::string& op, const std::string& trigger, DWORD error);
   // Removes every pending fault; counters and log stay.
   void Clear();
   // Forgets counters and log.
@@ -38,6 +41,7 @@ private:
     std::size_t firstFailingCall;  // value of the op's counter
     bool once;
     DWORD error;
+    std::string trigger = {};  // while set, the rule waits for a call of it
   };
   mutable std::mutex mutex_;
   std::vector<Rule> rules_;

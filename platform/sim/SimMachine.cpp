@@ -122,9 +122,13 @@ SimMachine::~SimMachine() {
 std::unique_ptr<SimMachine> SimMachine::CreateDefault(fs::path folder, bool temporary) {
   auto tree = std::make_shared<RegistryTree>();
   AddDefaultRegistryKeys(*tree);
-  return std::unique_ptr<SimMachine>(new SimMachine(std::move(folder), temporary, std::make_unique<MachineConfig>(),
-                                                    std::make_unique<nlohmann::ordered_json>(DefaultMachineDocument()),
-                                                    std::move(tree), SpoolerState{}));
+  auto machine = std::unique_ptr<SimMachine>(new SimMachine(std::move(folder), temporary,
+                                                            std::make_unique<MachineConfig>(),
+                                                            std::make_unique<nlohmann::ordered_json>(DefaultMachineDocument()),
+                                                            std::move(tree), SpoolerState{}));
+  // Windows comes with its kernel drivers' folder; copies into it must find it there.
+  MakeFolder(machine->driveC_ / "Windows" / "System32" / "drivers");
+  return machine;
 }
 
 std::unique_ptr<SimMachine> SimMachine::OpenFolder(const fs::path& dir) {

@@ -2,6 +2,8 @@
 // unattended mode: its branches, the port kinds and what the saved machine shows afterwards.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
 #include <optional>
 
 #include <nlohmann/json.hpp>
@@ -9,24 +11,39 @@
 #include "app/ExitCodes.h"
 #include "engine/Catalog.h"
 #include "engine/InstallSequence.h"
+#include "engine/PrinterInfo.h"
 #include "installer/InstallerTestSupport.h"
 #include "installer/engine/EngineTestSupport.h"
 
 namespace {
 
 using nlohmann::json;
-using enginetest::FindNamed;
 using installertest::PortDevice;
 using Strings = std::vector<std::string>;
+using Printers = std::map<std::string, std::string>;  // printer name: its port
+
+Strings With(Strings lines, const Strings& more) {
+  lines.insert(lines.end(), more.begin(), more.end());
+  return lines;
+}
+
+// Runs that leave a printer "RQ-7200 TH" on a port before the run under test.
+const Strings kOnCom1{"--model", "RQ-7200 TH", "--interface", "serial", "--port", "COM1"};
+const Strings kOnLpt1{"--model", "RQ-7200 TH", "--interface", "parallel"};
+const Strings kOnCom5{"--model", "RQ-7200 TH", "--interface", "usb", "--port", "COM5"};
+// Typed into the virtual COM page's box, which does not list COM1: the port has no colon.
+const Strings kOnCom1Typed{"--model", "RQ-7200 TH", "--interface", "usb", "--port", "COM1"};
+const Strings kOnIp5{"--model", "RQ-7200 TH", "--interface", "ethernet", "--ip", "192.0.2.5"};
 
 struct RunCase {
   const char* name;
   Strings args;
-  std::string existingPort;  // a printer "RQ-7200 TH" there before the run; empty: none
+  Strings existing;  // the run before this one; empty: none
   int exitCode;
   std::string outcome;
-  std::string printer, port;  // the printer the run leaves; empty: none checked
-  Strings lines;              // transcript lines that must appear (matched at their start)
+  Printers printers;                // every printer the run leaves
+  Strings lines;                    // transcript lines that must appear (matched at their start)
+  Strings monitorPorts{};           // the ports added to the port monitors
   std::optional<bool> boardDhcp{};  // the saved board's DHCP use; unset: not checked
 };
 
@@ -36,12 +53,13 @@ json Device(const std::string& className, const std::string& hardwareId) {
 
 void PrintTo(const RunCase& c, std::ostream* os) { *os << c.name; }
 
-class InstallationRunTest : public testing::TestWithParam<RunCase>, protected installertest::ProgramRun {
+class RunFixture : protected installertest::ProgramRun {
 protected:
-  InstallationRunTest() {
+  RunFixture() {
     harness.StageMedia();  // the media folder, for this run's own machine
     // Printers are connected, so nobody is asked to plug one in.
-    machine->document()["devices"] = {PortDevice("COM1", "ACPI\\PNP0501"), PortDevice("LPT1", "ACPI\\PNP0401"),
+    machine->document()["devices"] = {PortDevice("COM1", "ACPI\\PNP0501"), PortDevice("COM10", "ACPI\\PNP0501"),
+                                      PortDevice("LPT1", "ACPI\\PNP0401"),
                                       PortDevice("COM5", "USB\\VID_5C3D&PID_0003"), Device("USB", "USB\\VID_5C3D&PID_0001"),
                                       Device("USB", "USB\\VID_5C4E&PID_8030"),
                                       Device("System", "LPTENUM\\TOLVARENRQ-7000TH6351")};
@@ -53,83 +71,225 @@ protected:
     machine->Save();
     return json::parse(simtest::ReadFile(machine->machineFile()));
   }
+  void InstallBefore(const Strings& existing) {
+    if (!existing.empty()) {
+      ASSERT_EQ(Execute(With({"--unattended"}, existing)), kExitInstalled) << out.str();
+    }
+  }
+  void ExpectLines(const Strings& expected) {
+    const Strings lines = OutLines();
+    auto at = lines.begin();
+    for (const std::string& line : expected) {
+      at = std::find_if(at, lines.end(), [&](const std::string& l) { return l.starts_with(line); });
+      EXPECT_NE(at, lines.end()) << line << "\n" << out.str();
+    }
+  }
   enginetest::EngineHarness harness;
 };
 
+class InstallationRunTest : public RunFixture, public testing::TestWithParam<RunCase> {};
+
 TEST_P(InstallationRunTest, EndsAsTheBranchSays) {
   const RunCase& c = GetParam();
-  if (!c.existingPort.empty()) {
-    ASSERT_EQ(Execute({"--unattended", "--model", "RQ-7200 TH", "--interface", "serial", "--port", "COM1"}), kExitInstalled);
-    if (c.existingPort != "Kvx_COM1:") {
-      ASSERT_EQ(Execute({"--unattended", "--model", "RQ-7200 TH", "--interface", "parallel", "--if-exists", "change-port"}),
-                kExitInstalled);
-    }
-  }
-  Strings args{"--unattended"};
-  args.insert(args.end(), c.args.begin(), c.args.end());
-  EXPECT_EQ(Execute(args), c.exitCode) << out.str() << err.str();
+  InstallBefore(c.existing);
+  EXPECT_EQ(Execute(With({"--unattended"}, c.args)), c.exitCode) << out.str() << err.str();
   const Strings lines = OutLines();
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.back(), "outcome " + c.outcome);
-  auto at = lines.begin();
-  for (const std::string& line : c.lines) {
-    at = std::find_if(at, lines.end(), [&](const std::string& l) { return l.starts_with(line); });
-    EXPECT_NE(at, lines.end()) << line << "\n" << out.str();
-  }
-  if (c.printer.empty()) return;
+  ExpectLines(c.lines);
   const json saved = Saved();
-  const json* printer = FindNamed(saved.at("spooler").at("printers"), c.printer);
-  ASSERT_NE(printer, nullptr) << saved.at("spooler").at("printers").dump();
-  EXPECT_EQ(printer->at("port"), c.port);
+  Printers printers;
+  for (const json& printer : saved.at("spooler").at("printers")) printers[printer.at("name")] = printer.at("port");
+  EXPECT_EQ(printers, c.printers);
+  Strings monitorPorts;
+  for (const json& monitor : saved.at("spooler").at("monitors"))
+    for (const json& port : monitor.value("ports", json::array())) monitorPorts.push_back(port);
+  EXPECT_EQ(monitorPorts, c.monitorPorts);
   if (c.boardDhcp) {
     EXPECT_EQ(saved.at("boards").at(0).at("dhcp"), *c.boardDhcp);
   }
 }
 
 const Strings kSteps{"step 1", "step 2", "step 3", "step 4", "step 5", "step 6"};
-Strings With(Strings lines, const Strings& more) {
-  lines.insert(lines.end(), more.begin(), more.end());
-  return lines;
-}
 
 INSTANTIATE_TEST_SUITE_P(
     Branches, InstallationRunTest,
     testing::Values(
-        RunCase{"NewPrinter", {"--model", "RQ-7200 TH", "--interface", "serial", "--port", "COM1"}, "", kExitInstalled,
-                "installed", "RQ-7200 TH", "Kvx_COM1:", With({"dialog 153 \"Installation status\""}, kSteps)},
-        RunCase{"SamePortAgain", {"--model", "RQ-7200 TH", "--interface", "serial", "--port", "COM1"}, "Kvx_COM1:",
-                kExitInstalled, "already-installed", "RQ-7200 TH", "Kvx_COM1:",
+        RunCase{"NewPrinter", kOnCom1, {}, kExitInstalled, "installed", {{"RQ-7200 TH", "Kvx_COM1:"}},
+                With({"dialog 153 \"Installation status\""}, kSteps)},
+        RunCase{"SamePortAgain", kOnCom1, kOnCom1, kExitInstalled, "already-installed", {{"RQ-7200 TH", "Kvx_COM1:"}},
                 {"message \"Info\" \"Printer already installed!\""}},
-        RunCase{"OtherPortNewPrinter", {"--model", "RQ-7200 TH", "--interface", "serial", "--port", "COM1", "--if-exists", "new"},
-                "Kvx_LPT1:", kExitInstalled, "installed", "RQ-7200 TH (Copy 1)", "Kvx_COM1:", {"dialog 170"}},
-        RunCase{"OtherPortChangePort",
-                {"--model", "RQ-7200 TH", "--interface", "serial", "--port", "COM1", "--if-exists", "change-port"},
-                "Kvx_LPT1:", kExitInstalled, "port-changed", "RQ-7200 TH", "Kvx_COM1:",
+        // A typed name is the same port in another letter case and without the colon.
+        RunCase{"SamePortTypedInOtherCaseWithoutColon",
+                {"--model", "RQ-7200 TH", "--interface", "serial", "--port", "com5"}, kOnCom5, kExitInstalled,
+                "already-installed", {{"RQ-7200 TH", "Kvx_COM5:"}}, {"message \"Info\" \"Printer already installed!\""}},
+        RunCase{"OtherPortNewPrinter", With(kOnCom1, {"--if-exists", "new"}), kOnLpt1, kExitInstalled, "installed",
+                {{"RQ-7200 TH", "Kvx_LPT1:"}, {"RQ-7200 TH (Copy 1)", "Kvx_COM1:"}}, {"dialog 170"}},
+        RunCase{"OtherPortChangePort", With(kOnCom1, {"--if-exists", "change-port"}), kOnLpt1, kExitInstalled,
+                "port-changed", {{"RQ-7200 TH", "Kvx_COM1:"}},
                 {"message \"KvxInstaller\" \"Printer port has been updated.\\n\""}},
-        RunCase{"OtherPortCancel", {"--model", "RQ-7200 TH", "--interface", "serial", "--port", "COM1", "--if-exists", "cancel"},
-                "Kvx_LPT1:", kExitNotInstalled, "not-installed", "RQ-7200 TH", "Kvx_LPT1:", {}},
-        RunCase{"OtherPortUnanswered", {"--model", "RQ-7200 TH", "--interface", "serial", "--port", "COM1"}, "Kvx_LPT1:",
-                kExitSetupError, "error", "", "", {}},
-        RunCase{"VirtualCom", {"--model", "RQ-7200 TH", "--interface", "usb", "--port", "COM5"}, "", kExitInstalled,
-                "installed", "RQ-7200 TH", "Kvx_COM5:", {}},
-        RunCase{"Usb", {"--model", "VT5200"}, "", kExitInstalled, "installed", "VT5200", "Kvx_USB", {}},
-        RunCase{"Ethernet", {"--model", "RQ-7200 TH", "--interface", "ethernet", "--ip", "192.0.2.7"}, "", kExitInstalled,
-                "installed", "RQ-7200 TH", "Kvx_IP_192.0.2.7", {}},
-        RunCase{"EthernetSearch", {"--model", "RQ-7200 TH", "--interface", "ethernet", "--search"}, "", kExitInstalled,
-                "installed", "RQ-7200 TH", "Kvx_IP_192.0.2.50",
+        RunCase{"OtherPortCancel", With(kOnCom1, {"--if-exists", "cancel"}), kOnLpt1, kExitNotInstalled,
+                "not-installed", {{"RQ-7200 TH", "Kvx_LPT1:"}}, {}},
+        RunCase{"OtherPortUnanswered", kOnCom1, kOnLpt1, kExitSetupError, "error", {{"RQ-7200 TH", "Kvx_LPT1:"}}, {}},
+        // Port names that begin like the existing one are other ports.
+        RunCase{"Com10IsNotCom1", {"--model", "RQ-7200 TH", "--interface", "serial", "--port", "COM10", "--if-exists",
+                "change-port"}, kOnCom1Typed, kExitInstalled, "port-changed", {{"RQ-7200 TH", "Kvx_COM10:"}}, {"dialog 170"}},
+        RunCase{"LongerAddressCancel",
+                {"--model", "RQ-7200 TH", "--interface", "ethernet", "--ip", "192.0.2.50", "--if-exists", "cancel"}, kOnIp5,
+                kExitNotInstalled,
+                "not-installed", {{"RQ-7200 TH", "Kvx_IP_192.0.2.5"}}, {"dialog 170"}, {"Kvx_IP_192.0.2.5"}},
+        RunCase{"LongerAddressNewPrinter",
+                {"--model", "RQ-7200 TH", "--interface", "ethernet", "--ip", "192.0.2.50", "--if-exists", "new"}, kOnIp5,
+                kExitInstalled, "installed",
+                {{"RQ-7200 TH", "Kvx_IP_192.0.2.5"}, {"RQ-7200 TH (Copy 1)", "Kvx_IP_192.0.2.50"}}, {"dialog 170"},
+                {"Kvx_IP_192.0.2.5", "Kvx_IP_192.0.2.50"}},
+        RunCase{"LongerAddressChangePort",
+                {"--model", "RQ-7200 TH", "--interface", "ethernet", "--ip", "192.0.2.50", "--if-exists", "change-port"},
+                kOnIp5, kExitInstalled, "port-changed", {{"RQ-7200 TH", "Kvx_IP_192.0.2.50"}}, {"dialog 170"},
+                {"Kvx_IP_192.0.2.5", "Kvx_IP_192.0.2.50"}},
+        RunCase{"VirtualCom", kOnCom5, {}, kExitInstalled, "installed", {{"RQ-7200 TH", "Kvx_COM5:"}}, {}},
+        RunCase{"Usb", {"--model", "VT5200"}, {}, kExitInstalled, "installed", {{"VT5200", "Kvx_USB"}}, {}},
+        RunCase{"Ethernet", {"--model", "RQ-7200 TH", "--interface", "ethernet", "--ip", "192.0.2.7"}, {}, kExitInstalled,
+                "installed", {{"RQ-7200 TH", "Kvx_IP_192.0.2.7"}}, {}, {"Kvx_IP_192.0.2.7"}},
+        RunCase{"EthernetSearch", {"--model", "RQ-7200 TH", "--interface", "ethernet", "--search"}, {}, kExitInstalled,
+                "installed", {{"RQ-7200 TH", "Kvx_IP_192.0.2.50"}},
                 {"choice board-found \"02:00:4B:56:58:30 192.0.2.50\"", "choice board \"02:00:4B:56:58:30 192.0.2.50 4001\"",
-                 "choice tcp-port \"4001\""}},
+                 "choice tcp-port \"4001\""},
+                {"Kvx_IP_192.0.2.50"}},
         RunCase{"EthernetSearchUpdatesTheBoard",
                 {"--model", "RQ-7200 TH", "--interface", "ethernet", "--search", "--board", "02-00-4b-56-58-30",
                  "--board-ip", "192.0.2.60", "--board-port", "9100", "--board-dhcp", "on"},
-                "", kExitInstalled, "installed", "RQ-7200 TH", "Kvx_IP_192.0.2.60",
-                {"choice board \"02:00:4B:56:58:30 192.0.2.60 9100\""}, true},
+                {}, kExitInstalled, "installed", {{"RQ-7200 TH", "Kvx_IP_192.0.2.60"}},
+                {"choice board \"02:00:4B:56:58:30 192.0.2.60 9100\""}, {"Kvx_IP_192.0.2.60"}, true},
         RunCase{"EthernetSearchWithoutTheBoard",
-                {"--model", "RQ-7200 TH", "--interface", "ethernet", "--search", "--board", "02:00:00:00:00:01"}, "",
-                kExitSetupError, "error", "", "", {"choice board-found"}},
-        RunCase{"ParallelOstrelGetsTheSettingsJob", {"--model", "RQ-7200 TH", "--interface", "parallel"}, "",
-                kExitInstalled, "installed", "RQ-7200 TH", "Kvx_LPT1:", {}}),
+                {"--model", "RQ-7200 TH", "--interface", "ethernet", "--search", "--board", "02:00:00:00:00:01"}, {},
+                kExitSetupError, "error", {}, {"choice board-found"}},
+        RunCase{"ParallelOstrelGetsTheSettingsJob", kOnLpt1, {}, kExitInstalled, "installed",
+                {{"RQ-7200 TH", "Kvx_LPT1:"}}, {}}),
     [](const testing::TestParamInfo<RunCase>& param) { return std::string(param.param.name); });
+
+// What a run leaves for a COM port: the port's default configuration and the port monitor's
+// serial-settings key.
+using Values = std::map<std::string, std::uint32_t>;
+using Arrange = std::function<void(platform::sim::SimMachine&)>;
+
+Values Settings(std::uint32_t baud, std::uint32_t flow) {
+  return {{"baudrate", baud}, {"databits", 8}, {"parity", 0}, {"stopbits", 1}, {"flowcontrol", flow}};
+}
+
+// A port's default configuration before the run: nothing as the printer wants it.
+platform::CommState Worn() {
+  platform::CommState state;
+  state.baudRate = 1200;
+  state.byteSize = 7;
+  state.parity = platform::parity::Even;
+  state.stopBits = platform::stopbits::Two;
+  state.binary = false;
+  state.dsrSensitivity = true;
+  state.outX = state.inX = true;
+  state.dtrControl = platform::dtrcontrol::Disable;
+  state.rtsControl = platform::rtscontrol::Disable;
+  state.xonLim = 100;
+  state.xoffLim = 200;
+  return state;
+}
+
+// Worn() set for the printer at `baud`; what the run does not set stays as it was.
+json WornConfiguredAt(std::uint32_t baud) {
+  return {{"baud", baud},         {"byteSize", 8},        {"parity", 0},         {"stopBits", 0},
+          {"binary", false},      {"parityCheck", true},  {"outxCtsFlow", true}, {"outxDsrFlow", true},
+          {"dtrControl", 2},      {"rtsControl", 2},      {"outX", false},       {"inX", false},
+          {"dsrSensitivity", true}, {"txContinueOnXoff", true}, {"xonLim", 100}, {"xoffLim", 200}};
+}
+
+void FailFirstSettingsWrite(platform::sim::SimMachine& machine) {
+  machine.faults().FailOnceAfter("RegSetValueExA", "SetDefaultCommConfigA", platform::winerr::AccessDenied);
+}
+
+// "RQ-7200 TH (Copy 1)" to "(Copy 9)" beside "RQ-7200 TH": no copy name is left.
+void TakeEveryCopyName(platform::sim::SimMachine& machine) {
+  platform::Platform os = machine.platform();
+  std::unique_ptr<platform::PrinterHandle> printer;
+  ASSERT_EQ(os.spooler.OpenPrinterA("RQ-7200 TH", platform::printeraccess::Use, printer), 0u);
+  platform::PrinterInfo2A info;
+  ASSERT_TRUE(ReadPrinterInfo(*printer, info));
+  for (int copy = 1; copy <= 9; ++copy) {
+    info.pPrinterName = "RQ-7200 TH (Copy " + std::to_string(copy) + ")";
+    std::unique_ptr<platform::PrinterHandle> added;
+    ASSERT_EQ(os.spooler.AddPrinterA(info, added), 0u);
+  }
+}
+
+struct SettingsCase {
+  const char* name;
+  Strings args;
+  Strings existing;  // the run before this one; empty: none
+  Arrange arrange;   // before the run; null: nothing
+  int exitCode;
+  std::string port;
+  std::optional<std::uint32_t> configuredAt;  // none: the port's configuration stays as it was
+  std::optional<Values> key;                  // under KvxPortsIO\Kvx_<port>; none: no such key
+  bool installsNothing;
+  Strings lines;
+};
+
+void PrintTo(const SettingsCase& c, std::ostream* os) { *os << c.name; }
+
+class InstallationRunSettingsTest : public RunFixture, public testing::TestWithParam<SettingsCase> {
+protected:
+  InstallationRunSettingsTest() {
+    for (const char* port : {"COM1", "COM5"}) machine->config().serial[port].defaultConfig = Worn();
+  }
+};
+
+TEST_P(InstallationRunSettingsTest, LeavesThePortsConfigurationAndKey) {
+  const SettingsCase& c = GetParam();
+  InstallBefore(c.existing);
+  if (c.arrange) c.arrange(*machine);
+  const json before = Saved();
+  EXPECT_EQ(Execute(With({"--unattended", "--model", "RQ-7200 TH"}, c.args)), c.exitCode) << out.str() << err.str();
+  ExpectLines(c.lines);
+  const json saved = Saved();
+  const json::json_pointer config("/serial/" + c.port + "/defaultConfig");
+  EXPECT_EQ(saved.value(config, json()), c.configuredAt ? WornConfiguredAt(*c.configuredAt) : before.value(config, json()));
+  const json& keys = saved.at("registry").at("HKEY_LOCAL_MACHINE");
+  const auto key = keys.find("SOFTWARE\\Korvex\\KvxPortsIO\\Kvx_" + c.port);
+  ASSERT_EQ(key != keys.end(), c.key.has_value()) << keys.dump(1);
+  if (c.key) {
+    EXPECT_EQ(*key, json(*c.key));
+  }
+  if (c.installsNothing) {
+    EXPECT_EQ(saved.at("spooler").at("printers"), before.at("spooler").at("printers"));
+  }
+}
+
+const Strings kSerialCom1{"--interface", "serial", "--port", "COM1"};
+
+INSTANTIATE_TEST_SUITE_P(
+    ComPorts, InstallationRunSettingsTest,
+    testing::Values(
+        SettingsCase{"RtsCts", With(kSerialCom1, {"--baud", "38400", "--flow", "rts-cts"}), {}, nullptr, kExitInstalled,
+                     "COM1", 38400, Settings(38400, 1), false, {}},
+        SettingsCase{"DtrDsr", With(kSerialCom1, {"--baud", "9600", "--flow", "dtr-dsr"}), {}, nullptr, kExitInstalled,
+                     "COM1", 9600, Settings(9600, 2), false, {}},
+        SettingsCase{"NoFlowControl", With(kSerialCom1, {"--baud", "19200", "--flow", "none"}), {}, nullptr,
+                     kExitInstalled, "COM1", 19200, Settings(19200, 0), false, {}},
+        // No baud text of its own.
+        SettingsCase{"VirtualCom", {"--interface", "usb", "--port", "COM5"}, {}, nullptr, kExitInstalled, "COM5", 115200,
+                     Settings(115200, 2), false, {}},
+        // Not a serial page entry: typed as given, and only a colon would be dropped from it.
+        SettingsCase{"TypedNameWithoutColon", {"--interface", "serial", "--port", "COM5"}, {}, nullptr, kExitInstalled,
+                     "COM5", 115200, Settings(115200, 1), false, {}},
+        SettingsCase{"TypedNameOfNoDevice", {"--interface", "serial", "--port", "COM7:"}, {}, nullptr, kExitInstalled,
+                     "COM7", std::nullopt, std::nullopt, false, {}},
+        SettingsCase{"FirstSettingsWriteFails", kSerialCom1, {}, FailFirstSettingsWrite, kExitInstalled, "COM1", 115200,
+                     Settings(115200, 1), false, {}},
+        SettingsCase{"NoFreeName", With(kSerialCom1, {"--if-exists", "new"}), kOnLpt1, TakeEveryCopyName,
+                     kExitInstallFailed, "COM1", 115200, Settings(115200, 1), true,
+                     {"message \"KvxInstaller\" \"Unable to automatically install your printer."}},
+        SettingsCase{"Cancelled", With(kSerialCom1, {"--if-exists", "cancel"}), kOnLpt1, nullptr, kExitNotInstalled,
+                     "COM1", std::nullopt, std::nullopt, true, {}}),
+    [](const testing::TestParamInfo<SettingsCase>& param) { return std::string(param.param.name); });
 
 // The run takes exactly what the installation on its port takes on a like machine, plus its own
 // settling wait after a COM port's settings or the pause after the low-paper settings job of an
@@ -173,7 +333,9 @@ INSTANTIATE_TEST_SUITE_P(
     Ports, InstallationRunDurationTest,
     testing::Values(DurationCase{"Serial", {"--interface", "serial", "--port", "COM1"}, "RQ-7200 TH", "COM1:", 300},
                     DurationCase{"Parallel", {"--interface", "parallel"}, "RQ-7200 TH", "LPT1:", 100},
-                    DurationCase{"Usb", {}, "VT5200", "USB", 0}),
+                    DurationCase{"Usb", {}, "VT5200", "USB", 0},
+                    // A typed COM port that is no device gets no settings, so nothing to wait for.
+                    DurationCase{"TypedComOfNoDevice", {"--interface", "serial", "--port", "COM7:"}, "RQ-7200 TH", "COM7:", 0}),
     [](const testing::TestParamInfo<DurationCase>& param) { return std::string(param.param.name); });
 
 }  // namespace

@@ -76,6 +76,15 @@ TEST(SimFaultInjectorTest, FailFromFailsTheNthCallAndEveryLaterOne) {
   EXPECT_EQ(faults.CallCount("GetVersionExA"), 7u);
 }
 
+TEST(SimFaultInjectorTest, FailOnceAfterWaitsForItsTrigger) {
+  FaultInjector faults;
+  faults.FailOnceAfter("RegSetValueExA", "SetDefaultCommConfigA", 5);
+  EXPECT_EQ(faults.Check("RegSetValueExA"), 0u);
+  faults.Check("SetDefaultCommConfigA");
+  EXPECT_EQ(faults.Check("RegSetValueExA"), 5u);
+  EXPECT_EQ(faults.Check("RegSetValueExA"), 0u);
+}
+
 TEST(SimFaultInjectorTest, PendingFaultSurvivesAResetOfTheLog) {
   FaultInjector faults;
   faults.Check("RegQueryValueExA");
