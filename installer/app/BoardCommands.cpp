@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <ostream>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -164,6 +165,9 @@ int SetBoardCommand(const ProgramOptions& options, ProgramEnvironment& env) {
           options.boardPort.empty() ? board->Port() : static_cast<std::uint16_t>(std::stoul(options.boardPort));
       const bool dhcp = options.boardDhcp.empty() ? board->DhcpEnabled() : options.boardDhcp == "on";
       const std::string macText = MacText(*board);
+      // The dialog's waits that follow pass in silence otherwise.
+      env.err << "sending the settings to " << macText
+              << ", then waiting for the board to take them (4 s per network adapter and 6 s more)" << std::endl;
       if (SendBoardSettings(env.platform, [] {}, kind, *board, ip, mask, gateway, port, dhcp) ==
           BoardSettingsResult::Refused) {
         env.err << "refused: an IP address cannot start with 0\n";

@@ -7,6 +7,7 @@
 
 #include "app/CPrinterModelDlg.h"
 #include "app/OsKind.h"
+#include "engine/ErrorLog.h"
 #include "engine/Win2kXPInstaller.h"
 #include "platform/Windows1252.h"
 #include "resource.h"
@@ -79,7 +80,11 @@ bool HasInstallPrivilege(AppContext& context) {
       netapi->FindFunction("NetApiBufferFree") != winerr::Success)
     return true;
   std::string user;
-  if (os.process.GetUserNameA(kUserNameBufferSize, user) != winerr::Success) return false;
+  if (const platform::DWORD error = os.process.GetUserNameA(kUserNameBufferSize, user); error != winerr::Success) {
+    // The refusal's message names no cause.
+    LogError(os.files, "GetUserName FAILED with code: %d", error);
+    return false;
+  }
   platform::UserInfo1 account;
   // The account's privilege level is fetched but not judged: no level that suffices is settled,
   // and Wine answers every account as a guest.

@@ -3,6 +3,7 @@
 #include "app/BoardCommands.h"
 #include "app/CPrinterModelDlg.h"
 #include "app/CTolvInstallerApp.h"
+#include "app/ErrorLogWatch.h"
 #include "app/ExitCodes.h"
 #include "app/InstallerResources.h"
 #include "app/UnattendedScript.h"
@@ -12,11 +13,48 @@
 
 namespace {
 
+std::string InCurrentFolder(const ProgramEnvironment& env, const char* file) {
+  return (env.currentFolder / file).string();
+}
+
+// Why the model list is empty.
+std::string CatalogProblem(ProgramEnvironment& env) {
+  platform::DWORD attributes = 0;
+  const bool found = env.platform.files.GetFileAttributesA(kCatalogFile, attributes) == platform::winerr::Success &&
+                     (attributes & platform::fileattr::Directory) == 0;
+  const std::string catalog = InCurrentFolder(env, "KvxIns.ini");
+  return found ? "the catalog " + catalog + " lists no model or cannot be read"
+               : "the catalog " + catalog + " was not found: run the program from the distribution folder";
+}
+
 int ListModels(ProgramEnvironment& env) {
-  for (const std::string& name : ReadSupportedPrinters(env.platform.profile, false)) {
-    if (CPrinterModelDlg::IsListedModel(name)) env.out << platform::AnsiToPrintableUtf8(name) << '\n';
+  std::vector<std::string> names;
+  for (const std::string& name : ReadSupportedPrinters(env.platform.profile, false))
+    if (CPrinterModelDlg::IsListedModel(name)) names.push_back(name);
+  if (names.empty()) {
+    env.err << "no models: " << CatalogProblem(env) << '\n';
+    return kExitSetupError;
   }
+  for (const std::string& name : names) env.out << platform::AnsiToPrintableUtf8(name) << '\n';
   return kExitInstalled;
+}
+
+// What the run added to the error log, which is all the user learns of a failure's cause otherwise.
+void ReportErrorLog(ProgramEnvironment& env, const ErrorLogWatch& log) {
+  const auto lines = log.Lines();
+  if (lines.empty()) return;
+  env.out.flush();  // after the transcript so far where both streams go to one file
+  env.err << "this run's lines of the error log " << InCurrentFolder(env, "errors.log") << ":\n";
+  for (const auto& line : lines) {
+    env.err << "  " << platform::AnsiToPrintableUtf8(line.text);
+    if (line.error != platform::winerr::Success) env.err << "   (not written: error " << line.error << ')';
+    env.err << '\n';
+  }
+}
+
+platform::Platform WithFiles(const platform::Platform& p, platform::FileSystem& files) {
+  return {p.clock,     p.registry, p.profile, p.version, p.process,  p.services,  p.spooler, p.messages, files,
+          p.libraries, p.devices,  p.threads, p.serial,  p.printing, p.sockets,   p.ipHelper, p.lastError, p.fonts};
 }
 
 struct Ending {
@@ -42,7 +80,10 @@ Ending RunApplication(ProgramEnvironment& env, ui::Kit& kit, const ProgramOption
   return EndingOf(app.runOutcome);
 }
 
-int RunUnattended(ProgramEnvironment& env, const ProgramOptions& options) {
+int RunUnattended(ProgramEnvironment& outer, const ProgramOptions& options) {
+  ErrorLogWatch log(outer.platform.files);
+  platform::Platform platform = WithFiles(outer.platform, log);
+  ProgramEnvironment env{platform, nullptr, outer.out, outer.err, outer.currentFolder};
   ui::headless::ScriptedUser user;
   UnattendedScript script(options);
   script.Apply(user);
@@ -55,30 +96,39 @@ int RunUnattended(ProgramEnvironment& env, const ProgramOptions& options) {
     ending = RunApplication(env, kit, options);
   } catch (const platform::ProcessExit& exit) {
     // The process ended on the spot (the installation gate): nothing else runs.
+    ReportErrorLog(env, log);
     transcript.Outcome("error");
     return static_cast<int>(exit.code);
   }
   // Catalog text is Windows-1252 and may hold control characters.
   if (!script.Notice().empty()) env.err << platform::AnsiToPrintableUtf8(script.Notice()) << '\n';
   if (!script.Problem().empty()) {
-    env.err << platform::AnsiToPrintableUtf8(script.Problem()) << '\n';
+    env.err << platform::AnsiToPrintableUtf8(script.Problem());
+    if (script.ModelListEmpty()) env.err << ": " << CatalogProblem(env);
+    env.err << '\n';
     ending = {kExitSetupError, "error"};
   }
+  ReportErrorLog(env, log);
   transcript.Outcome(ending.outcome);
   return ending.code;
 }
 
 }  // namespace
 
-int RunProgram(const ProgramOptions& options, ProgramEnvironment& env) {
+std::optional<int> AnswerWithoutSystem(const ProgramOptions& options, std::ostream& out, std::ostream& err) {
   if (!options.error.empty()) {
-    env.err << options.error << "\n\n" << options.helpText;
+    err << options.error << " (--help lists the options)\n";
     return kExitSetupError;
   }
   if (options.help) {
-    env.out << options.helpText;
+    out << options.helpText;
     return kExitInstalled;
   }
+  return std::nullopt;
+}
+
+int RunProgram(const ProgramOptions& options, ProgramEnvironment& env) {
+  if (const auto code = AnswerWithoutSystem(options, env.out, env.err)) return *code;
   if (options.listModels) return ListModels(env);
   if (options.findBoards) return FindBoardsCommand(options, env);
   if (!options.setBoard.empty()) return SetBoardCommand(options, env);

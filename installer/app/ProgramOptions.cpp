@@ -2,6 +2,45 @@
 
 #include <CLI/CLI.hpp>
 
+#include "app/LongOptions.h"
+
+namespace {
+
+// Rates from the slowest a serial port's driver offers to the fastest a USB serial adapter takes;
+// the baud box would take any digits and saturate where a port cannot follow.
+constexpr unsigned long kLowestBaud = 110, kHighestBaud = 921600;
+
+// A whole number from `lowest` to `highest`, written with digits only ("9600", not "9.6e3").
+CLI::Validator WholeNumber(unsigned long lowest, unsigned long highest) {
+  const std::string range = "a whole number from " + std::to_string(lowest) + " to " + std::to_string(highest);
+  return CLI::Validator(
+      [=](std::string& text) -> std::string {
+        const bool digits = !text.empty() && text.size() <= 9 && text.find_first_not_of("0123456789") == std::string::npos;
+        const unsigned long value = digits ? std::stoul(text) : 0;
+        if (digits && value >= lowest && value <= highest) return {};
+        return "\"" + text + "\" is not " + range;
+      },
+      range);
+}
+
+// The printer's own address: neither "no address" nor the broadcast address.
+const CLI::Validator kPrinterAddress(
+    [](std::string& text) -> std::string {
+      if (!CLI::ValidIPV4(text).empty()) return "\"" + text + "\" is not an IP address A.B.C.D";
+      if (text == "0.0.0.0" || text == "255.255.255.255") return text + " cannot be a printer's address";
+      return {};
+    },
+    "A.B.C.D");
+
+std::vector<LongOption> LongOptionsOf(const CLI::App& cli) {
+  std::vector<LongOption> known;
+  for (const CLI::Option* option : cli.get_options())
+    for (const std::string& name : option->get_lnames()) known.push_back({"--" + name, option->get_expected_min() > 0});
+  return known;
+}
+
+}  // namespace
+
 ProgramOptions ParseProgramOptions(const std::vector<std::string>& args) {
   ProgramOptions options;
   CLI::App cli{"Installs Korvex thermal receipt and kiosk printers.", "KvxInstaller"};
@@ -16,19 +55,20 @@ ProgramOptions ParseProgramOptions(const std::vector<std::string>& args) {
   cli.add_option("--width", options.width, "80 or 48 (default: as the catalog proposes)")->check(CLI::IsMember({"80", "48"}));
   cli.add_option("--interface", options.interfaceKind, "serial, parallel, usb or ethernet (default: as the page proposes)")
       ->check(CLI::IsMember({"serial", "parallel", "usb", "ethernet"}));
-  cli.add_option("--port", options.port, "Port: a list entry such as COM2 or LPT1, else typed as given");
-  cli.add_option("--baud", options.baud, "Baud rate typed into the serial page")->check(CLI::PositiveNumber);
+  cli.add_option("--port", options.port, "Port: an entry of the page's port list such as COM2 or LPT1 (any case, ':' optional)");
+  cli.add_option("--type-port", options.typePort, "Port name typed into the page's port box as given");
+  cli.add_option("--baud", options.baud, "Baud rate typed into the serial page")->check(WholeNumber(kLowestBaud, kHighestBaud));
   cli.add_option("--flow", options.flow, "rts-cts, dtr-dsr or none")->check(CLI::IsMember({"rts-cts", "dtr-dsr", "none"}));
   cli.add_flag("--detect", options.detect, "Press \"Detect\" on the serial page");
   cli.add_flag("--add-vcom-port", options.addVcomPort, "Press \"Add a new port\" on the USB page and answer OK");
-  cli.add_option("--ip", options.ip, "IP address A.B.C.D of an ethernet printer")->check(CLI::ValidIPV4);
-  cli.add_option("--tcp-port", options.tcpPort, "TCP port of an ethernet printer (default 9100)")->check(CLI::Range(0, 65535));
+  cli.add_option("--ip", options.ip, "IP address A.B.C.D of an ethernet printer")->check(kPrinterAddress);
+  cli.add_option("--tcp-port", options.tcpPort, "TCP port of an ethernet printer (default 9100)")->check(WholeNumber(1, 65535));
   cli.add_flag("--search", options.search, "Press \"Setup...\" and \"Search\" on the ethernet page, take a board, OK");
   cli.add_option("--board", options.board, "The board to take after --search (MAC address; default: the first found)");
   cli.add_option("--board-ip", options.boardIp, "New IP address of the board")->check(CLI::ValidIPV4);
   cli.add_option("--board-mask", options.boardMask, "New subnet mask of the board")->check(CLI::ValidIPV4);
   cli.add_option("--board-gateway", options.boardGateway, "New gateway of the board")->check(CLI::ValidIPV4);
-  cli.add_option("--board-port", options.boardPort, "New TCP port of the board")->check(CLI::Range(0, 65535));
+  cli.add_option("--board-port", options.boardPort, "New TCP port of the board")->check(WholeNumber(0, 65535));
   cli.add_option("--board-dhcp", options.boardDhcp, "on or off: the board takes its address by DHCP (Lindor boards)")
       ->check(CLI::IsMember({"on", "off"}));
   cli.add_flag("--find-boards", options.findBoards, "Print the ethernet boards that answer a search, one per line");
@@ -45,12 +85,16 @@ ProgramOptions ParseProgramOptions(const std::vector<std::string>& args) {
       ->check(CLI::IsMember({"yes", "no"}));
   options.helpText = cli.help();
 
-  // CLI11 wants the program name first and parses in reverse.
+  // Refused before anything is taken, so that no option counts from a command line with a fault.
+  options.error = CheckLongOptions(args, LongOptionsOf(cli));
+  if (!options.error.empty()) return options;
+  // CLI11 takes the arguments last first.
   std::vector<std::string> reversed(args.rbegin(), args.rend());
   try {
     cli.parse(reversed);
   } catch (const CLI::ParseError& e) {
     options.error = e.what();
+    return options;
   }
   // What CLI11 did not take goes to the framework-style parser, in command-line order.
   ParseCommandLine(cli.remaining(), options.flags);
@@ -71,6 +115,8 @@ std::string UnusableOptionError(const ProgramOptions& options) {
       if (!value->empty()) return std::string(name) + " cannot be honoured with \"hidden\", which skips the model dialog";
   }
   if (options.findBoards && !options.setBoard.empty()) return "--find-boards and --set-board: give one";
+  if (!options.port.empty() && !options.typePort.empty()) return "--port and --type-port both choose the port: give one";
+  if (options.detect && !options.typePort.empty()) return "--detect and --type-port both choose the port: give one";
   if (options.interfaceKind.empty()) return {};
   const std::string& kind = options.interfaceKind;
   const struct {
@@ -79,6 +125,7 @@ std::string UnusableOptionError(const ProgramOptions& options) {
     bool usable;
   } pageOptions[] = {
       {"--port", !options.port.empty(), kind != "ethernet"},
+      {"--type-port", !options.typePort.empty(), kind != "ethernet"},
       {"--baud", !options.baud.empty(), kind == "serial"},
       {"--flow", !options.flow.empty(), kind == "serial"},
       {"--detect", options.detect, kind == "serial"},

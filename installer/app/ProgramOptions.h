@@ -6,7 +6,7 @@
 #include "app/CCustomCommandLineInfo.h"
 
 // Everything the command line asks for: the program's own flags and the long options
-// of the unattended mode. Unknown arguments are ignored.
+// of the unattended mode. Other plain words are ignored; an unknown "--" option is an error.
 struct ProgramOptions {
   CCustomCommandLineInfo flags;
   std::optional<std::string> machineDir;  // simulated machine folder (Linux build)
@@ -18,7 +18,8 @@ struct ProgramOptions {
   std::string width;          // "80" or "48"; empty: as the dialog proposes
   // The interface page; empty or false: as the page proposes.
   std::string interfaceKind;  // "serial", "parallel", "usb" or "ethernet"
-  std::string port;           // a list entry (with or without ':', any case), else typed
+  std::string port;           // an entry of the page's port list (with or without ':', any case)
+  std::string typePort;       // typed into the port box as given
   std::string baud;           // typed into the baud-rate box
   std::string flow;           // "rts-cts", "dtr-dsr" or "none"
   bool detect = false;        // press "Detect"
@@ -39,7 +40,7 @@ struct ProgramOptions {
   std::string ifExists;       // "new", "change-port" or "cancel"; empty: Cancel, and a problem
   std::string connectPrompt = "ok";  // "ok" or "cancel": plug in the USB printer
   std::string testPage = "no";       // "yes" or "no"
-  std::string error;          // a long option with a value it cannot take
+  std::string error;          // why the command line cannot be carried out: one line
   std::string helpText;
 };
 

@@ -26,10 +26,14 @@ constexpr InterfaceButton kInterfaces[] = {{"serial", IDC_IF_SERIAL, IDD_SERIAL_
                                            {"usb", IDC_IF_USB, IDD_USB_VCOM_PAGE},
                                            {"ethernet", IDC_IF_ETHERNET, IDD_ETHERNET_PAGE}};
 
+std::string Upper(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
+  return text;
+}
+
 std::string PortKey(std::string name) {
   if (!name.empty() && name.back() == ':') name.pop_back();
-  std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::toupper(c); });
-  return name;
+  return Upper(std::move(name));
 }
 
 // A MAC address as the ethernet printers dialog lists it: "02:00:4B:56:58:30" for "02-00-4b-56-58-30".
@@ -38,11 +42,17 @@ std::string BoardMacText(std::string mac) {
   return mac;
 }
 
+std::string Joined(const std::vector<std::string>& items) {
+  std::string text;
+  for (const std::string& item : items) text += (text.empty() ? "" : ", ") + item;
+  return text;
+}
+
 std::string FocusedBoxName(int id) {
   switch (id) {
     case IDC_BAUD_COMBO: return "baud rate (--baud)";
     case IDC_IP_ADDRESS: return "IP address (--ip)";
-    default: return "port (--port)";
+    default: return "port (--port or --type-port)";
   }
 }
 
@@ -75,12 +85,22 @@ void UnattendedScript::AnswerExistingPrinter(DialogDriver& driver) {
                                                     : ui::idres::Cancel);
 }
 
-void UnattendedScript::ChoosePort(DialogDriver& page, int comboId) {
+bool UnattendedScript::ChoosePort(DialogDriver& page, int comboId) {
+  if (!options_.typePort.empty()) {
+    page.Type(comboId, options_.typePort);
+    return true;
+  }
+  if (options_.port.empty()) return true;
   const auto items = page.ComboItems(comboId);
   for (std::size_t i = 0; i < items.size(); ++i) {
-    if (PortKey(items[i]) == PortKey(options_.port)) return page.SelectCombo(comboId, static_cast<int>(i));
+    if (PortKey(items[i]) == PortKey(options_.port)) {
+      page.SelectCombo(comboId, static_cast<int>(i));
+      return true;
+    }
   }
-  page.Type(comboId, options_.port);
+  problem_ = "--port " + options_.port + " is not in the page's port list (" +
+             (items.empty() ? std::string("empty") : Joined(items)) + "); --type-port types a name into the box";
+  return false;
 }
 
 bool UnattendedScript::FillSerialPage(DialogDriver& page) {
@@ -101,7 +121,7 @@ bool UnattendedScript::FillSerialPage(DialogDriver& page) {
       return false;
     }
   } else {
-    if (!options_.port.empty()) ChoosePort(page, IDC_PORT_COMBO);
+    if (!ChoosePort(page, IDC_PORT_COMBO)) return false;
     if (!options_.baud.empty()) page.Type(IDC_BAUD_COMBO, options_.baud);
   }
   if (!options_.flow.empty()) {
@@ -114,14 +134,13 @@ bool UnattendedScript::FillSerialPage(DialogDriver& page) {
 bool UnattendedScript::FillUsbPage(DialogDriver& driver) {
   DialogDriver page = driver.Page(IDD_USB_VCOM_PAGE);
   if (!page.IsShown()) {
-    if (options_.port.empty() && !options_.addVcomPort) return true;
-    problem_ = std::string(options_.addVcomPort ? "--add-vcom-port" : "--port") +
+    if (options_.port.empty() && options_.typePort.empty() && !options_.addVcomPort) return true;
+    problem_ = std::string(options_.addVcomPort ? "--add-vcom-port" : options_.port.empty() ? "--type-port" : "--port") +
                " is not used: this model's USB interface has no port to choose";
     return false;
   }
   if (options_.addVcomPort) page.Click(IDC_ADD_VCOM_PORT);
-  if (!options_.port.empty()) ChoosePort(page, IDC_VCOM_COMBO);
-  return true;
+  return ChoosePort(page, IDC_VCOM_COMBO);
 }
 
 bool UnattendedScript::FillEthernetPage(DialogDriver& page) {
@@ -212,7 +231,7 @@ void UnattendedScript::AnswerInterfaceDialog(DialogDriver& driver) {
   } else if (chosen) {
     DialogDriver page = driver.Page(chosen->page);
     if (kind == "serial") ok = FillSerialPage(page);
-    if (kind == "parallel" && !options_.port.empty()) ChoosePort(page, IDC_PORT_COMBO);
+    if (kind == "parallel") ok = ChoosePort(page, IDC_PORT_COMBO);
     if (kind == "ethernet") ok = FillEthernetPage(page);
   }
   if (!ok) return driver.Close();
@@ -235,22 +254,35 @@ bool UnattendedScript::ChooseRadio(ui::headless::DialogDriver& driver, int id, c
   return true;
 }
 
-void UnattendedScript::AnswerModelDialog(ui::headless::DialogDriver& driver) {
-  const auto rows = driver.ListRows(IDC_MODEL_LIST);
+int UnattendedScript::ModelRow(const std::vector<std::string>& names) const {
+  if (names.empty()) return -1;
+  if (options_.model.empty()) return 0;
+  const auto exact = std::find(names.begin(), names.end(), options_.model);
+  if (exact != names.end()) return static_cast<int>(exact - names.begin());
+  // In another letter case only where that names one model: the catalog may list both "VT5000" and "vt5000".
   int row = -1;
-  for (std::size_t i = 0; i < rows.size() && row < 0; ++i) {
-    const std::string name = TrimWhiteSpace(rows[i].empty() ? std::string() : rows[i][0]);
-    if (options_.model.empty() || name == options_.model) row = static_cast<int>(i);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (Upper(names[i]) != Upper(options_.model)) continue;
+    if (row >= 0) return -1;
+    row = static_cast<int>(i);
   }
+  return row;
+}
+
+void UnattendedScript::AnswerModelDialog(ui::headless::DialogDriver& driver) {
+  std::vector<std::string> names;
+  for (const auto& row : driver.ListRows(IDC_MODEL_LIST)) names.push_back(TrimWhiteSpace(row.empty() ? std::string() : row[0]));
+  const int row = ModelRow(names);
   if (row < 0) {
-    problem_ = options_.model.empty() ? "the model list is empty"
-                                      : "model \"" + options_.model + "\" is not in the model list";
+    modelListEmpty_ = names.empty();
+    problem_ = names.empty() ? "the model list is empty"
+                             : "model \"" + options_.model + "\" is not in the model list (" + Joined(names) + ")";
     driver.Close();
     return;
   }
   driver.ClickListRow(IDC_MODEL_LIST, row);
   if (!driver.IsEnabled(IDC_CONTINUE)) {
-    problem_ = "model \"" + TrimWhiteSpace(rows[row][0]) + "\" cannot be chosen";
+    problem_ = "model \"" + names[static_cast<std::size_t>(row)] + "\" cannot be chosen";
     driver.Close();
     return;
   }

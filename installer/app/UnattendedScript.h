@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 #include "app/ProgramOptions.h"
 
@@ -19,8 +20,12 @@ public:
   const std::string& Problem() const { return problem_; }
   // What the user was told that ended the wizard without a problem in the options.
   const std::string& Notice() const { return notice_; }
+  // The model dialog listed nothing: the catalog is missing or lists no model.
+  bool ModelListEmpty() const { return modelListEmpty_; }
 
 private:
+  // The row of the model the options name: exactly, else in any letter case where one model matches; -1 for none.
+  int ModelRow(const std::vector<std::string>& names) const;
   void AnswerModelDialog(ui::headless::DialogDriver& driver);
   bool ChooseRadio(ui::headless::DialogDriver& driver, int id, const std::string& what);
   void AnswerInterfaceDialog(ui::headless::DialogDriver& driver);
@@ -29,7 +34,8 @@ private:
   bool FillEthernetPage(ui::headless::DialogDriver& page);
   // "Ethernet Printers": search, take the board the options name, update it if asked, OK.
   bool ChooseBoard(ui::headless::DialogDriver& dialog);
-  void ChoosePort(ui::headless::DialogDriver& page, int comboId);
+  // --port selects its list entry (refused when there is none), --type-port types.
+  bool ChoosePort(ui::headless::DialogDriver& page, int comboId);
   void AnswerExistingPrinter(ui::headless::DialogDriver& driver);
 
   const ProgramOptions& options_;
@@ -37,4 +43,5 @@ private:
   std::string problem_;
   std::string notice_;
   int messageBoxes_ = 0;
+  bool modelListEmpty_ = false;
 };

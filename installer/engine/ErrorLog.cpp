@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr const char* kErrorLogFile = ".\\errors.log";
-
 std::optional<std::string> Format(char conversion, const LogValue& value) {
   switch (conversion) {
     case 'd':

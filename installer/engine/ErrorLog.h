@@ -12,6 +12,8 @@
 // The plain-text error log ".\errors.log" in the current directory, written through the platform's
 // file system: one line per call.
 
+inline constexpr const char* kErrorLogFile = ".\\errors.log";
+
 using LogValue = std::variant<long long, double, std::string>;
 
 // The message with its "%d", "%f" and "%s" replaced, left to right, by the values in order.

@@ -118,7 +118,11 @@ bool InstallPortMonitor(CommonInstaller& installer) {
   PrepareInterface(installer, kind);
   if (monitorError != winerr::Success) {
     // On a USB port a module that cannot be replaced is in use, hence installed.
-    if (kind != PortKind::Usb) return false;
+    if (kind != PortKind::Usb) {
+      // The run's only trace of the cause, such as a user without the right to write the system directory.
+      LogError(os.files, "InstallPortMonitor failed with code: %d", record.lastError);
+      return false;
+    }
     if (record.lastError != winerr::AccessDenied) {
       LogError(os.files, "InstallPortMonitor USB failed with code: %d", record.lastError);
       return false;

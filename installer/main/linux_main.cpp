@@ -37,15 +37,22 @@ platform::Platform WithHostNetwork(const platform::Platform& machine, platform::
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   ProgramOptions options = ParseProgramOptions(args);
+  // Nothing of the machine is read or written for a command line that cannot be carried out, nor for help.
+  if (const auto code = AnswerWithoutSystem(options, std::cout, std::cerr)) return *code;
   // The terminal speaks UTF-8; the system's text is Windows-1252.
   options.model = platform::Utf8ToAnsiLossy(options.model);
   const std::filesystem::path machineDir =
       options.machineDir ? std::filesystem::path(*options.machineDir) : DefaultMachineDir();
   std::cerr << "machine: " << machineDir.string() << '\n';
+  // Commands that only look: the machine is read as it is (the default one when the folder has none) and never saved.
+  const bool readOnly = options.listModels || options.findBoards;
 
   std::unique_ptr<platform::sim::SimMachine> machine;
   try {
-    machine = platform::sim::SimMachine::OpenFolder(machineDir);
+    machine = readOnly ? platform::sim::SimMachine::OpenFolderToRead(machineDir)
+                       : platform::sim::SimMachine::OpenFolder(machineDir);
+    // A run whose end could not be saved would leave drive_c and machine.json telling two stories.
+    if (!readOnly) machine->CheckSavable();
   } catch (const platform::sim::MachineFileError& e) {
     std::cerr << "error: " << e.what() << '\n';
     return kExitSetupError;
@@ -59,8 +66,10 @@ int main(int argc, char** argv) {
   const platform::Platform simulated = machine->platform();
   platform::Platform platform =
       options.network == "host" ? WithHostNetwork(simulated, hostClock, hostSockets, hostAdapters) : simulated;
-  ProgramEnvironment environment{platform, nullptr, std::cout, std::cerr};
+  std::error_code ec;
+  ProgramEnvironment environment{platform, nullptr, std::cout, std::cerr, std::filesystem::current_path(ec)};
   const int code = RunProgram(options, environment);
+  if (readOnly) return code;
   try {
     machine->Save();
   } catch (const platform::sim::MachineFileError& e) {

@@ -1,4 +1,5 @@
 // The Windows program: real dialogs on the real system, or the unattended wizard with a transcript.
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -17,7 +18,8 @@ int main(int argc, char** argv) {
   platform::win32::Win32Platform system;
   platform::Platform platform = system.platform();
   ui::win32::Win32Kit kit;
-  ProgramEnvironment environment{platform, &kit, std::cout, std::cerr};
+  std::error_code ec;
+  ProgramEnvironment environment{platform, &kit, std::cout, std::cerr, std::filesystem::current_path(ec)};
   const int code = RunProgram(options, environment);
   std::cout.flush();
   std::cerr.flush();

@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <string_view>
 #include <type_traits>
 #include <utility>
 
+#include "platform/sim/JsonDocument.h"
 #include "platform/sim/JsonReader.h"
 #include "platform/sim/RegistryJson.h"
 #include "platform/sim/SimNetwork.h"
@@ -115,7 +117,7 @@ Json LanguageJson(LANGID id) {
 }
 
 // Far deeper than the format nests (ten levels), shallow enough for the library's recursive copy and dump.
-constexpr int kMaxNesting = 100;
+constexpr std::size_t kMaxNesting = 100;
 
 std::size_t LineAt(const std::string& text, std::size_t offset) {
   const auto end = text.begin() + static_cast<std::ptrdiff_t>(std::min(offset, text.size()));
@@ -143,15 +145,11 @@ std::string RangeProblem(const std::string& text, const Json::exception& e) {
 }
 
 Json ParseDocument(const std::string& text, const JsonReader& reader) {
-  const auto limitNesting = [&](int depth, Json::parse_event_t event, Json&) {
-    if ((event == Json::parse_event_t::object_start || event == Json::parse_event_t::array_start) &&
-        depth >= kMaxNesting) {
-      reader.Fail("lists and objects are nested deeper than " + std::to_string(kMaxNesting) + " levels");
-    }
-    return true;
+  const std::function<void()> tooDeep = [&] {
+    reader.Fail("lists and objects are nested deeper than " + std::to_string(kMaxNesting) + " levels");
   };
   try {
-    return Json::parse(text, limitNesting);
+    return ParseOrderedJson(text, kMaxNesting, tooDeep);
   } catch (const Json::parse_error& e) {
     reader.Fail(ParseProblem(text, e));
   } catch (const Json::out_of_range& e) {
@@ -395,6 +393,11 @@ void ParseMachineFile(const std::string& text, const std::string& label, Machine
 
 std::string FormatMachineFile(const MachineConfig& config, RegistryTree& registry, const SpoolerState& spooler,
                               const Json& document) {
+  return MachineFileDocument(config, registry, spooler, document).dump(2) + "\n";
+}
+
+Json MachineFileDocument(const MachineConfig& config, RegistryTree& registry, const SpoolerState& spooler,
+                         const Json& document) {
   Json doc = Json::object();
   doc["format"] = kMachineFormat;
   doc["version"] = kMachineVersion;
@@ -429,7 +432,7 @@ std::string FormatMachineFile(const MachineConfig& config, RegistryTree& registr
   }
   // Last, as it is the longest part.
   doc["registry"] = WriteRegistryJson(registry);
-  return doc.dump(2) + "\n";
+  return doc;
 }
 
 }  // namespace platform::sim

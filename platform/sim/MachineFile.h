@@ -33,6 +33,9 @@ void AddDefaultRegistryKeys(RegistryTree& registry);
 // when it has adapters of its own).
 void ParseMachineFile(const std::string& text, const std::string& label, MachineConfig& config,
                       RegistryTree& registry, SpoolerState& spooler, nlohmann::ordered_json& document);
+// The file's document, and its text as the program writes it for a person (indented).
+nlohmann::ordered_json MachineFileDocument(const MachineConfig& config, RegistryTree& registry,
+                                           const SpoolerState& spooler, const nlohmann::ordered_json& document);
 std::string FormatMachineFile(const MachineConfig& config, RegistryTree& registry, const SpoolerState& spooler,
                               const nlohmann::ordered_json& document);
 

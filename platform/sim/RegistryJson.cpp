@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <optional>
+#include <unordered_map>
 
+#include "platform/sim/JsonDocument.h"
 #include "platform/sim/MachineFileError.h"
 #include "platform/sim/Text.h"
 
@@ -151,7 +153,7 @@ Json ValueJson(DWORD type, const Bytes& data) {
 
 // Lists each key that holds values or is a leaf; the keys leading to it are implied. Depth first,
 // with one path buffer and a stack of levels, so a deep tree costs neither stack nor copies of its path.
-void WriteKeys(const RegNode& root, Json& out) {
+void WriteKeys(const RegNode& root, JsonMembers& out) {
   struct Level {
     const RegNode* node;
     std::size_t nextChild;
@@ -163,11 +165,11 @@ void WriteKeys(const RegNode& root, Json& out) {
   while (true) {
     if (entered) {
       if (!entered->values.empty() || (entered->subkeys.empty() && !path.empty())) {
-        Json values = Json::object();
-        for (const RegValue& value : entered->values) {
-          values[AnsiToUtf8(value.name)] = ValueJson(value.type, value.data);
-        }
-        out[AnsiToUtf8(path)] = std::move(values);
+        // A key's value names differ, and so do the paths.
+        JsonMembers values;
+        values.reserve(entered->values.size());
+        for (const RegValue& value : entered->values) values.emplace_back(AnsiToUtf8(value.name), ValueJson(value.type, value.data));
+        out.emplace_back(AnsiToUtf8(path), ObjectOf(std::move(values)));
       }
       levels.push_back({entered, 0, path.size()});
     }
@@ -186,6 +188,12 @@ void WriteKeys(const RegNode& root, Json& out) {
   }
 }
 
+// A name as the registry compares it.
+std::string Folded(std::string name) {
+  for (char& c : name) c = static_cast<char>(FoldUpper(static_cast<unsigned char>(c)));
+  return name;
+}
+
 // A name as an error message shows it: long ones cut (at a character) to what a person can read.
 std::string Shown(const std::string& utf8) {
   constexpr std::size_t kShown = 80;
@@ -195,19 +203,57 @@ std::string Shown(const std::string& utf8) {
   return utf8.substr(0, cut) + "...";
 }
 
+// The key's values in file order; a name the key has already (in any case) takes the new value.
+void ReadValues(const Reader& reader, const Json& values, const std::string& where, RegNode& node) {
+  // A key of many values gets an index of its names, so that it is read in one pass.
+  constexpr std::size_t kIndexedFrom = 16;
+  const bool indexed = node.values.size() + values.size() >= kIndexedFrom;
+  std::unordered_map<std::string, std::size_t> held;
+  if (indexed) {
+    for (std::size_t i = 0; i < node.values.size(); ++i) held.emplace(Folded(node.values[i].name), i);
+  }
+  for (const auto& [valueName, valueJson] : values.items()) {
+    const std::string what = where + " value \"" + Shown(valueName) + "\"";
+    DWORD type = 0;
+    Bytes data;
+    reader.Value(valueJson, what, type, data);
+    std::string name = reader.Ansi(valueName, what);
+    if (name.size() > kMaxValueName) {
+      reader.Fail(what + " has a name longer than " + std::to_string(kMaxValueName) + " characters");
+    }
+    if (!indexed) {
+      node.SetValue(name, type, std::move(data));
+      continue;
+    }
+    const auto [at, added] = held.emplace(Folded(name), node.values.size());
+    if (added) {
+      node.values.push_back({std::move(name), type, std::move(data)});
+    } else {
+      node.values[at->second].type = type;
+      node.values[at->second].data = std::move(data);
+    }
+  }
+}
+
 }  // namespace
 
 void ReadRegistryJson(const Json& registry, const std::string& label, RegistryTree& tree) {
   const Reader reader(label);
   if (!registry.is_object()) reader.Fail("\"registry\" must be an object");
-  std::lock_guard lock(tree.mutex());
+  struct KeyEntry {
+    RootKey root;
+    std::vector<std::string> names;
+    const Json* values;
+    std::string where;
+  };
+  std::vector<KeyEntry> entries;
   for (const auto& [rootName, keys] : registry.items()) {
     const auto root = RootKeyFromName(rootName);
     if (!root) reader.Fail("\"registry\" has an unknown root key \"" + rootName + "\"");
     if (!keys.is_object()) reader.Fail("registry root " + rootName + " must be an object of key paths");
     for (const auto& [pathUtf8, values] : keys.items()) {
-      const std::string where = "registry key \"" + rootName + (pathUtf8.empty() ? "" : "\\" + Shown(pathUtf8)) + "\"";
-      const auto names = SplitKeyPath(reader.Ansi(pathUtf8, where));
+      std::string where = "registry key \"" + rootName + (pathUtf8.empty() ? "" : "\\" + Shown(pathUtf8)) + "\"";
+      auto names = SplitKeyPath(reader.Ansi(pathUtf8, where));
       if (!names) reader.Fail(where + " is not a valid key path");
       if (HasLongKeyName(*names)) {
         reader.Fail(where + " has a key name longer than " + std::to_string(kMaxKeyName) + " characters");
@@ -216,20 +262,21 @@ void ReadRegistryJson(const Json& registry, const std::string& label, RegistryTr
         reader.Fail(where + " is more than " + std::to_string(kMaxKeyDepth) + " levels deep");
       }
       if (!values.is_object()) reader.Fail(where + " must be an object of values");
-      std::shared_ptr<RegNode> node = tree.Root(*root);
-      for (const std::string& name : *names) node = node->AddSubkey(name);
-      for (const auto& [valueName, valueJson] : values.items()) {
-        const std::string what = where + " value \"" + Shown(valueName) + "\"";
-        DWORD type = 0;
-        Bytes data;
-        reader.Value(valueJson, what, type, data);
-        const std::string name = reader.Ansi(valueName, what);
-        if (name.size() > kMaxValueName) {
-          reader.Fail(what + " has a name longer than " + std::to_string(kMaxValueName) + " characters");
-        }
-        node->SetValue(name, type, std::move(data));
-      }
+      entries.push_back({*root, std::move(*names), &values, std::move(where)});
     }
+  }
+  // Made in the order the tree keeps keys, every new key goes to the end of its parent's list: a
+  // key of many subkeys is read in one pass, whatever the file's order.
+  std::stable_sort(entries.begin(), entries.end(), [](const KeyEntry& a, const KeyEntry& b) {
+    if (a.root != b.root) return a.root < b.root;
+    return std::lexicographical_compare(a.names.begin(), a.names.end(), b.names.begin(), b.names.end(),
+                                        [](const std::string& x, const std::string& y) { return CompareNoCase(x, y) < 0; });
+  });
+  std::lock_guard lock(tree.mutex());
+  for (const KeyEntry& entry : entries) {
+    std::shared_ptr<RegNode> node = tree.Root(entry.root);
+    for (const std::string& name : entry.names) node = node->AddSubkey(name);
+    ReadValues(reader, *entry.values, entry.where, *node);
   }
 }
 
@@ -244,9 +291,9 @@ Json WriteRegistryJson(RegistryTree& tree) {
   std::lock_guard lock(tree.mutex());
   Json registry = Json::object();
   for (RootKey root : kRootKeys) {
-    Json keys = Json::object();
+    JsonMembers keys;
     WriteKeys(*tree.Root(root), keys);
-    registry[RootKeyName(root)] = std::move(keys);
+    registry[RootKeyName(root)] = ObjectOf(std::move(keys));
   }
   return registry;
 }

@@ -199,6 +199,22 @@ SimDeviceSetup::SimDeviceSetup(Json& document, std::filesystem::path driveC, std
       faults_(std::move(faults)),
       handles_(std::move(handles)) {}
 
+std::size_t SimDeviceSetup::UnmadeKeysSize() const {
+  std::lock_guard lock(tree_->mutex());
+  std::size_t size = 0;
+  for (const SimDevice& d : ReadDevices(document_)) {
+    const std::string path = std::string(kEnumKey) + "\\" + d.instanceId + "\\Device Parameters";
+    std::shared_ptr<RegNode> node = tree_->Root(RootKey::LocalMachine);
+    for (const std::string& name : SplitKeyPath(path).value_or(std::vector<std::string>{})) {
+      if (node) node = node->FindSubkey(name);
+    }
+    // The key's line: its path with each backslash written twice, and the port's name.
+    constexpr std::size_t kLine = 32;
+    if (!node) size += 2 * path.size() + d.portName.size() + kLine;
+  }
+  return size;
+}
+
 DWORD SimDeviceSetup::SetupDiClassGuidsFromNameA(const std::string& className, DWORD bufferCount,
                                                  std::vector<Guid>& guids, DWORD& required) {
   guids.clear();

@@ -49,6 +49,9 @@ public:
   DWORD UpdateDriverForPlugAndPlayDevicesA(const std::string& hardwareId, const std::string& fullInfPath,
                                            DWORD installFlags, bool& rebootRequired) override;
 
+  // At most what the device keys not made yet would add to machine.json, in bytes.
+  std::size_t UnmadeKeysSize() const;
+
 private:
   const MachineConfig& config_;
   nlohmann::ordered_json& document_;

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -20,6 +21,17 @@ namespace {
 
 // A machine.json larger than this is refused: its parsed form would take many times the memory.
 constexpr std::uintmax_t kMaxMachineFile = 16 * 1024 * 1024;
+// Far more than one run adds (a driver, a printer with its keys, a test page), so that the file a run
+// starts from is saved within the limit.
+constexpr std::uintmax_t kRunGrowthRoom = 1024 * 1024;
+
+// "16 MB", "15.3 MB".
+std::string Megabytes(std::uintmax_t bytes) {
+  char text[32];
+  const double megabytes = static_cast<double>(bytes) / (1024.0 * 1024.0);
+  std::snprintf(text, sizeof text, bytes % (1024 * 1024) == 0 ? "%.0f MB" : "%.1f MB", megabytes);
+  return text;
+}
 
 [[noreturn]] void FailErrno(const fs::path& file, const char* what, int error) {
   throw MachineFileError(file.string() + ": " + what + ": " + std::strerror(error));
@@ -62,6 +74,19 @@ void ReplaceFile(const fs::path& file, const std::string& text) {
     ::fsync(dir);
     ::close(dir);
   }
+}
+
+// Throws the error ReplaceFile would meet at its first step, which is tried and undone: a temporary
+// file made here is removed again, one that was there is kept.
+void CheckReplaceable(const fs::path& file) {
+  fs::path temp = file;
+  temp += ".tmp";
+  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  const bool created = fd >= 0;
+  if (!created && errno == EEXIST) fd = ::open(temp.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) FailErrno(temp, "cannot be written", errno);
+  ::close(fd);
+  if (created) ::unlink(temp.c_str());
 }
 
 void MakeFolder(const fs::path& dir) {
@@ -132,24 +157,33 @@ std::unique_ptr<SimMachine> SimMachine::CreateDefault(fs::path folder, bool temp
 }
 
 std::unique_ptr<SimMachine> SimMachine::OpenFolder(const fs::path& dir) {
+  if (auto machine = Load(dir)) return machine;
+  MakeFolder(dir);
+  CheckReplaceable(dir / "machine.json");  // before drive_c is made
+  auto machine = CreateDefault(dir, false);
+  machine->Save();
+  return machine;
+}
+
+std::unique_ptr<SimMachine> SimMachine::OpenFolderToRead(const fs::path& dir) {
+  if (auto machine = Load(dir)) return machine;
+  return InMemory();
+}
+
+std::unique_ptr<SimMachine> SimMachine::Load(const fs::path& dir) {
   const fs::path file = dir / "machine.json";
   std::error_code ec;
   const fs::file_status status = fs::status(file, ec);
   if (ec && status.type() != fs::file_type::not_found) {
     throw MachineFileError(file.string() + ": cannot be looked at: " + ec.message());
   }
-  if (!fs::exists(status)) {
-    MakeFolder(dir);
-    auto machine = CreateDefault(dir, false);
-    machine->Save();
-    return machine;
-  }
+  if (!fs::exists(status)) return nullptr;
   // A folder, a pipe or a device would fail, block or never end.
   if (!fs::is_regular_file(status)) throw MachineFileError(file.string() + ": not a regular file");
   const std::uintmax_t size = fs::file_size(file, ec);
   if (ec) throw MachineFileError(file.string() + ": cannot be read: " + ec.message());
   if (size > kMaxMachineFile) {
-    throw MachineFileError(file.string() + ": larger than " + std::to_string(kMaxMachineFile / (1024 * 1024)) + " MB");
+    throw MachineFileError(file.string() + ": larger than " + Megabytes(kMaxMachineFile));
   }
   std::ifstream in(file, std::ios::binary);
   std::string text(static_cast<std::size_t>(size), '\0');
@@ -172,10 +206,35 @@ std::unique_ptr<SimMachine> SimMachine::InMemory() {
   return CreateDefault(pattern, true);
 }
 
+nlohmann::ordered_json SimMachine::Document() {
+  return MachineFileDocument(*config_, *tree_, spooler_->Snapshot(), *document_);
+}
+
 void SimMachine::Save() {
   const auto lock = Lock();
   services_->SettleAll();
-  ReplaceFile(machineFile(), FormatMachineFile(*config_, *tree_, spooler_->Snapshot(), *document_));
+  // Indented for a person to read; a machine that large is written on one line so that it loads again.
+  const nlohmann::ordered_json document = Document();
+  std::string text = document.dump(2) + "\n";
+  if (text.size() > kMaxMachineFile) text = document.dump() + "\n";
+  if (text.size() > kMaxMachineFile) {
+    throw MachineFileError(machineFile().string() + ": not saved: it would take " + Megabytes(text.size()) +
+                           ", more than the " + Megabytes(kMaxMachineFile) + " a machine file may have");
+  }
+  ReplaceFile(machineFile(), text);
+}
+
+void SimMachine::CheckSavable() {
+  const auto lock = Lock();
+  const fs::path file = machineFile();
+  CheckReplaceable(file);
+  const std::size_t size = Document().dump().size() + 1 + devices_->UnmadeKeysSize();
+  if (size + kRunGrowthRoom > kMaxMachineFile) {
+    throw MachineFileError(file.string() + ": saved after a run this machine would take about " +
+                           Megabytes(size + kRunGrowthRoom) + ", more than the " + Megabytes(kMaxMachineFile) +
+                           " a machine file may have: remove what it no longer needs (devices, printers and their "
+                           "printed jobs, registry keys)");
+  }
 }
 
 Platform SimMachine::platform() {

@@ -41,6 +41,9 @@ public:
   // Loads dir/machine.json; a folder without one gets the default machine, written there at once.
   // Throws MachineFileError for a file that cannot be used, leaving it untouched.
   static std::unique_ptr<SimMachine> OpenFolder(const std::filesystem::path& dir);
+  // Loads dir/machine.json for a look that changes nothing: a folder without one reads as the
+  // default machine, and nothing is written there.
+  static std::unique_ptr<SimMachine> OpenFolderToRead(const std::filesystem::path& dir);
   // A default machine in a temporary folder that is removed with the machine.
   static std::unique_ptr<SimMachine> InMemory();
 
@@ -51,6 +54,9 @@ public:
   // Writes machine.json through a temporary file beside it, flushed and renamed over it, so a reader
   // never sees half of it and a failure keeps the earlier file. Throws MachineFileError.
   void Save();
+  // Throws MachineFileError, changing nothing, when a run's end could not be saved: the folder
+  // refuses the save's temporary file, or the machine leaves no room to grow within the file's limit.
+  void CheckSavable();
   // The services as the system sees them: safe to call from two threads at once.
   Platform platform();
   // The machine's one lock, for a test that edits the machine directly while a thread runs on it.
@@ -91,6 +97,9 @@ private:
              std::unique_ptr<nlohmann::ordered_json> document, std::shared_ptr<RegistryTree> tree,
              SpoolerState spooler);
   static std::unique_ptr<SimMachine> CreateDefault(std::filesystem::path folder, bool temporary);
+  // Null when the folder has no machine.json.
+  static std::unique_ptr<SimMachine> Load(const std::filesystem::path& dir);
+  nlohmann::ordered_json Document();
 
   std::filesystem::path folder_;
   std::filesystem::path driveC_;

@@ -1,6 +1,8 @@
 #include "platform/sim/SpoolerJson.h"
 
 #include <cstdint>
+#include <set>
+#include <string_view>
 
 #include "platform/sim/DevMode.h"
 #include "platform/sim/RegistryJson.h"
@@ -193,6 +195,21 @@ std::vector<T> ReadList(const JsonReader& reader, const Json& spooler, const cha
 
 }  // namespace
 
+namespace {
+
+// In one pass over the list: a spooler of many printers is read in time linear in its size.
+template <typename Named>
+void RejectRepeatedNames(const JsonReader& reader, const std::vector<Named>& list, const char* field, const char* what) {
+  std::set<std::string_view, LessNoCase> names;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    if (!names.insert(list[i].name).second) {
+      reader.Fail("\"" + Item(field, i) + "\" repeats the " + what + " name \"" + list[i].name + "\"");
+    }
+  }
+}
+
+}  // namespace
+
 void ReadSpoolerJson(const Json& spooler, const JsonReader& reader, SpoolerState& state, std::optional<bool>& running) {
   reader.Object(spooler, "spooler", {"running", "driverDirectory", "monitors", "drivers", "printers"});
   if (spooler.contains("running")) running = reader.Bool(spooler["running"], "spooler.running");
@@ -202,16 +219,8 @@ void ReadSpoolerJson(const Json& spooler, const JsonReader& reader, SpoolerState
   state.monitors = ReadList<SpoolerMonitor>(reader, spooler, "monitors", ReadMonitor);
   state.drivers = ReadList<SpoolerDriver>(reader, spooler, "drivers", ReadDriver);
   state.printers = ReadList<SpoolerPrinter>(reader, spooler, "printers", ReadPrinter);
-  for (std::size_t i = 1; i < state.drivers.size(); ++i) {
-    if (state.FindDriver(state.drivers[i].name) != &state.drivers[i]) {
-      reader.Fail("\"" + Item("spooler.drivers", i) + "\" repeats the driver name \"" + state.drivers[i].name + "\"");
-    }
-  }
-  for (std::size_t i = 1; i < state.printers.size(); ++i) {
-    if (state.FindPrinter(state.printers[i].name) != &state.printers[i]) {
-      reader.Fail("\"" + Item("spooler.printers", i) + "\" repeats the printer name \"" + state.printers[i].name + "\"");
-    }
-  }
+  RejectRepeatedNames(reader, state.drivers, "spooler.drivers", "driver");
+  RejectRepeatedNames(reader, state.printers, "spooler.printers", "printer");
 }
 
 Json WriteSpoolerJson(const SpoolerState& state, bool running) {

@@ -12,18 +12,19 @@ check() {  # description, then a command that must succeed
 
 cd "$media"
 
-# A new folder gets the default machine, written at once.
+# The model list only looks: a new folder is not made.
 "$exe" --machine "$work/m" --list-models >"$work/models" 2>"$work/err"
 check "list-models exits 0" test $? -eq 0
 check "model list" diff <(printf 'RQ-7200 TH\nVT5000\nVT5200\n') "$work/models"
 check "machine folder announced" grep -q "machine: $work/m" "$work/err"
-check "machine.json created" test -s "$work/m/machine.json"
-check "drive_c created" test -d "$work/m/drive_c"
+check "list-models makes no machine" test ! -e "$work/m"
 
-# An unattended run ends with its outcome and saves the machine.
+# An unattended run gets the default machine in a new folder, ends with its outcome and saves the machine.
 "$exe" --machine "$work/m" --unattended --model "RQ-7200 TH" --interface serial --port COM1 >"$work/out" 2>/dev/null
 code=$?
 check "unattended installation exits 0 (got $code)" test $code -eq 0
+check "machine.json created" test -s "$work/m/machine.json"
+check "drive_c created" test -d "$work/m/drive_c"
 check "transcript names the port" grep -qx 'choice port "COM1:"' "$work/out"
 check "the printer is in the saved machine" grep -q '"port": "Kvx_COM1:"' "$work/m/machine.json"
 check "transcript starts with the model dialog" test "$(head -n1 "$work/out")" = 'dialog 148 "Korvex Driver Install"'
@@ -47,15 +48,42 @@ for content in '{ "format": "kvx-machine", "version": 1,' '{"format": "kvx-machi
   check "bad machine.json untouched" cmp -s "$work/before" "$work/bad/machine.json"
 done
 
-# A save that fails after the run: exit 2, the file named, the earlier machine.json intact.
+# A machine that could not be saved is found before the run: exit 2, the file named, nothing changed.
 mkdir "$work/m/machine.json.tmp"
 cp "$work/m/machine.json" "$work/before"
-"$exe" --machine "$work/m" --list-models >/dev/null 2>"$work/err"
+"$exe" --machine "$work/m" --unattended --model VT5000 --port COM1 >"$work/out" 2>"$work/err"
 code=$?
-check "failed save exits 2 (got $code)" test $code -eq 2
-check "failed save names the file" grep -q "$work/m/machine.json.tmp: cannot be written" "$work/err"
-check "failed save keeps machine.json" cmp -s "$work/before" "$work/m/machine.json"
+check "unsavable machine exits 2 (got $code)" test $code -eq 2
+check "unsavable machine names the file" grep -q "$work/m/machine.json.tmp: cannot be written" "$work/err"
+check "unsavable machine keeps machine.json" cmp -s "$work/before" "$work/m/machine.json"
+check "unsavable machine runs no wizard" test ! -s "$work/out"
 rmdir "$work/m/machine.json.tmp"
+
+# Commands that only look, or that are refused, neither make nor change a machine (nor the default one).
+while IFS='|' read -r what args; do
+  eval "set -- $args"
+  HOME="$work/home" XDG_DATA_HOME='' "$exe" "$@" >/dev/null 2>"$work/err"
+  code=$?
+  case $what in refused*) check "$what exits 2 (got $code)" test $code -eq 2 ;; *) check "$what exits 0 (got $code)" test $code -eq 0 ;; esac
+  check "$what leaves the default machine alone" test ! -e "$work/home"
+  HOME="$work/home" "$exe" --machine "$work/m" "$@" >/dev/null 2>&1
+  check "$what leaves machine.json alone" cmp -s "$work/before" "$work/m/machine.json"
+done <<'EOF_CASES'
+help|--help
+model list|--list-models
+board search|--find-boards
+refused unknown option|--modle VT5000 --unattended
+refused option without its value|--unattended --test-page
+refused second machine|--machine "$work/m2" --machine "$work/m3" --unattended
+refused baud|--unattended --baud 96000000000
+EOF_CASES
+check "refused runs make no machine" test ! -e "$work/m2" -a ! -e "$work/m3"
+
+# Where there is no catalog the model list says where it looked.
+(cd "$work" && "$exe" --machine "$work/m" --list-models >/dev/null 2>"$work/err")
+code=$?
+check "no catalog exits 2 (got $code)" test $code -eq 2
+check "no catalog names where it looked" grep -q "$work/KvxIns.ini was not found" "$work/err"
 
 # "Detect" through termios: COM2 is the printer peer's pty, answering at 9600 baud only.
 if [ -x "$peer" ] && [ -e /dev/ptmx ]; then

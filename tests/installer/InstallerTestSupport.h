@@ -92,7 +92,7 @@ struct ProgramRun {
   int Execute(const std::vector<std::string>& args) {
     out.str("");
     err.str("");
-    ProgramEnvironment environment{platform, nullptr, out, err};
+    ProgramEnvironment environment{platform, nullptr, out, err, {}};
     return RunProgram(ParseProgramOptions(args), environment);
   }
   std::vector<std::string> OutLines() const {

@@ -13,7 +13,8 @@ code=$?
 [ $code = 0 ] || fail "--list-models exit code $code"
 tr -d '\r' <"$dir/models.txt" | diff <(printf 'RQ-7200 TH\nVT5000\nVT5200\n') - || fail "model list"
 
-"$run" "$exe" --unattended --model VT5000 --width 80 --interface serial --port COM1 --flow none \
+# Wine lists no port devices: the port is typed as a person would.
+"$run" "$exe" --unattended --model VT5000 --width 80 --interface serial --type-port COM1 --flow none \
   >"$dir/transcript.txt" 2>&1 </dev/null
 code=$?
 # Wine's spooler refuses the printer record (87), so the run ends with string 121 there.
@@ -26,6 +27,12 @@ grep -qxF 'choice flow "None"' "$dir/transcript.lf" || fail "flow choice"
 [ "$(tail -n1 "$dir/transcript.lf")" = 'outcome failed' ] || fail "outcome line"
 grep -qF 'dialog 153 "Installation status"' "$dir/transcript.lf" || fail "progress dialog"
 grep -qF '"Unable to automatically install your printer.' "$dir/transcript.lf" || fail "string 121"
+grep -qF "this run's lines of the error log" "$dir/transcript.lf" || fail "the error log's lines on stderr"
+
+"$run" "$exe" --list-models --modle VT5000 whatever >/dev/null 2>"$dir/unknown.err" </dev/null
+code=$?
+[ $code = 2 ] || fail "unknown option: exit code $code"
+grep -qF 'unknown option --modle (did you mean --model?)' "$dir/unknown.err" || fail "unknown option named"
 
 "$run" "$exe" --unattended --model "Nope" >/dev/null 2>&1 </dev/null
 code=$?

@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 struct CatalogCase {
   const char* name;
   std::function<void(const fs::path& file)> make;
-  std::vector<std::string> listed;  // --list-models
+  std::vector<std::string> listed;  // --list-models; none: exit code 2
   std::string choice;               // the unattended run's choice of the first model; "" when it has none
 };
 
@@ -41,6 +41,7 @@ protected:
 TEST_F(HostileCatalogTest, IsListedAndChosenOrReadAsNone) {
   const std::string models = "[Supported.Printers]\r\n";
   const CatalogCase cases[] = {
+      {"Missing", [](const fs::path&) {}, {}, ""},
       {"Fifo", [](const fs::path& f) { ASSERT_EQ(mkfifo(f.c_str(), 0600), 0); }, {}, ""},
       {"DevZero", [](const fs::path& f) { fs::create_symlink("/dev/zero", f); }, {}, ""},
       {"Folder", [](const fs::path& f) { fs::create_directory(f); }, {}, ""},
@@ -56,8 +57,12 @@ TEST_F(HostileCatalogTest, IsListedAndChosenOrReadAsNone) {
     const fs::path file = fs::current_path() / "KvxIns.ini";
     fs::remove_all(file);
     c.make(file);
-    EXPECT_EQ(Execute({"--list-models"}), kExitInstalled);
+    // An empty list is an error that says where the catalog was looked for.
+    EXPECT_EQ(Execute({"--list-models"}), c.listed.empty() ? kExitSetupError : kExitInstalled);
     EXPECT_EQ(OutLines(), c.listed);
+    if (c.listed.empty()) {
+      EXPECT_NE(err.str().find("KvxIns.ini"), std::string::npos) << err.str();
+    }
     const int code = Execute({"--unattended"});
     if (c.choice.empty()) {
       EXPECT_EQ(code, kExitSetupError);

@@ -39,8 +39,8 @@ void PrintTo(const StandardUserCase& row, std::ostream* os) { *os << row.name; }
 
 class StandardUserInstallTest : public ::testing::TestWithParam<StandardUserCase> {};
 
-// Copies refused with 5 count as done; the monitor module's refused copy fails the monitor step,
-// except on a USB port, where AddMonitorA is then refused and logged, once per attempt of the step.
+// Copies refused with 5 count as done; the monitor module's refused copy fails the monitor step and
+// is logged, except on a USB port, where AddMonitorA is then refused and logged; once per attempt of the step.
 TEST_P(StandardUserInstallTest, FailsWithTheMonitorStep) {
   enginetest::EngineHarness harness;
   harness.StageMedia();
@@ -61,12 +61,14 @@ TEST_P(StandardUserInstallTest, FailsWithTheMonitorStep) {
 }
 
 const std::string kMonitorRefusedTwice = "AddMonitor FAILED with code: 5\r\nAddMonitor FAILED with code: 5\r\n";
+const std::string kModuleRefusedTwice =
+    "InstallPortMonitor failed with code: 5\r\nInstallPortMonitor failed with code: 5\r\n";
 
 INSTANTIATE_TEST_SUITE_P(Ports, StandardUserInstallTest,
-                         ::testing::Values(StandardUserCase{"Serial", "COM1:", ""},
+                         ::testing::Values(StandardUserCase{"Serial", "COM1:", kModuleRefusedTwice},
                                            StandardUserCase{"Usb", "USB", kMonitorRefusedTwice},
-                                           StandardUserCase{"Parallel", "LPT1:", ""},
-                                           StandardUserCase{"Network", "IP_192.0.2.50", ""}),
+                                           StandardUserCase{"Parallel", "LPT1:", kModuleRefusedTwice},
+                                           StandardUserCase{"Network", "IP_192.0.2.50", kModuleRefusedTwice}),
                          [](const auto& param) { return std::string(param.param.name); });
 
 struct HeldModulesCase {

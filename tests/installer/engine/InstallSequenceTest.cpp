@@ -211,7 +211,7 @@ TEST_F(InstallSequenceTest, AMonitorStepThatFailsOnceIsTriedAgainAndTheInstallat
   ASSERT_TRUE(Printer());
   EXPECT_EQ(Printer()->port, "Kvx_IP_192.168.0.50");
   ExpectClosedOut(installer);
-  EXPECT_EQ(enginetest::EngineHarness::ErrorLog(), "");
+  EXPECT_EQ(enginetest::EngineHarness::ErrorLog(), "InstallPortMonitor failed with code: 32\r\n");
 }
 
 TEST_F(InstallSequenceTest, AnExistingPrinterIsNotedAndTheDriverStillCopiedAndRegistered) {

@@ -99,15 +99,40 @@ INSTANTIATE_TEST_SUITE_P(
                         ""}),
     [](const testing::TestParamInfo<HostileDocument>& row) { return std::string(row.param.name); });
 
-// What is in the machine folder, and whether the load or the save refuses it.
+// What is in the machine folder, and whether the load, the check before a run or the save refuses it.
 struct HostileFolder {
   const char* name;
   std::function<void(const fs::path& folder)> prepare;  // after a first save of the default machine
-  std::string loadProblem;  // "<file>: <problem>" relative to the folder; empty: it loads
-  std::string saveProblem;  // the same for the save after the load
+  std::string loadProblem;   // "<file>: <problem>" relative to the folder, "..." ending a beginning; empty: it loads
+  std::string saveProblem;   // the same for the save after the load
+  std::string checkProblem;  // the same for the check before a run (CheckSavable)
 };
 
 void PrintTo(const HostileFolder& row, std::ostream* os) { *os << row.name; }
+
+void ExpectProblem(const MachineFileError& error, const fs::path& folder, const std::string& problem) {
+  const std::string expected = (folder / problem).string();
+  if (problem.ends_with("...")) {
+    EXPECT_TRUE(std::string(error.what()).starts_with(expected.substr(0, expected.size() - 3))) << error.what();
+  } else {
+    EXPECT_EQ(std::string(error.what()), expected);
+  }
+}
+
+// A machine.json with `members` after its header.
+std::function<void(const fs::path&)> MachineFile(std::function<std::string()> members) {
+  return [members](const fs::path& f) {
+    simtest::WriteFile(f / "machine.json", R"({"format":"kvx-machine","version":1,)" + members() + "}");
+  };
+}
+
+// Far more room indented (half a million numbers 20 levels deep) than on one line.
+std::string DeepNumbers() {
+  return R"("kept":)" + Repeat("[", 20) + "0" + Repeat(",0", 500000) + Repeat("]", 20);
+}
+
+// Just under the load's limit, leaving no room for a run to grow.
+std::string LargeTexts() { return R"("kept":[")" + Repeat(Repeat("x", 1000) + "\",\"", 16500) + "\"]"; }
 
 class SimHostileFolderTest : public testing::TestWithParam<HostileFolder> {};
 
@@ -123,15 +148,24 @@ TEST_P(SimHostileFolderTest, GivesAClearErrorAndKeepsTheEarlierMachine) {
     machine = SimMachine::OpenFolder(folder);
     EXPECT_EQ(GetParam().loadProblem, "");
   } catch (const MachineFileError& e) {
-    EXPECT_EQ(std::string(e.what()), (folder / GetParam().loadProblem).string());
+    ExpectProblem(e, folder, GetParam().loadProblem);
   }
   if (machine) {
+    try {
+      machine->CheckSavable();
+      EXPECT_EQ(GetParam().checkProblem, "");
+    } catch (const MachineFileError& e) {
+      ExpectProblem(e, folder, GetParam().checkProblem);
+    }
+    EXPECT_EQ(fs::is_regular_file(file) ? simtest::ReadFile(file) : "", before) << "the check changes nothing";
     machine->config().user.name = "changed";
     try {
       machine->Save();
       EXPECT_EQ(GetParam().saveProblem, "");
+      // What the program saves, it loads again.
+      EXPECT_EQ(SimMachine::OpenFolder(folder)->config().user.name, "changed");
     } catch (const MachineFileError& e) {
-      EXPECT_EQ(std::string(e.what()), (folder / GetParam().saveProblem).string());
+      ExpectProblem(e, folder, GetParam().saveProblem);
     }
   }
   if (!before.empty() && !GetParam().saveProblem.empty()) {
@@ -148,28 +182,35 @@ INSTANTIATE_TEST_SUITE_P(
                         fs::remove(f / "machine.json");
                         fs::create_directory(f / "machine.json");
                       },
-                      "machine.json: not a regular file", ""},
+                      "machine.json: not a regular file", "", ""},
         HostileFolder{"MachineFileIsAPipe",
                       [](const fs::path& f) {
                         fs::remove(f / "machine.json");
                         ASSERT_EQ(mkfifo((f / "machine.json").c_str(), 0600), 0);
                       },
-                      "machine.json: not a regular file", ""},
+                      "machine.json: not a regular file", "", ""},
         HostileFolder{"MachineFileIsADevice",
                       [](const fs::path& f) {
                         fs::remove(f / "machine.json");
                         fs::create_symlink("/dev/zero", f / "machine.json");
                       },
-                      "machine.json: not a regular file", ""},
+                      "machine.json: not a regular file", "", ""},
         HostileFolder{"MachineFileTooLarge",
                       [](const fs::path& f) { fs::resize_file(f / "machine.json", 16 * 1024 * 1024 + 1); },
-                      "machine.json: larger than 16 MB", ""},
+                      "machine.json: larger than 16 MB", "", ""},
         HostileFolder{"TemporaryFileIsAFolder",
                       [](const fs::path& f) { fs::create_directory(f / "machine.json.tmp"); }, "",
+                      "machine.json.tmp: cannot be written: Is a directory",
                       "machine.json.tmp: cannot be written: Is a directory"},
         HostileFolder{"TemporaryFileIsALink",
                       [](const fs::path& f) { fs::create_symlink(f / "elsewhere", f / "machine.json.tmp"); }, "",
-                      "machine.json.tmp: cannot be written: Too many levels of symbolic links"}),
+                      "machine.json.tmp: cannot be written: Too many levels of symbolic links",
+                      "machine.json.tmp: cannot be written: Too many levels of symbolic links"},
+        HostileFolder{"LeftoverTemporaryFile",
+                      [](const fs::path& f) { simtest::WriteFile(f / "machine.json.tmp", "half"); }, "", "", ""},
+        HostileFolder{"TooLargeIndentedIsSavedOnOneLine", MachineFile(DeepNumbers), "", "", ""},
+        HostileFolder{"NoRoomForARunToGrow", MachineFile(LargeTexts), "", "",
+                      "machine.json: saved after a run this machine would take about 16.8 MB, more than the 16 MB..."}),
     [](const testing::TestParamInfo<HostileFolder>& row) { return std::string(row.param.name); });
 
 TEST(SimHostileFolderTest, ReplacedMachineFileIsNotOverwrittenByAFolderSave) {
