@@ -32,7 +32,7 @@ const Strings kOnCom1{"--model", "RQ-7200 TH", "--interface", "serial", "--port"
 const Strings kOnLpt1{"--model", "RQ-7200 TH", "--interface", "parallel"};
 const Strings kOnCom5{"--model", "RQ-7200 TH", "--interface", "usb", "--port", "COM5"};
 // Typed into the virtual COM page's box, which does not list COM1: the port has no colon.
-const Strings kOnCom1Typed{"--model", "RQ-7200 TH", "--interface", "usb", "--port", "COM1"};
+const Strings kOnCom1Typed{"--model", "RQ-7200 TH", "--interface", "usb", "--type-port", "COM1"};
 const Strings kOnIp5{"--model", "RQ-7200 TH", "--interface", "ethernet", "--ip", "192.0.2.5"};
 
 struct RunCase {
@@ -121,7 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
                 {"message \"Info\" \"Printer already installed!\""}},
         // A typed name is the same port in another letter case and without the colon.
         RunCase{"SamePortTypedInOtherCaseWithoutColon",
-                {"--model", "RQ-7200 TH", "--interface", "serial", "--port", "com5"}, kOnCom5, kExitInstalled,
+                {"--model", "RQ-7200 TH", "--interface", "serial", "--type-port", "com5"}, kOnCom5, kExitInstalled,
                 "already-installed", {{"RQ-7200 TH", "Kvx_COM5:"}}, {"message \"Info\" \"Printer already installed!\""}},
         RunCase{"OtherPortNewPrinter", With(kOnCom1, {"--if-exists", "new"}), kOnLpt1, kExitInstalled, "installed",
                 {{"RQ-7200 TH", "Kvx_LPT1:"}, {"RQ-7200 TH (Copy 1)", "Kvx_COM1:"}}, {"dialog 170"}},
@@ -278,9 +278,9 @@ INSTANTIATE_TEST_SUITE_P(
         SettingsCase{"VirtualCom", {"--interface", "usb", "--port", "COM5"}, {}, nullptr, kExitInstalled, "COM5", 115200,
                      Settings(115200, 2), false, {}},
         // Not a serial page entry: typed as given, and only a colon would be dropped from it.
-        SettingsCase{"TypedNameWithoutColon", {"--interface", "serial", "--port", "COM5"}, {}, nullptr, kExitInstalled,
+        SettingsCase{"TypedNameWithoutColon", {"--interface", "serial", "--type-port", "COM5"}, {}, nullptr, kExitInstalled,
                      "COM5", 115200, Settings(115200, 1), false, {}},
-        SettingsCase{"TypedNameOfNoDevice", {"--interface", "serial", "--port", "COM7:"}, {}, nullptr, kExitInstalled,
+        SettingsCase{"TypedNameOfNoDevice", {"--interface", "serial", "--type-port", "COM7:"}, {}, nullptr, kExitInstalled,
                      "COM7", std::nullopt, std::nullopt, false, {}},
         SettingsCase{"FirstSettingsWriteFails", kSerialCom1, {}, FailFirstSettingsWrite, kExitInstalled, "COM1", 115200,
                      Settings(115200, 1), false, {}},
@@ -335,7 +335,7 @@ INSTANTIATE_TEST_SUITE_P(
                     DurationCase{"Parallel", {"--interface", "parallel"}, "RQ-7200 TH", "LPT1:", 100},
                     DurationCase{"Usb", {}, "VT5200", "USB", 0},
                     // A typed COM port that is no device gets no settings, so nothing to wait for.
-                    DurationCase{"TypedComOfNoDevice", {"--interface", "serial", "--port", "COM7:"}, "RQ-7200 TH", "COM7:", 0}),
+                    DurationCase{"TypedComOfNoDevice", {"--interface", "serial", "--type-port", "COM7:"}, "RQ-7200 TH", "COM7:", 0}),
     [](const testing::TestParamInfo<DurationCase>& param) { return std::string(param.param.name); });
 
 }  // namespace
