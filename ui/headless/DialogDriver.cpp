@@ -231,7 +231,6 @@ int DialogDriver::FocusedRow(int id) const {
 
 int DialogDriver::EnsuredVisibleRow(int id) const { return window_.List(id).ensuredVisible; }
 int DialogDriver::SelectionMark(int id) const { return window_.List(id).selectionMark; }
-unsigned DialogDriver::ListExtendedStyle(int id) const { return window_.List(id).extendedStyle; }
 
 std::vector<std::string> DialogDriver::ComboItems(int id) const {
   std::vector<std::string> items;
@@ -239,7 +238,6 @@ std::vector<std::string> DialogDriver::ComboItems(int id) const {
   return items;
 }
 
-std::vector<std::u16string> DialogDriver::ComboItemsW(int id) const { return window_.Combo(id).items; }
 int DialogDriver::ComboSelection(int id) const { return window_.Combo(id).curSel; }
 
 }  // namespace ui::headless

@@ -64,9 +64,7 @@ public:
   int FocusedRow(int id) const;
   int EnsuredVisibleRow(int id) const;  // -1 when EnsureVisible was not called
   int SelectionMark(int id) const;
-  unsigned ListExtendedStyle(int id) const;
   std::vector<std::string> ComboItems(int id) const;
-  std::vector<std::u16string> ComboItemsW(int id) const;
   int ComboSelection(int id) const;
 
 private:

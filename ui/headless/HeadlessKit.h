@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "ui/Dialog.h"
-#include "ui/ResourceSet.h"
+#include "ui/headless/ResourceSet.h"
 #include "ui/headless/ScriptedUser.h"
 
 namespace ui::headless {
@@ -52,8 +52,6 @@ public:
   int WaitCursorDepth() const { return waitCursorDepth_; }
   int WaitCursorShowings() const { return waitCursorShowings_; }
 
-  const ResourceSet& Resources() const { return resources_; }
-  LangId Language() const { return language_; }
   const std::vector<MessageBoxRecord>& MessageBoxes() const { return messageBoxes_; }
   const std::vector<FileDialogRequest>& FileDialogs() const { return fileDialogs_; }
   bool ParentDestroyed(const Dialog& page) const;
@@ -72,8 +70,7 @@ public:
   static int DefaultAnswer(unsigned type);
 
 private:
-  const ResourceSet& resources_;
-  LangId language_;
+  LocalizedResources resources_;
   ScriptedUser& user_;
   std::vector<MessageBoxRecord> messageBoxes_;
   std::vector<FileDialogRequest> fileDialogs_;
