@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "ui/Dialog.h"
+#include "ui/headless/InputFocus.h"
 #include "ui/headless/ResourceSet.h"
 #include "ui/headless/ScriptedUser.h"
 
@@ -13,7 +14,7 @@ class HeadlessWindow;
 
 // The dialog kit without windows: dialogs run on in-memory controls built from their
 // resource templates, and a scripted user acts on them and answers message boxes.
-class HeadlessKit : public Kit {
+class HeadlessKit : public Kit, public InputFocus {
 public:
   struct MessageBoxRecord {
     std::string caption;
@@ -60,7 +61,7 @@ public:
   HeadlessWindow* FindBoundPage(const void* window) const;
   // Whether a user can act on this top-level window now: the modal dialog on top, or a bound page
   // while no modal dialog runs.
-  bool AcceptsInput(const HeadlessWindow& window) const;
+  bool AcceptsInput(const HeadlessWindow& window) const override;
   // The modal dialog on top, the only one a user can act on; null when none runs.
   HeadlessWindow* ActiveWindow() const { return running_.empty() ? nullptr : running_.back(); }
   // The open modeless window of a template; null when there is none.

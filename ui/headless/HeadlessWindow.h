@@ -105,6 +105,7 @@ public:
   bool Ended() const { return ended_; }
   intptr_t Result() const { return result_; }
   Dialog& dialog() const { return dialog_; }
+  Kit& kit() const { return kit_; }
   int TemplateId() const { return templateId_; }
   const MenuTemplate* Menu() const { return menu_; }
   // The control of this window with the keyboard focus; 0 when the focus is elsewhere. One
