@@ -150,7 +150,6 @@ public:
 class Control {
 public:
   Control(ControlPort& port, int id) : port_(&port), id_(id) {}
-  int Id() const { return id_; }
   void SetText(const std::string& text) { port_->SetText(id_, text); }
   std::string GetText() const { return port_->GetText(id_); }
   void Enable(bool enable = true) { port_->Enable(id_, enable); }

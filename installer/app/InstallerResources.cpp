@@ -3,12 +3,13 @@
 #include <string_view>
 
 #include "resource.h"
+#include "ui/headless/RcParser.h"
 
 std::string_view InstallerResourceScript();
 std::string_view TestPageBitmapFile();
 
-const ui::ResourceSet& InstallerResources() {
-  static const ui::ResourceSet resources = ui::ResourceSet::Parse(InstallerResourceScript());
+const ui::headless::ResourceSet& InstallerResources() {
+  static const ui::headless::ResourceSet resources = ui::headless::ParseResourceScript(InstallerResourceScript());
   return resources;
 }
 

@@ -12,8 +12,8 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/sim/SimMachine.h"
-#include "ui/ResourceSet.h"
 #include "ui/headless/HeadlessKit.h"
+#include "ui/headless/ResourceSet.h"
 #include "tests/ui/headless/PluginResources.h"
 #include "uiplugin/DeviceFonts.h"
 #include "uiplugin/FontFamilies.h"
@@ -105,7 +105,7 @@ struct OpenPage {
   }
   ~OpenPage() { kit.UnbindPage(*page); }
 
-  static const ui::ResourceSet& Resources() { return ui::headless::testing::PluginResources(); }
+  static const ui::headless::ResourceSet& Resources() { return ui::headless::testing::PluginResources(); }
 
   std::unique_ptr<platform::sim::SimMachine> machine = platform::sim::SimMachine::InMemory();
   platform::Platform p = machine->platform();

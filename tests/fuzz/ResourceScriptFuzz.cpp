@@ -5,12 +5,12 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "ui/ResourceSet.h"
+#include "ui/headless/RcParser.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view script(reinterpret_cast<const char*>(data), size);
   try {
-    (void)ui::ResourceSet::Parse(script);
+    (void)ui::headless::ParseResourceScript(script);
   } catch (const std::runtime_error& error) {
     if (std::string_view(error.what()).rfind("resource script line ", 0) != 0) std::abort();
   }

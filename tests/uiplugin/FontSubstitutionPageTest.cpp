@@ -12,9 +12,9 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/sim/SimMachine.h"
-#include "ui/ResourceSet.h"
 #include "ui/headless/DialogDriver.h"
 #include "ui/headless/HeadlessKit.h"
+#include "ui/headless/ResourceSet.h"
 #include "tests/ui/headless/PluginResources.h"
 #include "tests/uiplugin/PluginTestSupport.h"
 #include "uiplugin/FontSubstitutionPage.h"

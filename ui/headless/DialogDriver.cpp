@@ -2,7 +2,6 @@
 
 #include <stdexcept>
 
-#include "ui/headless/HeadlessKit.h"
 #include "ui/headless/HeadlessWindow.h"
 
 namespace ui::headless {
@@ -29,14 +28,14 @@ const MenuItem* FindCommand(const std::vector<MenuItem>& items, int command) {
 
 }  // namespace
 
-DialogDriver::DialogDriver(HeadlessKit& kit, HeadlessWindow& window) : kit_(kit), window_(window) {}
+DialogDriver::DialogDriver(InputFocus& focus, HeadlessWindow& window) : focus_(focus), window_(window) {}
 
-void DialogDriver::Line(const std::string& line) { kit_.transcript().Line(line); }
+void DialogDriver::Line(const std::string& line) { window_.kit().transcript().Line(line); }
 
 void DialogDriver::RequireActive(const char* action) {
   std::string dialog = (window_.Host() ? "page " : "dialog ") + std::to_string(window_.TemplateId());
   if (!window_.IsReallyShown()) throw std::logic_error(dialog + " is not shown: a user cannot " + action);
-  if (!kit_.AcceptsInput(window_.Root()))
+  if (!focus_.AcceptsInput(window_.Root()))
     throw std::logic_error(dialog + " is behind another modal dialog: a user cannot " + action);
 }
 
@@ -149,7 +148,7 @@ DialogDriver DialogDriver::Page(int templateId) const {
   HeadlessWindow* page = window_.FindPage(templateId);
   if (!page)
     throw std::logic_error("dialog " + std::to_string(window_.TemplateId()) + " has no page " + std::to_string(templateId));
-  return DialogDriver(kit_, *page);
+  return DialogDriver(focus_, *page);
 }
 
 void DialogDriver::Menu(int commandId) {
@@ -231,7 +230,6 @@ int DialogDriver::FocusedRow(int id) const {
 
 int DialogDriver::EnsuredVisibleRow(int id) const { return window_.List(id).ensuredVisible; }
 int DialogDriver::SelectionMark(int id) const { return window_.List(id).selectionMark; }
-unsigned DialogDriver::ListExtendedStyle(int id) const { return window_.List(id).extendedStyle; }
 
 std::vector<std::string> DialogDriver::ComboItems(int id) const {
   std::vector<std::string> items;
@@ -239,7 +237,6 @@ std::vector<std::string> DialogDriver::ComboItems(int id) const {
   return items;
 }
 
-std::vector<std::u16string> DialogDriver::ComboItemsW(int id) const { return window_.Combo(id).items; }
 int DialogDriver::ComboSelection(int id) const { return window_.Combo(id).curSel; }
 
 }  // namespace ui::headless

@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "ui/Dialog.h"
+#include "ui/headless/InputFocus.h"
 
 namespace ui::headless {
 
-class HeadlessKit;
 class HeadlessWindow;
 struct HeadlessControl;
 
@@ -17,7 +17,7 @@ struct HeadlessControl;
 // Each action writes a "user ..." line to the kit's transcript.
 class DialogDriver {
 public:
-  DialogDriver(HeadlessKit& kit, HeadlessWindow& window);
+  DialogDriver(InputFocus& focus, HeadlessWindow& window);
 
   // A button: auto radio buttons check themselves and uncheck the others of their group,
   // auto check boxes toggle; then BN_CLICKED.
@@ -64,9 +64,7 @@ public:
   int FocusedRow(int id) const;
   int EnsuredVisibleRow(int id) const;  // -1 when EnsureVisible was not called
   int SelectionMark(int id) const;
-  unsigned ListExtendedStyle(int id) const;
   std::vector<std::string> ComboItems(int id) const;
-  std::vector<std::u16string> ComboItemsW(int id) const;
   int ComboSelection(int id) const;
 
 private:
@@ -74,7 +72,7 @@ private:
   void RequireActive(const char* action);
   void Line(const std::string& line);
 
-  HeadlessKit& kit_;
+  InputFocus& focus_;
   HeadlessWindow& window_;
 };
 

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "ui/Controls.h"
-#include "ui/ResourceSet.h"
 #include "ui/WideText.h"
+#include "ui/headless/ResourceSet.h"
 
 namespace ui::headless {
 
@@ -71,7 +71,6 @@ struct HeadlessControl {
   std::vector<ListRow> rows;
   int ensuredVisible = -1;  // last row EnsureVisible was asked for
   int selectionMark = -1;
-  unsigned extendedStyle = 0;
   int pressedRow = -2;  // the row under the last left-button-down (-1: none); -2 when the button is up
 
   std::vector<std::u16string> items;  // combo box

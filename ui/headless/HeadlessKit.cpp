@@ -49,7 +49,7 @@ private:
 }  // namespace
 
 HeadlessKit::HeadlessKit(const ResourceSet& resources, LangId language, ScriptedUser& user)
-    : resources_(resources), language_(language), user_(user) {}
+    : resources_{resources, language}, user_(user) {}
 
 HeadlessKit::~HeadlessKit() {
   for (auto& m : modeless_)
@@ -60,13 +60,12 @@ HeadlessKit::~HeadlessKit() {
 
 intptr_t HeadlessKit::RunModal(Dialog& dialog) {
   const int id = dialog.TemplateId();
-  const DialogTemplate* dialogTemplate = resources_.FindDialog(id, language_);
-  if (!dialogTemplate) throw std::logic_error("there is no dialog template " + std::to_string(id));
+  const DialogTemplate& dialogTemplate = resources_.Dialog(id);
   if (dialog.IsRunning()) throw std::logic_error("dialog " + std::to_string(id) + " is already running");
 
-  HeadlessWindow window(*this, dialog, *dialogTemplate);
+  HeadlessWindow window(*this, resources_, dialog, dialogTemplate);
   ModalScope scope(dialog, window, running_, [this](HeadlessWindow& owner) { DestroyOwnedBy(owner); });
-  if (dialogTemplate->menuId != 0) window.AttachMenu(dialogTemplate->menuId);
+  if (dialogTemplate.menuId != 0) window.AttachMenu(dialogTemplate.menuId);
   dialog.DispatchInit();
   window.FinishInit();
   if (window.Ended()) return window.Result();
@@ -84,9 +83,8 @@ intptr_t HeadlessKit::RunModal(Dialog& dialog) {
 bool HeadlessKit::CreateChild(Dialog& child, Dialog& parent) {
   auto* host = dynamic_cast<HeadlessWindow*>(parent.Window());
   if (!host) throw std::logic_error("page " + std::to_string(child.TemplateId()) + ": its parent is not a headless dialog");
-  const DialogTemplate* dialogTemplate = resources_.FindDialog(child.TemplateId(), language_);
-  if (!dialogTemplate) throw std::logic_error("there is no dialog template " + std::to_string(child.TemplateId()));
-  HeadlessWindow& window = host->AddPage(std::make_unique<HeadlessWindow>(*this, child, *dialogTemplate, host));
+  HeadlessWindow& window = host->AddPage(
+      std::make_unique<HeadlessWindow>(*this, resources_, child, resources_.Dialog(child.TemplateId()), host));
   child.Attach(&window);
   child.DispatchInit();
   window.FinishInit();
@@ -94,10 +92,9 @@ bool HeadlessKit::CreateChild(Dialog& child, Dialog& parent) {
 }
 
 bool HeadlessKit::CreateModeless(Dialog& dialog, Dialog* owner) {
-  const DialogTemplate* dialogTemplate = resources_.FindDialog(dialog.TemplateId(), language_);
-  if (!dialogTemplate) throw std::logic_error("there is no dialog template " + std::to_string(dialog.TemplateId()));
+  const DialogTemplate& dialogTemplate = resources_.Dialog(dialog.TemplateId());
   auto* ownerWindow = owner ? dynamic_cast<HeadlessWindow*>(owner->Window()) : nullptr;
-  modeless_.push_back(Modeless{std::make_unique<HeadlessWindow>(*this, dialog, *dialogTemplate, nullptr, true),
+  modeless_.push_back(Modeless{std::make_unique<HeadlessWindow>(*this, resources_, dialog, dialogTemplate, nullptr, true),
                                ownerWindow ? &ownerWindow->Root() : nullptr});
   HeadlessWindow& window = *modeless_.back().window;
   dialog.Attach(&window);
@@ -150,10 +147,9 @@ std::optional<std::u16string> HeadlessKit::GetFileName(Dialog*, const FileDialog
 }
 
 void HeadlessKit::BindPage(Dialog& page, void* window) {
-  const DialogTemplate* dialogTemplate = resources_.FindDialog(page.TemplateId(), language_);
-  if (!dialogTemplate) throw std::logic_error("there is no dialog template " + std::to_string(page.TemplateId()));
+  const DialogTemplate& dialogTemplate = resources_.Dialog(page.TemplateId());
   if (page.IsRunning()) throw std::logic_error("page " + std::to_string(page.TemplateId()) + " already has a window");
-  boundPages_.push_back(BoundPage{window, std::make_unique<HeadlessWindow>(*this, page, *dialogTemplate)});
+  boundPages_.push_back(BoundPage{window, std::make_unique<HeadlessWindow>(*this, resources_, page, dialogTemplate)});
   boundPages_.back().window->ShowAsBoundPage();
   page.Attach(boundPages_.back().window.get());
 }
@@ -223,6 +219,6 @@ int HeadlessKit::ShowMessageBox(Dialog*, const std::string& text, const std::str
   return answer;
 }
 
-std::string HeadlessKit::LoadText(int stringId) { return resources_.FindString(stringId, language_).value_or(""); }
+std::string HeadlessKit::LoadText(int stringId) { return resources_.String(stringId); }
 
 }  // namespace ui::headless

@@ -4,7 +4,8 @@
 #include <vector>
 
 #include "ui/Dialog.h"
-#include "ui/ResourceSet.h"
+#include "ui/headless/InputFocus.h"
+#include "ui/headless/ResourceSet.h"
 #include "ui/headless/ScriptedUser.h"
 
 namespace ui::headless {
@@ -13,7 +14,7 @@ class HeadlessWindow;
 
 // The dialog kit without windows: dialogs run on in-memory controls built from their
 // resource templates, and a scripted user acts on them and answers message boxes.
-class HeadlessKit : public Kit {
+class HeadlessKit : public Kit, public InputFocus {
 public:
   struct MessageBoxRecord {
     std::string caption;
@@ -52,8 +53,6 @@ public:
   int WaitCursorDepth() const { return waitCursorDepth_; }
   int WaitCursorShowings() const { return waitCursorShowings_; }
 
-  const ResourceSet& Resources() const { return resources_; }
-  LangId Language() const { return language_; }
   const std::vector<MessageBoxRecord>& MessageBoxes() const { return messageBoxes_; }
   const std::vector<FileDialogRequest>& FileDialogs() const { return fileDialogs_; }
   bool ParentDestroyed(const Dialog& page) const;
@@ -62,7 +61,7 @@ public:
   HeadlessWindow* FindBoundPage(const void* window) const;
   // Whether a user can act on this top-level window now: the modal dialog on top, or a bound page
   // while no modal dialog runs.
-  bool AcceptsInput(const HeadlessWindow& window) const;
+  bool AcceptsInput(const HeadlessWindow& window) const override;
   // The modal dialog on top, the only one a user can act on; null when none runs.
   HeadlessWindow* ActiveWindow() const { return running_.empty() ? nullptr : running_.back(); }
   // The open modeless window of a template; null when there is none.
@@ -72,8 +71,7 @@ public:
   static int DefaultAnswer(unsigned type);
 
 private:
-  const ResourceSet& resources_;
-  LangId language_;
+  LocalizedResources resources_;
   ScriptedUser& user_;
   std::vector<MessageBoxRecord> messageBoxes_;
   std::vector<FileDialogRequest> fileDialogs_;

@@ -4,8 +4,6 @@
 #include <cctype>
 #include <stdexcept>
 
-#include "ui/headless/HeadlessKit.h"
-
 namespace ui::headless {
 namespace {
 
@@ -63,9 +61,10 @@ std::string IpAddressText(const std::string& typed) {
   return text;
 }
 
-HeadlessWindow::HeadlessWindow(HeadlessKit& kit, Dialog& dialog, const DialogTemplate& dialogTemplate,
-                               HeadlessWindow* host, bool modeless)
+HeadlessWindow::HeadlessWindow(Kit& kit, const LocalizedResources& resources, Dialog& dialog,
+                               const DialogTemplate& dialogTemplate, HeadlessWindow* host, bool modeless)
     : kit_(kit),
+      resources_(resources),
       dialog_(dialog),
       templateId_(dialogTemplate.id),
       caption_(dialogTemplate.caption),
@@ -173,7 +172,7 @@ void HeadlessWindow::FinishInit() {
 }
 
 void HeadlessWindow::AttachMenu(int menuId) {
-  menu_ = kit_.Resources().FindMenu(menuId, kit_.Language());
+  menu_ = resources_.FindMenu(menuId);
   if (!menu_)
     throw std::logic_error("dialog " + std::to_string(templateId_) + ": there is no menu " + std::to_string(menuId));
 }

@@ -7,19 +7,19 @@
 
 #include "ui/Dialog.h"
 #include "ui/headless/HeadlessControl.h"
+#include "ui/headless/ResourceSet.h"
 
 namespace ui::headless {
-
-class HeadlessKit;
 
 // A dialog's window in memory: one control per template line, with the semantics of the
 // Windows controls for what the dialogs use. A control id the template lacks is a
 // programming error (std::logic_error), as is a list-view call on a button and the like.
 class HeadlessWindow : public DialogWindow {
 public:
+  // kit: the kit that shows it, whose transcript it writes to; resources: where its menus come from.
   // host: the window a page is created in; null for a modal or modeless dialog.
-  HeadlessWindow(HeadlessKit& kit, Dialog& dialog, const DialogTemplate& dialogTemplate, HeadlessWindow* host = nullptr,
-                 bool modeless = false);
+  HeadlessWindow(Kit& kit, const LocalizedResources& resources, Dialog& dialog, const DialogTemplate& dialogTemplate,
+                 HeadlessWindow* host = nullptr, bool modeless = false);
   // Pages go with their host, and their dialogs lose the window.
   ~HeadlessWindow() override;
   HeadlessWindow(const HeadlessWindow&) = delete;
@@ -75,7 +75,8 @@ public:
 
   void SetTextW(int id, const std::u16string& text) override;
   std::u16string GetTextW(int id, std::size_t maxUnits) override;
-  void ListAddExtendedStyle(int id, unsigned style) override { List(id).extendedStyle |= style; }
+  // The list hits full rows whatever its style (SendMouse): the list must exist, nothing else happens.
+  void ListAddExtendedStyle(int id, unsigned) override { List(id); }
   int ListInsertItemW(int id, int index, const std::u16string& text) override;
   bool ListSetItemTextW(int id, int item, int subItem, const std::u16string& text) override;
   std::u16string ListItemTextW(int id, int item, int subItem, std::size_t maxUnits) override;
@@ -104,6 +105,7 @@ public:
   bool Ended() const { return ended_; }
   intptr_t Result() const { return result_; }
   Dialog& dialog() const { return dialog_; }
+  Kit& kit() const { return kit_; }
   int TemplateId() const { return templateId_; }
   const MenuTemplate* Menu() const { return menu_; }
   // The control of this window with the keyboard focus; 0 when the focus is elsewhere. One
@@ -127,7 +129,8 @@ public:
 private:
   [[noreturn]] void Misuse(int id, const std::string& what) const;
 
-  HeadlessKit& kit_;
+  Kit& kit_;
+  const LocalizedResources resources_;
   Dialog& dialog_;
   int templateId_;
   std::string caption_;

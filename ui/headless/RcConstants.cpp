@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
-namespace ui::rc {
+namespace ui::headless::rc {
 namespace {
 
 struct Constant {
@@ -165,4 +165,4 @@ std::optional<std::string_view> ClassNameFromOrdinal(std::int64_t ordinal) {
   return kPredefined[ordinal - 0x80];
 }
 
-}  // namespace ui::rc
+}  // namespace ui::headless::rc

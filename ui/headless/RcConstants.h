@@ -3,7 +3,7 @@
 #include <optional>
 #include <string_view>
 
-namespace ui::rc {
+namespace ui::headless::rc {
 
 // Values of the <windows.h>/<commctrl.h> names that dialog scripts use (styles, ids,
 // languages), as the mingw-w64 headers define them: the headless build has no such headers.
@@ -18,4 +18,4 @@ std::string_view NormalizeClassName(std::string_view name);
 // Predefined class by its template ordinal (0x80 BUTTON ... 0x85 COMBOBOX).
 std::optional<std::string_view> ClassNameFromOrdinal(std::int64_t ordinal);
 
-}  // namespace ui::rc
+}  // namespace ui::headless::rc

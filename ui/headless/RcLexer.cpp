@@ -5,7 +5,7 @@
 
 #include "platform/Windows1252.h"
 
-namespace ui::rc {
+namespace ui::headless::rc {
 namespace {
 
 bool IsIdentStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
@@ -272,4 +272,4 @@ void Lexer::Fail(int line, const std::string& message) const {
   throw std::runtime_error(text);
 }
 
-}  // namespace ui::rc
+}  // namespace ui::headless::rc

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace ui::rc {
+namespace ui::headless::rc {
 
 enum class TokenKind { End, Identifier, Number, String, Punct };
 
@@ -64,4 +64,4 @@ private:
   std::optional<Token> peeked_;
 };
 
-}  // namespace ui::rc
+}  // namespace ui::headless::rc

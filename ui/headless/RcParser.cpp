@@ -1,29 +1,25 @@
 #include "ui/headless/RcParser.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <cstdio>
-#include <map>
 #include <string>
 
+#include "platform/ProcessInfo.h"
 #include "ui/headless/RcConstants.h"
 #include "ui/headless/RcLexer.h"
+#include "ui/headless/RcPreprocessor.h"
 
-namespace ui::rc {
+namespace ui::headless {
+namespace rc {
 namespace {
 
-constexpr std::uint32_t kWsPopup = 0x80000000, kWsChild = 0x40000000, kWsVisible = 0x10000000;
+constexpr std::uint32_t kWsPopup = 0x80000000, kWsChild = 0x40000000, kWsVisible = style::Visible;
 constexpr std::uint32_t kWsCaption = 0x00C00000, kWsBorder = 0x00800000, kWsSysmenu = 0x00080000;
-constexpr std::uint32_t kWsGroup = 0x00020000, kWsTabstop = 0x00010000, kDsSetfont = 0x40;
+constexpr std::uint32_t kWsGroup = style::Group, kWsTabstop = style::TabStop, kDsSetfont = 0x40;
 constexpr std::uint32_t kSsLeft = 0, kSsCenter = 1, kSsRight = 2, kSsIcon = 3;
 constexpr std::uint32_t kEsLeft = 0, kLbsNotify = 1, kCbsSimple = 1, kSbsHorz = 0;
 constexpr std::uint32_t kMftSeparator = 0x800, kMftRightjustify = 0x4000;
-constexpr LangId kEnglishUs = 0x0409;
-// Bounds that keep a hostile script from exhausting the stack or the processor: far above what a
-// hand-written script reaches (the program's own nests a few levels and expands a few hundred names).
-constexpr int kMaxNesting = 200;         // parentheses, unary operators, names inside #defines, popups
-constexpr long kMaxExpansions = 100000;  // #define names expanded in the whole script
 
 // Statement, class, style without a style expression, style a style expression modifies.
 struct ControlKind {
@@ -85,7 +81,8 @@ std::string LangText(LangId lang) {
 class Parser {
 public:
   explicit Parser(std::string_view script)
-      : lex_(script, 1, [this](std::string_view directive, int line) { Directive(directive, line); }) {}
+      : lex_(script, 1, [this](std::string_view directive, int line) { pre_.Directive(directive, line); }),
+        pre_(lex_, nesting_) {}
 
   ResourceSet Run() {
     while (lex_.Peek().kind != TokenKind::End) Statement();
@@ -93,182 +90,9 @@ public:
   }
 
 private:
-  struct Define {
-    std::string body;
-    int line = 0;
-  };
-
-  // ---- preprocessor -------------------------------------------------------------------
-
-  void Directive(std::string_view text, int line) {
-    Lexer d(text.substr(1), line);
-    Token word = d.Next();
-    if (word.kind != TokenKind::Identifier) {
-      if (word.kind == TokenKind::End) return;  // a lone '#'
-      lex_.Fail(line, "bad preprocessor line");
-    }
-    static constexpr std::string_view kIgnored[] = {"include", "pragma", "if",   "ifdef",
-                                                    "ifndef",  "elif",   "else", "endif"};
-    if (std::find(std::begin(kIgnored), std::end(kIgnored), word.text) != std::end(kIgnored)) return;
-    if (word.text == "undef") {
-      defines_.erase(d.Next().text);
-      return;
-    }
-    if (word.text != "define") lex_.Fail(line, "unsupported preprocessor directive #" + word.text);
-    // The body starts right after the name; a '(' glued to the name makes a function-like
-    // macro, which dialog scripts never use as a value.
-    std::size_t at = text.find(word.text) + word.text.size();
-    while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
-    std::size_t nameEnd = at;
-    while (nameEnd < text.size() && (std::isalnum(static_cast<unsigned char>(text[nameEnd])) || text[nameEnd] == '_'))
-      ++nameEnd;
-    std::string name(text.substr(at, nameEnd - at));
-    if (name.empty() || std::isdigit(static_cast<unsigned char>(name[0]))) lex_.Fail(line, "#define without a name");
-    if (nameEnd < text.size() && text[nameEnd] == '(') return;
-    defines_[name] = Define{std::string(text.substr(nameEnd)), line};
-  }
-
-  // ---- expressions --------------------------------------------------------------------
-
-  // One more level of nesting for the guard's lifetime: parse error when too deep.
-  class Nested {
-  public:
-    Nested(Parser& parser, const Lexer& lx, int line) : parser_(parser) {
-      if (++parser_.nesting_ > kMaxNesting)
-        lx.Fail(line, "nested more than " + std::to_string(kMaxNesting) + " levels deep");
-    }
-    ~Nested() { --parser_.nesting_; }
-    Nested(const Nested&) = delete;
-    Nested& operator=(const Nested&) = delete;
-
-  private:
-    Parser& parser_;
-  };
-
-  std::int64_t Resolve(const Token& name) {
-    if (auto it = defines_.find(name.text); it != defines_.end()) {
-      if (depth_ > 32) lex_.Fail(name.line, "#define " + name.text + " refers to itself");
-      if (++expansions_ > kMaxExpansions)
-        lex_.Fail(name.line, "#define names expanded more than " + std::to_string(kMaxExpansions) + " times");
-      const Nested nested(*this, lex_, name.line);
-      Lexer body(it->second.body, it->second.line);
-      if (body.Peek().kind == TokenKind::End) lex_.Fail(name.line, "'" + name.text + "' is defined without a value");
-      ++depth_;
-      std::int64_t value = Expr(body);
-      --depth_;
-      if (body.Peek().kind != TokenKind::End)
-        body.Fail(it->second.line, "#define " + name.text + " is not a number");
-      return value;
-    }
-    if (auto value = WindowsConstant(name.text)) return *value;
-    lex_.Fail(name.line, "unknown name '" + name.text + "'");
-  }
-
-  bool IsResolvable(const Token& t) const {
-    return t.kind == TokenKind::Identifier && (defines_.count(t.text) != 0 || WindowsConstant(t.text).has_value());
-  }
-
-  std::int64_t Primary(Lexer& lx) {
-    Token t = lx.Next();
-    if (t.kind == TokenKind::Number) return t.number;
-    if (t.kind == TokenKind::Identifier) return Resolve(t);
-    if (t.IsPunct('(')) {
-      const Nested nested(*this, lx, t.line);
-      std::int64_t v = Expr(lx);
-      if (!lx.Accept(')')) lx.Fail(t.line, "missing ')'");
-      return v;
-    }
-    lx.Fail(t.line, "expected a number, found " + t.Describe());
-  }
-
-  // The script's arithmetic is 64-bit; a result beyond it is an error, not a wrapped value.
-  static void CheckOverflow(const Lexer& lx, int line, bool overflow) {
-    if (overflow) lx.Fail(line, "arithmetic overflow");
-  }
-
-  std::int64_t Unary(Lexer& lx) {
-    const Token t = lx.Peek();
-    if (!t.IsPunct('-') && !t.IsPunct('+') && !t.IsPunct('~') && !t.IsPunct('!')) return Primary(lx);
-    lx.Next();
-    const Nested nested(*this, lx, t.line);
-    const std::int64_t v = Unary(lx);
-    if (t.IsPunct('-')) {
-      CheckOverflow(lx, t.line, v == INT64_MIN);
-      return -v;
-    }
-    if (t.IsPunct('~')) return ~v;
-    if (t.IsPunct('!')) return !v;
-    return v;
-  }
-
-  std::int64_t Multiplicative(Lexer& lx) {
-    std::int64_t v = Unary(lx);
-    for (;;) {
-      const Token& t = lx.Peek();
-      if (!t.IsPunct('*') && !t.IsPunct('/') && !t.IsPunct('%')) return v;
-      Token op = lx.Next();
-      std::int64_t r = Unary(lx);
-      if (op.text == "*") {
-        CheckOverflow(lx, op.line, __builtin_mul_overflow(v, r, &v));
-        continue;
-      }
-      if (r == 0) lx.Fail(op.line, "division by zero");
-      CheckOverflow(lx, op.line, v == INT64_MIN && r == -1);
-      v = op.text == "/" ? v / r : v % r;
-    }
-  }
-
-  std::int64_t Additive(Lexer& lx) {
-    std::int64_t v = Multiplicative(lx);
-    for (;;) {
-      const int line = lx.Peek().line;
-      if (lx.Accept('+')) {
-        const std::int64_t r = Multiplicative(lx);
-        CheckOverflow(lx, line, __builtin_add_overflow(v, r, &v));
-      } else if (lx.Accept('-')) {
-        const std::int64_t r = Multiplicative(lx);
-        CheckOverflow(lx, line, __builtin_sub_overflow(v, r, &v));
-      } else {
-        return v;
-      }
-    }
-  }
-
-  std::int64_t BitAnd(Lexer& lx) {
-    std::int64_t v = Additive(lx);
-    while (lx.Accept('&')) v &= Additive(lx);
-    return v;
-  }
-
-  std::int64_t BitXor(Lexer& lx) {
-    std::int64_t v = BitAnd(lx);
-    while (lx.Accept('^')) v ^= BitAnd(lx);
-    return v;
-  }
-
-  std::int64_t Expr(Lexer& lx) {
-    std::int64_t v = BitXor(lx);
-    while (lx.Accept('|')) v |= BitXor(lx);
-    return v;
-  }
-
-  std::int64_t Expr() { return Expr(lex_); }
+  std::int64_t Expr() { return pre_.Expr(lex_); }
   int Int() { return static_cast<int>(Expr()); }
-
-  // term { '|' term } where a term preceded by NOT clears its bits from what came before.
-  std::uint32_t StyleExpr(std::uint32_t base) {
-    std::uint32_t style = base;
-    do {
-      bool clear = false;
-      if (lex_.Peek().IsKeyword("NOT")) {
-        lex_.Next();
-        clear = true;
-      }
-      auto bits = static_cast<std::uint32_t>(BitXor(lex_));
-      style = clear ? style & ~bits : style | bits;
-    } while (lex_.Accept('|'));
-    return style;
-  }
+  std::uint32_t StyleExpr(std::uint32_t base) { return pre_.StyleExpr(lex_, base); }
 
   // ---- small pieces -------------------------------------------------------------------
 
@@ -300,7 +124,7 @@ private:
 
   int ResourceId(const Token& name, const char* what) {
     if (name.kind == TokenKind::Number) return static_cast<int>(name.number);
-    if (IsResolvable(name)) return static_cast<int>(Resolve(name));
+    if (pre_.IsResolvable(name)) return static_cast<int>(pre_.Resolve(name));
     lex_.Fail(name.line, std::string(what) + " name " + name.Describe() + " is not a defined id");
   }
 
@@ -360,7 +184,7 @@ private:
       } else if (type.IsKeyword("MENU") || type.IsKeyword("MENUEX")) {
         Menu(ResourceId(t, "menu"), type.IsKeyword("MENUEX"));
       } else if ((type.kind == TokenKind::Identifier && IsOneOf(type.text, kSkippedTypes)) ||
-                 type.kind == TokenKind::Number || type.kind == TokenKind::String || IsResolvable(type)) {
+                 type.kind == TokenKind::Number || type.kind == TokenKind::String || pre_.IsResolvable(type)) {
         SkipResource(type);
       } else if (type.kind == TokenKind::End) {
         lex_.Fail(t.line, "resource " + t.Describe() + " without a type");
@@ -548,8 +372,8 @@ private:
     if (t.kind == TokenKind::String) return std::string(NormalizeClassName(t.text));
     if (t.kind == TokenKind::Identifier) {
       if (auto name = ClassNameFromIdentifier(t.text)) return std::string(*name);
-      if (IsResolvable(t))
-        if (auto name = ClassNameFromOrdinal(Resolve(t))) return std::string(*name);
+      if (pre_.IsResolvable(t))
+        if (auto name = ClassNameFromOrdinal(pre_.Resolve(t))) return std::string(*name);
     }
     if (t.kind == TokenKind::Number)
       if (auto name = ClassNameFromOrdinal(t.number)) return std::string(*name);
@@ -622,7 +446,7 @@ private:
         }
         int popupLine = lex_.Peek().line;
         ExpectBegin("POPUP");
-        const Nested nested(*this, lex_, popupLine);
+        const Nesting::Level level(nesting_, lex_, popupLine);
         MenuItems(item.items, ex, popupLine);
       } else {
         lex_.Fail(t.line, "unknown menu statement " + t.Describe());
@@ -631,17 +455,16 @@ private:
     }
   }
 
+  Nesting nesting_;
   Lexer lex_;
-  std::map<std::string, Define, std::less<>> defines_;
+  Preprocessor pre_;
   ResourceSet out_;
-  LangId lang_ = kEnglishUs;
-  int depth_ = 0;
-  int nesting_ = 0;
-  long expansions_ = 0;
+  LangId lang_ = platform::lang::EnglishUs;
 };
 
 }  // namespace
+}  // namespace rc
 
-ResourceSet ParseScript(std::string_view script) { return Parser(script).Run(); }
+ResourceSet ParseResourceScript(std::string_view script) { return rc::Parser(script).Run(); }
 
-}  // namespace ui::rc
+}  // namespace ui::headless

@@ -3,14 +3,14 @@
 // build embeds it (resource.h, then the .rc).
 #include <string_view>
 
-#include "ui/ResourceSet.h"
+#include "ui/headless/RcParser.h"
 
 std::string_view PluginResourceScript();
 
 namespace ui::headless::testing {
 
 inline const ResourceSet& PluginResources() {
-  static const ResourceSet set = ResourceSet::Parse(PluginResourceScript());
+  static const ResourceSet set = ParseResourceScript(PluginResourceScript());
   return set;
 }
 

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "ui/Dialog.h"
-#include "ui/ResourceSet.h"
 #include "ui/headless/DialogDriver.h"
 #include "ui/headless/HeadlessKit.h"
+#include "ui/headless/RcParser.h"
 #include "ui/headless/ScriptedUser.h"
 
 namespace ui::headless::testing {
@@ -98,7 +98,7 @@ END
 )rc";
 
 inline const ResourceSet& TestResources() {
-  static const ResourceSet set = ResourceSet::Parse(kTestScript);
+  static const ResourceSet set = ParseResourceScript(kTestScript);
   return set;
 }
 

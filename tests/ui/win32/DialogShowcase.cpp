@@ -1,5 +1,6 @@
 // Not a check: shows the installer's dialogs as the program fills them, one state at a time,
-// so a person can take screenshots and judge the layout. Run it explicitly:
+// so a person can take screenshots and judge the layout. The model list is the distribution
+// folder's catalog. Run it explicitly:
 //   kvx_tests_win.exe --gtest_also_run_disabled_tests --gtest_filter=*Showcase*
 // KVX_SHOWCASE_HOLD_MS: how long each state stays (default 1500); KVX_SHOWCASE_LANG=pt: Portuguese.
 // Each state prints "showcase <name>" on stdout when it is on the screen.
@@ -7,17 +8,22 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <initializer_list>
 #include <thread>
 #include <utility>
 
 #include "GuiTestSupport.h"
+#include "app/CAboutDlg.h"
 #include "app/CInstallationProgressDlg.h"
+#include "app/CPickOSType.h"
+#include "app/CPrinterModelDlg.h"
 #include "platform/win32/Win32Platform.h"
 #include "resource.h"
 #include "ui/win32/Win32Kit.h"
 
 using kvxtest::Click;
+using kvxtest::DialogSpy;
 using kvxtest::Item;
 using kvxtest::ProbeDialog;
 
@@ -96,10 +102,7 @@ void ShowInterfaceDialog(ui::Kit& kit) {
 
 // The progress dialog three steps into a run, kept drawn the way the run keeps it: waiting in
 // short slices and letting only paint messages through.
-void ShowProgressDialog(ui::win32::Win32Kit& kit) {
-  platform::win32::Win32Platform system;
-  platform::Platform os = system.platform();
-  AppContext context{os, kit};
+void ShowProgressDialog(AppContext& context, ui::win32::Win32Kit& kit) {
   CInstallationProgressDlg progress(context);
   if (!progress.CreateModeless(nullptr)) return;
   progress.ShowWindow(true);
@@ -115,80 +118,61 @@ void ShowProgressDialog(ui::win32::Win32Kit& kit) {
   CloseHandle(done);
 }
 
+// Runs one of the program's dialogs while `user` acts on its window once it is on the screen.
+void ShowModal(ui::Dialog& dialog, const std::function<void(HWND)>& user) {
+  DialogSpy shown;
+  std::thread person([&] {
+    if (HWND dlg = shown.Wait()) user(dlg);
+  });
+  dialog.DoModal();
+  person.join();
+}
+
+// The program reads its catalog from the current directory, the distribution folder.
+class InDistributionFolder {
+public:
+  InDistributionFolder() {
+    GetCurrentDirectoryA(MAX_PATH, previous_);
+    SetCurrentDirectoryA(KVX_DISTRIBUTION_DIR);
+  }
+  ~InDistributionFolder() { SetCurrentDirectoryA(previous_); }
+  InDistributionFolder(const InDistributionFolder&) = delete;
+  InDistributionFolder& operator=(const InDistributionFolder&) = delete;
+
+private:
+  char previous_[MAX_PATH] = {};
+};
+
 TEST(DialogShowcase, DISABLED_Showcase) {
   UseRequestedLanguage();
+  const InDistributionFolder folder;
   ui::win32::Win32Kit kit;
+  platform::win32::Win32Platform system;
+  platform::Platform os = system.platform();
+  AppContext context{os, kit};
 
-  ProbeDialog model(kit, IDD_PRINTER_MODEL);
-  model.init = [](ProbeDialog& d) {
-    ui::ListView list = d.GetListView(IDC_MODEL_LIST);
-    ui::FontSpec font;
-    font.height = 32;
-    font.pitchAndFamily = 0x10;
-    list.SetFont(font);
-    list.InsertColumn(0, "Select printer to install", list.Width() - 5);
-    const char* names[] = {"RQ-7200 TH", "RQ-310", "VT5000", "VT300 USB", "RQ-7200 II", "VT500"};
-    int row = 0;
-    for (const char* name : names) list.InsertItem(row++, std::string("    ") + name + "   ");
-    list.SetColumnWidth(0, list.Width() - 5);
-    list.SetItemState(0, ui::lvis::Selected, ui::lvis::Selected);
-    d.GetButton(IDC_WIDTH_80).SetCheck(ui::bst::Checked);
-    d.GetButton(IDC_DRIVER_REGULAR).SetCheck(ui::bst::Checked);
-    d.AttachMenu(IDR_MAIN_MENU);
-    for (int id : {IDC_DRIVER_GROUP, IDC_DRIVER_REGULAR, IDC_DRIVER_REDUCED, IDC_WIDTH_GROUP, IDC_WIDTH_80, IDC_WIDTH_48})
-      d.GetControl(id).Show(false);
-  };
-  model.command = [](ProbeDialog& d, int id, int) {
-    if (id != IDC_ADVANCED) return false;
-    for (int a : {IDC_DRIVER_GROUP, IDC_DRIVER_REGULAR, IDC_DRIVER_REDUCED, IDC_WIDTH_GROUP, IDC_WIDTH_80, IDC_WIDTH_48})
-      d.GetControl(a).Show(true);
-    d.GetButton(IDC_ADVANCED).SetText(d.kit().LoadText(IDS_ADVANCED) + " <<");
-    return true;
-  };
-  std::thread modelUser([&] {
-    HWND dlg = model.ready.Wait();
-    if (!dlg) return;
+  CPrinterModelDlg model(context);
+  ShowModal(model, [](HWND dlg) {
     Hold(dlg, "148-basic");
     Click(dlg, IDC_ADVANCED);
     Hold(dlg, "148-advanced");
     Click(dlg, IDCANCEL);
   });
-  model.DoModal();
-  modelUser.join();
-
-  ProbeDialog os(kit, IDD_PICK_OS_TYPE);
-  os.init = [](ProbeDialog& d) {
-    d.SetCaption(d.kit().LoadText(IDS_OS_TITLE));
-    d.GetStatic(IDC_OS_TEXT).SetText(d.kit().LoadText(IDS_OS_TEXT));
-    for (const char* label : {"WIN 31", "WIN 95", "WIN 98", "WIN NT", "WIN 2K", "WIN XP", "WIN VISTA"})
-      d.GetComboBox(IDC_OS_COMBO).AddString(label);
-    d.GetComboBox(IDC_OS_COMBO).SetCurSel(0);
-  };
-  std::thread osUser([&] {
-    HWND dlg = os.ready.Wait();
-    if (!dlg) return;
+  CPickOSType pick(context);
+  ShowModal(pick, [](HWND dlg) {
     Hold(dlg, "133");
     SendMessageA(Item(dlg, IDC_OS_COMBO), CB_SHOWDROPDOWN, TRUE, 0);
     Hold(dlg, "133-open");
     SendMessageA(Item(dlg, IDC_OS_COMBO), CB_SHOWDROPDOWN, FALSE, 0);
-    Click(dlg, IDOK);
+    SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
   });
-  os.DoModal();
-  osUser.join();
-
-  ProbeDialog about(kit, IDD_ABOUTBOX);
-  about.init = [](ProbeDialog& d) { d.SetCaption(d.kit().LoadText(IDS_ABOUT_TITLE)); };
-  std::thread aboutUser([&] {
-    HWND dlg = about.ready.Wait();
-    if (!dlg) return;
+  CAboutDlg about(context);
+  ShowModal(about, [](HWND dlg) {
     Hold(dlg, "100");
     SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
   });
-  about.DoModal();
-  aboutUser.join();
-
   ShowInterfaceDialog(kit);
-  ShowProgressDialog(kit);
+  ShowProgressDialog(context, kit);
 }
 
 }  // namespace

@@ -41,18 +41,18 @@ intptr_t ProbeDialog::OnNotify(int id, int code) {
   return notify ? notify(*this, id, code) : 0;
 }
 
-MessageBoxSpy* MessageBoxSpy::active_ = nullptr;
+DialogSpy* DialogSpy::active_ = nullptr;
 
-MessageBoxSpy::MessageBoxSpy() : hook_(SetWindowsHookExA(WH_CBT, &Hook, nullptr, GetCurrentThreadId())) {
+DialogSpy::DialogSpy() : hook_(SetWindowsHookExA(WH_CBT, &Hook, nullptr, GetCurrentThreadId())) {
   active_ = this;
 }
 
-MessageBoxSpy::~MessageBoxSpy() {
+DialogSpy::~DialogSpy() {
   UnhookWindowsHookEx(hook_);
   active_ = nullptr;
 }
 
-LRESULT CALLBACK MessageBoxSpy::Hook(int code, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK DialogSpy::Hook(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HCBT_ACTIVATE && active_) {
     HWND window = reinterpret_cast<HWND>(wParam);
     if (!active_->seen_ && ClassOf(window) == "#32770") {

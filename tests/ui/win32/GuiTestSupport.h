@@ -59,19 +59,19 @@ public:
   intptr_t OnNotify(int id, int code) override;
 };
 
-// Reports the first dialog-class window (a message box) that the calling (UI) thread
+// Reports the first dialog-class window (a dialog or a message box) that the calling (UI) thread
 // activates while the spy exists.
-class MessageBoxSpy {
+class DialogSpy {
 public:
-  MessageBoxSpy();
-  ~MessageBoxSpy();
-  MessageBoxSpy(const MessageBoxSpy&) = delete;
-  MessageBoxSpy& operator=(const MessageBoxSpy&) = delete;
+  DialogSpy();
+  ~DialogSpy();
+  DialogSpy(const DialogSpy&) = delete;
+  DialogSpy& operator=(const DialogSpy&) = delete;
   HWND Wait(DWORD milliseconds = kUserWaitMs) { return shown_.Wait(milliseconds); }
 
 private:
   static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
-  static MessageBoxSpy* active_;
+  static DialogSpy* active_;
   HHOOK hook_;
   WindowSignal shown_;
   bool seen_ = false;

@@ -42,9 +42,10 @@ LRESULT SendNotify(HWND dialog, int id, UINT code) {
   return SendMessageA(dialog, WM_NOTIFY, id, reinterpret_cast<LPARAM>(&header));
 }
 
-// The model dialog as the program sets it up: big list font, a column, rows, first row
-// selected, default checks, menu, advanced controls hidden; "Advanced" toggles them.
-void SetUpModelDialog(ProbeDialog& dialog) {
+// Every kind of write a dialog's initialisation makes, on the model dialog's template: a list
+// font, a column, rows (one written over), the first row selected, checks, a disabled button, the
+// menu and hidden controls. (The program's own set-up is CPrinterModelDlg's, which the showcase shows.)
+void WriteThroughTheKit(ProbeDialog& dialog) {
   dialog.init = [](ProbeDialog& d) {
     ui::ListView list = d.GetListView(IDC_MODEL_LIST);
     ui::FontSpec font;
@@ -79,7 +80,7 @@ struct Snapshot {
 TEST(Win32KitDialog, KitWritesReachTheRealControlsAndUserActionsReachTheKit) {
   ui::win32::Win32Kit kit;
   ProbeDialog dialog(kit, IDD_PRINTER_MODEL);
-  SetUpModelDialog(dialog);
+  WriteThroughTheKit(dialog);
   Snapshot atClick;
   dialog.command = [](ProbeDialog& d, int id, int) {
     if (id != IDC_ADVANCED) return false;

@@ -8,7 +8,7 @@
 #include "ui/Transcript.h"
 #include "ui/win32/Win32Kit.h"
 
-using kvxtest::MessageBoxSpy;
+using kvxtest::DialogSpy;
 using kvxtest::MessageBoxText;
 using kvxtest::ProbeDialog;
 using kvxtest::TextOf;
@@ -19,7 +19,7 @@ TEST(Win32KitMessageBox, AnswerComesFromTheButtonTheUserPresses) {
   ui::win32::Win32Kit kit;
   ui::RecordingTranscript transcript;
   kit.SetTranscript(transcript);
-  MessageBoxSpy spy;
+  DialogSpy spy;
   HWND seenOwner = reinterpret_cast<HWND>(1);
   std::string caption, text;
   std::thread user([&] {
@@ -50,7 +50,7 @@ TEST(Win32KitMessageBox, BoxOfARunningDialogIsOwnedByIt) {
   int answer = 0;
   dialog.command = [&](ProbeDialog& d, int id, int) {
     if (id != IDC_BACK) return false;
-    MessageBoxSpy spy;
+    DialogSpy spy;
     std::thread closer([&spy, &d] {
       HWND box = spy.Wait();
       if (!box) return;

@@ -5,12 +5,12 @@
 
 #include <vector>
 
-#include "platform/plugin/linux/PluginExports.h"
 #include "platform/sim/SimMachine.h"
 #include "tests/ui/headless/PluginResources.h"
 #include "tests/uiplugin/host/PluginHost.h"
 #include "ui/headless/HeadlessKit.h"
 #include "ui/headless/HeadlessWindow.h"
+#include "uiplugin/main/LinuxExports.h"
 
 namespace {
 

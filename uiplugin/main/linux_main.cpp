@@ -1,4 +1,6 @@
-#include "platform/plugin/linux/PluginExports.h"
+// The Linux module's entry points: the host's attach stands in for process attach, and the two
+// exports forward to the logic every build shares.
+#include "uiplugin/main/LinuxExports.h"
 
 #include "uiplugin/Exports.h"
 #include "uiplugin/Module.h"

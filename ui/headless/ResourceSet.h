@@ -2,12 +2,13 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
-namespace ui {
+#include "platform/Win32Types.h"
 
-using LangId = std::uint16_t;
+namespace ui::headless {
+
+using LangId = platform::LANGID;
 
 namespace style {
 constexpr std::uint32_t Visible = 0x10000000;   // WS_VISIBLE
@@ -65,17 +66,9 @@ struct StringEntry {
   std::string text;
 };
 
-// The dialogs, menus and string tables of a resource script, read from the script text
-// itself (the same .rc files the Windows build compiles), so both builds share one source.
-// The script is UTF-8; every text read from it is Windows-1252, as the "A" functions give it.
+// The dialogs, menus and string tables of a resource script (ParseResourceScript reads them).
 class ResourceSet {
 public:
-  // Understands the subset this project writes: #define lines of the resource header,
-  // LANGUAGE, STRINGTABLE, DIALOG/DIALOGEX with their control statements, MENU/MENUEX.
-  // Other resource statements (ICON, BITMAP, VERSIONINFO, ...) are skipped.
-  // Throws std::runtime_error naming the line for anything it cannot read.
-  static ResourceSet Parse(std::string_view script);
-
   // Lookup by language: the exact language, then English (US), then any.
   const DialogTemplate* FindDialog(int id, LangId lang) const;
   const MenuTemplate* FindMenu(int id, LangId lang) const;
@@ -86,4 +79,15 @@ public:
   std::vector<StringEntry> strings;
 };
 
-}  // namespace ui
+// A resource set as a program running in one language sees it.
+struct LocalizedResources {
+  const ResourceSet& set;
+  LangId language;
+
+  // A dialog asking for a template the script lacks is a programming error (std::logic_error).
+  const DialogTemplate& Dialog(int id) const;
+  const MenuTemplate* FindMenu(int id) const { return set.FindMenu(id, language); }
+  std::string String(int id) const { return set.FindString(id, language).value_or(""); }
+};
+
+}  // namespace ui::headless

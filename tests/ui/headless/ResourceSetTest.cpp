@@ -1,4 +1,4 @@
-#include "ui/ResourceSet.h"
+#include "ui/headless/RcParser.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -10,7 +10,7 @@
 
 std::string_view InstallerResourceScript();
 
-namespace ui {
+namespace ui::headless {
 namespace {
 
 using ::testing::ElementsAre;
@@ -170,7 +170,7 @@ END
 )rc";
 
 const ResourceSet& Sample() {
-  static const ResourceSet set = ResourceSet::Parse(kScript);
+  static const ResourceSet set = ParseResourceScript(kScript);
   return set;
 }
 
@@ -301,7 +301,7 @@ TEST(ResourceSetLookup, FallsBackToEnglishThenAnyLanguage) {
 }
 
 TEST(ResourceSetParse, DialogStyleWithoutStyleStatementIsThePopupDefault) {
-  auto set = ResourceSet::Parse("1 DIALOG 0, 0, 10, 10\nBEGIN\nEND\n2 DIALOG 0,0,10,10\nCAPTION \"x\"\nBEGIN\nEND\n");
+  auto set = ParseResourceScript("1 DIALOG 0, 0, 10, 10\nBEGIN\nEND\n2 DIALOG 0,0,10,10\nCAPTION \"x\"\nBEGIN\nEND\n");
   EXPECT_EQ(set.FindDialog(1, kEnglish)->style, 0x80000000u | 0x00800000u | 0x00080000u);
   EXPECT_EQ(set.FindDialog(2, kEnglish)->style, 0x80000000u | 0x00C00000u | 0x00080000u);
   // A STYLE after CAPTION keeps the caption bits.
@@ -309,13 +309,13 @@ TEST(ResourceSetParse, DialogStyleWithoutStyleStatementIsThePopupDefault) {
 }
 
 TEST(ResourceSetParse, JoinedFilesMayCarryByteOrderMarksAndCrLf) {
-  auto set = ResourceSet::Parse("\xEF\xBB\xBF#define IDS_A 5\r\n\n\xEF\xBB\xBFSTRINGTABLE\r\nBEGIN\r\n IDS_A \"a\"\r\nEND\r\n");
+  auto set = ParseResourceScript("\xEF\xBB\xBF#define IDS_A 5\r\n\n\xEF\xBB\xBFSTRINGTABLE\r\nBEGIN\r\n IDS_A \"a\"\r\nEND\r\n");
   EXPECT_EQ(set.FindString(5, kEnglish), "a");
 }
 
 std::string ParseError(std::string_view script) {
   try {
-    ResourceSet::Parse(script);
+    ParseResourceScript(script);
   } catch (const std::runtime_error& e) {
     return e.what();
   }
@@ -392,7 +392,7 @@ TEST(ResourceSetConstants, TableIsSortedAndHoldsTheHeaderValues) {
 
 // The installer's own script, as the build embeds it (resource.h, then every .rc).
 TEST(InstallerResourceScript, PrinterModelDialogInBothLanguages) {
-  ResourceSet set = ResourceSet::Parse(InstallerResourceScript());
+  ResourceSet set = ParseResourceScript(InstallerResourceScript());
   for (LangId lang : {kEnglish, kPortuguese}) {
     SCOPED_TRACE(lang);
     const DialogTemplate* d = set.FindDialog(148, lang);
@@ -410,4 +410,4 @@ TEST(InstallerResourceScript, PrinterModelDialogInBothLanguages) {
 }
 
 }  // namespace
-}  // namespace ui
+}  // namespace ui::headless

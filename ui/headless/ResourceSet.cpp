@@ -1,11 +1,11 @@
-#include "ui/ResourceSet.h"
+#include "ui/headless/ResourceSet.h"
 
-#include "ui/headless/RcParser.h"
+#include <stdexcept>
 
-namespace ui {
+#include "platform/ProcessInfo.h"
+
+namespace ui::headless {
 namespace {
-
-constexpr LangId kEnglishUs = 0x0409;
 
 // The exact language, then English (US), then whatever language has it.
 template <typename T>
@@ -15,15 +15,13 @@ const T* FindByLanguage(const std::vector<T>& items, int id, LangId lang) {
   for (const auto& item : items) {
     if (item.id != id) continue;
     if (item.lang == lang) return &item;
-    if (item.lang == kEnglishUs && !english) english = &item;
+    if (item.lang == platform::lang::EnglishUs && !english) english = &item;
     if (!any) any = &item;
   }
   return english ? english : any;
 }
 
 }  // namespace
-
-ResourceSet ResourceSet::Parse(std::string_view script) { return rc::ParseScript(script); }
 
 const DialogTemplate* ResourceSet::FindDialog(int id, LangId lang) const { return FindByLanguage(dialogs, id, lang); }
 
@@ -34,4 +32,9 @@ std::optional<std::string> ResourceSet::FindString(int id, LangId lang) const {
   return std::nullopt;
 }
 
-}  // namespace ui
+const DialogTemplate& LocalizedResources::Dialog(int id) const {
+  if (const DialogTemplate* found = set.FindDialog(id, language)) return *found;
+  throw std::logic_error("there is no dialog template " + std::to_string(id));
+}
+
+}  // namespace ui::headless
