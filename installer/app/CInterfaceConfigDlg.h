@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "app/AppContext.h"
+#include "AppContext.h"
 #include "ui/Dialog.h"
 
 class CSerialConfigDlg;

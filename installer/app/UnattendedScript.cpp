@@ -5,6 +5,8 @@
 
 #include "app/CInterfaceConfigDlg.h"
 #include "app/CSelectAction.h"
+#include "app/RunInstallation.h"
+#include "comm/AddressText.h"
 #include "comm/CEthernetConfigDlg.h"
 #include "engine/TextUtil.h"
 #include "resource.h"
@@ -37,9 +39,10 @@ std::string PortKey(std::string name) {
 }
 
 // A MAC address as the ethernet printers dialog lists it: "02:00:4B:56:58:30" for "02-00-4b-56-58-30".
-std::string BoardMacText(std::string mac) {
-  for (char& c : mac) c = c == '-' ? ':' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return mac;
+// Text that is no MAC address stays as given, and no board has it.
+std::string BoardMacText(const std::string& text) {
+  const std::optional<MacAddress> mac = ParseMac(text);
+  return mac ? MacText(*mac) : text;
 }
 
 std::string Joined(const std::vector<std::string>& items) {
@@ -70,7 +73,7 @@ void UnattendedScript::Apply(ui::headless::ScriptedUser& user) {
   // but for the "plug in your printer" question, which the options answer.
   user.OnEveryMessageBox([this](const std::string& caption, const std::string&, unsigned type) {
     ++messageBoxes_;
-    const bool connectPrompt = caption == "IMPORTANT" && (type & ui::mb::ButtonsMask) == ui::mb::OkCancel;
+    const bool connectPrompt = caption == kConnectPrinterCaption && (type & ui::mb::ButtonsMask) == ui::mb::OkCancel;
     return connectPrompt && options_.connectPrompt == "cancel" ? ui::idres::Cancel : 0;
   });
 }

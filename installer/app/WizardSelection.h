@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/OsKind.h"
+#include "engine/OsKind.h"
 
 enum class DriverKind { Regular, ReducedScale };
 enum class PrintWidth { None, Width80, Width48 };
@@ -12,6 +12,7 @@ struct WizardSelection {
   std::string modelName;
   DriverKind driverKind = DriverKind::Regular;
   PrintWidth printWidth = PrintWidth::Width80;
+  // "COM1:", "LPT1:", "USB", or "IP" with the address in portParameter; the baud rate of a COM port.
   std::string portChoice;
   std::string portParameter;
   std::int32_t flowControlIndex = 0;

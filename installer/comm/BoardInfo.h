@@ -7,6 +7,8 @@
 #include <span>
 #include <vector>
 
+#include "comm/AddressText.h"
+
 namespace boardkind {
 constexpr std::int32_t Ostrel = 0;
 constexpr std::int32_t Lindor = 1;
@@ -23,6 +25,12 @@ public:
   virtual std::uint8_t MaskByte(std::uint8_t i) const = 0;
   virtual std::uint16_t Port() const = 0;
   virtual bool DhcpEnabled() const = 0;
+
+  // Each address whole.
+  MacAddress Mac() const;
+  Octets Ip() const;
+  Octets Mask() const;
+  Octets Gateway() const;
 
   std::vector<std::uint8_t>& payload() { return payload_; }
   const std::vector<std::uint8_t>& payload() const { return payload_; }

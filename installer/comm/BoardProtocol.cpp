@@ -16,9 +16,9 @@ using platform::DWORD;
 
 constexpr std::uint16_t kLocalPort = 5001;
 constexpr std::int32_t kBoardPort = 1460;
-constexpr const char* kBroadcast = "255.255.255.255";
-constexpr std::int32_t kSendSeconds = 5000;
-constexpr std::int32_t kReceiveSeconds = 2000;
+// Limits that never bind: a datagram socket can send at once, and replies are read only once they wait.
+constexpr std::int32_t kSendLimitSeconds = 5000;
+constexpr std::int32_t kReceiveLimitSeconds = 2000;
 constexpr DWORD kListenMs = 10000;
 constexpr int kEmptyPolls = 5;  // retries: six empty polls in a row end the listening
 constexpr DWORD kEmptyPollWaitMs = 350;
@@ -26,7 +26,6 @@ constexpr DWORD kShortPollWaitMs = 5;
 constexpr DWORD kDroppedReadWaitMs = 400;
 constexpr int kSendWaitSeconds = 4;
 constexpr int kSettleSeconds = 6;
-constexpr std::size_t kMacSize = 6;
 
 struct Wire {
   std::string_view searchRequest;
@@ -49,7 +48,7 @@ std::unique_ptr<TypeBoardInfo> MakeBoard(std::int32_t kind, std::span<const std:
 
 bool Listed(const BoardList& list, const TypeBoardInfo& board) {
   return std::any_of(list.begin(), list.end(), [&](const std::unique_ptr<TypeBoardInfo>& listed) {
-    return std::equal(listed->payload().begin(), listed->payload().begin() + kMacSize, board.payload().begin());
+    return listed->Mac() == board.Mac();
   });
 }
 
@@ -59,7 +58,7 @@ void Pump(const std::function<void()>& pumpMessages) {
 
 std::size_t AdapterCount(platform::Platform& os) {
   AdapterTable adapters;
-  BuildAdapterTable(os, adapters);
+  BuildAdapterTable(os.ipHelper, adapters);
   return adapters.empty() ? 1 : adapters.size();
 }
 
@@ -72,7 +71,7 @@ bool BindBoardSocket(InputSocket& socket, std::size_t index) {
 
 std::int32_t Broadcast(InputSocket& socket, std::string_view request) {
   return socket.SendTo(reinterpret_cast<const std::uint8_t*>(request.data()), static_cast<std::int32_t>(request.size()),
-                       kBroadcast, kBoardPort, kSendSeconds);
+                       kBroadcastAddress, kBoardPort, kSendLimitSeconds);
 }
 
 enum class Poll { Silent, TooShort, Read, ReadFailed };
@@ -91,7 +90,7 @@ Poll ReadWaitingReplies(std::int32_t kind, InputSocket& socket, std::string& loc
     const std::int32_t size = static_cast<std::int32_t>(std::min<unsigned long>(waiting, INT_MAX));
     std::vector<std::uint8_t> buffer(static_cast<std::size_t>(size));
     localAddress = socket.LocalAddressText();
-    const std::int32_t read = socket.Receive(buffer.data(), size, kReceiveSeconds);
+    const std::int32_t read = socket.Receive(buffer.data(), size, kReceiveLimitSeconds);
     if (read <= 0) return Poll::ReadFailed;
     ParseBoardReplies(kind, std::span(buffer).first(static_cast<std::size_t>(read)), list);
     poll = Poll::Read;
@@ -143,7 +142,7 @@ BoardList DiscoverBoards(platform::Platform& os, const std::function<void()>& pu
   BoardList list;
   try {
     for (std::size_t i = 0; i < adapters; ++i) {
-      InputSocket socket(os);
+      InputSocket socket(os.sockets, os.clock);
       if (!BindBoardSocket(socket, i)) {
         socket.Close();
         continue;
@@ -205,7 +204,7 @@ BoardSettingsResult SendBoardSettings(platform::Platform& os, const std::functio
   try {
     const std::size_t adapters = AdapterCount(os);
     for (std::size_t i = 0; i < adapters; ++i) {
-      InputSocket socket(os);
+      InputSocket socket(os.sockets, os.clock);
       (void)BindBoardSocket(socket, i);  // an unbound socket's broadcast just goes nowhere
       (void)Broadcast(socket, request);  // no reply is read: the next search shows the outcome
       waitSeconds(kSendWaitSeconds);

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "app/AppContext.h"
+#include "AppContext.h"
 #include "ui/Dialog.h"
 
 // The ethernet page of the interface dialog: the printer's IP address and TCP port.

@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/AppContext.h"
+#include "AppContext.h"
 #include "comm/BoardInfo.h"
+#include "comm/WinsockSession.h"
 #include "ui/Dialog.h"
 
 class CSetEthernetPrinters : public ui::Dialog {
@@ -40,12 +41,13 @@ private:
   // The search itself, shared by "Search" and "Update".
   void Search();
   void SuggestAddress();
-  void ShowBoardFields(const TypeBoardInfo& board, const char* addressFormat);
+  // Mask, gateway and port; `padded` shows each address field in three digits.
+  void ShowBoardFields(const TypeBoardInfo& board, bool padded);
   TypeBoardInfo* MarkedBoard();
 
   AppContext& context_;
   std::int32_t boardKind_;
-  bool winsockStarted_ = false;
+  WinsockSession winsock_;
   bool busy_ = false;
   std::unique_ptr<BoardList> boards_;
   std::vector<TypeBoardInfo*> itemBoards_;  // each list item's record, by item index

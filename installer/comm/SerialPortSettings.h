@@ -2,12 +2,12 @@
 // The serial settings the installation leaves for the port monitor, one registry key per port.
 #include <string>
 
-#include "platform/Platform.h"
+#include "platform/Registry.h"
 
 // Writes baudrate, databits, parity, stopbits and flowcontrol (REG_DWORD) under HKLM
 // "SOFTWARE\Korvex\KvxPortsIO\<port name without a trailing ':'>", opening the key or else creating
 // it. Every value is attempted; true only when the key could be had and all five were written.
-bool WriteSerialPortSettings(platform::Platform& os, const std::string& portName, platform::DWORD baudRate,
+bool WriteSerialPortSettings(platform::Registry& registry, const std::string& portName, platform::DWORD baudRate,
                              platform::DWORD dataBits, platform::DWORD parity, platform::DWORD stopBits,
                              platform::DWORD flowControl);
 

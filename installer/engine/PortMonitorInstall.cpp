@@ -1,8 +1,6 @@
 #include "engine/PortMonitorInstall.h"
 
 #include <memory>
-#include <optional>
-#include <vector>
 
 #include "engine/DriverFileCopy.h"
 #include "engine/ErrorLog.h"
@@ -24,11 +22,9 @@ constexpr DWORD kUsbPlugInDelayMs = 7000;
 constexpr int kMonitorAttempts = 10;
 constexpr DWORD kMonitorRetryDelayMs = 10;
 
-bool IsPresent(CommonInstaller& installer, const char* portPrefix, const char* hardwareId, const char* setupClass) {
-  std::vector<std::string> ports;
-  std::vector<std::string> descriptions;
-  return FindPresentDevices(installer.context().platform, ports, descriptions, portPrefix, hardwareId, false,
-                            setupClass, std::nullopt);
+bool IsPresent(CommonInstaller& installer, const char* setupClass, const char* hardwareId) {
+  platform::Platform& os = installer.context().platform;
+  return IsDevicePresent(os.libraries, os.devices, setupClass, hardwareId);
 }
 
 // Asks for the printer when none is connected, then installs the port's interface driver, whose
@@ -93,11 +89,11 @@ PortKind PortKindOf(const std::string& portName) {
 bool IsNetworkPort(const std::string& portName) { return portName.find(kNetworkPortMarker) != std::string::npos; }
 
 bool IsUsbDevicePresent(CommonInstaller& installer) {
-  return IsPresent(installer, "USB", "USB\\VID_5C3D&PID_0001", "USB");
+  return IsPresent(installer, "USB", kUsbPrinterId);
 }
 
 bool IsParallelDevicePresent(CommonInstaller& installer) {
-  return IsPresent(installer, "LPT", "LPTENUM\\TOLVARENRQ-7000TH6351", "System");
+  return IsPresent(installer, "System", kParallelPrinterId);
 }
 
 bool InstallPortMonitor(CommonInstaller& installer) {

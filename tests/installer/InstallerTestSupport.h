@@ -7,7 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/AppContext.h"
+#include "AppContext.h"
 #include "app/InstallerResources.h"
 #include "app/ProgramMain.h"
 #include "platform/sim/SimMachine.h"
