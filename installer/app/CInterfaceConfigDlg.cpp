@@ -4,13 +4,15 @@
 #include "comm/CParallaleConfigDlg.h"
 #include "comm/CSerialConfigDlg.h"
 #include "comm/CUsbVCOM.h"
+#include "comm/SerialPortSettings.h"
+#include "comm/BoardInfo.h"
 #include "engine/Catalog.h"
+#include "engine/PrinterNames.h"
 #include "resource.h"
 
 namespace {
-constexpr const char* kRq7200Th = "RQ-7200 TH";
 // The virtual COM port's settings are written as for "DTR/DSR".
-constexpr std::int32_t kVirtualComFlowIndex = 1;
+constexpr std::int32_t kVirtualComFlowIndex = kFlowEntryDtrDsr;
 }  // namespace
 
 CInterfaceConfigDlg::CInterfaceConfigDlg(AppContext& context, std::string modelName, ui::Dialog* parent)
@@ -19,7 +21,7 @@ CInterfaceConfigDlg::CInterfaceConfigDlg(AppContext& context, std::string modelN
 // The pages' windows are gone with this dialog's; the objects go here.
 CInterfaceConfigDlg::~CInterfaceConfigDlg() = default;
 
-bool CInterfaceConfigDlg::IsRq7200Th() const { return modelName_.find(kRq7200Th) != std::string::npos; }
+bool CInterfaceConfigDlg::IsRq7200Th() const { return IsRq7200ThFamily(modelName_); }
 
 bool CInterfaceConfigDlg::OnInitDialog() {
   GetButton(IDC_IF_USB).SetCheck(ui::bst::Checked);
@@ -29,7 +31,7 @@ bool CInterfaceConfigDlg::OnInitDialog() {
   frame.Destroy();
 
   const bool rq7200th = IsRq7200Th();
-  ethernetPage_ = std::make_unique<CEthernetConfigDlg>(context_, rq7200th ? 1 : 0);
+  ethernetPage_ = std::make_unique<CEthernetConfigDlg>(context_, rq7200th ? boardkind::Lindor : boardkind::Ostrel);
   parallelPage_ = std::make_unique<CParallaleConfigDlg>(context_);
   serialPage_ = std::make_unique<CSerialConfigDlg>(context_);
   vcomPage_ = std::make_unique<CUsbVCOM>(context_);
@@ -64,7 +66,7 @@ bool CInterfaceConfigDlg::OnInitDialog() {
   serialPage_->PortBox().SetCurSel(0);
   ui::ComboBox flow = serialPage_->FlowBox();
   flow.ResetContent();
-  for (const char* mode : {"RTS/CTS", "DTR/DSR", "None"}) flow.AddString(mode);
+  for (const char* mode : kFlowControlEntries) flow.AddString(mode);
   flow.SetCurSel(0);
   return true;
 }

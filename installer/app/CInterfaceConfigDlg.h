@@ -30,12 +30,6 @@ public:
   bool OnInitDialog() override;
   void OnCommand(int id, int notifyCode) override;
 
-  const std::string& ModelName() const { return modelName_; }
-  CSerialConfigDlg& SerialPage() { return *serialPage_; }
-  CEthernetConfigDlg& EthernetPage() { return *ethernetPage_; }
-  CParallaleConfigDlg& ParallelPage() { return *parallelPage_; }
-  CUsbVCOM& VirtualComPage() { return *vcomPage_; }
-
   std::string portChoice;
   std::string portParameter;
   // Each is meaningful only for the port kind that sets it: serial or virtual COM, ethernet.

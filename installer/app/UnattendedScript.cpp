@@ -8,6 +8,7 @@
 #include "app/RunInstallation.h"
 #include "comm/AddressText.h"
 #include "comm/CEthernetConfigDlg.h"
+#include "comm/SerialPortSettings.h"
 #include "engine/TextUtil.h"
 #include "resource.h"
 #include "ui/headless/DialogDriver.h"
@@ -128,7 +129,9 @@ bool UnattendedScript::FillSerialPage(DialogDriver& page) {
     if (!options_.baud.empty()) page.Type(IDC_BAUD_COMBO, options_.baud);
   }
   if (!options_.flow.empty()) {
-    const int index = options_.flow == "rts-cts" ? 0 : options_.flow == "dtr-dsr" ? 1 : 2;
+    const int index = options_.flow == "rts-cts"   ? kFlowEntryRtsCts
+                      : options_.flow == "dtr-dsr" ? kFlowEntryDtrDsr
+                                                   : kFlowEntryNone;
     page.SelectCombo(IDC_FLOW_COMBO, index);
   }
   return true;

@@ -7,7 +7,7 @@
 // The ethernet page of the interface dialog: the printer's IP address and TCP port.
 class CEthernetConfigDlg : public ui::Dialog {
 public:
-  // boardKind: 0 Ostrel, 1 Lindor (the interface board the model carries).
+  // boardKind: boardkind::Ostrel or boardkind::Lindor, the interface board the model carries.
   CEthernetConfigDlg(AppContext& context, std::int32_t boardKind);
 
   bool OnInitDialog() override;

@@ -12,7 +12,6 @@ namespace {
 constexpr const char* kShippedUsbSerial = ".\\driver\\usb\\x86\\usbser.sys";
 constexpr const char* kUsbSerialName = "USBSER.sys";
 constexpr const char* kQuestionCaption = "Usb VCOM";
-constexpr std::size_t kSystemDirectoryChars = 260;
 
 }  // namespace
 
@@ -42,9 +41,8 @@ void CUsbVCOM::OnAddNewPort() {
   if (ShowMessageBox(kit().LoadText(IDS_CONNECT_PRINTER), kQuestionCaption, ui::mb::OkCancel) == ui::idres::Ok &&
       !InstallUsbVirtualComDriver(os)) {
     // The package may lack the system's serial driver: put the shipped one in place and try again.
-    const std::string system = SystemDirectory(os.files, kSystemDirectoryChars);
-    if (!system.empty())
-      (void)os.files.CopyFileA(kShippedUsbSerial, system + "\\drivers\\" + kUsbSerialName, false);
+    const std::string system = SystemDirectory(os.files, kMaxPathChars);
+    if (!system.empty()) (void)os.files.CopyFileA(kShippedUsbSerial, KernelDriverPath(system, kUsbSerialName), false);
     (void)InstallUsbVirtualComDriver(os);
   }
   // A port may have appeared (or not) whatever the answer.

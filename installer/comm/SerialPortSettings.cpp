@@ -50,8 +50,8 @@ DWORD BaudRateFromText(const std::string& text) {
 
 DWORD FlowControlModeFromIndex(int index) {
   switch (index) {
-    case 0: return static_cast<DWORD>(kFlowRtsCts);
-    case 1: return static_cast<DWORD>(kFlowDtrDsr);
+    case kFlowEntryRtsCts: return static_cast<DWORD>(kFlowRtsCts);
+    case kFlowEntryDtrDsr: return static_cast<DWORD>(kFlowDtrDsr);
     default: return static_cast<DWORD>(kFlowNone);
   }
 }

@@ -15,6 +15,12 @@ bool WriteSerialPortSettings(platform::Registry& registry, const std::string& po
 // (an empty box, a text that is no number).
 platform::DWORD BaudRateFromText(const std::string& text);
 
-// The FlowControlMode of the flow-control list's entry: 0 "RTS/CTS", 1 "DTR/DSR", 2 "None"
-// (or no entry) give kFlowRtsCts, kFlowDtrDsr and kFlowNone.
+// The serial page's flow-control list, in its order: the page hands on an entry's index.
+inline constexpr const char* kFlowControlEntries[] = {"RTS/CTS", "DTR/DSR", "None"};
+inline constexpr int kFlowEntryRtsCts = 0;
+inline constexpr int kFlowEntryDtrDsr = 1;
+inline constexpr int kFlowEntryNone = 2;
+
+// The FlowControlMode of the flow-control list's entry: kFlowRtsCts, kFlowDtrDsr, and kFlowNone
+// for "None" or no entry.
 platform::DWORD FlowControlModeFromIndex(int index);

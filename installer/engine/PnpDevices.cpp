@@ -5,12 +5,13 @@
 #include <memory>
 #include <optional>
 
+#include "engine/DriverFileCopy.h"
+
 namespace {
 
 using platform::DWORD;
 namespace winerr = platform::winerr;
 
-constexpr DWORD kMaxPath = 260;
 // The fixed buffers device properties and the port value are read into.
 constexpr DWORD kPropertyBufferBytes = 256;
 constexpr std::size_t kPortPrefixLength = 3;
@@ -124,6 +125,7 @@ DWORD ForEachPresentDevice(platform::Libraries& libraries, platform::DeviceSetup
 DWORD InstallPnpDriver(platform::Platform& os, const std::string& infPath, const std::string& hardwareId) {
   std::string fullPath;
   DWORD required = 0;
+  constexpr DWORD kMaxPath = kMaxPathChars;
   const DWORD rc = os.files.GetFullPathNameA(infPath, kMaxPath, fullPath, required);
   if (fullPath.size() >= kMaxPath || (fullPath.empty() && required >= kMaxPath)) return kInfPathTooLong;
   if (rc != winerr::Success) return rc;

@@ -45,6 +45,26 @@ inline nlohmann::ordered_json PortDevice(const std::string& name, const std::str
   return {{"class", "Ports"}, {"hardwareIds", {hardwareId}}, {"portName", name}, {"present", present}};
 }
 
+// A present device of the simulated device tree with one hardware id, as machine.json writes it.
+inline nlohmann::ordered_json Device(const std::string& className, const std::string& hardwareId) {
+  return {{"class", className}, {"hardwareIds", {hardwareId}}, {"present", true}, {"description", "Printer"}};
+}
+
+// The printer plugged in by USB: itself and the device its USB driver installs for.
+inline nlohmann::ordered_json UsbPrinterDevices() {
+  return nlohmann::ordered_json::array({Device("USB", "USB\\VID_5C3D&PID_0001"), Device("USB", "USB\\VID_5C4E&PID_8030")});
+}
+
+// The printer connected every way the installation looks for it (USB and parallel), so nobody is
+// asked to plug it in; after `others`.
+inline nlohmann::ordered_json ConnectedPrinters(std::vector<nlohmann::ordered_json> others = {}) {
+  nlohmann::ordered_json devices = nlohmann::ordered_json::array();
+  for (auto& device : others) devices.push_back(std::move(device));
+  for (auto& device : UsbPrinterDevices()) devices.push_back(std::move(device));
+  devices.push_back(Device("System", "LPTENUM\\TOLVARENRQ-7000TH6351"));
+  return devices;
+}
+
 // A default machine in memory that runs the installer: its bitmaps are the installer's.
 inline std::unique_ptr<platform::sim::SimMachine> InstallerMachine() {
   auto machine = platform::sim::SimMachine::InMemory();
