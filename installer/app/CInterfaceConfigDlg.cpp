@@ -1,11 +1,12 @@
 #include "app/CInterfaceConfigDlg.h"
 
+#include "app/WizardSelection.h"
+#include "comm/BoardInfo.h"
 #include "comm/CEthernetConfigDlg.h"
 #include "comm/CParallaleConfigDlg.h"
 #include "comm/CSerialConfigDlg.h"
 #include "comm/CUsbVCOM.h"
 #include "comm/SerialPortSettings.h"
-#include "comm/BoardInfo.h"
 #include "engine/Catalog.h"
 #include "engine/PrinterNames.h"
 #include "resource.h"
@@ -133,11 +134,11 @@ void CInterfaceConfigDlg::OnInstallPrinter() {
       if (portChoice.empty()) return port.Focus();
       flowControlIndex = kVirtualComFlowIndex;
     } else {
-      portChoice = "USB";
+      portChoice = kUsbPortChoice;
     }
     Accept("usb");
   } else if (GetButton(IDC_IF_ETHERNET).IsChecked()) {
-    portChoice = "IP";
+    portChoice = kNetworkPortChoice;
     ui::IpAddress address = ethernetPage_->IpControl();
     portParameter = address.GetText();
     if (portParameter == "0.0.0.0") return address.Focus();

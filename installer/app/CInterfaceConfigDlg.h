@@ -4,6 +4,7 @@
 #include <string>
 
 #include "AppContext.h"
+#include "engine/PortMonitorContract.h"
 #include "ui/Dialog.h"
 
 class CSerialConfigDlg;
@@ -34,7 +35,7 @@ public:
   std::string portParameter;
   // Each is meaningful only for the port kind that sets it: serial or virtual COM, ethernet.
   std::int32_t flowControlIndex = 0;
-  std::int32_t tcpPort = 9100;
+  std::int32_t tcpPort = kDefaultTcpPort;
 
 private:
   bool IsRq7200Th() const;

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include "app/LongOptions.h"
+#include "engine/PortMonitorContract.h"
 
 namespace {
 
@@ -62,7 +63,7 @@ ProgramOptions ParseProgramOptions(const std::vector<std::string>& args) {
   cli.add_flag("--detect", options.detect, "Press \"Detect\" on the serial page");
   cli.add_flag("--add-vcom-port", options.addVcomPort, "Press \"Add a new port\" on the USB page and answer OK");
   cli.add_option("--ip", options.ip, "IP address A.B.C.D of an ethernet printer")->check(kPrinterAddress);
-  cli.add_option("--tcp-port", options.tcpPort, "TCP port of an ethernet printer (default 9100)")->check(WholeNumber(1, 65535));
+  cli.add_option("--tcp-port", options.tcpPort, "TCP port of an ethernet printer (default " + std::to_string(kDefaultTcpPort) + ")")->check(WholeNumber(1, 65535));
   cli.add_flag("--search", options.search, "Press \"Setup...\" and \"Search\" on the ethernet page, take a board, OK");
   cli.add_option("--board", options.board, "The board to take after --search (MAC address; default: the first found)");
   cli.add_option("--board-ip", options.boardIp, "New IP address of the board")->check(CLI::ValidIPV4);

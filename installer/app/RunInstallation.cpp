@@ -126,10 +126,10 @@ RunOutcome RunInstallation(AppContext& context, ui::Dialog& owner, WizardSelecti
   std::string printerName = selection.modelName;
   std::string portChoice = selection.portChoice;
   const std::string& portParameter = selection.portParameter;
-  if (Contains(portChoice, "IP")) portChoice += "_" + portParameter;
+  if (Contains(portChoice, kNetworkPortChoice)) portChoice += "_" + portParameter;
   installer->SetPortName(portChoice);
   record.ostrelModel = IsOstrelModel(os.profile, printerName);
-  if (Contains(portChoice, "IP")) record.tcpPort = selection.tcpPort;
+  if (Contains(portChoice, kNetworkPortChoice)) record.tcpPort = selection.tcpPort;
 
   const bool reducedScale = selection.driverKind == DriverKind::ReducedScale;
   record.formName = reducedScale ? std::string(kScaled) + " " : std::string();

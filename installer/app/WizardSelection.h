@@ -3,9 +3,14 @@
 #include <string>
 
 #include "engine/OsKind.h"
+#include "engine/PortMonitorContract.h"
 
 enum class DriverKind { Regular, ReducedScale };
 enum class PrintWidth { None, Width80, Width48 };
+
+// The port choices of the interfaces without a port list: USB without the virtual COM page, and ethernet.
+inline constexpr const char* kUsbPortChoice = "USB";
+inline constexpr const char* kNetworkPortChoice = "IP";
 
 // The wizard's choices, carried from the dialogs to the installation run.
 struct WizardSelection {
@@ -16,7 +21,7 @@ struct WizardSelection {
   std::string portChoice;
   std::string portParameter;
   std::int32_t flowControlIndex = 0;
-  std::int32_t tcpPort = 9100;
+  std::int32_t tcpPort = kDefaultTcpPort;
   bool hidden = false;
   bool newMonitorPending = true;
   OsKind osKind = kOsWin98;

@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "AppContext.h"
+#include "engine/PortMonitorContract.h"
 #include "ui/Dialog.h"
 
 // The ethernet page of the interface dialog: the printer's IP address and TCP port.
@@ -16,7 +17,7 @@ public:
   ui::IpAddress IpControl();
   std::int32_t BoardKind() const { return boardKind_; }
 
-  std::int32_t tcpPort = 9100;
+  std::int32_t tcpPort = kDefaultTcpPort;
 
 private:
   // "Setup...": the ethernet printers dialog; on OK its address and port become the page's.

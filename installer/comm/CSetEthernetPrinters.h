@@ -9,6 +9,7 @@
 #include "AppContext.h"
 #include "comm/BoardInfo.h"
 #include "comm/WinsockSession.h"
+#include "engine/PortMonitorContract.h"
 #include "ui/Dialog.h"
 
 class CSetEthernetPrinters : public ui::Dialog {
@@ -25,7 +26,7 @@ public:
 
   // The IP address field's text when OK was pressed, and the port field.
   std::string chosenIp;
-  std::uint32_t tcpPort = 9100;
+  std::uint32_t tcpPort = kDefaultTcpPort;
 
   // The boards of the last search (null before the first), and the local address their replies
   // came in on.

@@ -80,14 +80,6 @@ bool RegisterMonitor(CommonInstaller& installer) {
 
 }  // namespace
 
-PortKind PortKindOf(const std::string& portName) {
-  if (portName.find("USB") != std::string::npos) return PortKind::Usb;
-  if (portName.find("LPT") != std::string::npos) return PortKind::Parallel;
-  return PortKind::Other;
-}
-
-bool IsNetworkPort(const std::string& portName) { return portName.find(kNetworkPortMarker) != std::string::npos; }
-
 bool IsUsbDevicePresent(CommonInstaller& installer) {
   return IsPresent(installer, "USB", kUsbPrinterId);
 }
