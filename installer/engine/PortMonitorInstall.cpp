@@ -130,7 +130,7 @@ bool ChangePrinterPort(CommonInstaller& installer, const std::string& printerNam
   std::unique_ptr<platform::PrinterHandle> printer;
   if (os.spooler.OpenPrinterA(printerName, platform::printeraccess::Administer, printer) != winerr::Success)
     return false;
-  if (!PortMonitorPortsExist(os)) {
+  if (!PortMonitorPortsExist(os.spooler)) {
     installer.SetSourceDirectory();
     const bool installed = InstallPortMonitor(installer);
     context.PumpMessages();
