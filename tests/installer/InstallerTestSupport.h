@@ -40,14 +40,21 @@ private:
   simtest::ScopedCurrentDir cwd_;
 };
 
-// A present port device of the simulated device tree, as machine.json writes it.
-inline nlohmann::ordered_json PortDevice(const std::string& name, const std::string& hardwareId, bool present = true) {
-  return {{"class", "Ports"}, {"hardwareIds", {hardwareId}}, {"portName", name}, {"present", present}};
+// A device of the simulated device tree, as machine.json writes it: one hardware id or a list;
+// an empty description or port name is left out.
+inline nlohmann::ordered_json Device(const std::string& className, nlohmann::ordered_json hardwareIds,
+                                     const std::string& description = "Printer", const std::string& portName = "",
+                                     bool present = true) {
+  if (hardwareIds.is_string()) hardwareIds = nlohmann::ordered_json::array({std::move(hardwareIds)});
+  nlohmann::ordered_json device{{"class", className}, {"hardwareIds", std::move(hardwareIds)}, {"present", present}};
+  if (!description.empty()) device["description"] = description;
+  if (!portName.empty()) device["portName"] = portName;
+  return device;
 }
 
-// A present device of the simulated device tree with one hardware id, as machine.json writes it.
-inline nlohmann::ordered_json Device(const std::string& className, const std::string& hardwareId) {
-  return {{"class", className}, {"hardwareIds", {hardwareId}}, {"present", true}, {"description", "Printer"}};
+// A port device: "Ports" class, no description.
+inline nlohmann::ordered_json PortDevice(const std::string& name, const std::string& hardwareId, bool present = true) {
+  return Device("Ports", hardwareId, "", name, present);
 }
 
 // The printer plugged in by USB: itself and the device its USB driver installs for.

@@ -5,6 +5,7 @@
 
 #include "comm/PrinterDetection.h"
 #include "comm/SerialInterface.h"
+#include "installer/InstallerTestSupport.h"
 #include "platform/sim/SimMachine.h"
 #include "platform/sim/SerialAttachments.h"
 
@@ -16,7 +17,7 @@ using Json = nlohmann::ordered_json;
 using Outcome = SerialDetection::Outcome;
 
 Json Port(const std::string& name, const std::string& hardwareId = "ACPI\\PNP0501") {
-  return Json{{"class", "Ports"}, {"hardwareIds", {hardwareId}}, {"portName", name}, {"present", true}};
+  return installertest::PortDevice(name, hardwareId);
 }
 const std::string kUsbAdapter = "USB\\VID_5C3D&PID_0003";
 

@@ -13,13 +13,7 @@ using platform::DWORD;
 using Strings = std::vector<std::string>;
 namespace winerr = platform::winerr;
 
-Json Device(const std::string& className, Json hardwareIds, const std::string& description,
-            const std::string& portName, bool present = true) {
-  Json device{{"class", className}, {"hardwareIds", std::move(hardwareIds)}, {"present", present}};
-  if (!description.empty()) device["description"] = description;
-  if (!portName.empty()) device["portName"] = portName;
-  return device;
-}
+using installertest::Device;
 
 class PnpTest : public ::testing::Test {
 protected:
