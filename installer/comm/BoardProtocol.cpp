@@ -31,19 +31,19 @@ struct Wire {
   std::string_view searchRequest;
   std::string_view replyToken;
   std::string_view settingsToken;
-  std::size_t payloadSize;
-  std::size_t RecordSize() const { return replyToken.size() + payloadSize; }
+  const BoardLayout& layout;
+  std::size_t RecordSize() const { return replyToken.size() + layout.payloadSize; }
 };
 
-constexpr Wire kOstrel{"FIND", "IMIN", "SETT", TypeOstrelBoardInfo::kPayloadSize};
-constexpr Wire kLindor{"RQ7200FIND", "RQ7200FOUND", "RQ7200SAVE", TypeLindorBoardInfo::kPayloadSize};
+constexpr Wire kOstrel{"FIND", "IMIN", "SETT", TypeOstrelBoardInfo::kLayout};
+constexpr Wire kLindor{"RQ7200FIND", "RQ7200FOUND", "RQ7200SAVE", TypeLindorBoardInfo::kLayout};
 
 const Wire& WireOf(std::int32_t kind) { return kind == boardkind::Lindor ? kLindor : kOstrel; }
 
 std::unique_ptr<TypeBoardInfo> MakeBoard(std::int32_t kind, std::span<const std::uint8_t> payload) {
   if (kind == boardkind::Lindor)
-    return std::make_unique<TypeLindorBoardInfo>(payload.first<TypeLindorBoardInfo::kPayloadSize>());
-  return std::make_unique<TypeOstrelBoardInfo>(payload.first<TypeOstrelBoardInfo::kPayloadSize>());
+    return std::make_unique<TypeLindorBoardInfo>(payload.first<TypeLindorBoardInfo::kLayout.payloadSize>());
+  return std::make_unique<TypeOstrelBoardInfo>(payload.first<TypeOstrelBoardInfo::kLayout.payloadSize>());
 }
 
 bool Listed(const BoardList& list, const TypeBoardInfo& board) {
@@ -163,33 +163,25 @@ BoardSettingsResult SendBoardSettings(platform::Platform& os, const std::functio
                                       const std::array<std::uint8_t, 4>& gateway, std::uint16_t port, bool dhcp) {
   if (ip[0] == 0) return BoardSettingsResult::Refused;
   std::vector<std::uint8_t>& payload = record.payload();
-  if (payload.size() != WireOf(kind).payloadSize) return BoardSettingsResult::Refused;  // a record of the other kind
+  const BoardLayout& layout = WireOf(kind).layout;
+  if (payload.size() != layout.payloadSize) return BoardSettingsResult::Refused;  // a record of the other kind
   const auto put = [&payload](std::size_t offset, const std::array<std::uint8_t, 4>& address) {
     std::copy(address.begin(), address.end(), payload.begin() + static_cast<std::ptrdiff_t>(offset));
   };
-  const auto high = static_cast<std::uint8_t>(port >> 8);
-  const auto low = static_cast<std::uint8_t>(port & 0xFF);
+  put(layout.ipOffset, ip);
+  put(layout.maskOffset, mask);
+  put(layout.gatewayOffset, gateway);
+  // Requests of both kinds carry the port high byte first, unlike a Lindor board's reply.
+  payload[layout.portOffset] = static_cast<std::uint8_t>(port >> 8);
+  payload[layout.portOffset + 1] = static_cast<std::uint8_t>(port & 0xFF);
   if (kind == boardkind::Lindor) {
-    using Board = TypeLindorBoardInfo;
-    put(Board::kIpOffset, ip);
-    put(Board::kMaskOffset, mask);
-    put(Board::kGatewayOffset, gateway);
     payload[6] = 0x0F;
     payload[7] = 0x00;
-    // The request carries the port high byte first, unlike the reply.
-    payload[Board::kPortOffset] = high;
-    payload[Board::kPortOffset + 1] = low;
-    payload[Board::kDhcpOffset] = dhcp ? 1 : 0;
+    payload[layout.dhcpOffset] = dhcp ? 1 : 0;
   } else {
-    using Board = TypeOstrelBoardInfo;
-    put(Board::kIpOffset, ip);
-    put(Board::kMaskOffset, mask);
-    put(Board::kGatewayOffset, gateway);
     payload[37] = 0;
     payload[38] = 10;
     payload[39] = 1;
-    payload[Board::kPortOffset] = high;
-    payload[Board::kPortOffset + 1] = low;
   }
   const std::string_view token = WireOf(kind).settingsToken;
   std::string request(token);
