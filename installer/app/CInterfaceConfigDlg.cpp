@@ -1,5 +1,6 @@
 #include "app/CInterfaceConfigDlg.h"
 
+#include "app/InterfaceNames.h"
 #include "app/WizardSelection.h"
 #include "comm/BoardInfo.h"
 #include "comm/CEthernetConfigDlg.h"
@@ -119,14 +120,14 @@ void CInterfaceConfigDlg::OnInstallPrinter() {
     flowControlIndex = flow.GetCurSel();
     if (portChoice.empty()) return port.Focus();
     if (portParameter.empty()) return baud.Focus();
-    Accept("serial");
+    Accept(interfacename::kSerial);
     transcript.Choice("baud", portParameter);
     transcript.Choice("flow", flow.GetItemText(flowControlIndex));
   } else if (GetButton(IDC_IF_PARALLEL).IsChecked()) {
     ui::ComboBox port = parallelPage_->PortBox();
     portChoice = port.GetText();
     if (portChoice.empty()) return port.Focus();
-    Accept("parallel");
+    Accept(interfacename::kParallel);
   } else if (GetButton(IDC_IF_USB).IsChecked()) {
     if (IsRq7200Th()) {
       ui::ComboBox port = vcomPage_->PortBox();
@@ -136,17 +137,17 @@ void CInterfaceConfigDlg::OnInstallPrinter() {
     } else {
       portChoice = kUsbPortChoice;
     }
-    Accept("usb");
+    Accept(interfacename::kUsb);
   } else if (GetButton(IDC_IF_ETHERNET).IsChecked()) {
     portChoice = kNetworkPortChoice;
     ui::IpAddress address = ethernetPage_->IpControl();
     portParameter = address.GetText();
     if (portParameter == "0.0.0.0") return address.Focus();
     tcpPort = ethernetPage_->tcpPort;
-    Accept("ethernet");
+    Accept(interfacename::kEthernet);
     transcript.Choice("ip", portParameter);
     transcript.Choice("tcp-port", std::to_string(tcpPort));
   } else {
-    Accept("none");
+    Accept(interfacename::kNone);
   }
 }

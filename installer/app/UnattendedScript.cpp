@@ -5,6 +5,7 @@
 
 #include "app/CInterfaceConfigDlg.h"
 #include "app/CSelectAction.h"
+#include "app/InterfaceNames.h"
 #include "app/RunInstallation.h"
 #include "comm/AddressText.h"
 #include "comm/CEthernetConfigDlg.h"
@@ -24,10 +25,10 @@ struct InterfaceButton {
   int page;  // its page in the dialog
 };
 // In the order "Install printer" looks at them.
-constexpr InterfaceButton kInterfaces[] = {{"serial", IDC_IF_SERIAL, IDD_SERIAL_PAGE},
-                                           {"parallel", IDC_IF_PARALLEL, IDD_PARALLEL_PAGE},
-                                           {"usb", IDC_IF_USB, IDD_USB_VCOM_PAGE},
-                                           {"ethernet", IDC_IF_ETHERNET, IDD_ETHERNET_PAGE}};
+constexpr InterfaceButton kInterfaces[] = {{interfacename::kSerial, IDC_IF_SERIAL, IDD_SERIAL_PAGE},
+                                           {interfacename::kParallel, IDC_IF_PARALLEL, IDD_PARALLEL_PAGE},
+                                           {interfacename::kUsb, IDC_IF_USB, IDD_USB_VCOM_PAGE},
+                                           {interfacename::kEthernet, IDC_IF_ETHERNET, IDD_ETHERNET_PAGE}};
 
 std::string Upper(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
@@ -223,7 +224,7 @@ void UnattendedScript::AnswerInterfaceDialog(DialogDriver& driver) {
       break;
     }
   }
-  const std::string kind = chosen ? chosen->kind : "none";
+  const std::string kind = chosen ? chosen->kind : interfacename::kNone;
   ProgramOptions asChosen = options_;
   asChosen.interfaceKind = kind;
   if (std::string error = UnusableOptionError(asChosen); !error.empty()) {
@@ -232,13 +233,13 @@ void UnattendedScript::AnswerInterfaceDialog(DialogDriver& driver) {
   }
 
   bool ok = true;
-  if (kind == "usb") {
+  if (kind == interfacename::kUsb) {
     ok = FillUsbPage(driver);
   } else if (chosen) {
     DialogDriver page = driver.Page(chosen->page);
-    if (kind == "serial") ok = FillSerialPage(page);
-    if (kind == "parallel") ok = ChoosePort(page, IDC_PORT_COMBO);
-    if (kind == "ethernet") ok = FillEthernetPage(page);
+    if (kind == interfacename::kSerial) ok = FillSerialPage(page);
+    if (kind == interfacename::kParallel) ok = ChoosePort(page, IDC_PORT_COMBO);
+    if (kind == interfacename::kEthernet) ok = FillEthernetPage(page);
   }
   if (!ok) return driver.Close();
   driver.Click(IDC_INSTALL_PRINTER);
