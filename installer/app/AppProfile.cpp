@@ -1,5 +1,14 @@
 #include "app/AppProfile.h"
 
+namespace {
+
+constexpr const char* kRegistryKeyName = "Korvex";
+constexpr const char* kMonitorSection = "NEW_PORT_MONITOR_INSTALLED";
+constexpr const char* kMonitorEntry = "value";
+constexpr const char* kMonitorInstalled = "1";
+
+}  // namespace
+
 AppProfile::AppProfile(platform::Registry& registry, std::string registryKey, std::string appName)
     : registry_(registry), registryKey_(std::move(registryKey)), appName_(std::move(appName)) {}
 
@@ -29,4 +38,14 @@ bool AppProfile::WriteProfileString(const std::string& section, const std::strin
     return false;
   }
   return key->SetValue(entry, platform::regtype::Sz, platform::RegSzBytes(value)) == platform::winerr::Success;
+}
+
+bool NewMonitorPending(platform::Registry& registry, const std::string& appName) {
+  return AppProfile(registry, kRegistryKeyName, appName).GetProfileString(kMonitorSection, kMonitorEntry) !=
+         kMonitorInstalled;
+}
+
+bool RecordMonitorInstalled(platform::Registry& registry, const std::string& appName) {
+  return AppProfile(registry, kRegistryKeyName, appName).WriteProfileString(kMonitorSection, kMonitorEntry,
+                                                                            kMonitorInstalled);
 }

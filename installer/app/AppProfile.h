@@ -21,5 +21,7 @@ private:
   std::string appName_;
 };
 
-inline constexpr const char* kMonitorSection = "NEW_PORT_MONITOR_INSTALLED";
-inline constexpr const char* kMonitorEntry = "value";
+// Whether no run has yet recorded in the profile that it installed the port monitor.
+bool NewMonitorPending(platform::Registry& registry, const std::string& appName);
+// Records it; false when the profile refuses the write.
+[[nodiscard]] bool RecordMonitorInstalled(platform::Registry& registry, const std::string& appName);

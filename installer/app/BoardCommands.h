@@ -1,7 +1,7 @@
 #pragma once
 // The technician's ethernet board commands: list the boards that answer a search, and give one
 // board new IP settings, without the wizard.
-#include "app/ProgramMain.h"
+#include "app/ProgramEnvironment.h"
 #include "app/ProgramOptions.h"
 
 // --find-boards: one line per board, "02:00:4B:56:58:30 192.0.2.50 255.255.255.0 192.0.2.1 9100 static",

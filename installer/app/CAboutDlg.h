@@ -1,5 +1,5 @@
 #pragma once
-#include "app/AppContext.h"
+#include "AppContext.h"
 #include "ui/Dialog.h"
 
 class CAboutDlg : public ui::Dialog {

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/AppContext.h"
+#include "AppContext.h"
 #include "ui/Dialog.h"
 
 // The modeless window that ticks off the six steps of the installation run while the worker
@@ -8,7 +8,7 @@ class CInstallationProgressDlg : public ui::Dialog {
 public:
   explicit CInstallationProgressDlg(AppContext& context);
 
-  // The worker's progress step k: 1 to 6 show the check marks of steps 1 to k, 7 all six;
+  // The worker's progress step k: 1 to 6 show the check marks of steps 1 to k, kProgressFinished all six;
   // other values change nothing. A mark never goes away again. Each mark that appears writes
   // its step line to the transcript.
   void ShowSteps(int k);

@@ -1,16 +1,20 @@
 #include "app/CInterfaceConfigDlg.h"
 
+#include "app/InterfaceNames.h"
+#include "app/WizardSelection.h"
+#include "comm/BoardInfo.h"
 #include "comm/CEthernetConfigDlg.h"
 #include "comm/CParallaleConfigDlg.h"
 #include "comm/CSerialConfigDlg.h"
 #include "comm/CUsbVCOM.h"
+#include "comm/SerialPortSettings.h"
 #include "engine/Catalog.h"
+#include "engine/PrinterNames.h"
 #include "resource.h"
 
 namespace {
-constexpr const char* kRq7200Th = "RQ-7200 TH";
 // The virtual COM port's settings are written as for "DTR/DSR".
-constexpr std::int32_t kVirtualComFlowIndex = 1;
+constexpr std::int32_t kVirtualComFlowIndex = kFlowEntryDtrDsr;
 }  // namespace
 
 CInterfaceConfigDlg::CInterfaceConfigDlg(AppContext& context, std::string modelName, ui::Dialog* parent)
@@ -19,7 +23,7 @@ CInterfaceConfigDlg::CInterfaceConfigDlg(AppContext& context, std::string modelN
 // The pages' windows are gone with this dialog's; the objects go here.
 CInterfaceConfigDlg::~CInterfaceConfigDlg() = default;
 
-bool CInterfaceConfigDlg::IsRq7200Th() const { return modelName_.find(kRq7200Th) != std::string::npos; }
+bool CInterfaceConfigDlg::IsRq7200Th() const { return IsRq7200ThFamily(modelName_); }
 
 bool CInterfaceConfigDlg::OnInitDialog() {
   GetButton(IDC_IF_USB).SetCheck(ui::bst::Checked);
@@ -29,7 +33,7 @@ bool CInterfaceConfigDlg::OnInitDialog() {
   frame.Destroy();
 
   const bool rq7200th = IsRq7200Th();
-  ethernetPage_ = std::make_unique<CEthernetConfigDlg>(context_, rq7200th ? 1 : 0);
+  ethernetPage_ = std::make_unique<CEthernetConfigDlg>(context_, rq7200th ? boardkind::Lindor : boardkind::Ostrel);
   parallelPage_ = std::make_unique<CParallaleConfigDlg>(context_);
   serialPage_ = std::make_unique<CSerialConfigDlg>(context_);
   vcomPage_ = std::make_unique<CUsbVCOM>(context_);
@@ -64,7 +68,7 @@ bool CInterfaceConfigDlg::OnInitDialog() {
   serialPage_->PortBox().SetCurSel(0);
   ui::ComboBox flow = serialPage_->FlowBox();
   flow.ResetContent();
-  for (const char* mode : {"RTS/CTS", "DTR/DSR", "None"}) flow.AddString(mode);
+  for (const char* mode : kFlowControlEntries) flow.AddString(mode);
   flow.SetCurSel(0);
   return true;
 }
@@ -116,14 +120,14 @@ void CInterfaceConfigDlg::OnInstallPrinter() {
     flowControlIndex = flow.GetCurSel();
     if (portChoice.empty()) return port.Focus();
     if (portParameter.empty()) return baud.Focus();
-    Accept("serial");
+    Accept(interfacename::kSerial);
     transcript.Choice("baud", portParameter);
     transcript.Choice("flow", flow.GetItemText(flowControlIndex));
   } else if (GetButton(IDC_IF_PARALLEL).IsChecked()) {
     ui::ComboBox port = parallelPage_->PortBox();
     portChoice = port.GetText();
     if (portChoice.empty()) return port.Focus();
-    Accept("parallel");
+    Accept(interfacename::kParallel);
   } else if (GetButton(IDC_IF_USB).IsChecked()) {
     if (IsRq7200Th()) {
       ui::ComboBox port = vcomPage_->PortBox();
@@ -131,19 +135,19 @@ void CInterfaceConfigDlg::OnInstallPrinter() {
       if (portChoice.empty()) return port.Focus();
       flowControlIndex = kVirtualComFlowIndex;
     } else {
-      portChoice = "USB";
+      portChoice = kUsbPortChoice;
     }
-    Accept("usb");
+    Accept(interfacename::kUsb);
   } else if (GetButton(IDC_IF_ETHERNET).IsChecked()) {
-    portChoice = "IP";
+    portChoice = kNetworkPortChoice;
     ui::IpAddress address = ethernetPage_->IpControl();
     portParameter = address.GetText();
     if (portParameter == "0.0.0.0") return address.Focus();
     tcpPort = ethernetPage_->tcpPort;
-    Accept("ethernet");
+    Accept(interfacename::kEthernet);
     transcript.Choice("ip", portParameter);
     transcript.Choice("tcp-port", std::to_string(tcpPort));
   } else {
-    Accept("none");
+    Accept(interfacename::kNone);
   }
 }

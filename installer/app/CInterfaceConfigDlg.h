@@ -3,7 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "app/AppContext.h"
+#include "AppContext.h"
+#include "engine/PortMonitorContract.h"
 #include "ui/Dialog.h"
 
 class CSerialConfigDlg;
@@ -30,17 +31,11 @@ public:
   bool OnInitDialog() override;
   void OnCommand(int id, int notifyCode) override;
 
-  const std::string& ModelName() const { return modelName_; }
-  CSerialConfigDlg& SerialPage() { return *serialPage_; }
-  CEthernetConfigDlg& EthernetPage() { return *ethernetPage_; }
-  CParallaleConfigDlg& ParallelPage() { return *parallelPage_; }
-  CUsbVCOM& VirtualComPage() { return *vcomPage_; }
-
   std::string portChoice;
   std::string portParameter;
   // Each is meaningful only for the port kind that sets it: serial or virtual COM, ethernet.
   std::int32_t flowControlIndex = 0;
-  std::int32_t tcpPort = 9100;
+  std::int32_t tcpPort = kDefaultTcpPort;
 
 private:
   bool IsRq7200Th() const;

@@ -1,6 +1,6 @@
 #include "app/CPickOSType.h"
 
-#include "app/OsKind.h"
+#include "engine/OsKind.h"
 #include "resource.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include "app/CAboutDlg.h"
 #include "app/CInterfaceConfigDlg.h"
-#include "app/RunInstallation.h"
+#include "app/OsKind.h"
 #include "engine/Catalog.h"
 #include "engine/TextUtil.h"
 #include "resource.h"
@@ -14,10 +14,6 @@ namespace {
 constexpr int kAdvancedControls[] = {IDC_DRIVER_GROUP, IDC_DRIVER_REGULAR, IDC_DRIVER_REDUCED,
                                      IDC_WIDTH_GROUP,  IDC_WIDTH_48,       IDC_WIDTH_80};
 }  // namespace
-
-bool CPrinterModelDlg::IsListedModel(const std::string& name) {
-  return name.find("RQ") != std::string::npos || name.find("VT") != std::string::npos;
-}
 
 CPrinterModelDlg::CPrinterModelDlg(AppContext& context)
     : ui::Dialog(context.kit, IDD_PRINTER_MODEL), context_(context) {}
@@ -160,22 +156,30 @@ void CPrinterModelDlg::OnAbout() {
   about.DoModal();
 }
 
-void CPrinterModelDlg::RecordChoices(const std::string& modelName) {
+bool CPrinterModelDlg::ReadChoices() {
+  if (!SelectedModelName(selection.modelName)) return false;
+  selection.driverKind = GetButton(IDC_DRIVER_REDUCED).IsChecked() ? DriverKind::ReducedScale : DriverKind::Regular;
+  selection.printWidth = GetButton(IDC_WIDTH_48).IsChecked()   ? PrintWidth::Width48
+                         : GetButton(IDC_WIDTH_80).IsChecked() ? PrintWidth::Width80
+                                                               : PrintWidth::None;
+  return true;
+}
+
+void CPrinterModelDlg::RecordChoices() {
   ui::Transcript& transcript = kit().transcript();
-  transcript.Choice("model", modelName);
-  transcript.Choice("driver", GetButton(IDC_DRIVER_REDUCED).IsChecked() ? "reduced" : "regular");
-  const bool width48 = GetButton(IDC_WIDTH_48).IsChecked();
-  const bool width80 = GetButton(IDC_WIDTH_80).IsChecked();
-  transcript.Choice("width", width48 ? "48" : width80 ? "80" : "none");
+  transcript.Choice("model", selection.modelName);
+  transcript.Choice("driver", selection.driverKind == DriverKind::ReducedScale ? "reduced" : "regular");
+  transcript.Choice("width", selection.printWidth == PrintWidth::Width48   ? "48"
+                             : selection.printWidth == PrintWidth::Width80 ? "80"
+                                                                           : "none");
 }
 
 void CPrinterModelDlg::OnContinue() {
   if (selection.hidden) ShowWindow(false);
-  std::string modelName;
-  if (!SelectedModelName(modelName)) return;
-  RecordChoices(modelName);
+  if (!ReadChoices()) return;
+  RecordChoices();
 
-  CInterfaceConfigDlg interfaceDlg(context_, modelName);
+  CInterfaceConfigDlg interfaceDlg(context_, selection.modelName);
   const intptr_t result = interfaceDlg.DoModal();
   switch (result) {
     case ui::idres::Cancel:
@@ -185,9 +189,11 @@ void CPrinterModelDlg::OnContinue() {
       ShowWindow(true);
       break;
     case CInterfaceConfigDlg::kInstall:
+      selection.portChoice = interfaceDlg.portChoice;
+      selection.portParameter = interfaceDlg.portParameter;
       selection.flowControlIndex = interfaceDlg.flowControlIndex;
       selection.tcpPort = interfaceDlg.tcpPort;
-      (void)RunInstallation(*this, interfaceDlg.portChoice, interfaceDlg.portParameter);  // it tells the outcome
+      runOutcome = RunInstallation(context_, *this, selection);
       EndDialog(ui::idres::Ok);
       break;
     default:

@@ -1,13 +1,11 @@
 #pragma once
-#include <memory>
 #include <optional>
 #include <vector>
 #include <string>
 
-#include "app/AppContext.h"
+#include "AppContext.h"
 #include "app/RunInstallation.h"
 #include "app/WizardSelection.h"
-#include "engine/Win2kXPInstaller.h"
 #include "ui/Dialog.h"
 
 // The program's main window and the wizard's first page: model, driver kind and width.
@@ -25,26 +23,22 @@ public:
   void PresetWidthFromCatalog(const std::string& modelName);
   void OnContinue();
 
-  AppContext& context() { return context_; }
-
-  // Whether the model list shows a catalog name: it carries one of the family codes.
-  static bool IsListedModel(const std::string& name);
   // The width mask of the decorated entry of exactly this name; none without one.
   static std::optional<unsigned long> WidthMaskFor(const std::vector<std::string>& decorated, const std::string& name);
 
-  // The wizard's choices; model, driver kind and width are read from the controls by the run.
+  // The wizard's choices, handed to the installation run.
   WizardSelection selection;
   // How the installation run ended; NotRun until "Install printer" starts one.
   RunOutcome runOutcome = RunOutcome::NotRun;
-  // The installer of the run in progress, created by the installation gate.
-  std::unique_ptr<Win2kXPInstaller> installer;
 
 private:
   void ResetWidthTo80();
   void OnListClick();
   void OnAdvanced();
   void OnAbout();
-  void RecordChoices(const std::string& modelName);
+  // Model, driver kind and width from the controls into the selection; false without a model.
+  bool ReadChoices();
+  void RecordChoices();
 
   AppContext& context_;
   bool advancedHidden_ = true;

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "app/AppContext.h"
+#include "AppContext.h"
 #include "ui/Dialog.h"
 
 // Asks what to do with a printer of the same name that already exists on another port.

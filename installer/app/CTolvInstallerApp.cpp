@@ -16,8 +16,7 @@ std::string CTolvInstallerApp::AppNameFromModulePath(const std::string& modulePa
 
 bool CTolvInstallerApp::InitInstance() {
   CPrinterModelDlg dialog(context_);
-  AppProfile profile(context_.platform.registry, kRegistryKeyName, context_.kit.AppName());
-  dialog.selection.newMonitorPending = profile.GetProfileString(kMonitorSection, kMonitorEntry) != "1";
+  dialog.selection.newMonitorPending = NewMonitorPending(context_.platform.registry, context_.kit.AppName());
   dialog.selection.hidden = commandLine_.hidden;
 
   modelDialogResult = dialog.DoModal();

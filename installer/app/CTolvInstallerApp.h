@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "app/AppContext.h"
+#include "AppContext.h"
 #include "app/RunInstallation.h"
 #include "app/CCustomCommandLineInfo.h"
 
@@ -25,5 +25,3 @@ private:
   AppContext& context_;
   CCustomCommandLineInfo commandLine_;
 };
-
-inline constexpr const char* kRegistryKeyName = "Korvex";

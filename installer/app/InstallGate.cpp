@@ -5,10 +5,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/CPrinterModelDlg.h"
 #include "app/OsKind.h"
 #include "engine/ErrorLog.h"
-#include "engine/Win2kXPInstaller.h"
 #include "platform/Windows1252.h"
 #include "resource.h"
 
@@ -92,20 +90,18 @@ bool HasInstallPrivilege(AppContext& context) {
   return true;
 }
 
-void CheckOperatingSystem(CPrinterModelDlg& dialog) {
-  AppContext& context = dialog.context();
+std::unique_ptr<Win2kXPInstaller> CheckOperatingSystem(AppContext& context, ui::Dialog& owner, OsKind& osKind) {
   ui::Kit& kit = context.kit;
   platform::ProcessInfo& process = context.platform.process;
   try {
-    dialog.installer.reset();
     const OsKind kind = DetectOsKind(context);
-    dialog.selection.osKind = kind;
+    osKind = kind;
     if (kind >= kOsWinNt4 && kind <= kOsWin2003 && !HasInstallPrivilege(context)) {
       kit.AppMessageBox(kit.LoadText(IDS_NO_PRIVILEGE));
       process.ExitProcess(kExitRefused);
     }
     if (kind == kOsWin95 || kind == kOsWin98 || kind == kOsWinNt4) {
-      (void)dialog.ShowMessageBox("Wrong Operating System", "OS Not Supported", ui::mb::Ok | ui::mb::IconError);
+      (void)owner.ShowMessageBox("Wrong Operating System", "OS Not Supported", ui::mb::Ok | ui::mb::IconError);
       process.ExitProcess(kExitRefused);
     }
     if (kind < kOsWin2000 || kind > kOsVistaOrLater) {
@@ -113,11 +109,12 @@ void CheckOperatingSystem(CPrinterModelDlg& dialog) {
       process.ExitProcess(kExitQuiet);
     }
     if (kind == kOsWinXp || kind == kOsVistaOrLater) ListParallelPorts(context.platform.profile);
-    dialog.installer = std::make_unique<Win2kXPInstaller>(InstallerContext(context, kind));
+    return std::make_unique<Win2kXPInstaller>(InstallerContext(context, kind));
   } catch (const ui::UserException&) {
     process.ExitProcess(kExitQuiet);
   } catch (const std::exception&) {
     kit.AppMessageBox("Fatal Error Occured!");
     process.ExitProcess(kExitFatal);
   }
+  return nullptr;  // not reached: ExitProcess does not return
 }

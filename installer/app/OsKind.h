@@ -1,5 +1,5 @@
 #pragma once
-#include "app/AppContext.h"
+#include "AppContext.h"
 #include "engine/OsKind.h"
 
 // Asks the system, and the user through the pick dialog when the system cannot tell.

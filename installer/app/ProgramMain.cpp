@@ -30,7 +30,7 @@ std::string CatalogProblem(ProgramEnvironment& env) {
 int ListModels(ProgramEnvironment& env) {
   std::vector<std::string> names;
   for (const std::string& name : ReadSupportedPrinters(env.platform.profile, false))
-    if (CPrinterModelDlg::IsListedModel(name)) names.push_back(name);
+    if (IsListedModel(name)) names.push_back(name);
   if (names.empty()) {
     env.err << "no models: " << CatalogProblem(env) << '\n';
     return kExitSetupError;

@@ -2,7 +2,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include "app/InterfaceNames.h"
 #include "app/LongOptions.h"
+#include "engine/PortMonitorContract.h"
 
 namespace {
 
@@ -54,7 +56,7 @@ ProgramOptions ParseProgramOptions(const std::vector<std::string>& args) {
   cli.add_option("--driver", options.driver, "regular or reduced (default: as the dialog proposes)")->check(CLI::IsMember({"regular", "reduced"}));
   cli.add_option("--width", options.width, "80 or 48 (default: as the catalog proposes)")->check(CLI::IsMember({"80", "48"}));
   cli.add_option("--interface", options.interfaceKind, "serial, parallel, usb or ethernet (default: as the page proposes)")
-      ->check(CLI::IsMember({"serial", "parallel", "usb", "ethernet"}));
+      ->check(CLI::IsMember({interfacename::kSerial, interfacename::kParallel, interfacename::kUsb, interfacename::kEthernet}));
   cli.add_option("--port", options.port, "Port: an entry of the page's port list such as COM2 or LPT1 (any case, ':' optional)");
   cli.add_option("--type-port", options.typePort, "Port name typed into the page's port box as given");
   cli.add_option("--baud", options.baud, "Baud rate typed into the serial page")->check(WholeNumber(kLowestBaud, kHighestBaud));
@@ -62,7 +64,7 @@ ProgramOptions ParseProgramOptions(const std::vector<std::string>& args) {
   cli.add_flag("--detect", options.detect, "Press \"Detect\" on the serial page");
   cli.add_flag("--add-vcom-port", options.addVcomPort, "Press \"Add a new port\" on the USB page and answer OK");
   cli.add_option("--ip", options.ip, "IP address A.B.C.D of an ethernet printer")->check(kPrinterAddress);
-  cli.add_option("--tcp-port", options.tcpPort, "TCP port of an ethernet printer (default 9100)")->check(WholeNumber(1, 65535));
+  cli.add_option("--tcp-port", options.tcpPort, "TCP port of an ethernet printer (default " + std::to_string(kDefaultTcpPort) + ")")->check(WholeNumber(1, 65535));
   cli.add_flag("--search", options.search, "Press \"Setup...\" and \"Search\" on the ethernet page, take a board, OK");
   cli.add_option("--board", options.board, "The board to take after --search (MAC address; default: the first found)");
   cli.add_option("--board-ip", options.boardIp, "New IP address of the board")->check(CLI::ValidIPV4);
@@ -124,15 +126,15 @@ std::string UnusableOptionError(const ProgramOptions& options) {
     bool given;
     bool usable;
   } pageOptions[] = {
-      {"--port", !options.port.empty(), kind != "ethernet"},
-      {"--type-port", !options.typePort.empty(), kind != "ethernet"},
-      {"--baud", !options.baud.empty(), kind == "serial"},
-      {"--flow", !options.flow.empty(), kind == "serial"},
-      {"--detect", options.detect, kind == "serial"},
-      {"--add-vcom-port", options.addVcomPort, kind == "usb"},
-      {"--ip", !options.ip.empty(), kind == "ethernet"},
-      {"--tcp-port", !options.tcpPort.empty(), kind == "ethernet"},
-      {"--search", options.search, kind == "ethernet"},
+      {"--port", !options.port.empty(), kind != interfacename::kEthernet},
+      {"--type-port", !options.typePort.empty(), kind != interfacename::kEthernet},
+      {"--baud", !options.baud.empty(), kind == interfacename::kSerial},
+      {"--flow", !options.flow.empty(), kind == interfacename::kSerial},
+      {"--detect", options.detect, kind == interfacename::kSerial},
+      {"--add-vcom-port", options.addVcomPort, kind == interfacename::kUsb},
+      {"--ip", !options.ip.empty(), kind == interfacename::kEthernet},
+      {"--tcp-port", !options.tcpPort.empty(), kind == interfacename::kEthernet},
+      {"--search", options.search, kind == interfacename::kEthernet},
   };
   for (const auto& option : pageOptions)
     if (option.given && !option.usable) return std::string(option.name) + " is not used by the " + kind + " interface";

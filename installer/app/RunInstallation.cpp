@@ -7,15 +7,14 @@
 
 #include "app/AppProfile.h"
 #include "app/CInstallationProgressDlg.h"
-#include "app/CPrinterModelDlg.h"
 #include "app/CSelectAction.h"
-#include "app/CTolvInstallerApp.h"
 #include "app/InstallGate.h"
 #include "app/TestPage.h"
 #include "comm/SerialPortSettings.h"
 #include "engine/Catalog.h"
 #include "engine/InstallWorker.h"
 #include "engine/MonitorPorts.h"
+#include "engine/PortMonitorContract.h"
 #include "engine/PortMonitorInstall.h"
 #include "engine/PrinterInfo.h"
 #include "engine/Win2kXPInstaller.h"
@@ -48,10 +47,10 @@ struct ExistingPrinter {
   platform::PrinterInfo2A info;
 };
 
-std::optional<ExistingPrinter> ExistingOnAnotherPort(platform::Platform& os, const std::string& printerName,
+std::optional<ExistingPrinter> ExistingOnAnotherPort(platform::PrintSpooler& spooler, const std::string& printerName,
                                                      const std::string& newPort) {
   ExistingPrinter existing;
-  if (os.spooler.OpenPrinterA(printerName, platform::printeraccess::Use, existing.handle) != winerr::Success)
+  if (spooler.OpenPrinterA(printerName, platform::printeraccess::Use, existing.handle) != winerr::Success)
     return std::nullopt;
   if (!ReadPrinterInfo(*existing.handle, existing.info)) return std::nullopt;
   if (existing.info.pPortName && SamePort(*existing.info.pPortName, newPort)) return std::nullopt;
@@ -60,9 +59,9 @@ std::optional<ExistingPrinter> ExistingOnAnotherPort(platform::Platform& os, con
 
 // The port's default configuration as the printer needs it: 8N1 with hardware handshake. False
 // when the port has no default configuration to change: it is no serial device of this computer.
-bool ConfigureComPort(platform::Platform& os, const std::string& port, DWORD baudRate) {
+bool ConfigureComPort(platform::Serial& serial, const std::string& port, DWORD baudRate) {
   platform::CommState state;
-  if (os.serial.GetDefaultCommConfigA(port, state) != winerr::Success) return false;
+  if (serial.GetDefaultCommConfigA(port, state) != winerr::Success) return false;
   state.stopBits = platform::stopbits::One;
   state.byteSize = 8;
   state.parity = platform::parity::None;
@@ -76,34 +75,31 @@ bool ConfigureComPort(platform::Platform& os, const std::string& port, DWORD bau
   state.inX = false;
   state.baudRate = baudRate;
   // Nothing to fall back to: the port monitor's own settings below still apply.
-  (void)os.serial.SetDefaultCommConfigA(port, state);
+  (void)serial.SetDefaultCommConfigA(port, state);
   return true;
 }
 
-void StoreSerialSettings(CPrinterModelDlg& dialog, std::string& portChoice, const std::string& portParameter) {
-  platform::Platform& os = dialog.context().platform;
+void StoreSerialSettings(platform::Platform& os, const WizardSelection& selection, std::string& portChoice) {
   // A typed port name may lack the colon: only a colon is dropped.
   if (!portChoice.empty() && portChoice.back() == ':') portChoice.pop_back();
-  const DWORD baudRate = BaudRateFromText(portParameter);
+  const DWORD baudRate = BaudRateFromText(selection.portParameter);
   // No port, no settings for the port monitor to find.
-  if (!ConfigureComPort(os, portChoice, baudRate)) return;
-  const std::string key = "Kvx_" + portChoice;
-  const DWORD flow = FlowControlModeFromIndex(dialog.selection.flowControlIndex);
-  if (!WriteSerialPortSettings(os, key, baudRate, 8, 0, 1, flow)) {
+  if (!ConfigureComPort(os.serial, portChoice, baudRate)) return;
+  const std::string key = kMonitorPortPrefix + portChoice;
+  const DWORD flow = FlowControlModeFromIndex(selection.flowControlIndex);
+  if (!WriteSerialPortSettings(os.registry, key, baudRate, 8, 0, 1, flow)) {
     // A second failure is left alone: the port monitor then uses its own defaults.
-    (void)WriteSerialPortSettings(os, key, baudRate, 8, 0, 1, flow);
+    (void)WriteSerialPortSettings(os.registry, key, baudRate, 8, 0, 1, flow);
   }
   os.clock.Sleep(kSerialSettingsSettleMs);
 }
 
 // Runs Install on the worker while the progress dialog ticks off its steps. Nullopt when the
 // thread could not be started.
-std::optional<DWORD> InstallOnWorker(CPrinterModelDlg& dialog, CInstallationProgressDlg& progress,
-                                     Win2kXPInstaller& installer, const std::string& printerName,
-                                     std::int32_t printerType) {
+std::optional<DWORD> InstallOnWorker(ui::Kit& kit, CInstallationProgressDlg& progress, Win2kXPInstaller& installer,
+                                     const std::string& printerName, std::int32_t printerType) {
   std::unique_ptr<InstallWorker> worker;
   if (InstallWorker::Start(installer, printerName, printerType, worker) != winerr::Success) return std::nullopt;
-  ui::Kit& kit = dialog.kit();
   while (!worker->WaitFor(kPollMs)) {
     // Only painting gets through: the windows stay drawn but take no input.
     if (kit.PumpPaintMessages()) continue;
@@ -119,60 +115,54 @@ std::optional<DWORD> InstallOnWorker(CPrinterModelDlg& dialog, CInstallationProg
 
 }  // namespace
 
-bool RunInstallation(CPrinterModelDlg& dialog, std::string& portChoice, const std::string& portParameter) {
-  AppContext& context = dialog.context();
+RunOutcome RunInstallation(AppContext& context, ui::Dialog& owner, WizardSelection& selection) {
   platform::Platform& os = context.platform;
   ui::Kit& kit = context.kit;
-  dialog.runOutcome = RunOutcome::Failed;
 
-  CheckOperatingSystem(dialog);
-  Win2kXPInstaller& installer = *dialog.installer;
-  InstallerRecord& record = installer.record;
-  const OsKind osKind = dialog.selection.osKind;
+  std::unique_ptr<Win2kXPInstaller> installer = CheckOperatingSystem(context, owner, selection.osKind);
+  InstallerRecord& record = installer->record;
+  const OsKind osKind = selection.osKind;
 
-  std::string printerName;
-  (void)dialog.SelectedModelName(printerName);  // the model dialog only continues with a selection
-  if (Contains(portChoice, "IP")) portChoice += "_" + portParameter;
-  installer.SetPortName(portChoice);
+  std::string printerName = selection.modelName;
+  std::string portChoice = selection.portChoice;
+  const std::string& portParameter = selection.portParameter;
+  if (Contains(portChoice, kNetworkPortChoice)) portChoice += "_" + portParameter;
+  installer->SetPortName(portChoice);
   record.ostrelModel = IsOstrelModel(os.profile, printerName);
-  if (Contains(portChoice, "IP")) record.tcpPort = dialog.selection.tcpPort;
+  if (Contains(portChoice, kNetworkPortChoice)) record.tcpPort = selection.tcpPort;
 
-  const bool reducedScale = dialog.GetButton(IDC_DRIVER_REDUCED).IsChecked();
+  const bool reducedScale = selection.driverKind == DriverKind::ReducedScale;
   record.formName = reducedScale ? std::string(kScaled) + " " : std::string();
-  if (dialog.GetButton(IDC_WIDTH_48).IsChecked()) {
+  if (selection.printWidth == PrintWidth::Width48) {
     record.formName += "Print width 48mm 30cm";
-  } else if (dialog.GetButton(IDC_WIDTH_80).IsChecked()) {
+  } else if (selection.printWidth == PrintWidth::Width80) {
     record.formName += "Print width 80mm 30cm";
   }
 
   auto progress = std::make_unique<CInstallationProgressDlg>(context);
-  progress->CreateModeless(&dialog);
+  progress->CreateModeless(&owner);
   progress->ShowWindow(true);
 
   std::optional<ui::WaitCursor> connectWait;
-  if (Contains(portChoice, "USB")) {
+  if (PortKindOf(portChoice) == PortKind::Usb) {
     record.needsPortMonitor = true;
-    if (osKind == kOsWinXp && !IsUsbDevicePresent(installer) && !record.ostrelModel) {
-      const int answer = dialog.ShowMessageBox(kit.LoadText(IDS_CONNECT_PRINTER), "IMPORTANT",
-                                               ui::mb::OkCancel | ui::mb::IconExclamation);
-      if (answer != ui::idres::Ok) {
-        progress.reset();
-        dialog.runOutcome = RunOutcome::Cancelled;
-        return false;
-      }
+    if (osKind == kOsWinXp && !IsUsbDevicePresent(*installer) && !record.ostrelModel) {
+      const int answer = owner.ShowMessageBox(kit.LoadText(IDS_CONNECT_PRINTER), kConnectPrinterCaption,
+                                              ui::mb::OkCancel | ui::mb::IconExclamation);
+      if (answer != ui::idres::Ok) return RunOutcome::Cancelled;
       connectWait.emplace(kit);
     }
   } else if (osKind >= kOsWin2000 && osKind <= kOsVistaOrLater) {
     record.needsPortMonitor = true;
   }
 
-  const std::int32_t printerType = Contains(printerName, "RQ") || Contains(printerName, "VT") ? 0 : 1;
+  const std::int32_t printerType = IsListedModel(printerName) ? 0 : 1;
   if (reducedScale) printerName += std::string(" (") + kScaled + ")";
   std::optional<ui::WaitCursor> wait(std::in_place, kit);
 
   bool install = true;
   bool noFreeName = false;
-  if (auto existing = ExistingOnAnotherPort(os, printerName, record.portName)) {
+  if (auto existing = ExistingOnAnotherPort(os.spooler, printerName, record.portName)) {
     CSelectAction question(context);
     question.newPort = record.portName;
     question.existingPort = existing->info.pPortName.value_or("");
@@ -182,12 +172,12 @@ bool RunInstallation(CPrinterModelDlg& dialog, std::string& portChoice, const st
         install = false;
         break;
       case CSelectAction::kNewPrinter:
-        install = MakeUniquePrinterName(installer, printerName);
+        install = MakeUniquePrinterName(*installer, printerName);
         noFreeName = !install;
         if (noFreeName) record.installOutcome = kOutcomeNone;
         break;
       case CSelectAction::kChangePort:
-        (void)ChangePrinterPort(installer, printerName, existing->info);  // its outcome is in the record
+        (void)ChangePrinterPort(*installer, printerName, existing->info);  // its outcome is in the record
         install = false;
         break;
       default: break;
@@ -197,11 +187,11 @@ bool RunInstallation(CPrinterModelDlg& dialog, std::string& portChoice, const st
   bool success = true;
   DWORD exitCode = 0;
   if (install) {
-    const auto result = InstallOnWorker(dialog, *progress, installer, printerName, printerType);
+    const auto result = InstallOnWorker(kit, *progress, *installer, printerName, printerType);
     if (!result) {
-      dialog.ShowMessageBox(kit.LoadText(IDS_THREAD_FAILED), kit.AppName(), ui::mb::Ok);
+      owner.ShowMessageBox(kit.LoadText(IDS_THREAD_FAILED), kit.AppName(), ui::mb::Ok);
       progress.reset();
-      return false;
+      return RunOutcome::Failed;
     }
     exitCode = *result;
     success = exitCode != 0;
@@ -211,47 +201,46 @@ bool RunInstallation(CPrinterModelDlg& dialog, std::string& portChoice, const st
   if (noFreeName) success = false;
 
   if (record.installOutcome != kOutcomeCancelled && Contains(portChoice, "COM"))
-    StoreSerialSettings(dialog, portChoice, portParameter);
+    StoreSerialSettings(os, selection, portChoice);
   wait.reset();
   connectWait.reset();
 
-  if (success && IsOstrelModel(os.profile, printerName) && Contains(portChoice, "LPT") &&
+  if (success && IsOstrelModel(os.profile, printerName) && PortKindOf(portChoice) == PortKind::Parallel &&
       (record.installOutcome == kOutcomeNone || record.installOutcome == kOutcomePrinterExisted ||
        record.installOutcome == kOutcomePortChanged)) {
     (void)DisableLowPaper(context, printerName);  // the printer works without it
   }
 
+  RunOutcome outcome = RunOutcome::Failed;
   switch (record.installOutcome) {
     case kOutcomePrinterExisted:
-      dialog.ShowMessageBox(kit.LoadText(IDS_ALREADY_INSTALLED), "Info", ui::mb::Ok | ui::mb::IconQuestion);
-      dialog.runOutcome = RunOutcome::AlreadyInstalled;
-      OfferTestPage(context, &dialog, printerName);
+      owner.ShowMessageBox(kit.LoadText(IDS_ALREADY_INSTALLED), "Info", ui::mb::Ok | ui::mb::IconQuestion);
+      outcome = RunOutcome::AlreadyInstalled;
+      OfferTestPage(context, &owner, printerName);
       break;
     case kOutcomePortChanged:
-      dialog.ShowMessageBox(kit.LoadText(IDS_PORT_UPDATED), kit.AppName(), ui::mb::Ok | ui::mb::IconExclamation);
-      dialog.runOutcome = RunOutcome::PortChanged;
-      OfferTestPage(context, &dialog, printerName);
+      owner.ShowMessageBox(kit.LoadText(IDS_PORT_UPDATED), kit.AppName(), ui::mb::Ok | ui::mb::IconExclamation);
+      outcome = RunOutcome::PortChanged;
+      OfferTestPage(context, &owner, printerName);
       break;
     case kOutcomePortChangeFailed:
-      dialog.ShowMessageBox(kit.LoadText(IDS_PORT_UPDATE_FAILED), kit.AppName(), ui::mb::Ok | ui::mb::IconError);
+      owner.ShowMessageBox(kit.LoadText(IDS_PORT_UPDATE_FAILED), kit.AppName(), ui::mb::Ok | ui::mb::IconError);
       break;
     case kOutcomeCancelled:
-      dialog.runOutcome = RunOutcome::Cancelled;
+      outcome = RunOutcome::Cancelled;
       break;
     default:
       if (success) {
-        dialog.runOutcome = RunOutcome::Installed;
-        OfferTestPage(context, &dialog, printerName);
+        outcome = RunOutcome::Installed;
+        OfferTestPage(context, &owner, printerName);
       } else {
-        dialog.ShowMessageBox(kit.LoadText(IDS_INSTALL_FAILED), kit.AppName(), ui::mb::Ok | ui::mb::IconError);
+        owner.ShowMessageBox(kit.LoadText(IDS_INSTALL_FAILED), kit.AppName(), ui::mb::Ok | ui::mb::IconError);
       }
   }
 
-  if (dialog.selection.newMonitorPending && exitCode != 0) {
-    dialog.selection.newMonitorPending = false;
-    AppProfile profile(os.registry, kRegistryKeyName, kit.AppName());
-    (void)profile.WriteProfileString(kMonitorSection, kMonitorEntry, "1");  // only spares a later question
+  if (selection.newMonitorPending && exitCode != 0) {
+    selection.newMonitorPending = false;
+    (void)RecordMonitorInstalled(os.registry, kit.AppName());  // only spares a later question
   }
-  dialog.installer.reset();
-  return true;
+  return outcome;
 }

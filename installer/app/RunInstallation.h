@@ -1,13 +1,15 @@
 #pragma once
-#include <string>
-
-class CPrinterModelDlg;
+#include "AppContext.h"
+#include "app/WizardSelection.h"
+#include "ui/Dialog.h"
 
 // How an installation run ended, for the program's exit code and the transcript.
 enum class RunOutcome { NotRun, Installed, AlreadyInstalled, PortChanged, Cancelled, Failed };
 
-// Installs the printer the wizard chose on `portChoice` ("COM1:", "LPT1:", "USB", "IP" with the
-// address in `portParameter`), asking what to do when it exists on another port, with the
-// progress dialog over the model dialog; then the outcome message and the test-page question.
-// False when it stopped before the outcome messages. `portChoice` is changed in place.
-bool RunInstallation(CPrinterModelDlg& dialog, std::string& portChoice, const std::string& portParameter);
+// The caption of the question to plug the USB printer in, which the unattended mode answers.
+inline constexpr const char* kConnectPrinterCaption = "IMPORTANT";
+
+// Installs the printer the wizard chose, asking what to do when it exists on another port, with
+// the progress dialog over `owner`; then the outcome message and the test-page question. The gate
+// sets selection.osKind; a run that installs a new port monitor clears selection.newMonitorPending.
+RunOutcome RunInstallation(AppContext& context, ui::Dialog& owner, WizardSelection& selection);

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "app/AppContext.h"
+#include "AppContext.h"
 #include "ui/Dialog.h"
 
 // "Do you want to print a test page?" (template 167): "Yes" ends it with 1, "Cancel" with 2.

@@ -5,7 +5,11 @@
 
 #include "app/CInterfaceConfigDlg.h"
 #include "app/CSelectAction.h"
+#include "app/InterfaceNames.h"
+#include "app/RunInstallation.h"
+#include "comm/AddressText.h"
 #include "comm/CEthernetConfigDlg.h"
+#include "comm/SerialPortSettings.h"
 #include "engine/TextUtil.h"
 #include "resource.h"
 #include "ui/headless/DialogDriver.h"
@@ -21,10 +25,10 @@ struct InterfaceButton {
   int page;  // its page in the dialog
 };
 // In the order "Install printer" looks at them.
-constexpr InterfaceButton kInterfaces[] = {{"serial", IDC_IF_SERIAL, IDD_SERIAL_PAGE},
-                                           {"parallel", IDC_IF_PARALLEL, IDD_PARALLEL_PAGE},
-                                           {"usb", IDC_IF_USB, IDD_USB_VCOM_PAGE},
-                                           {"ethernet", IDC_IF_ETHERNET, IDD_ETHERNET_PAGE}};
+constexpr InterfaceButton kInterfaces[] = {{interfacename::kSerial, IDC_IF_SERIAL, IDD_SERIAL_PAGE},
+                                           {interfacename::kParallel, IDC_IF_PARALLEL, IDD_PARALLEL_PAGE},
+                                           {interfacename::kUsb, IDC_IF_USB, IDD_USB_VCOM_PAGE},
+                                           {interfacename::kEthernet, IDC_IF_ETHERNET, IDD_ETHERNET_PAGE}};
 
 std::string Upper(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
@@ -37,9 +41,10 @@ std::string PortKey(std::string name) {
 }
 
 // A MAC address as the ethernet printers dialog lists it: "02:00:4B:56:58:30" for "02-00-4b-56-58-30".
-std::string BoardMacText(std::string mac) {
-  for (char& c : mac) c = c == '-' ? ':' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return mac;
+// Text that is no MAC address stays as given, and no board has it.
+std::string BoardMacText(const std::string& text) {
+  const std::optional<MacAddress> mac = ParseMac(text);
+  return mac ? MacText(*mac) : text;
 }
 
 std::string Joined(const std::vector<std::string>& items) {
@@ -70,7 +75,7 @@ void UnattendedScript::Apply(ui::headless::ScriptedUser& user) {
   // but for the "plug in your printer" question, which the options answer.
   user.OnEveryMessageBox([this](const std::string& caption, const std::string&, unsigned type) {
     ++messageBoxes_;
-    const bool connectPrompt = caption == "IMPORTANT" && (type & ui::mb::ButtonsMask) == ui::mb::OkCancel;
+    const bool connectPrompt = caption == kConnectPrinterCaption && (type & ui::mb::ButtonsMask) == ui::mb::OkCancel;
     return connectPrompt && options_.connectPrompt == "cancel" ? ui::idres::Cancel : 0;
   });
 }
@@ -125,7 +130,9 @@ bool UnattendedScript::FillSerialPage(DialogDriver& page) {
     if (!options_.baud.empty()) page.Type(IDC_BAUD_COMBO, options_.baud);
   }
   if (!options_.flow.empty()) {
-    const int index = options_.flow == "rts-cts" ? 0 : options_.flow == "dtr-dsr" ? 1 : 2;
+    const int index = options_.flow == "rts-cts"   ? kFlowEntryRtsCts
+                      : options_.flow == "dtr-dsr" ? kFlowEntryDtrDsr
+                                                   : kFlowEntryNone;
     page.SelectCombo(IDC_FLOW_COMBO, index);
   }
   return true;
@@ -217,7 +224,7 @@ void UnattendedScript::AnswerInterfaceDialog(DialogDriver& driver) {
       break;
     }
   }
-  const std::string kind = chosen ? chosen->kind : "none";
+  const std::string kind = chosen ? chosen->kind : interfacename::kNone;
   ProgramOptions asChosen = options_;
   asChosen.interfaceKind = kind;
   if (std::string error = UnusableOptionError(asChosen); !error.empty()) {
@@ -226,13 +233,13 @@ void UnattendedScript::AnswerInterfaceDialog(DialogDriver& driver) {
   }
 
   bool ok = true;
-  if (kind == "usb") {
+  if (kind == interfacename::kUsb) {
     ok = FillUsbPage(driver);
   } else if (chosen) {
     DialogDriver page = driver.Page(chosen->page);
-    if (kind == "serial") ok = FillSerialPage(page);
-    if (kind == "parallel") ok = ChoosePort(page, IDC_PORT_COMBO);
-    if (kind == "ethernet") ok = FillEthernetPage(page);
+    if (kind == interfacename::kSerial) ok = FillSerialPage(page);
+    if (kind == interfacename::kParallel) ok = ChoosePort(page, IDC_PORT_COMBO);
+    if (kind == interfacename::kEthernet) ok = FillEthernetPage(page);
   }
   if (!ok) return driver.Close();
   driver.Click(IDC_INSTALL_PRINTER);

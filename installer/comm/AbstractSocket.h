@@ -5,11 +5,15 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/Platform.h"
+#include "platform/Clock.h"
+#include "platform/Sockets.h"
+
+// The destination text that broadcasts.
+inline constexpr const char* kBroadcastAddress = "255.255.255.255";
 
 class AbstractSocket {
 public:
-  explicit AbstractSocket(platform::Platform& os) : os_(os) {}
+  AbstractSocket(platform::Sockets& sockets, platform::Clock& clock) : sockets_(sockets), clock_(clock) {}
   // Shuts down and closes the handle if it is still set.
   virtual ~AbstractSocket();
   AbstractSocket(const AbstractSocket&) = delete;
@@ -30,7 +34,7 @@ public:
   // Binds to the index-th address of the computer's host name; false beyond the list.
   bool BindToHostAddress(std::uint16_t port, std::uint32_t index);
   bool EnableBroadcast();
-  // Bytes sent, or 0 / -1 as the last attempt ended; the exact text "255.255.255.255" broadcasts.
+  // Bytes sent, or 0 / -1 as the last attempt ended; the exact text kBroadcastAddress broadcasts.
   std::int32_t SendTo(const std::uint8_t* data, std::int32_t length, const char* host, std::int32_t port,
                       std::int32_t seconds);
   // 1 ready, 0 error, -1 time-out.
@@ -48,10 +52,8 @@ public:
   std::int32_t type = platform::socktype::Stream;
 
 protected:
-  static constexpr std::size_t kAddressTextSize = 16;
-  void SetLocalAddressText(const std::array<std::uint8_t, 4>& address);
-
-  platform::Platform& os_;
+  platform::Sockets& sockets_;
+  platform::Clock& clock_;
   bool bound_ = false;
   platform::SOCKET handle_ = platform::kInvalidSocket;
   std::uint16_t localPort_ = 0;

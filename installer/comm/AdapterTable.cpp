@@ -1,8 +1,10 @@
 #include "comm/AdapterTable.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <span>
 #include <vector>
+
+#include "comm/AddressText.h"
 
 namespace {
 
@@ -12,20 +14,17 @@ constexpr std::size_t kMaxAddressLength = 8;
 constexpr std::size_t kMaxAddressText = 15;
 
 std::string MacText(const std::vector<std::uint8_t>& address) {
-  char text[30] = {};
   const std::size_t count = std::min(address.size(), kMaxAddressLength);
-  for (std::size_t i = 0; i < count; ++i)
-    std::snprintf(text + 3 * i, sizeof text - 3 * i, i + 1 < count ? "%.2X-" : "%.2X\n", unsigned{address[i]});
-  return text;
+  return count == 0 ? std::string() : HexPairs(std::span(address).first(count), '-') + "\n";
 }
 
 std::string AddressText(const std::string& text) { return text.substr(0, kMaxAddressText); }
 
 }  // namespace
 
-void BuildAdapterTable(platform::Platform& os, AdapterTable& table) {
+void BuildAdapterTable(platform::IpHelper& ipHelper, AdapterTable& table) {
   std::vector<platform::AdapterInfo> adapters;
-  if (os.ipHelper.GetAdaptersInfo(kAdapterListBuffer, adapters) != 0) return;
+  if (ipHelper.GetAdaptersInfo(kAdapterListBuffer, adapters) != 0) return;
   for (const platform::AdapterInfo& adapter : adapters) {
     AdapterRecord record;
     record.macText = MacText(adapter.address);

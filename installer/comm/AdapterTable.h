@@ -4,7 +4,7 @@
 #include <map>
 #include <string>
 
-#include "platform/Platform.h"
+#include "platform/IpHelper.h"
 
 struct AdapterRecord {
   std::string macText;  // "00-1A-2B-3C-4D-5E\n"
@@ -18,7 +18,7 @@ using AdapterTable = std::map<std::string, AdapterRecord>;
 
 // Adds one record per adapter to `table` (passed in empty); an adapter whose MAC text is already
 // there is dropped. Nothing is added when the adapter list cannot be read.
-void BuildAdapterTable(platform::Platform& os, AdapterTable& table);
+void BuildAdapterTable(platform::IpHelper& ipHelper, AdapterTable& table);
 
 // The first record, in key order, whose IP address is `ipAddress`; null when none is.
 const AdapterRecord* FindAdapterByAddress(const AdapterTable& table, const std::string& ipAddress);

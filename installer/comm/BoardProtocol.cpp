@@ -16,9 +16,9 @@ using platform::DWORD;
 
 constexpr std::uint16_t kLocalPort = 5001;
 constexpr std::int32_t kBoardPort = 1460;
-constexpr const char* kBroadcast = "255.255.255.255";
-constexpr std::int32_t kSendSeconds = 5000;
-constexpr std::int32_t kReceiveSeconds = 2000;
+// Limits that never bind: a datagram socket can send at once, and replies are read only once they wait.
+constexpr std::int32_t kSendLimitSeconds = 5000;
+constexpr std::int32_t kReceiveLimitSeconds = 2000;
 constexpr DWORD kListenMs = 10000;
 constexpr int kEmptyPolls = 5;  // retries: six empty polls in a row end the listening
 constexpr DWORD kEmptyPollWaitMs = 350;
@@ -26,30 +26,29 @@ constexpr DWORD kShortPollWaitMs = 5;
 constexpr DWORD kDroppedReadWaitMs = 400;
 constexpr int kSendWaitSeconds = 4;
 constexpr int kSettleSeconds = 6;
-constexpr std::size_t kMacSize = 6;
 
 struct Wire {
   std::string_view searchRequest;
   std::string_view replyToken;
   std::string_view settingsToken;
-  std::size_t payloadSize;
-  std::size_t RecordSize() const { return replyToken.size() + payloadSize; }
+  const BoardLayout& layout;
+  std::size_t RecordSize() const { return replyToken.size() + layout.payloadSize; }
 };
 
-constexpr Wire kOstrel{"FIND", "IMIN", "SETT", TypeOstrelBoardInfo::kPayloadSize};
-constexpr Wire kLindor{"RQ7200FIND", "RQ7200FOUND", "RQ7200SAVE", TypeLindorBoardInfo::kPayloadSize};
+constexpr Wire kOstrel{"FIND", "IMIN", "SETT", TypeOstrelBoardInfo::kLayout};
+constexpr Wire kLindor{"RQ7200FIND", "RQ7200FOUND", "RQ7200SAVE", TypeLindorBoardInfo::kLayout};
 
 const Wire& WireOf(std::int32_t kind) { return kind == boardkind::Lindor ? kLindor : kOstrel; }
 
 std::unique_ptr<TypeBoardInfo> MakeBoard(std::int32_t kind, std::span<const std::uint8_t> payload) {
   if (kind == boardkind::Lindor)
-    return std::make_unique<TypeLindorBoardInfo>(payload.first<TypeLindorBoardInfo::kPayloadSize>());
-  return std::make_unique<TypeOstrelBoardInfo>(payload.first<TypeOstrelBoardInfo::kPayloadSize>());
+    return std::make_unique<TypeLindorBoardInfo>(payload.first<TypeLindorBoardInfo::kLayout.payloadSize>());
+  return std::make_unique<TypeOstrelBoardInfo>(payload.first<TypeOstrelBoardInfo::kLayout.payloadSize>());
 }
 
 bool Listed(const BoardList& list, const TypeBoardInfo& board) {
   return std::any_of(list.begin(), list.end(), [&](const std::unique_ptr<TypeBoardInfo>& listed) {
-    return std::equal(listed->payload().begin(), listed->payload().begin() + kMacSize, board.payload().begin());
+    return listed->Mac() == board.Mac();
   });
 }
 
@@ -59,7 +58,7 @@ void Pump(const std::function<void()>& pumpMessages) {
 
 std::size_t AdapterCount(platform::Platform& os) {
   AdapterTable adapters;
-  BuildAdapterTable(os, adapters);
+  BuildAdapterTable(os.ipHelper, adapters);
   return adapters.empty() ? 1 : adapters.size();
 }
 
@@ -72,7 +71,7 @@ bool BindBoardSocket(InputSocket& socket, std::size_t index) {
 
 std::int32_t Broadcast(InputSocket& socket, std::string_view request) {
   return socket.SendTo(reinterpret_cast<const std::uint8_t*>(request.data()), static_cast<std::int32_t>(request.size()),
-                       kBroadcast, kBoardPort, kSendSeconds);
+                       kBroadcastAddress, kBoardPort, kSendLimitSeconds);
 }
 
 enum class Poll { Silent, TooShort, Read, ReadFailed };
@@ -91,7 +90,7 @@ Poll ReadWaitingReplies(std::int32_t kind, InputSocket& socket, std::string& loc
     const std::int32_t size = static_cast<std::int32_t>(std::min<unsigned long>(waiting, INT_MAX));
     std::vector<std::uint8_t> buffer(static_cast<std::size_t>(size));
     localAddress = socket.LocalAddressText();
-    const std::int32_t read = socket.Receive(buffer.data(), size, kReceiveSeconds);
+    const std::int32_t read = socket.Receive(buffer.data(), size, kReceiveLimitSeconds);
     if (read <= 0) return Poll::ReadFailed;
     ParseBoardReplies(kind, std::span(buffer).first(static_cast<std::size_t>(read)), list);
     poll = Poll::Read;
@@ -143,7 +142,7 @@ BoardList DiscoverBoards(platform::Platform& os, const std::function<void()>& pu
   BoardList list;
   try {
     for (std::size_t i = 0; i < adapters; ++i) {
-      InputSocket socket(os);
+      InputSocket socket(os.sockets, os.clock);
       if (!BindBoardSocket(socket, i)) {
         socket.Close();
         continue;
@@ -164,33 +163,25 @@ BoardSettingsResult SendBoardSettings(platform::Platform& os, const std::functio
                                       const std::array<std::uint8_t, 4>& gateway, std::uint16_t port, bool dhcp) {
   if (ip[0] == 0) return BoardSettingsResult::Refused;
   std::vector<std::uint8_t>& payload = record.payload();
-  if (payload.size() != WireOf(kind).payloadSize) return BoardSettingsResult::Refused;  // a record of the other kind
+  const BoardLayout& layout = WireOf(kind).layout;
+  if (payload.size() != layout.payloadSize) return BoardSettingsResult::Refused;  // a record of the other kind
   const auto put = [&payload](std::size_t offset, const std::array<std::uint8_t, 4>& address) {
     std::copy(address.begin(), address.end(), payload.begin() + static_cast<std::ptrdiff_t>(offset));
   };
-  const auto high = static_cast<std::uint8_t>(port >> 8);
-  const auto low = static_cast<std::uint8_t>(port & 0xFF);
+  put(layout.ipOffset, ip);
+  put(layout.maskOffset, mask);
+  put(layout.gatewayOffset, gateway);
+  // Requests of both kinds carry the port high byte first, unlike a Lindor board's reply.
+  payload[layout.portOffset] = static_cast<std::uint8_t>(port >> 8);
+  payload[layout.portOffset + 1] = static_cast<std::uint8_t>(port & 0xFF);
   if (kind == boardkind::Lindor) {
-    using Board = TypeLindorBoardInfo;
-    put(Board::kIpOffset, ip);
-    put(Board::kMaskOffset, mask);
-    put(Board::kGatewayOffset, gateway);
     payload[6] = 0x0F;
     payload[7] = 0x00;
-    // The request carries the port high byte first, unlike the reply.
-    payload[Board::kPortOffset] = high;
-    payload[Board::kPortOffset + 1] = low;
-    payload[Board::kDhcpOffset] = dhcp ? 1 : 0;
+    payload[layout.dhcpOffset] = dhcp ? 1 : 0;
   } else {
-    using Board = TypeOstrelBoardInfo;
-    put(Board::kIpOffset, ip);
-    put(Board::kMaskOffset, mask);
-    put(Board::kGatewayOffset, gateway);
     payload[37] = 0;
     payload[38] = 10;
     payload[39] = 1;
-    payload[Board::kPortOffset] = high;
-    payload[Board::kPortOffset + 1] = low;
   }
   const std::string_view token = WireOf(kind).settingsToken;
   std::string request(token);
@@ -205,7 +196,7 @@ BoardSettingsResult SendBoardSettings(platform::Platform& os, const std::functio
   try {
     const std::size_t adapters = AdapterCount(os);
     for (std::size_t i = 0; i < adapters; ++i) {
-      InputSocket socket(os);
+      InputSocket socket(os.sockets, os.clock);
       (void)BindBoardSocket(socket, i);  // an unbound socket's broadcast just goes nowhere
       (void)Broadcast(socket, request);  // no reply is read: the next search shows the outcome
       waitSeconds(kSendWaitSeconds);

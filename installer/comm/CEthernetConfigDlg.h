@@ -1,13 +1,14 @@
 #pragma once
 #include <cstdint>
 
-#include "app/AppContext.h"
+#include "AppContext.h"
+#include "engine/PortMonitorContract.h"
 #include "ui/Dialog.h"
 
 // The ethernet page of the interface dialog: the printer's IP address and TCP port.
 class CEthernetConfigDlg : public ui::Dialog {
 public:
-  // boardKind: 0 Ostrel, 1 Lindor (the interface board the model carries).
+  // boardKind: boardkind::Ostrel or boardkind::Lindor, the interface board the model carries.
   CEthernetConfigDlg(AppContext& context, std::int32_t boardKind);
 
   bool OnInitDialog() override;
@@ -16,7 +17,7 @@ public:
   ui::IpAddress IpControl();
   std::int32_t BoardKind() const { return boardKind_; }
 
-  std::int32_t tcpPort = 9100;
+  std::int32_t tcpPort = kDefaultTcpPort;
 
 private:
   // "Setup...": the ethernet printers dialog; on OK its address and port become the page's.

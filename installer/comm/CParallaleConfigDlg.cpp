@@ -7,7 +7,7 @@ CParallaleConfigDlg::CParallaleConfigDlg(AppContext& context)
     : ui::Dialog(context.kit, IDD_PARALLEL_PAGE), context_(context) {}
 
 bool CParallaleConfigDlg::OnInitDialog() {
-  FillPortBox(context_.platform, PortBox(), kParallelPortRule);
+  FillPortBox(context_.platform.libraries, context_.platform.devices, PortBox(), kParallelPortRule);
   return true;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/AppContext.h"
+#include "AppContext.h"
 #include "ui/Dialog.h"
 
 // The parallel page of the interface dialog: the computer's LPT ports.

@@ -10,7 +10,7 @@ CSerialConfigDlg::CSerialConfigDlg(AppContext& context)
       detection_(context.platform, [this] { context_.kit.PumpMessages(); }) {}
 
 bool CSerialConfigDlg::OnInitDialog() {
-  FillPortBox(context_.platform, PortBox(), kSerialPortRule);
+  FillPortBox(context_.platform.libraries, context_.platform.devices, PortBox(), kSerialPortRule);
   return true;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/AppContext.h"
+#include "AppContext.h"
 #include "comm/PrinterDetection.h"
 #include "ui/Dialog.h"
 

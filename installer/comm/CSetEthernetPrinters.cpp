@@ -1,9 +1,7 @@
 #include "comm/CSetEthernetPrinters.h"
 
-#include <array>
-#include <cstdio>
-
 #include "comm/AdapterTable.h"
+#include "comm/AddressText.h"
 #include "comm/BoardProtocol.h"
 #include "comm/SocketException.h"
 #include "resource.h"
@@ -11,35 +9,8 @@
 
 namespace {
 
-constexpr platform::WORD kWinsockVersion = 0x0202;
-
-using Octets = std::array<std::uint8_t, 4>;
-
-template <class ByteOf>
-std::string FormatOctets(const char* format, ByteOf byteOf) {
-  char text[32];
-  std::snprintf(text, sizeof text, format, unsigned{byteOf(0)}, unsigned{byteOf(1)}, unsigned{byteOf(2)},
-                unsigned{byteOf(3)});
-  return text;
-}
-
-// The four fields of an IP address control's "a.b.c.d" text.
-Octets ReadOctets(const std::string& text) {
-  Octets octets{};
-  unsigned fields[4] = {};
-  if (std::sscanf(text.c_str(), "%u.%u.%u.%u", &fields[0], &fields[1], &fields[2], &fields[3]) == 4) {
-    for (int i = 0; i < 4; ++i) octets[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(fields[i] & 0xFF);
-  }
-  return octets;
-}
-
-std::string MacText(const TypeBoardInfo& board) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%02X:%02X:%02X:%02X:%02X:%02X", unsigned{board.MacByte(0)},
-                unsigned{board.MacByte(1)}, unsigned{board.MacByte(2)}, unsigned{board.MacByte(3)},
-                unsigned{board.MacByte(4)}, unsigned{board.MacByte(5)});
-  return text;
-}
+// The four fields of an IP address control's "a.b.c.d" text; all 0 when it has no address.
+Octets ReadOctets(const std::string& text) { return ParseDottedQuad(text).value_or(Octets{}); }
 
 // Keeps a second search or update from starting inside a running one, which lets input through.
 class BusyScope {
@@ -56,13 +27,10 @@ private:
 }  // namespace
 
 CSetEthernetPrinters::CSetEthernetPrinters(AppContext& context, std::int32_t boardKind)
-    : ui::Dialog(context.kit, IDD_ETHERNET_PRINTERS), context_(context), boardKind_(boardKind) {
-  winsockStarted_ = context_.platform.sockets.WSAStartup(kWinsockVersion) == 0;
-}
+    : ui::Dialog(context.kit, IDD_ETHERNET_PRINTERS), context_(context), boardKind_(boardKind),
+      winsock_(context.platform.sockets) {}
 
-CSetEthernetPrinters::~CSetEthernetPrinters() {
-  if (winsockStarted_) context_.platform.sockets.WSACleanup();
-}
+CSetEthernetPrinters::~CSetEthernetPrinters() = default;
 
 bool CSetEthernetPrinters::OnInitDialog() {
   ui::ListView list = GetListView(IDC_BOARD_LIST);
@@ -128,21 +96,20 @@ void CSetEthernetPrinters::Search() {
   if (boards_->empty()) return;
   pump();
   for (const auto& board : *boards_) {
-    const int item = list.InsertItem(list.GetItemCount(), MacText(*board));
-    list.SetItemText(item, 1, FormatOctets("%u.%u.%u.%u", [&](std::uint8_t i) { return board->IpByte(i); }));
+    const int item = list.InsertItem(list.GetItemCount(), MacText(board->Mac()));
+    list.SetItemText(item, 1, DottedQuad(board->Ip()));
     itemBoards_.push_back(board.get());
   }
   list.SetSelectionMark(0);
   const TypeBoardInfo& first = *boards_->front();
-  GetIpAddress(IDC_BOARD_IP).SetText(FormatOctets("%u.%u.%u.%u", [&](std::uint8_t i) { return first.IpByte(i); }));
-  ShowBoardFields(first, "%03u.%03u.%03u.%03u");
+  GetIpAddress(IDC_BOARD_IP).SetText(DottedQuad(first.Ip()));
+  ShowBoardFields(first, true);
   SuggestAddress();
 }
 
-void CSetEthernetPrinters::ShowBoardFields(const TypeBoardInfo& board, const char* addressFormat) {
-  GetIpAddress(IDC_BOARD_MASK).SetText(FormatOctets(addressFormat, [&](std::uint8_t i) { return board.MaskByte(i); }));
-  GetIpAddress(IDC_BOARD_GATEWAY)
-      .SetText(FormatOctets(addressFormat, [&](std::uint8_t i) { return board.GatewayByte(i); }));
+void CSetEthernetPrinters::ShowBoardFields(const TypeBoardInfo& board, bool padded) {
+  GetIpAddress(IDC_BOARD_MASK).SetText(DottedQuad(board.Mask(), padded));
+  GetIpAddress(IDC_BOARD_GATEWAY).SetText(DottedQuad(board.Gateway(), padded));
   GetEdit(IDC_BOARD_PORT).SetText(std::to_string(board.Port()));
 }
 
@@ -163,7 +130,7 @@ void CSetEthernetPrinters::OnListClick() {
   }
   GetIpAddress(IDC_BOARD_IP).SetText(list.GetItemText(item, 1));
   if (const TypeBoardInfo* board = MarkedBoard()) {
-    ShowBoardFields(*board, "%u.%u.%u.%u");
+    ShowBoardFields(*board, false);
     if (boardKind_ == boardkind::Lindor)
       GetButton(IDC_USE_DHCP).SetCheck(board->DhcpEnabled() ? ui::bst::Checked : ui::bst::Unchecked);
   } else {
@@ -176,7 +143,7 @@ void CSetEthernetPrinters::OnListClick() {
 // Steers the user to an address in the computer's own network when the board's lies elsewhere.
 void CSetEthernetPrinters::SuggestAddress() {
   AdapterTable adapters;
-  BuildAdapterTable(context_.platform, adapters);
+  BuildAdapterTable(context_.platform.ipHelper, adapters);
   const AdapterRecord* adapter = FindAdapterByAddress(adapters, lastReplyAddress_);
   ui::IpAddress ip = GetIpAddress(IDC_BOARD_IP);
   const std::string shown = ip.GetText();

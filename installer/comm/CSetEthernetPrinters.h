@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "app/AppContext.h"
+#include "AppContext.h"
 #include "comm/BoardInfo.h"
+#include "comm/WinsockSession.h"
+#include "engine/PortMonitorContract.h"
 #include "ui/Dialog.h"
 
 class CSetEthernetPrinters : public ui::Dialog {
@@ -24,7 +26,7 @@ public:
 
   // The IP address field's text when OK was pressed, and the port field.
   std::string chosenIp;
-  std::uint32_t tcpPort = 9100;
+  std::uint32_t tcpPort = kDefaultTcpPort;
 
   // The boards of the last search (null before the first), and the local address their replies
   // came in on.
@@ -40,12 +42,13 @@ private:
   // The search itself, shared by "Search" and "Update".
   void Search();
   void SuggestAddress();
-  void ShowBoardFields(const TypeBoardInfo& board, const char* addressFormat);
+  // Mask, gateway and port; `padded` shows each address field in three digits.
+  void ShowBoardFields(const TypeBoardInfo& board, bool padded);
   TypeBoardInfo* MarkedBoard();
 
   AppContext& context_;
   std::int32_t boardKind_;
-  bool winsockStarted_ = false;
+  WinsockSession winsock_;
   bool busy_ = false;
   std::unique_ptr<BoardList> boards_;
   std::vector<TypeBoardInfo*> itemBoards_;  // each list item's record, by item index

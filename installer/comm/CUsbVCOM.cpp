@@ -9,11 +9,9 @@
 
 namespace {
 
-constexpr const char* kVcomInf = ".\\driver\\usb\\lindor_usbser.inf";
 constexpr const char* kShippedUsbSerial = ".\\driver\\usb\\x86\\usbser.sys";
 constexpr const char* kUsbSerialName = "USBSER.sys";
 constexpr const char* kQuestionCaption = "Usb VCOM";
-constexpr std::size_t kSystemDirectoryChars = 260;
 
 }  // namespace
 
@@ -34,17 +32,18 @@ void CUsbVCOM::OnCommand(int id, int notifyCode) {
 
 ui::ComboBox CUsbVCOM::PortBox() { return GetComboBox(IDC_VCOM_COMBO); }
 
-void CUsbVCOM::FillPorts() { FillPortBox(context_.platform, PortBox(), kUsbVcomPortRule); }
+void CUsbVCOM::FillPorts() {
+  FillPortBox(context_.platform.libraries, context_.platform.devices, PortBox(), kUsbVcomPortRule);
+}
 
 void CUsbVCOM::OnAddNewPort() {
   platform::Platform& os = context_.platform;
   if (ShowMessageBox(kit().LoadText(IDS_CONNECT_PRINTER), kQuestionCaption, ui::mb::OkCancel) == ui::idres::Ok &&
-      InstallPnpDriver(os, kVcomInf, kUsbVcomHardwareId) != platform::winerr::Success) {
+      !InstallUsbVirtualComDriver(os)) {
     // The package may lack the system's serial driver: put the shipped one in place and try again.
-    const std::string system = SystemDirectory(os.files, kSystemDirectoryChars);
-    if (!system.empty())
-      (void)os.files.CopyFileA(kShippedUsbSerial, system + "\\drivers\\" + kUsbSerialName, false);
-    (void)InstallPnpDriver(os, kVcomInf, kUsbVcomHardwareId);
+    const std::string system = SystemDirectory(os.files, kMaxPathChars);
+    if (!system.empty()) (void)os.files.CopyFileA(kShippedUsbSerial, KernelDriverPath(system, kUsbSerialName), false);
+    (void)InstallUsbVirtualComDriver(os);
   }
   // A port may have appeared (or not) whatever the answer.
   FillPorts();

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/AppContext.h"
+#include "AppContext.h"
 #include "ui/Dialog.h"
 
 // The USB virtual COM page of the interface dialog: the printer's virtual serial ports, and

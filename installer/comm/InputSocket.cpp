@@ -1,7 +1,8 @@
 #include "comm/InputSocket.h"
 
 #include <algorithm>
-#include <cstdio>
+
+#include "comm/AddressText.h"
 
 namespace {
 
@@ -14,51 +15,50 @@ constexpr std::uint16_t kLingerSeconds = 2;
 
 InputSocket::~InputSocket() {
   if (dataHandle_ == platform::kInvalidSocket) return;
-  os_.sockets.shutdown(dataHandle_, platform::sdhow::Both);
-  os_.sockets.closesocket(dataHandle_);
+  sockets_.shutdown(dataHandle_, platform::sdhow::Both);
+  sockets_.closesocket(dataHandle_);
   // One socket under two names is closed once.
   if (dataHandle_ == handle_) handle_ = platform::kInvalidSocket;
 }
 
 bool InputSocket::Create() {
-  handle_ = os_.sockets.socket(family, type, protocol);
+  // The socket this one replaces would otherwise stay open, unreachable.
+  if (handle_ != platform::kInvalidSocket || dataHandle_ != platform::kInvalidSocket) Close();
+  handle_ = sockets_.socket(family, type, protocol);
   connected_ = false;
   if (handle_ == platform::kInvalidSocket) return false;
   namespace opt = platform::sockopt;
-  (void)os_.sockets.setsockopt(handle_, opt::SolSocket, opt::ReuseAddr, 1);  // bind says whether the port is free
-  if (os_.sockets.bind(handle_, localAddress_) != 0) return false;
+  (void)sockets_.setsockopt(handle_, opt::SolSocket, opt::ReuseAddr, 1);  // bind says whether the port is free
+  if (sockets_.bind(handle_, localAddress_) != 0) return false;
   platform::SockAddrIn bound;
-  if (os_.sockets.getsockname(handle_, bound) == 0) localPort_ = bound.port;
+  if (sockets_.getsockname(handle_, bound) == 0) localPort_ = bound.port;
   bound_ = true;
   // Options that only tune the socket: it works without them.
-  (void)os_.sockets.setsockoptLinger(handle_, true, kLingerSeconds);
-  (void)os_.sockets.setsockopt(handle_, opt::SolSocket, opt::RcvBuf, kReceiveBuffer);
+  (void)sockets_.setsockoptLinger(handle_, true, kLingerSeconds);
+  (void)sockets_.setsockopt(handle_, opt::SolSocket, opt::RcvBuf, kReceiveBuffer);
   int readBack = 0;
-  (void)os_.sockets.getsockopt(handle_, opt::SolSocket, opt::RcvBuf, readBack);
+  (void)sockets_.getsockopt(handle_, opt::SolSocket, opt::RcvBuf, readBack);
   return true;
 }
 
 void InputSocket::PeerAddress(std::string& text, std::uint16_t& port) {
-  char buffer[kAddressTextSize];
-  std::snprintf(buffer, sizeof buffer, "%u.%u.%u.%u", unsigned{lastSender_[0]}, unsigned{lastSender_[1]},
-                unsigned{lastSender_[2]}, unsigned{lastSender_[3]});
-  text = buffer;
+  text = DottedQuad(lastSender_);
   port = static_cast<std::uint16_t>(lastSenderPort_);
 }
 
 void InputSocket::Close() {
   if (dataHandle_ != handle_) {
-    if (dataHandle_ != platform::kInvalidSocket) os_.sockets.closesocket(dataHandle_);
+    if (dataHandle_ != platform::kInvalidSocket) sockets_.closesocket(dataHandle_);
     AbstractSocket::Close();
   } else if (dataHandle_ != platform::kInvalidSocket) {
-    os_.sockets.closesocket(dataHandle_);
+    sockets_.closesocket(dataHandle_);
     handle_ = platform::kInvalidSocket;  // closed under its other name: never closed twice
   }
   dataHandle_ = platform::kInvalidSocket;
 }
 
 void InputSocket::Forget() {
-  if (dataHandle_ != platform::kInvalidSocket) os_.sockets.closesocket(dataHandle_);
+  if (dataHandle_ != platform::kInvalidSocket) sockets_.closesocket(dataHandle_);
   dataHandle_ = platform::kInvalidSocket;
   handle_ = platform::kInvalidSocket;
 }
@@ -74,18 +74,18 @@ std::int32_t InputSocket::Receive(std::uint8_t* buffer, std::int32_t size, std::
   if (dataHandle_ == platform::kInvalidSocket) dataHandle_ = handle_;
   const std::int32_t ready = WaitReady(dataHandle_, seconds, true);
   if (ready != 1) return ready;
-  const DWORD start = os_.clock.GetTickCount();
+  const DWORD start = clock_.GetTickCount();
   const DWORD limit = seconds > 0 ? static_cast<DWORD>(seconds) * 1000u : 0u;
   const unsigned long wanted = size > 0 ? static_cast<unsigned long>(size) : 0ul;
   for (;;) {
     unsigned long count = 0;
     (void)BytesAvailable(count);  // a failure leaves the count at 0
     if (count >= wanted) return Read(buffer, size);
-    if (static_cast<DWORD>(os_.clock.GetTickCount() - start) >= limit) {
+    if (static_cast<DWORD>(clock_.GetTickCount() - start) >= limit) {
       if (count == 0) return -1;
       return Read(buffer, static_cast<std::int32_t>(std::min(count, wanted)));
     }
-    os_.clock.Sleep(1);
+    clock_.Sleep(1);
   }
 }
 
@@ -94,10 +94,10 @@ std::int32_t InputSocket::Read(std::uint8_t* buffer, std::int32_t size) {
   int result = 0;
   if (protocol == platform::ipproto::Udp) {
     platform::SockAddrIn from;
-    result = os_.sockets.recvfrom(dataHandle_, into, 0, from);
+    result = sockets_.recvfrom(dataHandle_, into, 0, from);
     if (result != platform::kSocketError) lastSender_ = from.address;
   } else {
-    result = os_.sockets.recv(dataHandle_, into, 0);
+    result = sockets_.recv(dataHandle_, into, 0);
   }
   return result == platform::kSocketError ? 0 : result;
 }
@@ -105,7 +105,7 @@ std::int32_t InputSocket::Read(std::uint8_t* buffer, std::int32_t size) {
 bool InputSocket::BytesAvailable(unsigned long& count) {
   if (dataHandle_ == platform::kInvalidSocket) dataHandle_ = handle_;
   if (dataHandle_ == platform::kInvalidSocket) return false;
-  if (os_.sockets.ioctlsocketFionread(dataHandle_, count) != 0) {
+  if (sockets_.ioctlsocketFionread(dataHandle_, count) != 0) {
     count = 0;
     return false;
   }

@@ -6,12 +6,14 @@
 #include <string>
 
 #include "comm/AbstractSocket.h"
+#include "comm/AddressText.h"
 
 class InputSocket : public AbstractSocket {
 public:
   using AbstractSocket::AbstractSocket;
   ~InputSocket() override;
 
+  // A new socket with its options, bound to the local address; one still open is closed first.
   bool Create() override;
   void PeerAddress(std::string& text, std::uint16_t& port) override;
   void Close() override;
@@ -21,12 +23,12 @@ public:
   bool BytesAvailable(unsigned long& count) override;
 
   platform::SOCKET dataHandle() const { return dataHandle_; }
-  const std::array<std::uint8_t, 4>& lastSender() const { return lastSender_; }
+  const Octets& lastSender() const { return lastSender_; }
 
 private:
   std::int32_t Read(std::uint8_t* buffer, std::int32_t size);
 
   platform::SOCKET dataHandle_ = platform::kInvalidSocket;
-  std::array<std::uint8_t, 4> lastSender_{};
+  Octets lastSender_{};
   std::int32_t lastSenderPort_ = 0;
 };

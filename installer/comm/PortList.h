@@ -4,29 +4,21 @@
 #include <string>
 #include <vector>
 
-#include "platform/Platform.h"
+#include "engine/PnpDevices.h"
+#include "platform/DeviceSetup.h"
 #include "ui/Controls.h"
 
-// The printer's own USB virtual serial port.
-inline constexpr const char* kUsbVcomHardwareId = "USB\\VID_5C3D&PID_0003";
-
-// Present "Ports" devices whose "PortName" begins with `prefix` and whose upper-cased hardware id
-// contains `hardwareId` (or, with `exclude`, does not); no hardware id: any device.
-struct PortListRule {
-  const char* prefix;
-  const char* hardwareId;
-  bool exclude;
-};
-
 // A USB serial adapter is no built-in serial port.
-inline constexpr PortListRule kSerialPortRule{"COM", "USB", true};
-inline constexpr PortListRule kParallelPortRule{"LPT", nullptr, false};
-inline constexpr PortListRule kUsbVcomPortRule{"COM", kUsbVcomHardwareId, false};
+inline constexpr PortFilter kSerialPortRule{"COM", "USB", true};
+inline constexpr PortFilter kParallelPortRule{"LPT", nullptr, false};
+inline constexpr PortFilter kUsbVcomPortRule{"COM", kUsbVcomId, false};
 // The computer's own serial ports (standard serial controllers), where "Detect" probes.
-inline constexpr PortListRule kBuiltInSerialRule{"COM", "PNP05", false};
+inline constexpr PortFilter kBuiltInSerialRule{"COM", "PNP05", false};
 
 // The port names ("COM1:") in the order the device lookup returns them.
-std::vector<std::string> ListPorts(platform::Platform& os, const PortListRule& rule);
+std::vector<std::string> ListPorts(platform::Libraries& libraries, platform::DeviceSetup& devices,
+                                   const PortFilter& rule);
 
 // Empties the box, adds the rule's ports and selects the first; an empty lookup leaves it empty.
-void FillPortBox(platform::Platform& os, ui::ComboBox box, const PortListRule& rule);
+void FillPortBox(platform::Libraries& libraries, platform::DeviceSetup& devices, ui::ComboBox box,
+                 const PortFilter& rule);

@@ -15,9 +15,9 @@ constexpr DWORD kAnswerLength = 5;
 
 }  // namespace
 
-bool DetectPrinter(platform::Platform& os, const std::function<void()>& pumpMessages,
+bool DetectPrinter(platform::Serial& serialPorts, platform::Clock& clock, const std::function<void()>& pumpMessages,
                    const std::vector<std::string>& candidates, std::string& portName, int& baudRate) {
-  SerialInterface serial(os);
+  SerialInterface serial(serialPorts, clock);
   for (const std::string& candidate : candidates) {
     for (const int baud : kDetectionBaudRates) {
       serial.baudRate = baud;
@@ -43,12 +43,12 @@ bool DetectPrinter(platform::Platform& os, const std::function<void()>& pumpMess
 
 SerialDetection::Outcome SerialDetection::Run(std::string& portName, int& baudRate) {
   if (running_) return Outcome::Busy;
-  const std::vector<std::string> ports = ListPorts(os_, kBuiltInSerialRule);
+  const std::vector<std::string> ports = ListPorts(os_.libraries, os_.devices, kBuiltInSerialRule);
   if (ports.empty()) return Outcome::NoPorts;
   struct Running {
     bool& flag;
     explicit Running(bool& f) : flag(f) { flag = true; }
     ~Running() { flag = false; }
   } running(running_);
-  return DetectPrinter(os_, pumpMessages_, ports, portName, baudRate) ? Outcome::Found : Outcome::NotFound;
+  return DetectPrinter(os_.serial, os_.clock, pumpMessages_, ports, portName, baudRate) ? Outcome::Found : Outcome::NotFound;
 }

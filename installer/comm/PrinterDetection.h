@@ -14,7 +14,7 @@ inline constexpr std::array<int, 3> kDetectionBaudRates = {115200, 38400, 9600};
 // Probes each candidate port ("COM1:") at each rate until something answers: the first port and
 // rate that answer are the result. A port that cannot be opened is left after its first attempt.
 // After each attempt on an opened port, `pumpMessages` lets waiting window messages through.
-bool DetectPrinter(platform::Platform& os, const std::function<void()>& pumpMessages,
+bool DetectPrinter(platform::Serial& serial, platform::Clock& clock, const std::function<void()>& pumpMessages,
                    const std::vector<std::string>& candidates, std::string& portName, int& baudRate);
 
 // The work of the serial page's "Detect" button, without its cursor and message. Input

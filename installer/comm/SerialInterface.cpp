@@ -58,7 +58,7 @@ void SerialInterface::SetFlowControl(int mode) { flowControl_ = mode < 5 ? mode 
 
 bool SerialInterface::Open(const std::string& name) {
   std::unique_ptr<platform::SerialPort> port;
-  if (os_.serial.CreateFileA(name, platform::access::GenericRead | platform::access::GenericWrite, port) !=
+  if (serial_.CreateFileA(name, platform::access::GenericRead | platform::access::GenericWrite, port) !=
       winerr::Success) {
     return false;
   }
@@ -67,7 +67,7 @@ bool SerialInterface::Open(const std::string& name) {
   (void)port_->SetupComm(kInputQueue, kOutputQueue);
   (void)port_->PurgeComm(platform::purge::TxAbort | platform::purge::RxAbort | platform::purge::TxClear |
                          platform::purge::RxClear);
-  os_.clock.Sleep(kSettleMs);
+  clock_.Sleep(kSettleMs);
   if (!Configure()) {
     Close();
     return false;

@@ -5,7 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/Platform.h"
+#include "platform/Clock.h"
+#include "platform/Serial.h"
 
 // FlowControlMode: 0 "None" (opened with XON/XOFF all the same), 1 "RTS/CTS", 2 "DTR/DSR".
 inline constexpr int kFlowNone = 0;
@@ -14,7 +15,7 @@ inline constexpr int kFlowDtrDsr = 2;
 
 class SerialInterface {
 public:
-  explicit SerialInterface(platform::Platform& os) : os_(os) {}
+  SerialInterface(platform::Serial& serial, platform::Clock& clock) : serial_(serial), clock_(clock) {}
   // Leaves closing to the user; the handle is released all the same.
   virtual ~SerialInterface() = default;
   SerialInterface(const SerialInterface&) = delete;
@@ -45,7 +46,8 @@ private:
   // Whether the port could be set up; the caller closes it when not.
   bool Configure();
 
-  platform::Platform& os_;
+  platform::Serial& serial_;
+  platform::Clock& clock_;
   std::string portName_;
   std::unique_ptr<platform::SerialPort> port_;
   int flowControl_ = kFlowRtsCts;

@@ -17,15 +17,15 @@ constexpr DWORD kDefaultBaudRate = 115200;
 
 }  // namespace
 
-bool WriteSerialPortSettings(platform::Platform& os, const std::string& portName, DWORD baudRate, DWORD dataBits,
+bool WriteSerialPortSettings(platform::Registry& registry, const std::string& portName, DWORD baudRate, DWORD dataBits,
                              DWORD parity, DWORD stopBits, DWORD flowControl) {
   std::string name = portName;
   if (!name.empty() && name.back() == ':') name.pop_back();
   const std::string path = std::string(kPortsIoKey) + "\\" + name;
 
   std::unique_ptr<platform::RegistryKey> key;
-  if (os.registry.OpenKey(platform::RootKey::LocalMachine, path, platform::regaccess::AllAccess, key) != 0 &&
-      os.registry.CreateKey(platform::RootKey::LocalMachine, path, platform::regaccess::AllAccess, key) != 0)
+  if (registry.OpenKey(platform::RootKey::LocalMachine, path, platform::regaccess::AllAccess, key) != 0 &&
+      registry.CreateKey(platform::RootKey::LocalMachine, path, platform::regaccess::AllAccess, key) != 0)
     return false;
 
   const std::pair<const char*, DWORD> values[] = {
@@ -50,8 +50,8 @@ DWORD BaudRateFromText(const std::string& text) {
 
 DWORD FlowControlModeFromIndex(int index) {
   switch (index) {
-    case 0: return static_cast<DWORD>(kFlowRtsCts);
-    case 1: return static_cast<DWORD>(kFlowDtrDsr);
+    case kFlowEntryRtsCts: return static_cast<DWORD>(kFlowRtsCts);
+    case kFlowEntryDtrDsr: return static_cast<DWORD>(kFlowDtrDsr);
     default: return static_cast<DWORD>(kFlowNone);
   }
 }

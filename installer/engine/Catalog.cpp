@@ -43,6 +43,10 @@ std::string ReadBuffered(platform::PrivateProfile& profile, const std::string& s
 
 }  // namespace
 
+bool IsListedModel(const std::string& name) {
+  return name.find("RQ") != std::string::npos || name.find("VT") != std::string::npos;
+}
+
 std::vector<CatalogEntry> ReadCatalogEntries(platform::PrivateProfile& profile) {
   std::vector<CatalogEntry> entries;
   std::uint32_t currentFlags = 0;

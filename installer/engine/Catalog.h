@@ -27,6 +27,9 @@ std::vector<std::string> ReadSupportedPrinters(platform::PrivateProfile& profile
 // The same list as entries, for callers that want the flag word itself.
 std::vector<CatalogEntry> ReadCatalogEntries(platform::PrivateProfile& profile);
 
+// Whether the model dialog lists a catalog name: it carries one of the family codes "RQ" or "VT".
+bool IsListedModel(const std::string& name);
+
 // True when `name` contains the "Ostrel" value of the model list (an empty value is in every name).
 bool IsOstrelModel(platform::PrivateProfile& profile, const std::string& name, std::string* value = nullptr);
 

@@ -1,5 +1,6 @@
 #include "engine/CommonInstaller.h"
 
+#include "engine/PortKinds.h"
 #include "engine/PortMonitorContract.h"
 #include "engine/PrinterNames.h"
 
@@ -8,7 +9,7 @@ CommonInstaller::CommonInstaller(EngineContext context) : context_(std::move(con
 CommonInstaller::~CommonInstaller() = default;
 
 void CommonInstaller::SetPortName(const std::string& name) {
-  record.portName = name.find("USB") != std::string::npos ? kMonitorPortPrefix + name : name;
+  record.portName = PortKindOf(name) == PortKind::Usb ? kMonitorPortPrefix + name : name;
 }
 
 bool CommonInstaller::InstallParallelPortDriver() { return true; }

@@ -15,6 +15,10 @@ std::string SystemDirectory(platform::FileSystem& files, std::size_t bufferChars
   return code == winerr::Success ? directory : std::string();
 }
 
+std::string KernelDriverPath(const std::string& systemDirectory, const std::string& name) {
+  return systemDirectory + "\\drivers\\" + name;
+}
+
 platform::DWORD CopyOverTarget(platform::FileSystem& files, const std::string& sourceDir, const std::string& targetDir,
                                const std::string& name) {
   if (!IsPlainFileName(name)) return winerr::InvalidName;

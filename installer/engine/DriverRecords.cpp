@@ -4,13 +4,9 @@
 #include "engine/Win2kXPInstaller.h"
 
 platform::DWORD Win2kXPInstaller::FillDriverInfo(platform::DriverInfo3A& info) {
-  std::vector<std::string> names{driverDll, "unires.dll"};
-  if (!record.renderDll.empty()) {
-    names.push_back(record.renderDll);
-    names.push_back("Korvex.ini");
-    if (!record.renderUiDll.empty()) names.push_back(record.renderUiDll);
-  }
-  names.insert(names.end(), {"stdnames.gpd", "ttfsub.gpd"});
+  std::vector<std::string> names{driverDll, kUniresDll};
+  const std::vector<std::string> trailing = TrailingDriverFiles();
+  names.insert(names.end(), trailing.begin(), trailing.end());
 
   dependentFiles.fill('\0');
   const auto used = WriteMultiString(dependentFiles, names);
@@ -22,10 +18,10 @@ platform::DWORD Win2kXPInstaller::FillDriverInfo(platform::DriverInfo3A& info) {
 
   info.cVersion = 3;
   info.pEnvironment.reset();
-  info.pDriverPath = "unidrv.dll";
+  info.pDriverPath = kUnidrvDll;
   info.pDataFile = gpdFile;
-  info.pConfigFile = "unidrvui.dll";
-  info.pHelpFile = "unidrvui.dll";
+  info.pConfigFile = kUnidrvUiDll;
+  info.pHelpFile = kUnidrvUiDll;
   info.pDependentFiles = std::vector<char>(dependentFiles.begin(), dependentFiles.begin() + *used);
   info.pMonitorName.reset();
   info.pDefaultDataType.reset();

@@ -47,7 +47,7 @@ struct InstallerRecord {
   std::string renderDll;
   std::string renderUiDll;
   bool needsPortMonitor = false;
-  std::int32_t tcpPort = 9100;
+  std::int32_t tcpPort = kDefaultTcpPort;
   // Written by the installation worker, read by the progress dialog's thread.
   std::atomic<std::int32_t> progressStep{0};
   AutoResetEvent progressEvent;

@@ -14,20 +14,20 @@ constexpr int kMaxCopyNumber = 9;
 
 }  // namespace
 
-bool PortMonitorPortsExist(platform::Platform& os) {
+bool PortMonitorPortsExist(platform::PrintSpooler& spooler) {
   std::vector<std::string> ports;
-  if (os.spooler.EnumPortsA(ports) != winerr::Success) return false;
+  if (spooler.EnumPortsA(ports) != winerr::Success) return false;
   for (const std::string& port : ports)
     if (port.find(kMonitorPortPrefix) != std::string::npos) return true;
   return false;
 }
 
-bool SetMonitorPortNumber(platform::Platform& os, const std::string& portName, DWORD number) {
+bool SetMonitorPortNumber(platform::Registry& registry, const std::string& portName, DWORD number) {
   const std::string path = std::string(kMonitorKey) + "\\Ports\\" + portName;
   std::unique_ptr<platform::RegistryKey> key;
-  if (os.registry.OpenKey(platform::RootKey::LocalMachine, path, platform::regaccess::AllAccess, key) !=
+  if (registry.OpenKey(platform::RootKey::LocalMachine, path, platform::regaccess::AllAccess, key) !=
           winerr::Success &&
-      os.registry.CreateKey(platform::RootKey::LocalMachine, path, platform::regaccess::AllAccess, key) !=
+      registry.CreateKey(platform::RootKey::LocalMachine, path, platform::regaccess::AllAccess, key) !=
           winerr::Success)
     return false;
   return key->SetValue(kPortNumberValue, platform::regtype::Dword, platform::RegDwordBytes(number)) ==
@@ -41,7 +41,7 @@ void AddMonitorPort(CommonInstaller& installer, const std::string& portName, DWO
   if (winspool->FindFunction("AddPortExA") != winerr::Success) return;
   // The port may exist from an earlier installation; its number is rewritten either way.
   (void)os.spooler.AddPortExA(portName, installer.record.monitorName);
-  SetMonitorPortNumber(os, portName, number);
+  SetMonitorPortNumber(os.registry, portName, number);
 }
 
 bool MakeUniquePrinterName(CommonInstaller& installer, std::string& name) {

@@ -6,9 +6,9 @@
 #include "platform/Platform.h"
 
 // True when the spooler has a port of the installer's port monitor ("Kvx_" anywhere in its name).
-bool PortMonitorPortsExist(platform::Platform& os);
+bool PortMonitorPortsExist(platform::PrintSpooler& spooler);
 // Stores the TCP port number the monitor uses for a network port.
-bool SetMonitorPortNumber(platform::Platform& os, const std::string& portName, platform::DWORD number);
+bool SetMonitorPortNumber(platform::Registry& registry, const std::string& portName, platform::DWORD number);
 // Creates the port on the installer's monitor and stores its number; failures are not reported.
 void AddMonitorPort(CommonInstaller& installer, const std::string& portName, platform::DWORD number);
 // Finds the first free "<name> (Copy n)", n = 1..9, and puts it in `name` and the installer's

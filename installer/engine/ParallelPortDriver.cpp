@@ -9,13 +9,18 @@ namespace {
 using platform::DWORD;
 namespace winerr = platform::winerr;
 
-constexpr std::size_t kSystemDirectoryChars = 260;
 constexpr const char* kFallbackSystemDirectory = "C:\\WINDOWS\\system32";
+// Names ignore case: the same file in the drivers folder and the source directory.
+constexpr const char* kParallelPortDriver = "Tolvpar.sys";
 
-std::string InstalledDriverPath(platform::FileSystem& files, const char* fileName) {
-  std::string system = SystemDirectory(files, kSystemDirectoryChars);
+std::string InstalledDriverPath(platform::FileSystem& files) {
+  std::string system = SystemDirectory(files, kMaxPathChars);
   if (system.empty()) system = kFallbackSystemDirectory;
-  return system + "\\drivers\\" + fileName;
+  return KernelDriverPath(system, kParallelPortDriver);
+}
+
+std::string ShippedDriverPath(const InstallerRecord& record) {
+  return record.sourceDir + "\\" + kParallelPortDriver;
 }
 
 bool IsLower(const platform::FileVersion& a, const platform::FileVersion& b) {
@@ -28,16 +33,16 @@ bool IsLower(const platform::FileVersion& a, const platform::FileVersion& b) {
 bool IsInstalledParallelDriverOlder(CommonInstaller& installer) {
   platform::FileSystem& files = installer.context().platform.files;
   platform::FileVersion installed;
-  if (files.GetFileVersionA(InstalledDriverPath(files, "tolvpar.sys"), installed) != winerr::Success) return true;
+  if (files.GetFileVersionA(InstalledDriverPath(files), installed) != winerr::Success) return true;
   platform::FileVersion shipped;
-  if (files.GetFileVersionA(installer.record.sourceDir + "\\tolvpar.sys", shipped) != winerr::Success) return false;
+  if (files.GetFileVersionA(ShippedDriverPath(installer.record), shipped) != winerr::Success) return false;
   return IsLower(installed, shipped);
 }
 
 bool Win2kXPInstaller::InstallParallelPortDriver() {
   SetSourceDirectory();
   platform::FileSystem& files = os().files;
-  const std::string target = InstalledDriverPath(files, "Tolvpar.sys");
-  const std::string source = record.sourceDir + "\\Tolvpar.sys";
-  return IsInstalledParallelDriverOlder(*this) && files.CopyFileA(source, target, false) == winerr::Success;
+  const std::string target = InstalledDriverPath(files);
+  if (!IsInstalledParallelDriverOlder(*this)) return false;
+  return files.CopyFileA(ShippedDriverPath(record), target, false) == winerr::Success;
 }

@@ -3,16 +3,20 @@
 #include <algorithm>
 #include <cctype>
 #include <memory>
+#include <optional>
+
+#include "engine/DriverFileCopy.h"
 
 namespace {
 
 using platform::DWORD;
 namespace winerr = platform::winerr;
 
-constexpr DWORD kMaxPath = 260;
 // The fixed buffers device properties and the port value are read into.
 constexpr DWORD kPropertyBufferBytes = 256;
 constexpr std::size_t kPortPrefixLength = 3;
+constexpr const char* kPortsClass = "Ports";
+constexpr const char* kPortNameValue = "PortName";
 
 constexpr const char* kNewDevLibrary = "newdev.dll";
 constexpr const char* kSetupApiLibrary = "SETUPAPI.DLL";
@@ -58,7 +62,7 @@ std::optional<std::vector<std::uint8_t>> ReadProperty(platform::DeviceInfoSet& s
 
 // The device's port value as the port list shows it ("COM3:"), when it carries the prefix.
 std::optional<std::string> ReadPortName(platform::DeviceInfoSet& set, const platform::DeviceInfoData& device,
-                                        const std::string& valueName, const std::string& prefix, DWORD& lastError) {
+                                        const std::string& prefix, DWORD& lastError) {
   std::unique_ptr<platform::RegistryKey> key;
   DWORD rc = set.SetupDiOpenDevRegKey(device, platform::dicskey::ScopeGlobal, platform::dicskey::ProfileCurrent,
                                       platform::dicskey::KeyTypeDevice, platform::regaccess::QueryValue, key);
@@ -68,7 +72,7 @@ std::optional<std::string> ReadPortName(platform::DeviceInfoSet& set, const plat
   }
   DWORD type = 0;
   std::vector<std::uint8_t> data;
-  rc = static_cast<DWORD>(key->QueryValue(valueName, type, data));
+  rc = static_cast<DWORD>(key->QueryValue(kPortNameValue, type, data));
   if (rc == winerr::Success && data.size() > kPropertyBufferBytes) rc = winerr::MoreData;
   if (rc != winerr::Success) {
     lastError = rc;
@@ -81,11 +85,47 @@ std::optional<std::string> ReadPortName(platform::DeviceInfoSet& set, const plat
   return port;
 }
 
+// Calls `visit` for each present device of the setup class whose upper-cased first hardware id
+// contains `hardwareId` (with `exclude`, does not; none: every device) until it returns false.
+// The last error of the lookup: what made it fail, else the last one a visit or the walk met.
+template <class Visit>
+DWORD ForEachPresentDevice(platform::Libraries& libraries, platform::DeviceSetup& devices, const std::string& setupClass,
+                           const char* hardwareId, bool exclude, Visit visit) {
+  std::unique_ptr<platform::Library> setupApi;
+  if (const DWORD rc = libraries.LoadLibraryA(kSetupApiLibrary, setupApi); rc != winerr::Success) return rc;
+  for (const char* function : kSetupApiFunctions)
+    if (setupApi->FindFunction(function) != winerr::Success) return winerr::CallNotImplemented;
+
+  std::vector<platform::Guid> classIds;
+  DWORD count = 0;
+  DWORD rc = devices.SetupDiClassGuidsFromNameA(setupClass, 0, classIds, count);
+  if (count == 0) return rc == winerr::InsufficientBuffer ? winerr::InvalidClass : rc;
+  rc = devices.SetupDiClassGuidsFromNameA(setupClass, count, classIds, count);
+  if (rc != winerr::Success || classIds.empty()) return rc;
+
+  std::unique_ptr<platform::DeviceInfoSet> set;
+  rc = devices.SetupDiGetClassDevsA(classIds.front(), platform::digcf::Present, set);
+  if (rc != winerr::Success) return rc;
+
+  DWORD last = winerr::Success;
+  platform::DeviceInfoData device;
+  for (DWORD index = 0;; ++index) {
+    rc = set->SetupDiEnumDeviceInfo(index, device);
+    if (rc != winerr::Success) return rc;
+    DWORD regType = 0;
+    const auto ids = ReadProperty(*set, device, platform::spdrp::HardwareId, regType, last);
+    if (!ids) continue;
+    if (hardwareId && (UpperCase(FirstString(*ids)).find(hardwareId) != std::string::npos) == exclude) continue;
+    if (!visit(*set, device, last)) return last;
+  }
+}
+
 }  // namespace
 
 DWORD InstallPnpDriver(platform::Platform& os, const std::string& infPath, const std::string& hardwareId) {
   std::string fullPath;
   DWORD required = 0;
+  constexpr DWORD kMaxPath = kMaxPathChars;
   const DWORD rc = os.files.GetFullPathNameA(infPath, kMaxPath, fullPath, required);
   if (fullPath.size() >= kMaxPath || (fullPath.empty() && required >= kMaxPath)) return kInfPathTooLong;
   if (rc != winerr::Success) return rc;
@@ -103,68 +143,40 @@ DWORD InstallPnpDriver(platform::Platform& os, const std::string& infPath, const
 }
 
 bool InstallUsbPrinterDriver(platform::Platform& os) {
-  return InstallPnpDriver(os, ".\\driver\\usb\\KvxVT5USB.inf", "USB\\VID_5C4E&PID_8030") == winerr::Success;
+  return InstallPnpDriver(os, ".\\driver\\usb\\KvxVT5USB.inf", kUsbPrinterDriverId) == winerr::Success;
 }
 
 bool InstallParallelPrinterDriver(platform::Platform& os) {
-  return InstallPnpDriver(os, ".\\driver\\parallel\\Tolv.inf", "LPTENUM\\TOLVARENRQ-7000TH6351") ==
-         winerr::Success;
+  return InstallPnpDriver(os, ".\\driver\\parallel\\Tolv.inf", kParallelPrinterId) == winerr::Success;
 }
 
 bool InstallUsbVirtualComDriver(platform::Platform& os) {
-  return InstallPnpDriver(os, ".\\driver\\usb\\lindor_usbser.inf", "USB\\VID_5C3D&PID_0003") == winerr::Success;
+  return InstallPnpDriver(os, ".\\driver\\usb\\lindor_usbser.inf", kUsbVcomId) == winerr::Success;
 }
 
-bool FindPresentDevices(platform::Platform& os, std::vector<std::string>& ports, std::vector<std::string>& descriptions,
-                        const std::optional<std::string>& portPrefix, const std::optional<std::string>& filter,
-                        bool exclude, const std::string& setupClass, const std::optional<std::string>& portValueName,
-                        DWORD* lastError) {
-  ports.clear();
-  descriptions.clear();
-  DWORD last = winerr::Success;
-  auto fail = [&](DWORD code) {
-    if (lastError) *lastError = code;
-    return false;
-  };
-  if (!portPrefix) return fail(winerr::InvalidParameter);
+bool IsDevicePresent(platform::Libraries& libraries, platform::DeviceSetup& devices, const std::string& setupClass,
+                     const std::string& hardwareId) {
+  bool present = false;
+  (void)ForEachPresentDevice(libraries, devices, setupClass, hardwareId.c_str(), false,  // absent is all it tells
+                             [&](platform::DeviceInfoSet&, const platform::DeviceInfoData&, DWORD&) {
+                               present = true;
+                               return false;
+                             });
+  return present;
+}
 
-  std::unique_ptr<platform::Library> setupApi;
-  if (const DWORD rc = os.libraries.LoadLibraryA(kSetupApiLibrary, setupApi); rc != winerr::Success) return fail(rc);
-  for (const char* function : kSetupApiFunctions)
-    if (setupApi->FindFunction(function) != winerr::Success) return fail(winerr::CallNotImplemented);
-
-  std::vector<platform::Guid> classIds;
-  DWORD count = 0;
-  DWORD rc = os.devices.SetupDiClassGuidsFromNameA(setupClass, 0, classIds, count);
-  if (count == 0) return fail(rc == winerr::InsufficientBuffer ? winerr::InvalidClass : rc);
-  rc = os.devices.SetupDiClassGuidsFromNameA(setupClass, count, classIds, count);
-  if (rc != winerr::Success || classIds.empty()) return fail(rc);
-
-  std::unique_ptr<platform::DeviceInfoSet> set;
-  rc = os.devices.SetupDiGetClassDevsA(classIds.front(), platform::digcf::Present, set);
-  if (rc != winerr::Success) return fail(rc);
-
-  platform::DeviceInfoData device;
-  for (DWORD index = 0;; ++index) {
-    rc = set->SetupDiEnumDeviceInfo(index, device);
-    if (rc != winerr::Success) {
-      last = rc;
-      break;
-    }
-    DWORD regType = 0;
-    const auto ids = ReadProperty(*set, device, platform::spdrp::HardwareId, regType, last);
-    if (!ids) continue;
-    const std::string hardwareId = UpperCase(FirstString(*ids));
-    if (filter && (hardwareId.find(*filter) != std::string::npos) == exclude) continue;
-
-    if (!portValueName) {
-      ports.push_back(filter.value_or(std::string()));
-      break;
-    }
-    if (auto port = ReadPortName(*set, device, *portValueName, *portPrefix, last)) ports.push_back(*port);
-    const auto description = ReadProperty(*set, device, platform::spdrp::DeviceDesc, regType, last);
-    if (description && regType == platform::regtype::Sz) descriptions.push_back(FirstString(*description));
-  }
-  if (lastError) *lastError = last;
-  return !ports.empty();
+PresentPorts FindPresentPorts(platform::Libraries& libraries, platform::DeviceSetup& devices, const PortFilter& filter) {
+  PresentPorts found;
+  const std::string prefix = filter.prefix;
+  if (prefix.size() < kPortPrefixLength) return found;
+  found.lastError = ForEachPresentDevice(
+      libraries, devices, kPortsClass, filter.hardwareId, filter.exclude,
+      [&](platform::DeviceInfoSet& set, const platform::DeviceInfoData& device, DWORD& last) {
+        if (auto port = ReadPortName(set, device, prefix, last)) found.names.push_back(*port);
+        DWORD regType = 0;
+        const auto description = ReadProperty(set, device, platform::spdrp::DeviceDesc, regType, last);
+        if (description && regType == platform::regtype::Sz) found.descriptions.push_back(FirstString(*description));
+        return true;
+      });
+  return found;
 }

@@ -1,11 +1,16 @@
 #pragma once
 // Windows device installation: plug-and-play driver packages and the devices present now.
 // The libraries are loaded on each call, so a system without them still runs the installer.
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/Platform.h"
+
+// Hardware ids of the printer's devices.
+inline constexpr const char* kUsbPrinterId = "USB\\VID_5C3D&PID_0001";          // plugged in by USB
+inline constexpr const char* kUsbPrinterDriverId = "USB\\VID_5C4E&PID_8030";    // the USB printer driver's device
+inline constexpr const char* kParallelPrinterId = "LPTENUM\\TOLVARENRQ-7000TH6351";
+inline constexpr const char* kUsbVcomId = "USB\\VID_5C3D&PID_0003";             // its USB virtual serial port
 
 // Installs the INF's driver for every present device with the hardware id. A Win32 error code,
 // 0 on success; 0xFFFFFFFF when the INF's full path does not fit MAX_PATH.
@@ -18,12 +23,25 @@ bool InstallParallelPrinterDriver(platform::Platform& os);
 // The driver of the printer's USB virtual serial port.
 bool InstallUsbVirtualComDriver(platform::Platform& os);
 
-// Lists the present devices of a setup class that pass the hardware-id filter (or, with exclude,
-// that do not contain it). Without a port value name this is a presence check: the first passing
-// device puts the filter text in `ports` and ends the search. With one, each device's port value is
-// taken when it starts with the prefix, and every passing device's description is listed.
-// True when `ports` is not empty; on false, `lastError` (when given) tells whether the lookup failed.
-bool FindPresentDevices(platform::Platform& os, std::vector<std::string>& ports, std::vector<std::string>& descriptions,
-                        const std::optional<std::string>& portPrefix, const std::optional<std::string>& filter,
-                        bool exclude, const std::string& setupClass, const std::optional<std::string>& portValueName,
-                        platform::DWORD* lastError = nullptr);
+// Whether a device of the setup class is present now whose first hardware id, upper-cased,
+// contains `hardwareId`. The lookup stops at the first such device.
+bool IsDevicePresent(platform::Libraries& libraries, platform::DeviceSetup& devices, const std::string& setupClass,
+                     const std::string& hardwareId);
+
+// Which present "Ports" devices a port list takes: "PortName" beginning with `prefix` (its three
+// characters, in any case), and an upper-cased first hardware id that contains `hardwareId` (or,
+// with `exclude`, does not); no hardware id: any device.
+struct PortFilter {
+  const char* prefix;
+  const char* hardwareId;
+  bool exclude;
+};
+
+struct PresentPorts {
+  std::vector<std::string> names;         // "COM3:", in the order the devices come
+  std::vector<std::string> descriptions;  // of every device the hardware id lets through
+  platform::DWORD lastError = 0;          // what ended the lookup
+};
+
+// A prefix of fewer than three characters names no port: nothing is looked up.
+PresentPorts FindPresentPorts(platform::Libraries& libraries, platform::DeviceSetup& devices, const PortFilter& filter);

@@ -13,4 +13,6 @@ inline constexpr const char* kPortsIoKey = "SOFTWARE\\Korvex\\KvxPortsIO";
 inline constexpr const char* kMonitorKey = "SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\Korvex Port Monitor";
 inline constexpr const char* kPortNumberValue = "PortNumber";
 inline constexpr const char* kNetworkPortMarker = "IP_";
+// The printer's TCP port on a network port unless the user gives another.
+inline constexpr int kDefaultTcpPort = 9100;
 

@@ -1,8 +1,6 @@
 #include "engine/PortMonitorInstall.h"
 
 #include <memory>
-#include <optional>
-#include <vector>
 
 #include "engine/DriverFileCopy.h"
 #include "engine/ErrorLog.h"
@@ -24,11 +22,9 @@ constexpr DWORD kUsbPlugInDelayMs = 7000;
 constexpr int kMonitorAttempts = 10;
 constexpr DWORD kMonitorRetryDelayMs = 10;
 
-bool IsPresent(CommonInstaller& installer, const char* portPrefix, const char* hardwareId, const char* setupClass) {
-  std::vector<std::string> ports;
-  std::vector<std::string> descriptions;
-  return FindPresentDevices(installer.context().platform, ports, descriptions, portPrefix, hardwareId, false,
-                            setupClass, std::nullopt);
+bool IsPresent(CommonInstaller& installer, const char* setupClass, const char* hardwareId) {
+  platform::Platform& os = installer.context().platform;
+  return IsDevicePresent(os.libraries, os.devices, setupClass, hardwareId);
 }
 
 // Asks for the printer when none is connected, then installs the port's interface driver, whose
@@ -84,20 +80,12 @@ bool RegisterMonitor(CommonInstaller& installer) {
 
 }  // namespace
 
-PortKind PortKindOf(const std::string& portName) {
-  if (portName.find("USB") != std::string::npos) return PortKind::Usb;
-  if (portName.find("LPT") != std::string::npos) return PortKind::Parallel;
-  return PortKind::Other;
-}
-
-bool IsNetworkPort(const std::string& portName) { return portName.find(kNetworkPortMarker) != std::string::npos; }
-
 bool IsUsbDevicePresent(CommonInstaller& installer) {
-  return IsPresent(installer, "USB", "USB\\VID_5C3D&PID_0001", "USB");
+  return IsPresent(installer, "USB", kUsbPrinterId);
 }
 
 bool IsParallelDevicePresent(CommonInstaller& installer) {
-  return IsPresent(installer, "LPT", "LPTENUM\\TOLVARENRQ-7000TH6351", "System");
+  return IsPresent(installer, "System", kParallelPrinterId);
 }
 
 bool InstallPortMonitor(CommonInstaller& installer) {
@@ -142,7 +130,7 @@ bool ChangePrinterPort(CommonInstaller& installer, const std::string& printerNam
   std::unique_ptr<platform::PrinterHandle> printer;
   if (os.spooler.OpenPrinterA(printerName, platform::printeraccess::Administer, printer) != winerr::Success)
     return false;
-  if (!PortMonitorPortsExist(os)) {
+  if (!PortMonitorPortsExist(os.spooler)) {
     installer.SetSourceDirectory();
     const bool installed = InstallPortMonitor(installer);
     context.PumpMessages();

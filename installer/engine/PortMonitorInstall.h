@@ -4,12 +4,8 @@
 #include <string>
 
 #include "engine/CommonInstaller.h"
+#include "engine/PortKinds.h"
 #include "platform/PrintSpooler.h"
-
-enum class PortKind { Usb, Parallel, Other };
-// "USB" wins over "LPT" when a name holds both.
-PortKind PortKindOf(const std::string& portName);
-bool IsNetworkPort(const std::string& portName);
 
 // A printer of the port kind is connected now.
 bool IsUsbDevicePresent(CommonInstaller& installer);

@@ -32,9 +32,9 @@ std::string PaperFormNameFor(OsKind kind, const std::string& formName) {
   return kind == kOsWin98 ? WidthName("Thermal Paper ", formName) : formName;
 }
 
-std::string ModelShortName(const std::string& printerName) {
-  return printerName.find("RQ-7200 TH") != std::string::npos ? "VT5200" : "VT5000";
-}
+bool IsRq7200ThFamily(const std::string& printerName) { return printerName.find("RQ-7200 TH") != std::string::npos; }
+
+std::string ModelShortName(const std::string& printerName) { return IsRq7200ThFamily(printerName) ? "VT5200" : "VT5000"; }
 
 std::string ScaleVariantName(const std::string& fileName) {
   const std::size_t dot = fileName.find('.');

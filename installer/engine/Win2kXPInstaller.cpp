@@ -29,20 +29,27 @@ void Win2kXPInstaller::ReadDriverFileSet() {
   record.monAdditional = ReadCatalogValue(profile, section, "monAdditional", "");
 }
 
-void Win2kXPInstaller::BuildFileList(const std::string& printerName) {
-  ReadDriverFileSet();
-  const bool scale = printerName.find("Scale") != std::string::npos;
-  std::vector<std::string>& files = record.fileList;
-  files.insert(files.end(), {"unidrv.dll", "unidrvui.dll", "unidrv.hlp", "unires.dll"});
-
-  gpdFile = ReadCatalogValue(os().profile, FileSetSection(), ModelShortName(printerName), "vt5000.gpd");
-  if (scale) gpdFile = ScaleVariantName(gpdFile);
-  files.push_back(gpdFile);
-  files.push_back(driverDll);
+std::vector<std::string> Win2kXPInstaller::TrailingDriverFiles() const {
+  std::vector<std::string> files;
   if (!record.renderDll.empty()) {
     files.push_back(record.renderDll);
     files.push_back("Korvex.ini");
     if (!record.renderUiDll.empty()) files.push_back(record.renderUiDll);
   }
   files.insert(files.end(), {"stdnames.gpd", "ttfsub.gpd"});
+  return files;
+}
+
+void Win2kXPInstaller::BuildFileList(const std::string& printerName) {
+  ReadDriverFileSet();
+  const bool scale = printerName.find("Scale") != std::string::npos;
+  std::vector<std::string>& files = record.fileList;
+  files.insert(files.end(), {kUnidrvDll, kUnidrvUiDll, "unidrv.hlp", kUniresDll});
+
+  gpdFile = ReadCatalogValue(os().profile, FileSetSection(), ModelShortName(printerName), "vt5000.gpd");
+  if (scale) gpdFile = ScaleVariantName(gpdFile);
+  files.push_back(gpdFile);
+  files.push_back(driverDll);
+  const std::vector<std::string> trailing = TrailingDriverFiles();
+  files.insert(files.end(), trailing.begin(), trailing.end());
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <string>
+#include <vector>
 
 #include "engine/CommonInstaller.h"
 
@@ -34,5 +35,12 @@ public:
   std::array<char, kDependentFilesSize> dependentFiles{};
 
 private:
+  // The Unidrv modules the driver is built on.
+  static constexpr const char* kUnidrvDll = "unidrv.dll";
+  static constexpr const char* kUnidrvUiDll = "unidrvui.dll";
+  static constexpr const char* kUniresDll = "unires.dll";
+
   std::string FileSetSection() const;
+  // The files that follow the driver's own module, in the copy list and the dependent files alike.
+  std::vector<std::string> TrailingDriverFiles() const;
 };

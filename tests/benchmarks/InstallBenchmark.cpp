@@ -3,7 +3,6 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
-#include <nlohmann/json.hpp>
 
 #include "engine/InstallSequence.h"
 #include "engine/InstallWorker.h"
@@ -11,22 +10,14 @@
 
 namespace {
 
-using nlohmann::json;
-
 const std::string kModel = "RQ-7200 TH";
 const char* const kPorts[] = {"COM1:", "USB", "LPT1:", "IP_192.168.0.50"};
-
-json Device(const std::string& className, const std::string& hardwareId) {
-  return {{"class", className}, {"hardwareIds", {hardwareId}}, {"present", true}, {"description", "Printer"}};
-}
 
 // A machine with the distribution folder and every printer connected, and an installer for the port.
 struct Installation {
   explicit Installation(const std::string& port) {
     harness.StageMedia(kModel);
-    harness.machine->document()["devices"] =
-        json::array({Device("USB", "USB\\VID_5C3D&PID_0001"), Device("USB", "USB\\VID_5C4E&PID_8030"),
-                     Device("System", "LPTENUM\\TOLVARENRQ-7000TH6351")});
+    harness.machine->document()["devices"] = installertest::ConnectedPrinters();
     installer.SetPortName(port);
     installer.record.formName = "Print width 80mm 30cm";
     installer.record.needsPortMonitor = true;

@@ -7,7 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/AppContext.h"
+#include "AppContext.h"
 #include "app/InstallerResources.h"
 #include "app/ProgramMain.h"
 #include "platform/sim/SimMachine.h"
@@ -40,9 +40,36 @@ private:
   simtest::ScopedCurrentDir cwd_;
 };
 
-// A present port device of the simulated device tree, as machine.json writes it.
+// A device of the simulated device tree, as machine.json writes it: one hardware id or a list;
+// an empty description or port name is left out.
+inline nlohmann::ordered_json Device(const std::string& className, nlohmann::ordered_json hardwareIds,
+                                     const std::string& description = "Printer", const std::string& portName = "",
+                                     bool present = true) {
+  if (hardwareIds.is_string()) hardwareIds = nlohmann::ordered_json::array({std::move(hardwareIds)});
+  nlohmann::ordered_json device{{"class", className}, {"hardwareIds", std::move(hardwareIds)}, {"present", present}};
+  if (!description.empty()) device["description"] = description;
+  if (!portName.empty()) device["portName"] = portName;
+  return device;
+}
+
+// A port device: "Ports" class, no description.
 inline nlohmann::ordered_json PortDevice(const std::string& name, const std::string& hardwareId, bool present = true) {
-  return {{"class", "Ports"}, {"hardwareIds", {hardwareId}}, {"portName", name}, {"present", present}};
+  return Device("Ports", hardwareId, "", name, present);
+}
+
+// The printer plugged in by USB: itself and the device its USB driver installs for.
+inline nlohmann::ordered_json UsbPrinterDevices() {
+  return nlohmann::ordered_json::array({Device("USB", "USB\\VID_5C3D&PID_0001"), Device("USB", "USB\\VID_5C4E&PID_8030")});
+}
+
+// The printer connected every way the installation looks for it (USB and parallel), so nobody is
+// asked to plug it in; after `others`.
+inline nlohmann::ordered_json ConnectedPrinters(std::vector<nlohmann::ordered_json> others = {}) {
+  nlohmann::ordered_json devices = nlohmann::ordered_json::array();
+  for (auto& device : others) devices.push_back(std::move(device));
+  for (auto& device : UsbPrinterDevices()) devices.push_back(std::move(device));
+  devices.push_back(Device("System", "LPTENUM\\TOLVARENRQ-7000TH6351"));
+  return devices;
 }
 
 // A default machine in memory that runs the installer: its bitmaps are the installer's.

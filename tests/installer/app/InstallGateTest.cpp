@@ -53,7 +53,8 @@ protected:
   // The exit code when the gate ended the process.
   std::optional<UINT> PassGate() {
     try {
-      CheckOperatingSystem(dialog);
+      installer.reset();
+      installer = CheckOperatingSystem(harness.context, dialog, osKind);
       return std::nullopt;
     } catch (const platform::ProcessExit& exit) {
       return exit.code;
@@ -69,6 +70,8 @@ protected:
   CatalogFolder folder;
   AppHarness harness;
   CPrinterModelDlg dialog{harness.context};
+  OsKind osKind = kOsUnknown;
+  std::unique_ptr<Win2kXPInstaller> installer;
 };
 
 TEST_F(GateTest, DecidesByKindPrivilegeAndPorts) {
@@ -111,8 +114,8 @@ TEST_F(GateTest, DecidesByKindPrivilegeAndPorts) {
     const std::string listingBefore = PortsListing();
 
     EXPECT_EQ(PassGate(), row.exit);
-    EXPECT_EQ(dialog.selection.osKind, row.kind);
-    EXPECT_EQ(dialog.installer != nullptr, !row.exit);
+    EXPECT_EQ(osKind, row.kind);
+    EXPECT_EQ(installer != nullptr, !row.exit);
     EXPECT_EQ(Messages(), row.message ? std::vector<std::string>{*row.message} : std::vector<std::string>{});
     EXPECT_EQ(PortsListing(), listingBefore + (row.lptAdded ? kLptListing : ""));
     EXPECT_EQ(std::filesystem::exists(WinIni()), row.winIni.has_value());
@@ -137,7 +140,7 @@ TEST_F(GateTest, FrameworkExceptionsEndTheProcess) {
     SetKind(kOsUnknown);
     harness.user.OnDialog(IDD_PICK_OS_TYPE, [&row](ui::headless::DialogDriver&) { row.fail(); });
     EXPECT_EQ(PassGate(), row.exit);
-    EXPECT_EQ(dialog.installer, nullptr);
+    EXPECT_EQ(installer, nullptr);
     EXPECT_EQ(Messages(), row.messages);
   }
 }
@@ -150,9 +153,9 @@ TEST_F(GateTest, InstallerKeepsThePickedKindOnlyWhileTheSystemCannotTell) {
     d.Click(ui::idres::Ok);
   });
   ASSERT_EQ(PassGate(), std::nullopt);
-  EXPECT_EQ(dialog.installer->context().CurrentOsKind(), kOsWinXp);
+  EXPECT_EQ(installer->context().CurrentOsKind(), kOsWinXp);
   SetKind(kOsWin2003);
-  EXPECT_EQ(dialog.installer->context().CurrentOsKind(), kOsWin2003);
+  EXPECT_EQ(installer->context().CurrentOsKind(), kOsWin2003);
 }
 
 TEST_F(GateTest, PrivilegeNeedsOnlyAReadableUserName) {

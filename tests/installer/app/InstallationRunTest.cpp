@@ -47,22 +47,15 @@ struct RunCase {
   std::optional<bool> boardDhcp{};  // the saved board's DHCP use; unset: not checked
 };
 
-json Device(const std::string& className, const std::string& hardwareId) {
-  return {{"class", className}, {"hardwareIds", {hardwareId}}, {"present", true}, {"description", "Printer"}};
-}
-
 void PrintTo(const RunCase& c, std::ostream* os) { *os << c.name; }
 
 class RunFixture : protected installertest::ProgramRun {
 protected:
   RunFixture() {
     harness.StageMedia();  // the media folder, for this run's own machine
-    // Printers are connected, so nobody is asked to plug one in.
-    machine->document()["devices"] = {PortDevice("COM1", "ACPI\\PNP0501"), PortDevice("COM10", "ACPI\\PNP0501"),
-                                      PortDevice("LPT1", "ACPI\\PNP0401"),
-                                      PortDevice("COM5", "USB\\VID_5C3D&PID_0003"), Device("USB", "USB\\VID_5C3D&PID_0001"),
-                                      Device("USB", "USB\\VID_5C4E&PID_8030"),
-                                      Device("System", "LPTENUM\\TOLVARENRQ-7000TH6351")};
+    machine->document()["devices"] =
+        installertest::ConnectedPrinters({PortDevice("COM1", "ACPI\\PNP0501"), PortDevice("COM10", "ACPI\\PNP0501"),
+                                          PortDevice("LPT1", "ACPI\\PNP0401"), PortDevice("COM5", "USB\\VID_5C3D&PID_0003")});
     machine->document()["boards"] = {{{"kind", "lindor"}, {"mac", "02-00-4B-56-58-30"}, {"ip", "192.0.2.50"},
                                       {"mask", "255.255.255.0"}, {"gateway", "192.0.2.1"}, {"port", 4001},
                                       {"dhcp", false}, {"adapter", "Ethernet"}}};
@@ -305,9 +298,8 @@ class InstallationRunDurationTest : public testing::TestWithParam<DurationCase>,
 protected:
   InstallationRunDurationTest() {
     harness.StageMedia();
-    const json devices = {PortDevice("COM1", "ACPI\\PNP0501"), PortDevice("LPT1", "ACPI\\PNP0401"),
-                          Device("USB", "USB\\VID_5C3D&PID_0001"), Device("USB", "USB\\VID_5C4E&PID_8030"),
-                          Device("System", "LPTENUM\\TOLVARENRQ-7000TH6351")};
+    const auto devices =
+        installertest::ConnectedPrinters({PortDevice("COM1", "ACPI\\PNP0501"), PortDevice("LPT1", "ACPI\\PNP0401")});
     machine->document()["devices"] = devices;
     harness.machine->document()["devices"] = devices;
   }

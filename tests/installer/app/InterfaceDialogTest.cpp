@@ -90,7 +90,7 @@ TEST_P(OfferTest, OffersTheCatalogsInterfacesAndShowsOnePage) {
     EXPECT_EQ(serial.ComboSelection(IDC_FLOW_COMBO), 0);
     EXPECT_EQ(serial.Text(IDC_PORT_COMBO), "COM1:");
     EXPECT_EQ(d.Page(IDD_PARALLEL_PAGE).Text(IDC_PORT_COMBO), "LPT1:");
-    EXPECT_EQ(dialog->EthernetPage().BoardKind(), c.boardKind);
+    EXPECT_EQ(dynamic_cast<CEthernetConfigDlg&>(d.Page(IDD_ETHERNET_PAGE).dialog()).BoardKind(), c.boardKind);
 
     const int radioPages[] = {IDD_SERIAL_PAGE, IDD_PARALLEL_PAGE, c.usbPage, IDD_ETHERNET_PAGE};
     for (int i = 0; i < 4; ++i) {

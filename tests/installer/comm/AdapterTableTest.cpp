@@ -39,7 +39,7 @@ TEST_P(AdapterTableTest, OneRecordPerHardwareAddressFirstWins) {
   machine->document()["networkAdapters"] = c.adapters;
   platform::Platform os = machine->platform();
   AdapterTable table;
-  BuildAdapterTable(os, table);
+  BuildAdapterTable(os.ipHelper, table);
   std::vector<std::string> keys;
   for (const auto& [key, record] : table) keys.push_back(key);
   EXPECT_EQ(keys, c.keys);

@@ -5,6 +5,7 @@
 
 #include "comm/PrinterDetection.h"
 #include "comm/SerialInterface.h"
+#include "installer/InstallerTestSupport.h"
 #include "platform/sim/SimMachine.h"
 #include "platform/sim/SerialAttachments.h"
 
@@ -16,7 +17,7 @@ using Json = nlohmann::ordered_json;
 using Outcome = SerialDetection::Outcome;
 
 Json Port(const std::string& name, const std::string& hardwareId = "ACPI\\PNP0501") {
-  return Json{{"class", "Ports"}, {"hardwareIds", {hardwareId}}, {"portName", name}, {"present", true}};
+  return installertest::PortDevice(name, hardwareId);
 }
 const std::string kUsbAdapter = "USB\\VID_5C3D&PID_0003";
 
@@ -143,7 +144,7 @@ TEST_F(DetectionTest, OpenAppliesTheFlowControlTable) {
       {-1, false, false, false, false, true, rts::Enable},
   };
   for (const FlowCase& c : cases) {
-    SerialInterface serial(os);
+    SerialInterface serial(os.serial, os.clock);
     serial.baudRate = 38400;
     serial.parity = platform::parity::Even;
     serial.SetFlowControl(c.mode);
@@ -177,7 +178,7 @@ TEST_F(DetectionTest, OpenFailsOnlyWhenTheSettingsDoNotTake) {
   };
   for (const auto& [op, opens] : cases) {
     machine->faults().FailOnce(op, platform::winerr::InvalidParameter);
-    SerialInterface serial(os);
+    SerialInterface serial(os.serial, os.clock);
     EXPECT_EQ(serial.Open("COM1"), opens) << op;
     EXPECT_EQ(serial.isOpen(), opens) << op;
     EXPECT_EQ(serial.portName(), opens ? "COM1" : "") << op;
@@ -188,7 +189,7 @@ TEST_F(DetectionTest, OpenFailsOnlyWhenTheSettingsDoNotTake) {
 
 TEST_F(DetectionTest, WriteGoesOutInPiecesAndStopsAtAFailingOne) {
   Attach("COM1", Echo());
-  SerialInterface serial(os);
+  SerialInterface serial(os.serial, os.clock);
   ASSERT_TRUE(serial.Open("COM1"));
   const std::vector<std::uint8_t> data(20000, 0x55);
   DWORD written = 0;

@@ -17,6 +17,7 @@
 #include <nlohmann/json.hpp>
 
 #include "comm/PrinterDetection.h"
+#include "installer/InstallerTestSupport.h"
 #include "platform/posix/PosixSerial.h"
 #include "platform/sim/SimMachine.h"
 
@@ -117,8 +118,8 @@ TEST_P(SerialPeerTest, DetectionReachesThePeerThroughTermios) {
   Peer peer(c.options);
   ASSERT_FALSE(peer.path().empty()) << "the peer printed no device path";
   auto machine = platform::sim::SimMachine::InMemory();
-  const Json ports = Json::array({Json{{"class", "Ports"}, {"hardwareIds", {"ACPI\\PNP0501"}}, {"portName", "COM1"}},
-                                  Json{{"class", "Ports"}, {"hardwareIds", {"ACPI\\PNP0501"}}, {"portName", "COM2"}}});
+  const Json ports = Json::array(
+      {installertest::PortDevice("COM1", "ACPI\\PNP0501"), installertest::PortDevice("COM2", "ACPI\\PNP0501")});
   machine->document()["devices"] = ports;
   machine->config().serial["COM2"].device = peer.path();
   std::unique_ptr<platform::SerialPort> holder;

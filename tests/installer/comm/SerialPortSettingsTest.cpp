@@ -45,7 +45,7 @@ TEST_P(WriteSettingsTest, WritesEveryValueUnderThePortsKey) {
   c.setUp(*machine);
   machine->faults().ResetLog();
 
-  EXPECT_EQ(WriteSerialPortSettings(os, c.portName, 38400, 8, 0, 1, 2), c.result);
+  EXPECT_EQ(WriteSerialPortSettings(os.registry, c.portName, 38400, 8, 0, 1, 2), c.result);
   EXPECT_EQ(machine->faults().CallCount("RegCreateKeyExA"), c.creates);
   machine->faults().Clear();
   const bool exists = os.registry.OpenKey(platform::RootKey::LocalMachine, path, platform::regaccess::Read, key) == 0;

@@ -51,7 +51,7 @@ TEST_F(SocketLayerTest, BindsOnlyToAnAddressOfTheHostList) {
                         Case{~0u, false, ""}}) {
     SCOPED_TRACE(c.index);
     const std::size_t sockets = machine->faults().CallCount("socket");
-    InputSocket socket(os);
+    InputSocket socket(os.sockets, os.clock);
     Udp(socket);
     EXPECT_EQ(socket.BindToHostAddress(5001, c.index), c.bound);
     EXPECT_EQ(machine->faults().CallCount("socket") - sockets, c.bound ? 1u : 0u);
@@ -59,6 +59,15 @@ TEST_F(SocketLayerTest, BindsOnlyToAnAddressOfTheHostList) {
       EXPECT_EQ(socket.LocalAddressText(), c.address);
     }
   }
+}
+
+TEST_F(SocketLayerTest, BindingAgainReplacesTheSocketAndClosesTheOldOne) {
+  InputSocket socket(os.sockets, os.clock);
+  Udp(socket);
+  ASSERT_TRUE(socket.BindToHostAddress(5001, 0));
+  ASSERT_TRUE(socket.BindToHostAddress(5001, 1));
+  EXPECT_EQ(machine->handles().OpenCount("socket"), 1u);
+  EXPECT_EQ(socket.LocalAddressText(), "198.51.100.10");
 }
 
 TEST_F(SocketLayerTest, BroadcastsOnlyToTheExactBroadcastTextAndRetriesAReset) {
@@ -75,7 +84,7 @@ TEST_F(SocketLayerTest, BroadcastsOnlyToTheExactBroadcastTextAndRetriesAReset) {
                         Case{"255.255.255.255", 10, true, wsaerr::ConnectionReset},
                         Case{"192.0.2.50", -1, false, wsaerr::NetworkUnreachable}}) {
     SCOPED_TRACE(std::string(c.host ? c.host : "null") + " " + std::to_string(c.firstSendFails));
-    InputSocket socket(os);
+    InputSocket socket(os.sockets, os.clock);
     Udp(socket);
     ASSERT_TRUE(socket.BindToHostAddress(5001, 0));
     if (c.firstSendFails != 0) machine->faults().FailOnce("sendto", static_cast<platform::DWORD>(c.firstSendFails));
@@ -99,7 +108,7 @@ TEST_F(SocketLayerTest, ReceiveReadsOneDatagramOrTimesOut) {
                         Case{"TwoWaitingSummedOneRead", 2, 68, 68, 34, 0}}) {
     SCOPED_TRACE(c.name);
     Boards(c.boards);
-    InputSocket socket(os);
+    InputSocket socket(os.sockets, os.clock);
     Udp(socket);
     ASSERT_TRUE(socket.BindToHostAddress(5001, 0));
     ASSERT_EQ(socket.SendTo(reinterpret_cast<const std::uint8_t*>("RQ7200FIND"), 10, "255.255.255.255", 1460, 5), 10);

@@ -43,10 +43,6 @@ constexpr Ms kClosingRestart = 100 + kSpoolerRestart;
 constexpr Ms kSlowStop = 200;
 constexpr Ms kSlowStopCycleWait = 300 - 200;
 
-nlohmann::json Device(const std::string& className, const std::string& hardwareId) {
-  return {{"class", className}, {"hardwareIds", {hardwareId}}, {"present", true}, {"description", "Printer"}};
-}
-
 struct PathCase {
   std::string name;
   std::string model;
@@ -121,8 +117,7 @@ TEST_P(InstallDurationTest, TakesTheSameOnAPolledWorkerThread) {
 }
 
 const nlohmann::json kNoDevices = nlohmann::json::array();
-const nlohmann::json kUsbPrinter = nlohmann::json::array(
-    {Device("USB", "USB\\VID_5C3D&PID_0001"), Device("USB", "USB\\VID_5C4E&PID_8030")});
+const nlohmann::json kUsbPrinter = installertest::UsbPrinterDevices();
 
 // "RQ-7200 TH" is the example catalog's Ostrel model; "VT5000" is not.
 INSTANTIATE_TEST_SUITE_P(

@@ -11,10 +11,6 @@ namespace {
 using nlohmann::json;
 using enginetest::FindNamed;
 
-json Device(const std::string& className, const std::string& hardwareId) {
-  return {{"class", className}, {"hardwareIds", {hardwareId}}, {"present", true}, {"description", "Printer"}};
-}
-
 struct PortCase {
   std::string name;
   std::string port;
@@ -26,10 +22,7 @@ class InstallEndToEndTest : public ::testing::TestWithParam<PortCase> {};
 TEST_P(InstallEndToEndTest, InstallsTheModelOnThePort) {
   enginetest::EngineHarness harness;
   harness.StageMedia();
-  // Printers are connected, so nobody is asked to plug one in.
-  harness.machine->document()["devices"] =
-      json::array({Device("USB", "USB\\VID_5C3D&PID_0001"), Device("USB", "USB\\VID_5C4E&PID_8030"),
-                   Device("System", "LPTENUM\\TOLVARENRQ-7000TH6351")});
+  harness.machine->document()["devices"] = installertest::ConnectedPrinters();
   Win2kXPInstaller installer(harness.context);
   installer.SetPortName(GetParam().port);
   installer.record.formName = "Print width 80mm 30cm";

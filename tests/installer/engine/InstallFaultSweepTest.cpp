@@ -8,14 +8,11 @@
 #include <optional>
 #include <set>
 
-#include <nlohmann/json.hpp>
-
 #include "engine/InstallWorker.h"
 #include "installer/engine/EngineTestSupport.h"
 
 namespace {
 
-using nlohmann::json;
 using platform::DWORD;
 namespace winerr = platform::winerr;
 
@@ -77,17 +74,11 @@ struct Outcome {
   std::string driverDirectory;
 };
 
-json Device(const std::string& className, const std::string& hardwareId) {
-  return {{"class", className}, {"hardwareIds", {hardwareId}}, {"present", true}, {"description", "Printer"}};
-}
-
 // One installation of the model on a fresh machine whose printers are all connected.
 Outcome RunInstall(const std::string& port, const std::optional<Fault>& fault = std::nullopt) {
   enginetest::EngineHarness harness;
   harness.StageMedia(kModel);
-  harness.machine->document()["devices"] =
-      json::array({Device("USB", "USB\\VID_5C3D&PID_0001"), Device("USB", "USB\\VID_5C4E&PID_8030"),
-                   Device("System", "LPTENUM\\TOLVARENRQ-7000TH6351")});
+  harness.machine->document()["devices"] = installertest::ConnectedPrinters();
   Win2kXPInstaller installer(harness.context);
   installer.SetPortName(port);
   installer.record.formName = "Print width 80mm 30cm";

@@ -2,25 +2,13 @@
 // administrative rights, and port monitor modules the running spooler holds.
 #include <gtest/gtest.h>
 
-#include <nlohmann/json.hpp>
-
 #include "engine/InstallWorker.h"
 #include "installer/engine/EngineTestSupport.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using nlohmann::json;
 using platform::DWORD;
-
-// Every printer the installation may ask for is connected, so nobody is asked to plug one in.
-void ConnectPrinters(enginetest::EngineHarness& harness) {
-  json devices = json::array();
-  for (const auto& [setupClass, id] : {std::pair{"USB", "USB\\VID_5C3D&PID_0001"}, std::pair{"USB", "USB\\VID_5C4E&PID_8030"},
-                                       std::pair{"System", "LPTENUM\\TOLVARENRQ-7000TH6351"}})
-    devices.push_back({{"class", setupClass}, {"hardwareIds", {id}}, {"present", true}, {"description", "Printer"}});
-  harness.machine->document()["devices"] = devices;
-}
 
 DWORD RunInstall(const std::string& port, Win2kXPInstaller& installer) {
   installer.SetPortName(port);
@@ -44,7 +32,7 @@ class StandardUserInstallTest : public ::testing::TestWithParam<StandardUserCase
 TEST_P(StandardUserInstallTest, FailsWithTheMonitorStep) {
   enginetest::EngineHarness harness;
   harness.StageMedia();
-  ConnectPrinters(harness);
+  harness.machine->document()["devices"] = installertest::ConnectedPrinters();
   harness.machine->config().user.administrator = false;
   Win2kXPInstaller installer(harness.context);
 
@@ -87,7 +75,7 @@ class HeldModulesInstallTest : public ::testing::TestWithParam<HeldModulesCase> 
 TEST_P(HeldModulesInstallTest, ModulesAreReplacedOnlyWhileTheSpoolerIsStopped) {
   enginetest::EngineHarness harness;
   harness.StageMedia();
-  ConnectPrinters(harness);
+  harness.machine->document()["devices"] = installertest::ConnectedPrinters();
   harness.RegisterPortMonitor();
   const fs::path system = harness.machine->driveC() / "Windows" / "System32";
   for (const char* module : {"KorvexMon.dll", "KorvexMonUI.dll", "SiUSBXp.dll"}) simtest::WriteFile(system / module, std::string("old ") + module);

@@ -5,8 +5,6 @@
 #include <condition_variable>
 #include <mutex>
 
-#include <nlohmann/json.hpp>
-
 #include "engine/InstallWorker.h"
 #include "engine/PortMonitorInstall.h"
 #include "installer/engine/EngineTestSupport.h"
@@ -58,19 +56,13 @@ private:
   std::int32_t seen_ = -1;
 };
 
-nlohmann::json Device(const std::string& className, const std::string& hardwareId) {
-  return {{"class", className}, {"hardwareIds", {hardwareId}}, {"present", true}, {"description", "Printer"}};
-}
-
 class InstallSequenceTest : public ::testing::Test {
 protected:
   void SetUp() override {
     // Slower than one poll, so the first start lets messages through while step 0 shows.
     harness.machine->config().services["Spooler"].startMs = 1500;
     harness.StageMedia();
-    harness.machine->document()["devices"] =
-        nlohmann::json::array({Device("USB", "USB\\VID_5C3D&PID_0001"), Device("USB", "USB\\VID_5C4E&PID_8030"),
-                               Device("System", "LPTENUM\\TOLVARENRQ-7000TH6351")});
+    harness.machine->document()["devices"] = installertest::ConnectedPrinters();
     Prepare(installer, "COM1:");
   }
   void Prepare(Win2kXPInstaller& target, const std::string& port) {

@@ -46,13 +46,13 @@ protected:
 };
 
 TEST_F(MonitorPortsTest, MonitorPortIsRecognisedAnywhereInTheName) {
-  EXPECT_FALSE(PortMonitorPortsExist(os));  // COM1:, LPT1:, FILE:
+  EXPECT_FALSE(PortMonitorPortsExist(os.spooler));  // COM1:, LPT1:, FILE:
   harness.RegisterPortMonitor();
   ASSERT_EQ(os.spooler.AddPortExA("Net_Kvx_IP_10.0.0.5", "Korvex Port Monitor"), winerr::Success);
-  EXPECT_TRUE(PortMonitorPortsExist(os));
+  EXPECT_TRUE(PortMonitorPortsExist(os.spooler));
 
   harness.machine->faults().FailOnce("EnumPortsA", winerr::RpcServerUnavailable);
-  EXPECT_FALSE(PortMonitorPortsExist(os));
+  EXPECT_FALSE(PortMonitorPortsExist(os.spooler));
 }
 
 TEST_F(MonitorPortsTest, AddingAPortTwiceKeepsTheSecondNumber) {
@@ -81,17 +81,17 @@ TEST_F(MonitorPortsTest, WithoutAddPortExNothingIsWritten) {
 }
 
 TEST_F(MonitorPortsTest, PortNumberKeyIsCreatedOnlyWhenItCannotBeOpened) {
-  EXPECT_TRUE(SetMonitorPortNumber(os, "Kvx_IP_1", 515));
+  EXPECT_TRUE(SetMonitorPortNumber(os.registry, "Kvx_IP_1", 515));
   EXPECT_EQ(PortNumber("Kvx_IP_1"), 515u);
   const std::size_t creates = Calls("RegCreateKeyExA");
-  EXPECT_TRUE(SetMonitorPortNumber(os, "Kvx_IP_1", 9100));
+  EXPECT_TRUE(SetMonitorPortNumber(os.registry, "Kvx_IP_1", 9100));
   EXPECT_EQ(Calls("RegCreateKeyExA"), creates);
   EXPECT_EQ(PortNumber("Kvx_IP_1"), 9100u);
 
   harness.machine->faults().FailOnce("RegCreateKeyExA", winerr::AccessDenied);
-  EXPECT_FALSE(SetMonitorPortNumber(os, "Kvx_IP_2", 9100));
+  EXPECT_FALSE(SetMonitorPortNumber(os.registry, "Kvx_IP_2", 9100));
   harness.machine->faults().FailOnce("RegSetValueExA", winerr::AccessDenied);
-  EXPECT_FALSE(SetMonitorPortNumber(os, "Kvx_IP_1", 1));
+  EXPECT_FALSE(SetMonitorPortNumber(os.registry, "Kvx_IP_1", 1));
   EXPECT_EQ(PortNumber("Kvx_IP_1"), 9100u);
   EXPECT_EQ(OpenHandles(), 0u);
 }

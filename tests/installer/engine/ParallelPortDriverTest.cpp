@@ -31,7 +31,7 @@ protected:
     installer.SetSourceDirectory();
     return IsInstalledParallelDriverOlder(installer);
   }
-  // Looked up as "tolvpar.sys", copied as "Tolvpar.sys": one file, as names ignore case.
+  // Copied as "Tolvpar.sys": the same file, as names ignore case.
   std::string Copied() const { return simtest::ReadFile(Drivers() / "tolvpar.sys"); }
 
   enginetest::EngineHarness harness;

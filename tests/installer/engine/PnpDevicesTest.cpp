@@ -13,13 +13,7 @@ using platform::DWORD;
 using Strings = std::vector<std::string>;
 namespace winerr = platform::winerr;
 
-Json Device(const std::string& className, Json hardwareIds, const std::string& description,
-            const std::string& portName, bool present = true) {
-  Json device{{"class", className}, {"hardwareIds", std::move(hardwareIds)}, {"present", present}};
-  if (!description.empty()) device["description"] = description;
-  if (!portName.empty()) device["portName"] = portName;
-  return device;
-}
+using installertest::Device;
 
 class PnpTest : public ::testing::Test {
 protected:
@@ -100,7 +94,7 @@ TEST_F(PnpTest, MissingLibraryOrFunctionIsReportedAndTheLibraryFreed) {
   EXPECT_EQ(OpenHandles(), 0u);
 }
 
-// --- FindPresentDevices -----------------------------------------------------------------
+// --- FindPresentPorts and IsDevicePresent -----------------------------------------------
 
 class FindDevicesTest : public PnpTest {
 protected:
@@ -116,10 +110,15 @@ protected:
         Device("Ports", {"ACPI\\PNP0501"}, "Bare prefix", "COM"),
     }));
   }
-  bool Find(const std::optional<std::string>& prefix, const std::optional<std::string>& filter, bool exclude,
-            const std::string& setupClass, const std::optional<std::string>& valueName) {
-    lastError = 0;
-    return FindPresentDevices(os, ports, descriptions, prefix, filter, exclude, setupClass, valueName, &lastError);
+  bool Find(const char* prefix, const char* filter, bool exclude) {
+    const PresentPorts found = FindPresentPorts(os.libraries, os.devices, PortFilter{prefix, filter, exclude});
+    ports = found.names;
+    descriptions = found.descriptions;
+    lastError = found.lastError;
+    return !ports.empty();
+  }
+  bool Present(const std::string& setupClass, const std::string& hardwareId) {
+    return IsDevicePresent(os.libraries, os.devices, setupClass, hardwareId);
   }
 
   Strings ports{"stale"}, descriptions{"stale"};
@@ -127,7 +126,7 @@ protected:
 };
 
 TEST_F(FindDevicesTest, PortNamesTakeTheirColonAndEveryPassingDeviceItsDescription) {
-  EXPECT_TRUE(Find("COM", std::nullopt, false, "Ports", "PortName"));
+  EXPECT_TRUE(Find("COM", nullptr, false));
   EXPECT_EQ(ports, (Strings{"COM10:", "com4:", "COM7:"}));
   // LPT1 is no COM port, but its description is listed; the unplugged and oversized devices are not.
   EXPECT_EQ(descriptions, (Strings{"Communications Port (COM10)", "Communications Port (COM4)", "Printer Port (LPT1)",
@@ -136,50 +135,45 @@ TEST_F(FindDevicesTest, PortNamesTakeTheirColonAndEveryPassingDeviceItsDescripti
 }
 
 TEST_F(FindDevicesTest, FilterMatchesUpperCasedIdsAndExcludeInvertsIt) {
-  EXPECT_TRUE(Find("COM", "PNP05", false, "Ports", "PortName"));
+  EXPECT_TRUE(Find("COM", "PNP05", false));
   EXPECT_EQ(ports, (Strings{"COM10:", "com4:"}));
 
-  EXPECT_TRUE(Find("COM", "USB", true, "Ports", "PortName"));
+  EXPECT_TRUE(Find("COM", "USB", true));
   EXPECT_EQ(ports, (Strings{"COM10:", "com4:"}));
   EXPECT_EQ(descriptions, (Strings{"Communications Port (COM10)", "Communications Port (COM4)", "Printer Port (LPT1)",
                                    "Bare prefix"}));
 
-  EXPECT_TRUE(Find("LPT", std::nullopt, false, "Ports", "PortName"));
+  EXPECT_TRUE(Find("LPT", nullptr, false));
   EXPECT_EQ(ports, (Strings{"LPT1:"}));
 }
 
-TEST_F(FindDevicesTest, PresenceCheckReturnsTheFilterAndStopsAtTheFirstMatch) {
-  EXPECT_TRUE(Find("COM", "PNP0501", false, "Ports", std::nullopt));
-  EXPECT_EQ(ports, (Strings{"PNP0501"}));
-  EXPECT_TRUE(descriptions.empty());
+TEST_F(FindDevicesTest, PresenceCheckStopsAtTheFirstMatch) {
+  EXPECT_TRUE(Present("Ports", "PNP0501"));
+  // Only that device's hardware ids were read: no port value, no description.
+  EXPECT_EQ(Calls("SetupDiGetDeviceRegistryPropertyA"), 1u);
   EXPECT_EQ(Calls("SetupDiEnumDeviceInfo"), 1u);
   EXPECT_EQ(Calls("SetupDiOpenDevRegKey"), 0u);
 
-  EXPECT_FALSE(Find("USB", "USB\\VID_5C3D&PID_0001", false, "USB", std::nullopt));
-  EXPECT_TRUE(ports.empty());
+  EXPECT_FALSE(Present("USB", "USB\\VID_5C3D&PID_0001"));
+  EXPECT_FALSE(Present("NoSuchClass", "PNP0501"));
   EXPECT_EQ(OpenHandles(), 0u);
 }
 
-TEST_F(FindDevicesTest, ListsAreEmptiedAlsoWhenNothingIsLookedAt) {
-  EXPECT_FALSE(Find(std::nullopt, std::nullopt, false, "Ports", "PortName"));
+TEST_F(FindDevicesTest, APrefixThatNamesNoPortLooksUpNothing) {
+  EXPECT_FALSE(Find("CO", nullptr, false));
   EXPECT_TRUE(ports.empty());
   EXPECT_TRUE(descriptions.empty());
   EXPECT_EQ(Calls("LoadLibraryA"), 0u);
-
-  ports = descriptions = {"stale"};
-  EXPECT_FALSE(Find("COM", std::nullopt, false, "NoSuchClass", "PortName"));
-  EXPECT_TRUE(ports.empty());
-  EXPECT_TRUE(descriptions.empty());
 }
 
 TEST_F(FindDevicesTest, MissingSetupLibraryOrFunctionFailsWithItsCode) {
   Document()["libraries"] = Json{{"missing", {"SETUPAPI.DLL"}}};
-  EXPECT_FALSE(Find("COM", std::nullopt, false, "Ports", "PortName"));
+  EXPECT_FALSE(Find("COM", nullptr, false));
   EXPECT_EQ(lastError, winerr::ModNotFound);
 
   for (const char* function : {"SetupDiOpenDevRegKey", "SetupDiEnumDeviceInfo"}) {
     Document()["libraries"] = Json{{"missingFunctions", {{"SETUPAPI.DLL", {function}}}}};
-    EXPECT_FALSE(Find("COM", std::nullopt, false, "Ports", "PortName")) << function;
+    EXPECT_FALSE(Find("COM", nullptr, false)) << function;
     EXPECT_EQ(lastError, winerr::CallNotImplemented) << function;
   }
   EXPECT_EQ(Calls("SetupDiClassGuidsFromNameA"), 0u);
@@ -188,12 +182,12 @@ TEST_F(FindDevicesTest, MissingSetupLibraryOrFunctionFailsWithItsCode) {
 
 TEST_F(FindDevicesTest, FailedSystemCallsEndTheLookupWithTheirCode) {
   harness.machine->faults().FailOnce("SetupDiGetClassDevsA", winerr::NotEnoughMemory);
-  EXPECT_FALSE(Find("COM", std::nullopt, false, "Ports", "PortName"));
+  EXPECT_FALSE(Find("COM", nullptr, false));
   EXPECT_EQ(lastError, winerr::NotEnoughMemory);
 
   // A device whose key cannot be opened still shows its description.
   harness.machine->faults().FailOnce("SetupDiOpenDevRegKey", winerr::AccessDenied);
-  EXPECT_TRUE(Find("COM", "PNP05", false, "Ports", "PortName"));
+  EXPECT_TRUE(Find("COM", "PNP05", false));
   EXPECT_EQ(ports, (Strings{"com4:"}));
   EXPECT_EQ(descriptions.size(), 3u);
   EXPECT_EQ(OpenHandles(), 0u);

@@ -37,8 +37,7 @@ protected:
   void Connect(const std::vector<std::pair<std::string, std::string>>& classAndIds) {
     if (!Document().contains("devices")) Document()["devices"] = Json::array();
     for (const auto& [setupClass, id] : classAndIds)
-      Document()["devices"].push_back(
-          Json{{"class", setupClass}, {"hardwareIds", {id}}, {"present", true}, {"description", "Printer"}});
+      Document()["devices"].push_back(installertest::Device(setupClass, id));
   }
   void ConnectUsb() { Connect({{"USB", kUsbPrinter}, {"USB", kUsbDriverId}}); }
   void ConnectParallel() { Connect({{"System", kParallelPrinter}}); }

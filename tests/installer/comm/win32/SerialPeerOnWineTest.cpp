@@ -20,7 +20,7 @@ TEST(SerialPeerOnWineTest, DetectionFindsThePeerAtTheThirdRate) {
   const std::string candidate = std::string(port) + ":";
   std::string found;
   int baud = 0;
-  EXPECT_TRUE(DetectPrinter(os, [] {}, {candidate}, found, baud));
+  EXPECT_TRUE(DetectPrinter(os.serial, os.clock, [] {}, {candidate}, found, baud));
   EXPECT_EQ(found, candidate);
   EXPECT_EQ(baud, 9600);
 }
