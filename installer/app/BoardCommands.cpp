@@ -22,7 +22,7 @@ class WinsockSession {
 public:
   explicit WinsockSession(platform::Sockets& sockets) : sockets_(sockets), error_(sockets.WSAStartup(kWinsockVersion)) {}
   ~WinsockSession() {
-    if (error_ == 0) sockets_.WSACleanup();
+    if (error_ == 0) (void)sockets_.WSACleanup();  // the session ends either way
   }
   WinsockSession(const WinsockSession&) = delete;
   WinsockSession& operator=(const WinsockSession&) = delete;

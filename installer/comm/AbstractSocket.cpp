@@ -22,8 +22,8 @@ DWORD Milliseconds(std::int32_t seconds) { return seconds > 0 ? static_cast<DWOR
 
 AbstractSocket::~AbstractSocket() {
   if (handle_ == platform::kInvalidSocket) return;
-  os_.sockets.shutdown(handle_, platform::sdhow::Both);
-  os_.sockets.closesocket(handle_);
+  (void)os_.sockets.shutdown(handle_, platform::sdhow::Both);  // closed next all the same
+  (void)os_.sockets.closesocket(handle_);                      // the handle is given up either way
 }
 
 void AbstractSocket::PeerAddress(std::string& text, std::uint16_t& port) {
@@ -37,7 +37,7 @@ void AbstractSocket::PeerAddress(std::string& text, std::uint16_t& port) {
 }
 
 void AbstractSocket::Close() {
-  os_.sockets.closesocket(handle_);
+  (void)os_.sockets.closesocket(handle_);  // the handle is given up either way
   handle_ = platform::kInvalidSocket;
 }
 

@@ -61,7 +61,7 @@ CSetEthernetPrinters::CSetEthernetPrinters(AppContext& context, std::int32_t boa
 }
 
 CSetEthernetPrinters::~CSetEthernetPrinters() {
-  if (winsockStarted_) context_.platform.sockets.WSACleanup();
+  if (winsockStarted_) (void)context_.platform.sockets.WSACleanup();  // the session ends either way
 }
 
 bool CSetEthernetPrinters::OnInitDialog() {
