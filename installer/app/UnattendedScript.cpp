@@ -7,6 +7,7 @@
 #include "app/CSelectAction.h"
 #include "comm/CEthernetConfigDlg.h"
 #include "engine/TextUtil.h"
+#include "platform/CaseFolding.h"
 #include "resource.h"
 #include "ui/headless/DialogDriver.h"
 #include "ui/headless/ScriptedUser.h"
@@ -26,14 +27,9 @@ constexpr InterfaceButton kInterfaces[] = {{"serial", IDC_IF_SERIAL, IDD_SERIAL_
                                            {"usb", IDC_IF_USB, IDD_USB_VCOM_PAGE},
                                            {"ethernet", IDC_IF_ETHERNET, IDD_ETHERNET_PAGE}};
 
-std::string Upper(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
-  return text;
-}
-
 std::string PortKey(std::string name) {
   if (!name.empty() && name.back() == ':') name.pop_back();
-  return Upper(std::move(name));
+  return platform::UpperCase(name);
 }
 
 // A MAC address as the ethernet printers dialog lists it: "02:00:4B:56:58:30" for "02-00-4b-56-58-30".
@@ -262,7 +258,7 @@ int UnattendedScript::ModelRow(const std::vector<std::string>& names) const {
   // In another letter case only where that names one model: the catalog may list both "VT5000" and "vt5000".
   int row = -1;
   for (std::size_t i = 0; i < names.size(); ++i) {
-    if (Upper(names[i]) != Upper(options_.model)) continue;
+    if (!platform::EqualNoCase(names[i], options_.model)) continue;
     if (row >= 0) return -1;
     row = static_cast<int>(i);
   }

@@ -1,7 +1,8 @@
 #include "engine/PnpDevices.h"
 
+#include "platform/CaseFolding.h"
+
 #include <algorithm>
-#include <cctype>
 #include <memory>
 
 namespace {
@@ -29,18 +30,6 @@ std::string FirstString(const std::vector<std::uint8_t>& data) {
   return std::string(data.begin(), end);
 }
 
-std::string UpperCase(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
-
-bool StartsWithNoCase(const std::string& text, const std::string& prefix, std::size_t count) {
-  if (text.size() < count || prefix.size() < count) return false;
-  for (std::size_t i = 0; i < count; ++i)
-    if (std::toupper(static_cast<unsigned char>(text[i])) != std::toupper(static_cast<unsigned char>(prefix[i])))
-      return false;
-  return true;
-}
 
 // A property read into the 256-byte buffer; none when it fails or does not fit.
 std::optional<std::vector<std::uint8_t>> ReadProperty(platform::DeviceInfoSet& set,
@@ -76,7 +65,9 @@ std::optional<std::string> ReadPortName(platform::DeviceInfoSet& set, const plat
   }
   if (type != platform::regtype::Sz) return std::nullopt;
   std::string port = FirstString(data);
-  if (port.size() <= kPortPrefixLength || !StartsWithNoCase(port, prefix, kPortPrefixLength)) return std::nullopt;
+  if (port.size() <= kPortPrefixLength || prefix.size() < kPortPrefixLength ||
+      !platform::StartsWithNoCase(port, std::string_view(prefix).substr(0, kPortPrefixLength)))
+    return std::nullopt;
   if (port.find(':') == std::string::npos) port += ':';
   return port;
 }
@@ -154,7 +145,7 @@ bool FindPresentDevices(platform::Platform& os, std::vector<std::string>& ports,
     DWORD regType = 0;
     const auto ids = ReadProperty(*set, device, platform::spdrp::HardwareId, regType, last);
     if (!ids) continue;
-    const std::string hardwareId = UpperCase(FirstString(*ids));
+    const std::string hardwareId = platform::UpperCase(FirstString(*ids));
     if (filter && (hardwareId.find(*filter) != std::string::npos) == exclude) continue;
 
     if (!portValueName) {

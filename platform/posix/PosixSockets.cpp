@@ -1,5 +1,6 @@
 #include "platform/posix/PosixSockets.h"
 
+#include "platform/CaseFolding.h"
 #include "platform/posix/PosixIpHelper.h"
 
 #include <arpa/inet.h>
@@ -9,7 +10,6 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <strings.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -407,7 +407,7 @@ bool PosixSockets::gethostbyname(const std::string& name, std::vector<std::array
   }
   addresses.clear();
   char own[256] = {};
-  if (::gethostname(own, sizeof own - 1) == 0 && strcasecmp(own, name.c_str()) == 0) {
+  if (::gethostname(own, sizeof own - 1) == 0 && EqualNoCase(own, name)) {
     for (const AdapterInfo& adapter : ListHostAdapters()) {
       for (const IpAddrString& entry : adapter.ipAddressList) {
         in_addr address{};

@@ -49,9 +49,7 @@ StoredName StoreName(std::string_view ansi) {
 
 // The upper-cased UTF-16 name by which Windows orders and hashes subkeys.
 std::u16string UpcasedName(std::string_view ansi) {
-  std::string folded(ansi);
-  for (char& c : folded) c = static_cast<char>(FoldUpper(static_cast<unsigned char>(c)));
-  return AnsiToUtf16(folded);
+  return AnsiToUtf16(UpperCase(ansi));
 }
 
 std::uint32_t NameHash(const std::u16string& upcased) {

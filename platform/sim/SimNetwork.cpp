@@ -8,6 +8,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/CaseFolding.h"
+
 
 namespace platform::sim {
 
@@ -327,11 +329,11 @@ struct SimNetwork::Impl : Sockets, IpHelper {
     std::lock_guard lock(mutex_);
     if (Faulted("gethostbyname") || !Started()) return false;
     addresses.clear();
-    if (EqualsNoCase(name, "localhost")) {
+    if (EqualNoCase(name, "localhost")) {
       addresses.push_back(kLoopback);
       return true;
     }
-    if (!EqualsNoCase(name, kHostName)) return Fail(wsaerr::HostNotFound, false);
+    if (!EqualNoCase(name, kHostName)) return Fail(wsaerr::HostNotFound, false);
     for (const SimAdapter& a : ReadConfig().adapters) {
       for (const auto& address : a.addresses) {
         if (address.first != kAny) addresses.push_back(address.first);
@@ -387,11 +389,6 @@ struct SimNetwork::Impl : Sockets, IpHelper {
   }
 
 private:
-  static bool EqualsNoCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-             return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-  }
 
   template <class T = int>
   T Fail(int error, T result = kSocketError) {
