@@ -9,7 +9,6 @@ class LastError {
 public:
   virtual ~LastError() = default;
   virtual void SetLastError(DWORD code) = 0;
-  [[nodiscard]] virtual DWORD GetLastError() = 0;
 };
 
 }  // namespace platform

@@ -48,17 +48,9 @@ constexpr DWORD ForceRestore = 8;  // REG_FORCE_RESTORE
 class RegistryKey {
 public:
   virtual ~RegistryKey() = default;
-  [[nodiscard]] virtual LONG OpenSubKey(const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) = 0;
-  [[nodiscard]] virtual LONG CreateSubKey(const std::string& subKey, DWORD access,
-                                          std::unique_ptr<RegistryKey>& out) = 0;
   // RegQueryValueExA: data receives the whole stored value (for text, with its terminating NUL as stored).
   [[nodiscard]] virtual LONG QueryValue(const std::string& name, DWORD& type, std::vector<std::uint8_t>& data) = 0;
   [[nodiscard]] virtual LONG SetValue(const std::string& name, DWORD type, const std::vector<std::uint8_t>& data) = 0;
-  [[nodiscard]] virtual LONG DeleteValue(const std::string& name) = 0;
-  // RegEnumKeyExA / RegEnumValueA: winerr::NoMoreItems past the end.
-  [[nodiscard]] virtual LONG EnumKey(DWORD index, std::string& name) = 0;
-  [[nodiscard]] virtual LONG EnumValue(DWORD index, std::string& name, DWORD& type,
-                                       std::vector<std::uint8_t>& data) = 0;
   // RegSaveKeyExW, no security attributes: the key with its values and subkeys as a binary hive file.
   // The file must not exist (183). Needs SeBackupPrivilege enabled in the process token (1314).
   [[nodiscard]] virtual LONG SaveKeyExW(const std::u16string& file, DWORD flags) = 0;
@@ -78,8 +70,6 @@ public:
                                       std::unique_ptr<RegistryKey>& out) = 0;
   [[nodiscard]] virtual LONG CreateKey(RootKey root, const std::string& subKey, DWORD access,
                                        std::unique_ptr<RegistryKey>& out) = 0;
-  // Deletes a key that has no subkeys (RegDeleteKeyA).
-  [[nodiscard]] virtual LONG DeleteKey(RootKey root, const std::string& subKey) = 0;
 };
 
 // Text values as the "A" functions store them: the bytes plus one NUL.

@@ -91,7 +91,6 @@ public:
   [[nodiscard]] virtual DWORD PurgeComm(DWORD flags) = 0;
   [[nodiscard]] virtual DWORD GetCommState(CommState& state) = 0;
   [[nodiscard]] virtual DWORD SetCommState(const CommState& state) = 0;
-  [[nodiscard]] virtual DWORD GetCommTimeouts(CommTimeouts& timeouts) = 0;
   [[nodiscard]] virtual DWORD SetCommTimeouts(const CommTimeouts& timeouts) = 0;
   [[nodiscard]] virtual DWORD WriteFile(std::span<const std::uint8_t> data, DWORD& written) = 0;
   [[nodiscard]] virtual DWORD ReadFile(std::span<std::uint8_t> buffer, DWORD& read) = 0;

@@ -86,41 +86,41 @@ public:
   // 0 or a Winsock error (WSAStartup returns it rather than setting it). Calls nest: each
   // successful WSAStartup needs a WSACleanup, and sockets work only while one is in effect.
   [[nodiscard]] virtual int WSAStartup(WORD version) = 0;
-  virtual int WSACleanup() = 0;
+  [[nodiscard]] virtual int WSACleanup() = 0;
   [[nodiscard]] virtual int WSAGetLastError() = 0;
 
   [[nodiscard]] virtual SOCKET socket(int family, int type, int protocol) = 0;
   // SO_REUSEADDR, SO_BROADCAST, SO_RCVBUF (an int) and SO_LINGER (its two fields) at SOL_SOCKET.
-  virtual int setsockopt(SOCKET s, int level, int name, int value) = 0;
-  virtual int setsockoptLinger(SOCKET s, bool on, std::uint16_t seconds) = 0;
-  virtual int getsockopt(SOCKET s, int level, int name, int& value) = 0;
-  virtual int bind(SOCKET s, const SockAddrIn& local) = 0;
-  virtual int getsockname(SOCKET s, SockAddrIn& local) = 0;
-  virtual int getpeername(SOCKET s, SockAddrIn& peer) = 0;
-  virtual int connect(SOCKET s, const SockAddrIn& peer) = 0;
+  [[nodiscard]] virtual int setsockopt(SOCKET s, int level, int name, int value) = 0;
+  [[nodiscard]] virtual int setsockoptLinger(SOCKET s, bool on, std::uint16_t seconds) = 0;
+  [[nodiscard]] virtual int getsockopt(SOCKET s, int level, int name, int& value) = 0;
+  [[nodiscard]] virtual int bind(SOCKET s, const SockAddrIn& local) = 0;
+  [[nodiscard]] virtual int getsockname(SOCKET s, SockAddrIn& local) = 0;
+  [[nodiscard]] virtual int getpeername(SOCKET s, SockAddrIn& peer) = 0;
+  [[nodiscard]] virtual int connect(SOCKET s, const SockAddrIn& peer) = 0;
   // Bytes sent, or kSocketError.
-  virtual int sendto(SOCKET s, std::span<const std::uint8_t> data, int flags, const SockAddrIn& to) = 0;
+  [[nodiscard]] virtual int sendto(SOCKET s, std::span<const std::uint8_t> data, int flags, const SockAddrIn& to) = 0;
   // One datagram per call on a datagram socket: its bytes, or kSocketError with MessageSize when
   // it did not fit (the buffer holds its start, the rest is lost). Blocks while nothing waits.
-  virtual int recvfrom(SOCKET s, std::span<std::uint8_t> buffer, int flags, SockAddrIn& from) = 0;
-  virtual int recv(SOCKET s, std::span<std::uint8_t> buffer, int flags) = 0;
+  [[nodiscard]] virtual int recvfrom(SOCKET s, std::span<std::uint8_t> buffer, int flags, SockAddrIn& from) = 0;
+  [[nodiscard]] virtual int recv(SOCKET s, std::span<std::uint8_t> buffer, int flags) = 0;
   // select on one socket in one set: 1 ready, 0 when the time-out passed, kSocketError.
   // The time-out is spent on the platform clock.
-  virtual int select(SOCKET s, SelectSet set, long timeoutMicroseconds) = 0;
+  [[nodiscard]] virtual int select(SOCKET s, SelectSet set, long timeoutMicroseconds) = 0;
   // ioctlsocket(FIONREAD): on a datagram socket the total of all waiting datagrams.
-  virtual int ioctlsocketFionread(SOCKET s, unsigned long& count) = 0;
-  virtual int shutdown(SOCKET s, int how) = 0;
-  virtual int closesocket(SOCKET s) = 0;
+  [[nodiscard]] virtual int ioctlsocketFionread(SOCKET s, unsigned long& count) = 0;
+  [[nodiscard]] virtual int shutdown(SOCKET s, int how) = 0;
+  [[nodiscard]] virtual int closesocket(SOCKET s) = 0;
 
   // The computer's name (gethostname, whole: the caller applies its own buffer size).
-  virtual int gethostname(std::string& name) = 0;
+  [[nodiscard]] virtual int gethostname(std::string& name) = 0;
   // gethostbyname's address list (IPv4, in the order the system gives): false when the name does
   // not resolve (WSAGetLastError says why).
   [[nodiscard]] virtual bool gethostbyname(const std::string& name,
                                            std::vector<std::array<std::uint8_t, 4>>& addresses) = 0;
   // WSAStringToAddressA of an IPv4 "a.b.c.d[:port]" text into `address`; kSocketError (Invalid)
   // for any other text.
-  virtual int WSAStringToAddressA(const std::string& text, int family, SockAddrIn& address) = 0;
+  [[nodiscard]] virtual int WSAStringToAddressA(const std::string& text, int family, SockAddrIn& address) = 0;
 };
 
 }  // namespace platform

@@ -1,7 +1,6 @@
 #include "app/RunInstallation.h"
 
 #include <algorithm>
-#include <cctype>
 #include <optional>
 #include <string_view>
 
@@ -18,6 +17,7 @@
 #include "engine/PortMonitorInstall.h"
 #include "engine/PrinterInfo.h"
 #include "engine/Win2kXPInstaller.h"
+#include "platform/CaseFolding.h"
 #include "resource.h"
 
 namespace {
@@ -36,9 +36,7 @@ bool Contains(const std::string& text, const char* part) { return text.find(part
 // "Kvx_COM1:" is not on "Kvx_COM10:", nor one on "Kvx_IP_192.0.2.5" on "Kvx_IP_192.0.2.50".
 bool SamePort(std::string_view a, std::string_view b) {
   const auto bare = [](std::string_view name) { return name.ends_with(':') ? name.substr(0, name.size() - 1) : name; };
-  return std::ranges::equal(bare(a), bare(b), [](unsigned char x, unsigned char y) {
-    return std::toupper(x) == std::toupper(y);
-  });
+  return platform::EqualNoCase(bare(a), bare(b));
 }
 
 // The printer of this name, when it exists and sits on another port than the new one.

@@ -11,6 +11,7 @@
 #include "comm/CEthernetConfigDlg.h"
 #include "comm/SerialPortSettings.h"
 #include "engine/TextUtil.h"
+#include "platform/CaseFolding.h"
 #include "resource.h"
 #include "ui/headless/DialogDriver.h"
 #include "ui/headless/ScriptedUser.h"
@@ -30,14 +31,9 @@ constexpr InterfaceButton kInterfaces[] = {{interfacename::kSerial, IDC_IF_SERIA
                                            {interfacename::kUsb, IDC_IF_USB, IDD_USB_VCOM_PAGE},
                                            {interfacename::kEthernet, IDC_IF_ETHERNET, IDD_ETHERNET_PAGE}};
 
-std::string Upper(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
-  return text;
-}
-
 std::string PortKey(std::string name) {
   if (!name.empty() && name.back() == ':') name.pop_back();
-  return Upper(std::move(name));
+  return platform::UpperCase(name);
 }
 
 // A MAC address as the ethernet printers dialog lists it: "02:00:4B:56:58:30" for "02-00-4b-56-58-30".
@@ -269,7 +265,7 @@ int UnattendedScript::ModelRow(const std::vector<std::string>& names) const {
   // In another letter case only where that names one model: the catalog may list both "VT5000" and "vt5000".
   int row = -1;
   for (std::size_t i = 0; i < names.size(); ++i) {
-    if (Upper(names[i]) != Upper(options_.model)) continue;
+    if (!platform::EqualNoCase(names[i], options_.model)) continue;
     if (row >= 0) return -1;
     row = static_cast<int>(i);
   }

@@ -23,8 +23,8 @@ DWORD Milliseconds(std::int32_t seconds) { return seconds > 0 ? static_cast<DWOR
 
 AbstractSocket::~AbstractSocket() {
   if (handle_ == platform::kInvalidSocket) return;
-  sockets_.shutdown(handle_, platform::sdhow::Both);
-  sockets_.closesocket(handle_);
+  (void)sockets_.shutdown(handle_, platform::sdhow::Both);  // closed next all the same
+  (void)sockets_.closesocket(handle_);                      // the handle is given up either way
 }
 
 void AbstractSocket::PeerAddress(std::string& text, std::uint16_t& port) {
@@ -35,7 +35,7 @@ void AbstractSocket::PeerAddress(std::string& text, std::uint16_t& port) {
 }
 
 void AbstractSocket::Close() {
-  sockets_.closesocket(handle_);
+  (void)sockets_.closesocket(handle_);  // the handle is given up either way
   handle_ = platform::kInvalidSocket;
 }
 

@@ -15,8 +15,8 @@ constexpr std::uint16_t kLingerSeconds = 2;
 
 InputSocket::~InputSocket() {
   if (dataHandle_ == platform::kInvalidSocket) return;
-  sockets_.shutdown(dataHandle_, platform::sdhow::Both);
-  sockets_.closesocket(dataHandle_);
+  (void)sockets_.shutdown(dataHandle_, platform::sdhow::Both);  // closed next all the same
+  (void)sockets_.closesocket(dataHandle_);                      // the handle is given up either way
   // One socket under two names is closed once.
   if (dataHandle_ == handle_) handle_ = platform::kInvalidSocket;
 }
@@ -48,17 +48,17 @@ void InputSocket::PeerAddress(std::string& text, std::uint16_t& port) {
 
 void InputSocket::Close() {
   if (dataHandle_ != handle_) {
-    if (dataHandle_ != platform::kInvalidSocket) sockets_.closesocket(dataHandle_);
+    if (dataHandle_ != platform::kInvalidSocket) (void)sockets_.closesocket(dataHandle_);  // given up either way
     AbstractSocket::Close();
   } else if (dataHandle_ != platform::kInvalidSocket) {
-    sockets_.closesocket(dataHandle_);
-    handle_ = platform::kInvalidSocket;  // closed under its other name: never closed twice
+    (void)sockets_.closesocket(dataHandle_);  // the handle is given up either way
+    handle_ = platform::kInvalidSocket;          // closed under its other name: never closed twice
   }
   dataHandle_ = platform::kInvalidSocket;
 }
 
 void InputSocket::Forget() {
-  if (dataHandle_ != platform::kInvalidSocket) sockets_.closesocket(dataHandle_);
+  if (dataHandle_ != platform::kInvalidSocket) (void)sockets_.closesocket(dataHandle_);  // given up either way
   dataHandle_ = platform::kInvalidSocket;
   handle_ = platform::kInvalidSocket;
 }

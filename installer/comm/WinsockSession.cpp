@@ -10,5 +10,5 @@ WinsockSession::WinsockSession(platform::Sockets& sockets)
     : sockets_(sockets), error_(sockets.WSAStartup(kWinsockVersion)) {}
 
 WinsockSession::~WinsockSession() {
-  if (error_ == 0) sockets_.WSACleanup();
+  if (error_ == 0) (void)sockets_.WSACleanup();  // the session ends either way
 }

@@ -1,11 +1,11 @@
 #include "engine/PnpDevices.h"
 
 #include <algorithm>
-#include <cctype>
 #include <memory>
 #include <optional>
 
 #include "engine/DriverFileCopy.h"
+#include "platform/CaseFolding.h"
 
 namespace {
 
@@ -31,19 +31,6 @@ constexpr const char* kSetupApiFunctions[] = {"SetupDiOpenDevRegKey",
 std::string FirstString(const std::vector<std::uint8_t>& data) {
   const auto end = std::find(data.begin(), data.end(), std::uint8_t{0});
   return std::string(data.begin(), end);
-}
-
-std::string UpperCase(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
-
-bool StartsWithNoCase(const std::string& text, const std::string& prefix, std::size_t count) {
-  if (text.size() < count || prefix.size() < count) return false;
-  for (std::size_t i = 0; i < count; ++i)
-    if (std::toupper(static_cast<unsigned char>(text[i])) != std::toupper(static_cast<unsigned char>(prefix[i])))
-      return false;
-  return true;
 }
 
 // A property read into the 256-byte buffer; none when it fails or does not fit.
@@ -80,7 +67,9 @@ std::optional<std::string> ReadPortName(platform::DeviceInfoSet& set, const plat
   }
   if (type != platform::regtype::Sz) return std::nullopt;
   std::string port = FirstString(data);
-  if (port.size() <= kPortPrefixLength || !StartsWithNoCase(port, prefix, kPortPrefixLength)) return std::nullopt;
+  if (port.size() <= kPortPrefixLength || prefix.size() < kPortPrefixLength ||
+      !platform::StartsWithNoCase(port, std::string_view(prefix).substr(0, kPortPrefixLength)))
+    return std::nullopt;
   if (port.find(':') == std::string::npos) port += ':';
   return port;
 }
@@ -115,7 +104,7 @@ DWORD ForEachPresentDevice(platform::Libraries& libraries, platform::DeviceSetup
     DWORD regType = 0;
     const auto ids = ReadProperty(*set, device, platform::spdrp::HardwareId, regType, last);
     if (!ids) continue;
-    if (hardwareId && (UpperCase(FirstString(*ids)).find(hardwareId) != std::string::npos) == exclude) continue;
+    if (hardwareId && (platform::UpperCase(FirstString(*ids)).find(hardwareId) != std::string::npos) == exclude) continue;
     if (!visit(*set, device, last)) return last;
   }
 }

@@ -11,6 +11,7 @@
 #include "app/ProgramOptions.h"
 #include "platform/Windows1252.h"
 #include "platform/posix/PosixClock.h"
+#include "platform/posix/PosixIpHelper.h"
 #include "platform/posix/PosixSockets.h"
 #include "platform/sim/SimMachine.h"
 

@@ -152,10 +152,6 @@ public:
     return winerr::Success;
   }
 
-  DWORD GetCommTimeouts(CommTimeouts& timeouts) override {
-    timeouts = timeouts_;
-    return winerr::Success;
-  }
   DWORD SetCommTimeouts(const CommTimeouts& timeouts) override {
     timeouts_ = timeouts;
     return winerr::Success;

@@ -1,18 +1,15 @@
 #include "platform/posix/PosixSockets.h"
 
+#include "platform/CaseFolding.h"
+#include "platform/posix/PosixIpHelper.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
-#include <fstream>
-#include <ifaddrs.h>
-#include <net/if.h>
 #include <netdb.h>
 #include <netinet/in.h>
-#include <netpacket/packet.h>
 #include <poll.h>
-#include <sstream>
-#include <strings.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -39,47 +36,13 @@ SockAddrIn FromNative(const sockaddr_in& native) {
   return address;
 }
 
-std::string DottedText(const sockaddr* address) {
-  if (address == nullptr || address->sa_family != AF_INET) return "0.0.0.0";
-  char text[INET_ADDRSTRLEN] = {};
-  inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(address)->sin_addr, text, sizeof text);
-  return text;
-}
-
-// The default gateway of each interface, from the kernel's routing table.
-std::map<std::string, std::string> DefaultGateways() {
-  std::map<std::string, std::string> gateways;
-  std::ifstream routes("/proc/net/route");
-  std::string line;
-  std::getline(routes, line);  // the heading
-  while (std::getline(routes, line)) {
-    std::istringstream fields(line);
-    std::string name, destination, gateway, mask;
-    unsigned flags = 0;
-    int refCount = 0, use = 0, metric = 0;
-    if (!(fields >> name >> destination >> gateway >> std::hex >> flags >> std::dec >> refCount >> use >> metric >> mask))
-      continue;
-    constexpr unsigned kRouteGateway = 0x2;
-    if (destination != "00000000" || mask != "00000000" || (flags & kRouteGateway) == 0 || gateways.contains(name))
-      continue;
-    // The kernel prints the address as the in_addr's own 32-bit value.
-    in_addr address{};
-    address.s_addr = static_cast<in_addr_t>(std::stoul(gateway, nullptr, 16));
-    char text[INET_ADDRSTRLEN] = {};
-    inet_ntop(AF_INET, &address, text, sizeof text);
-    gateways.emplace(name, text);
-  }
-  return gateways;
-}
-
 bool ParseDecimal(std::string_view text, unsigned limit, unsigned& value) {
   if (text.empty() || text.size() > 5) return false;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   return error == std::errc() && end == text.data() + text.size() && value <= limit;
 }
 
-}  // namespace
-
+// Winsock's code for an errno value.
 int WsaErrorOf(int errnoValue) {
   switch (errnoValue) {
     case EINTR: return wsaerr::Interrupted;
@@ -110,6 +73,8 @@ int WsaErrorOf(int errnoValue) {
   }
 }
 
+}  // namespace
+
 PosixSockets::~PosixSockets() {
   for (auto& [handle, open] : open_) ::close(open.fd);
 }
@@ -130,11 +95,38 @@ bool PosixSockets::Started() {
 PosixSockets::Open* PosixSockets::Find(SOCKET s) {
   if (!Started()) return nullptr;
   const auto found = open_.find(s);
-  if (found == open_.end()) {
+  if (found == open_.end() || found->second.closed) {
     lastError = wsaerr::NotSocket;
     return nullptr;
   }
   return &found->second;
+}
+
+void PosixSockets::Close(std::map<SOCKET, Open>::iterator socket) {
+  Open& open = socket->second;
+  if (open.blocked > 0) {
+    // Wakes the blocked calls; the last of them to leave closes the descriptor.
+    ::shutdown(open.fd, SHUT_RDWR);
+    open.closed = true;
+    return;
+  }
+  ::close(open.fd);
+  open_.erase(socket);
+}
+
+int PosixSockets::Enter(Open& open) {
+  ++open.blocked;
+  return open.fd;
+}
+
+int PosixSockets::Leave(SOCKET s, int result) {
+  std::lock_guard lock(mutex_);
+  const auto socket = open_.find(s);  // kept while the call was blocked
+  Open& open = socket->second;
+  --open.blocked;
+  if (!open.closed) return result;
+  if (open.blocked == 0) Close(socket);
+  return Fail(startups_ > 0 ? wsaerr::Interrupted : wsaerr::NotInitialised);
 }
 
 int PosixSockets::WSAStartup(WORD version) {
@@ -148,9 +140,13 @@ int PosixSockets::WSAStartup(WORD version) {
 int PosixSockets::WSACleanup() {
   std::lock_guard lock(mutex_);
   if (!Started()) return kSocketError;
+  // The last cleanup closes whatever sockets the process left open, as Winsock does.
   if (--startups_ == 0) {
-    for (auto& [handle, open] : open_) ::close(open.fd);
-    open_.clear();
+    for (auto socket = open_.begin(); socket != open_.end();) {
+      const auto next = std::next(socket);
+      if (!socket->second.closed) Close(socket);
+      socket = next;
+    }
   }
   return 0;
 }
@@ -259,11 +255,11 @@ int PosixSockets::connect(SOCKET s, const SockAddrIn& peer) {
     std::lock_guard lock(mutex_);
     Open* open = Find(s);
     if (open == nullptr) return kSocketError;
-    fd = open->fd;
+    fd = Enter(*open);
   }
   const sockaddr_in native = ToNative(peer);
-  if (::connect(fd, reinterpret_cast<const sockaddr*>(&native), sizeof native) != 0) return FailErrno();
-  return 0;
+  const bool connected = ::connect(fd, reinterpret_cast<const sockaddr*>(&native), sizeof native) == 0;
+  return Leave(s, connected ? 0 : FailErrno());
 }
 
 int PosixSockets::sendto(SOCKET s, std::span<const std::uint8_t> data, int flags, const SockAddrIn& to) {
@@ -311,17 +307,16 @@ int PosixSockets::recvfrom(SOCKET s, std::span<std::uint8_t> buffer, int flags, 
       if (copied < datagram.bytes.size()) return Fail(wsaerr::MessageSize);
       return static_cast<int>(copied);
     }
-    fd = open->fd;
+    fd = Enter(*open);
   }
   // Nothing queued: block on the kernel as Winsock's blocking recvfrom does, without the lock.
   sockaddr_in native{};
   socklen_t size = sizeof native;
   const ssize_t got =
       ::recvfrom(fd, buffer.data(), buffer.size(), MSG_TRUNC, reinterpret_cast<sockaddr*>(&native), &size);
-  if (got < 0) return FailErrno();
+  if (got < 0) return Leave(s, FailErrno());
   from = FromNative(native);
-  if (static_cast<std::size_t>(got) > buffer.size()) return Fail(wsaerr::MessageSize);
-  return static_cast<int>(got);
+  return Leave(s, static_cast<std::size_t>(got) > buffer.size() ? Fail(wsaerr::MessageSize) : static_cast<int>(got));
 }
 
 int PosixSockets::recv(SOCKET s, std::span<std::uint8_t> buffer, int flags) {
@@ -333,13 +328,12 @@ int PosixSockets::recv(SOCKET s, std::span<std::uint8_t> buffer, int flags) {
     Open* open = Find(s);
     if (open == nullptr) return kSocketError;
     datagram = open->datagram;
-    fd = open->fd;
+    if (!datagram && flags == 0) fd = Enter(*open);
   }
   if (datagram) return recvfrom(s, buffer, flags, from);
   if (flags != 0) return Fail(wsaerr::Invalid);
   const ssize_t got = ::recv(fd, buffer.data(), buffer.size(), 0);
-  if (got < 0) return FailErrno();
-  return static_cast<int>(got);
+  return Leave(s, got < 0 ? FailErrno() : static_cast<int>(got));
 }
 
 int PosixSockets::select(SOCKET s, SelectSet set, long timeoutMicroseconds) {
@@ -349,17 +343,17 @@ int PosixSockets::select(SOCKET s, SelectSet set, long timeoutMicroseconds) {
     Open* open = Find(s);
     if (open == nullptr) return kSocketError;
     if (set == SelectSet::Read && !open->waiting.empty()) return 1;
-    watched.fd = open->fd;
+    watched.fd = Enter(*open);
   }
   watched.events = set == SelectSet::Read ? POLLIN : set == SelectSet::Write ? POLLOUT : POLLPRI;
   const long timeout = std::max(0L, timeoutMicroseconds);
   const timespec wait{timeout / 1000000, (timeout % 1000000) * 1000};
   const int ready = ::ppoll(&watched, 1, &wait, nullptr);
-  if (ready < 0) return FailErrno();
-  if (ready == 0) return 0;
+  if (ready < 0) return Leave(s, FailErrno());
   // An error or hang-up counts in the set select would put it in: reading and the exception set.
-  if ((watched.revents & watched.events) != 0) return 1;
-  return (watched.revents & (POLLERR | POLLHUP)) != 0 && set != SelectSet::Write ? 1 : 0;
+  const bool inSet = (watched.revents & watched.events) != 0 ||
+                     ((watched.revents & (POLLERR | POLLHUP)) != 0 && set != SelectSet::Write);
+  return Leave(s, ready > 0 && inSet ? 1 : 0);
 }
 
 int PosixSockets::ioctlsocketFionread(SOCKET s, unsigned long& count) {
@@ -390,10 +384,8 @@ int PosixSockets::shutdown(SOCKET s, int how) {
 
 int PosixSockets::closesocket(SOCKET s) {
   std::lock_guard lock(mutex_);
-  Open* open = Find(s);
-  if (open == nullptr) return kSocketError;
-  ::close(open->fd);
-  open_.erase(s);
+  if (Find(s) == nullptr) return kSocketError;
+  Close(open_.find(s));
   return 0;
 }
 
@@ -415,7 +407,7 @@ bool PosixSockets::gethostbyname(const std::string& name, std::vector<std::array
   }
   addresses.clear();
   char own[256] = {};
-  if (::gethostname(own, sizeof own - 1) == 0 && strcasecmp(own, name.c_str()) == 0) {
+  if (::gethostname(own, sizeof own - 1) == 0 && EqualNoCase(own, name)) {
     for (const AdapterInfo& adapter : ListHostAdapters()) {
       for (const IpAddrString& entry : adapter.ipAddressList) {
         in_addr address{};
@@ -468,55 +460,6 @@ int PosixSockets::WSAStringToAddressA(const std::string& text, int family, SockA
   }
   parsed.port = static_cast<std::uint16_t>(port);
   address = parsed;
-  return 0;
-}
-
-std::vector<AdapterInfo> ListHostAdapters() {
-  std::vector<AdapterInfo> adapters;
-  ifaddrs* list = nullptr;
-  if (::getifaddrs(&list) != 0) return adapters;
-  std::vector<std::string> order;
-  std::map<std::string, AdapterInfo> byName;
-  for (const ifaddrs* entry = list; entry != nullptr; entry = entry->ifa_next) {
-    if ((entry->ifa_flags & IFF_LOOPBACK) != 0 || entry->ifa_addr == nullptr) continue;
-    const std::string name = entry->ifa_name;
-    auto [found, added] = byName.try_emplace(name);
-    AdapterInfo& adapter = found->second;
-    if (added) {
-      order.push_back(name);
-      adapter.adapterName = name;
-      adapter.description = name;
-    }
-    if (entry->ifa_addr->sa_family == AF_PACKET) {
-      const auto* link = reinterpret_cast<const sockaddr_ll*>(entry->ifa_addr);
-      const std::size_t length = std::min<std::size_t>(link->sll_halen, 8);
-      adapter.address.assign(link->sll_addr, link->sll_addr + length);
-    } else if (entry->ifa_addr->sa_family == AF_INET) {
-      adapter.ipAddressList.push_back({DottedText(entry->ifa_addr), DottedText(entry->ifa_netmask)});
-    }
-  }
-  ::freeifaddrs(list);
-  const auto gateways = DefaultGateways();
-  for (const std::string& name : order) {
-    AdapterInfo& adapter = byName[name];
-    if (adapter.ipAddressList.empty()) adapter.ipAddressList.push_back({"0.0.0.0", "0.0.0.0"});
-    const auto gateway = gateways.find(name);
-    adapter.gatewayList.push_back(gateway != gateways.end() ? IpAddrString{gateway->second, "255.255.255.255"}
-                                                            : IpAddrString{"0.0.0.0", "0.0.0.0"});
-    adapters.push_back(std::move(adapter));
-  }
-  return adapters;
-}
-
-DWORD PosixIpHelper::GetAdaptersInfo(ULONG bufferSize, std::vector<AdapterInfo>& adapters) {
-  std::vector<AdapterInfo> found = ListHostAdapters();
-  if (found.empty()) return winerr::NoData;
-  ULONG needed = 0;
-  for (const AdapterInfo& adapter : found)
-    needed += kAdapterInfoSize +
-              kIpAddrStringSize * static_cast<ULONG>(adapter.ipAddressList.size() + adapter.gatewayList.size() - 2);
-  if (bufferSize < needed) return winerr::BufferOverflow;
-  adapters = std::move(found);
   return 0;
 }
 

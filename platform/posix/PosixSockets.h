@@ -6,8 +6,9 @@
 //   recvfrom and select serve that queue first, so the order of datagrams is kept.
 // - The host name's address list is the IPv4 addresses of the interfaces, not what the resolver
 //   says of the name, and 127.0.0.1 when there is none (as Windows answers without an adapter).
-// The IP helper lists the interfaces as GetAdaptersInfo does: no loopback, the hardware address,
-// the IPv4 addresses with their masks, the default gateway of the routing table.
+// - A socket closed (by closesocket or the last WSACleanup) while another thread's call blocks on it
+//   ends that call, which fails with WSAEINTR (WSANOTINITIALISED after the cleanup); its descriptor
+//   stays open until the call has left, so the number is never reused under it.
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -17,7 +18,6 @@
 
 #include <sys/socket.h>
 
-#include "platform/IpHelper.h"
 #include "platform/Sockets.h"
 
 namespace platform::posix {
@@ -59,10 +59,18 @@ private:
     int fd;
     bool datagram;
     std::deque<Datagram> waiting;  // taken from the kernel, not yet read
+    int blocked = 0;               // calls on fd that wait without the lock
+    bool closed = false;           // closed while calls were blocked: kept until they leave
   };
 
   // The open socket behind s, or null with WSAENOTSOCK set (caller holds mutex_).
   Open* Find(SOCKET s);
+  // Closes the socket, or, while calls are blocked on it, shuts it down to end them (caller holds mutex_).
+  void Close(std::map<SOCKET, Open>::iterator socket);
+  // Around a call that blocks on the socket's descriptor without the lock: Enter (caller holds mutex_)
+  // gives the descriptor, Leave answers the call's result, or the error of a socket closed meanwhile.
+  static int Enter(Open& open);
+  int Leave(SOCKET s, int result);
   // Moves every datagram the kernel holds for the socket into its queue (caller holds mutex_).
   void Drain(Open& open);
   int Fail(int wsaError);
@@ -76,15 +84,5 @@ private:
   int startups_ = 0;
   std::map<SOCKET, Open> open_;
 };
-
-class PosixIpHelper final : public IpHelper {
-public:
-  DWORD GetAdaptersInfo(ULONG bufferSize, std::vector<AdapterInfo>& adapters) override;
-};
-
-// The interfaces as GetAdaptersInfo would list them, whatever the buffer (for tests and the host list).
-std::vector<AdapterInfo> ListHostAdapters();
-// Winsock's code for an errno value.
-int WsaErrorOf(int errnoValue);
 
 }  // namespace platform::posix

@@ -12,7 +12,7 @@
 #include "platform/sim/JsonDocument.h"
 #include "platform/sim/JsonReader.h"
 #include "platform/sim/RegistryJson.h"
-#include "platform/sim/SimNetwork.h"
+#include "platform/sim/NetworkJson.h"
 #include "platform/sim/SimSerial.h"
 #include "platform/sim/SpoolerJson.h"
 #include "platform/sim/Text.h"

@@ -12,10 +12,6 @@ const std::array<MonitorModule, 1> kModules = {{
     {"KorvexMon.dll", "Kvx_", {"KorvexMonUI.dll", "SiUSBXp.dll"}},
 }};
 
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && EqualNoCase(text.substr(0, prefix.size()), prefix);
-}
-
 bool AllDigits(std::string_view text) {
   return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }

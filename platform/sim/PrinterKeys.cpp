@@ -4,17 +4,7 @@ namespace platform::sim {
 namespace {
 
 std::shared_ptr<RegNode> PrintersNode(const RegistryTree& tree, bool create) {
-  std::shared_ptr<RegNode> node = tree.Root(RootKey::LocalMachine);
-  static const std::vector<std::string> kPath = *SplitKeyPath(kPrintersKeyPath);
-  for (const std::string& name : kPath) {
-    std::shared_ptr<RegNode> next = node->FindSubkey(name);
-    if (!next) {
-      if (!create) return nullptr;
-      next = node->AddSubkey(name);
-    }
-    node = std::move(next);
-  }
-  return node;
+  return tree.Key(RootKey::LocalMachine, kPrintersKeyPath, create);
 }
 
 std::shared_ptr<RegNode> PrinterNode(const RegistryTree& tree, std::string_view printerName) {

@@ -188,12 +188,6 @@ void WriteKeys(const RegNode& root, JsonMembers& out) {
   }
 }
 
-// A name as the registry compares it.
-std::string Folded(std::string name) {
-  for (char& c : name) c = static_cast<char>(FoldUpper(static_cast<unsigned char>(c)));
-  return name;
-}
-
 // A name as an error message shows it: long ones cut (at a character) to what a person can read.
 std::string Shown(const std::string& utf8) {
   constexpr std::size_t kShown = 80;
@@ -210,7 +204,7 @@ void ReadValues(const Reader& reader, const Json& values, const std::string& whe
   const bool indexed = node.values.size() + values.size() >= kIndexedFrom;
   std::unordered_map<std::string, std::size_t> held;
   if (indexed) {
-    for (std::size_t i = 0; i < node.values.size(); ++i) held.emplace(Folded(node.values[i].name), i);
+    for (std::size_t i = 0; i < node.values.size(); ++i) held.emplace(UpperCase(node.values[i].name), i);
   }
   for (const auto& [valueName, valueJson] : values.items()) {
     const std::string what = where + " value \"" + Shown(valueName) + "\"";
@@ -225,7 +219,7 @@ void ReadValues(const Reader& reader, const Json& values, const std::string& whe
       node.SetValue(name, type, std::move(data));
       continue;
     }
-    const auto [at, added] = held.emplace(Folded(name), node.values.size());
+    const auto [at, added] = held.emplace(UpperCase(name), node.values.size());
     if (added) {
       node.values.push_back({std::move(name), type, std::move(data)});
     } else {

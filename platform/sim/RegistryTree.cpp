@@ -120,6 +120,19 @@ RegistryTree::RegistryTree() { Clear(); }
 
 const std::shared_ptr<RegNode>& RegistryTree::Root(RootKey root) const { return roots_[RootIndex(root)]; }
 
+std::shared_ptr<RegNode> RegistryTree::Key(RootKey root, std::string_view path, bool create) const {
+  const auto names = SplitKeyPath(path);
+  if (!names) return nullptr;
+  std::shared_ptr<RegNode> node = Root(root);
+  for (const std::string& name : *names) {
+    std::shared_ptr<RegNode> next = node->FindSubkey(name);
+    if (!next && create) next = node->AddSubkey(name);
+    if (!next) return nullptr;
+    node = std::move(next);
+  }
+  return node;
+}
+
 void RegistryTree::Clear() {
   for (RootKey root : kRootKeys) roots_[RootIndex(root)] = std::make_shared<RegNode>(RootKeyName(root));
 }

@@ -68,6 +68,9 @@ public:
 
   std::mutex& mutex() { return mutex_; }
   const std::shared_ptr<RegNode>& Root(RootKey root) const;
+  // The key at `path` below a root key, with every missing key on the way made when `create`; null
+  // for a missing key or a malformed path (caller holds the mutex).
+  std::shared_ptr<RegNode> Key(RootKey root, std::string_view path, bool create = false) const;
   // Replaces every root with an empty key (caller holds the mutex).
   void Clear();
 

@@ -60,14 +60,18 @@ std::optional<Luid> PrivilegeLuid(const std::u16string& name) {
   return std::nullopt;
 }
 
-SimAccessToken::SimAccessToken(std::shared_ptr<TokenPrivileges> privileges, std::shared_ptr<FaultInjector> faults,
-                               std::shared_ptr<HandleTable> handles, DWORD access)
-    : privileges_(std::move(privileges)), faults_(std::move(faults)), handles_(std::move(handles)), access_(access),
+SimAccessToken::SimAccessToken(MachineLock lock, std::shared_ptr<TokenPrivileges> privileges,
+                               std::shared_ptr<FaultInjector> faults, std::shared_ptr<HandleTable> handles, DWORD access)
+    : lock_(std::move(lock)), privileges_(std::move(privileges)), faults_(std::move(faults)), handles_(std::move(handles)), access_(access),
       handle_(handles_->Register("token", "process token")) {}
 
-SimAccessToken::~SimAccessToken() { handles_->Release(handle_); }
+SimAccessToken::~SimAccessToken() {
+  const auto held = lock_.Hold();
+  handles_->Release(handle_);
+}
 
 DWORD SimAccessToken::AdjustPrivilege(const Luid& privilege, DWORD attributes, bool& allAssigned) {
+  const auto held = lock_.Hold();
   allAssigned = false;
   if (const DWORD error = faults_->Check("AdjustTokenPrivileges")) return error;
   if ((access_ & tokenaccess::AdjustPrivileges) == 0) return winerr::AccessDenied;

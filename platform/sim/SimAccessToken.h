@@ -12,6 +12,7 @@
 #include "platform/sim/FaultInjector.h"
 #include "platform/sim/HandleTable.h"
 #include "platform/sim/MachineConfig.h"
+#include "platform/sim/MachineLock.h"
 
 namespace platform::sim {
 
@@ -39,7 +40,7 @@ std::optional<Luid> PrivilegeLuid(const std::u16string& name);
 
 class SimAccessToken final : public AccessToken {
 public:
-  SimAccessToken(std::shared_ptr<TokenPrivileges> privileges, std::shared_ptr<FaultInjector> faults,
+  SimAccessToken(MachineLock lock, std::shared_ptr<TokenPrivileges> privileges, std::shared_ptr<FaultInjector> faults,
                  std::shared_ptr<HandleTable> handles, DWORD access);
   ~SimAccessToken() override;
   SimAccessToken(const SimAccessToken&) = delete;
@@ -49,6 +50,7 @@ public:
   DWORD AdjustPrivilege(const Luid& privilege, DWORD attributes, bool& allAssigned) override;
 
 private:
+  MachineLock lock_;
   std::shared_ptr<TokenPrivileges> privileges_;
   std::shared_ptr<FaultInjector> faults_;
   std::shared_ptr<HandleTable> handles_;

@@ -72,18 +72,23 @@ std::vector<std::uint8_t> MultiSz(const std::vector<std::string>& items) {
 
 class SimDeviceInfoSet : public DeviceInfoSet {
 public:
-  SimDeviceInfoSet(std::vector<SimDevice> devices, std::shared_ptr<RegistryTree> tree,
+  SimDeviceInfoSet(MachineLock lock, std::vector<SimDevice> devices, std::shared_ptr<RegistryTree> tree,
                    std::shared_ptr<FaultInjector> faults, std::shared_ptr<HandleTable> handles,
                    const MachineConfig& config)
-      : devices_(std::move(devices)),
+      : lock_(lock),
+        devices_(std::move(devices)),
         tree_(tree),
-        registry_(tree, faults, handles, config),
+        registry_(std::move(lock), tree, faults, handles, config, {}, nullptr),
         faults_(std::move(faults)),
         handles_(std::move(handles)),
         id_(handles_->Register("device info set", std::to_string(devices_.size()) + " devices")) {}
-  ~SimDeviceInfoSet() override { handles_->Release(id_); }
+  ~SimDeviceInfoSet() override {
+    const auto held = lock_.Hold();
+    handles_->Release(id_);
+  }
 
   DWORD SetupDiEnumDeviceInfo(DWORD index, DeviceInfoData& device) override {
+    const auto held = lock_.Hold();
     if (const DWORD error = faults_->Check("SetupDiEnumDeviceInfo")) return error;
     if (index >= devices_.size()) return winerr::NoMoreItems;
     device.index = index;
@@ -93,6 +98,7 @@ public:
   DWORD SetupDiGetDeviceRegistryPropertyA(const DeviceInfoData& device, DWORD property, DWORD bufferSize,
                                           DWORD& regType, std::vector<std::uint8_t>& data,
                                           DWORD& required) override {
+    const auto held = lock_.Hold();
     data.clear();
     required = 0;
     if (const DWORD error = faults_->Check("SetupDiGetDeviceRegistryPropertyA")) return error;
@@ -119,6 +125,7 @@ public:
 
   DWORD SetupDiOpenDevRegKey(const DeviceInfoData& device, DWORD scope, DWORD profile, DWORD keyType, DWORD access,
                              std::unique_ptr<RegistryKey>& out) override {
+    const auto held = lock_.Hold();
     out.reset();
     if (const DWORD error = faults_->Check("SetupDiOpenDevRegKey")) return error;
     if (device.index >= devices_.size() || scope != dicskey::ScopeGlobal || keyType != dicskey::KeyTypeDevice) {
@@ -132,8 +139,7 @@ public:
       const auto names = SplitKeyPath(path);
       // The instance id comes from machine.json: its key must be one Windows could hold.
       if (!names || HasLongKeyName(*names) || names->size() > kMaxKeyDepth) return winerr::InvalidData;
-      std::shared_ptr<RegNode> node = tree_->Root(RootKey::LocalMachine);
-      for (const auto& name : *names) node = node->AddSubkey(name);
+      const std::shared_ptr<RegNode> node = tree_->Key(RootKey::LocalMachine, path, true);
       if (!d.portName.empty() && !node->FindValue("PortName")) {
         std::vector<std::uint8_t> bytes(d.portName.begin(), d.portName.end());
         bytes.push_back(0);
@@ -144,6 +150,7 @@ public:
   }
 
 private:
+  MachineLock lock_;
   std::vector<SimDevice> devices_;
   std::shared_ptr<RegistryTree> tree_;
   SimRegistry registry_;
@@ -189,10 +196,11 @@ std::vector<SimDevice> ReadDevices(const Json& document) {
   return devices;
 }
 
-SimDeviceSetup::SimDeviceSetup(Json& document, std::filesystem::path driveC, std::shared_ptr<RegistryTree> tree,
-                               std::shared_ptr<FaultInjector> faults, std::shared_ptr<HandleTable> handles,
-                               const MachineConfig& config)
-    : config_(config),
+SimDeviceSetup::SimDeviceSetup(MachineLock lock, Json& document, std::filesystem::path driveC,
+                               std::shared_ptr<RegistryTree> tree, std::shared_ptr<FaultInjector> faults,
+                               std::shared_ptr<HandleTable> handles, const MachineConfig& config)
+    : lock_(std::move(lock)),
+      config_(config),
       document_(document),
       driveC_(std::move(driveC)),
       tree_(std::move(tree)),
@@ -204,19 +212,18 @@ std::size_t SimDeviceSetup::UnmadeKeysSize() const {
   std::size_t size = 0;
   for (const SimDevice& d : ReadDevices(document_)) {
     const std::string path = std::string(kEnumKey) + "\\" + d.instanceId + "\\Device Parameters";
-    std::shared_ptr<RegNode> node = tree_->Root(RootKey::LocalMachine);
-    for (const std::string& name : SplitKeyPath(path).value_or(std::vector<std::string>{})) {
-      if (node) node = node->FindSubkey(name);
-    }
+    // A malformed path names no key that could be made.
+    const bool unmade = SplitKeyPath(path) && !tree_->Key(RootKey::LocalMachine, path);
     // The key's line: its path with each backslash written twice, and the port's name.
     constexpr std::size_t kLine = 32;
-    if (!node) size += 2 * path.size() + d.portName.size() + kLine;
+    if (unmade) size += 2 * path.size() + d.portName.size() + kLine;
   }
   return size;
 }
 
 DWORD SimDeviceSetup::SetupDiClassGuidsFromNameA(const std::string& className, DWORD bufferCount,
                                                  std::vector<Guid>& guids, DWORD& required) {
+  const auto held = lock_.Hold();
   guids.clear();
   required = 0;
   if (const DWORD error = faults_->Check("SetupDiClassGuidsFromNameA")) return error;
@@ -229,6 +236,7 @@ DWORD SimDeviceSetup::SetupDiClassGuidsFromNameA(const std::string& className, D
 }
 
 DWORD SimDeviceSetup::SetupDiGetClassDevsA(const Guid& classGuid, DWORD flags, std::unique_ptr<DeviceInfoSet>& out) {
+  const auto held = lock_.Hold();
   out.reset();
   if (const DWORD error = faults_->Check("SetupDiGetClassDevsA")) return error;
   std::vector<SimDevice> chosen;
@@ -237,12 +245,13 @@ DWORD SimDeviceSetup::SetupDiGetClassDevsA(const Guid& classGuid, DWORD flags, s
     if ((flags & digcf::Present) && !d.present) continue;
     chosen.push_back(std::move(d));
   }
-  out = std::make_unique<SimDeviceInfoSet>(std::move(chosen), tree_, faults_, handles_, config_);
+  out = std::make_unique<SimDeviceInfoSet>(lock_, std::move(chosen), tree_, faults_, handles_, config_);
   return winerr::Success;
 }
 
 DWORD SimDeviceSetup::UpdateDriverForPlugAndPlayDevicesA(const std::string& hardwareId, const std::string& fullInfPath,
                                                          DWORD installFlags, bool& rebootRequired) {
+  const auto held = lock_.Hold();
   rebootRequired = false;
   if (const DWORD error = faults_->Check("UpdateDriverForPlugAndPlayDevicesA")) return error;
   // Installing drivers is for administrators.

@@ -18,6 +18,7 @@
 #include "platform/DeviceSetup.h"
 #include "platform/sim/FaultInjector.h"
 #include "platform/sim/HandleTable.h"
+#include "platform/sim/MachineLock.h"
 #include "platform/sim/MachineConfig.h"
 #include "platform/sim/RegistryTree.h"
 
@@ -39,9 +40,9 @@ std::vector<SimDevice> ReadDevices(const nlohmann::ordered_json& document);
 
 class SimDeviceSetup : public DeviceSetup {
 public:
-  SimDeviceSetup(nlohmann::ordered_json& document, std::filesystem::path driveC, std::shared_ptr<RegistryTree> tree,
-                 std::shared_ptr<FaultInjector> faults, std::shared_ptr<HandleTable> handles,
-                 const MachineConfig& config);
+  SimDeviceSetup(MachineLock lock, nlohmann::ordered_json& document, std::filesystem::path driveC,
+                 std::shared_ptr<RegistryTree> tree, std::shared_ptr<FaultInjector> faults,
+                 std::shared_ptr<HandleTable> handles, const MachineConfig& config);
 
   DWORD SetupDiClassGuidsFromNameA(const std::string& className, DWORD bufferCount, std::vector<Guid>& guids,
                                    DWORD& required) override;
@@ -53,6 +54,7 @@ public:
   std::size_t UnmadeKeysSize() const;
 
 private:
+  MachineLock lock_;
   const MachineConfig& config_;
   nlohmann::ordered_json& document_;
   std::filesystem::path driveC_;

@@ -48,10 +48,12 @@ std::optional<FileVersion> ParseVersionLine(const std::string& line) {
 
 }  // namespace
 
-SimFileSystem::SimFileSystem(fs::path driveC, std::shared_ptr<FaultInjector> faults, const FileAccess& access)
-    : driveC_(std::move(driveC)), faults_(std::move(faults)), access_(access) {}
+SimFileSystem::SimFileSystem(MachineLock lock, fs::path driveC, std::shared_ptr<FaultInjector> faults,
+                             const FileAccess& access)
+    : lock_(std::move(lock)), driveC_(std::move(driveC)), faults_(std::move(faults)), access_(access) {}
 
 DWORD SimFileSystem::GetSystemDirectoryA(std::string& directory) {
+  const auto held = lock_.Hold();
   if (const DWORD error = faults_->Check("GetSystemDirectoryA")) return error;
   std::error_code ec;
   fs::create_directories(*HostPath(kSystemDirectory, driveC_), ec);
@@ -60,6 +62,7 @@ DWORD SimFileSystem::GetSystemDirectoryA(std::string& directory) {
 }
 
 DWORD SimFileSystem::GetFullPathNameA(const std::string& name, DWORD bufferSize, std::string& path, DWORD& required) {
+  const auto held = lock_.Hold();
   path.clear();
   required = 0;
   if (const DWORD error = faults_->Check("GetFullPathNameA")) return error;
@@ -73,6 +76,7 @@ DWORD SimFileSystem::GetFullPathNameA(const std::string& name, DWORD bufferSize,
 }
 
 DWORD SimFileSystem::CopyFileA(const std::string& existing, const std::string& target, bool failIfExists) {
+  const auto held = lock_.Hold();
   if (const DWORD error = faults_->Check("CopyFileA")) return error;
   const auto from = HostPath(existing, driveC_);
   const auto to = HostPath(target, driveC_);
@@ -95,6 +99,7 @@ DWORD SimFileSystem::CopyFileA(const std::string& existing, const std::string& t
 }
 
 DWORD SimFileSystem::GetFileAttributesA(const std::string& name, DWORD& attributes) {
+  const auto held = lock_.Hold();
   attributes = fileattr::Invalid;
   if (const DWORD error = faults_->Check("GetFileAttributesA")) return error;
   const auto host = HostPath(name, driveC_);
@@ -109,6 +114,7 @@ DWORD SimFileSystem::GetFileAttributesA(const std::string& name, DWORD& attribut
 }
 
 DWORD SimFileSystem::SetFileAttributesA(const std::string& name, DWORD attributes) {
+  const auto held = lock_.Hold();
   if (const DWORD error = faults_->Check("SetFileAttributesA")) return error;
   const auto host = HostPath(name, driveC_);
   if (!host) return winerr::PathNotFound;
@@ -120,17 +126,20 @@ DWORD SimFileSystem::SetFileAttributesA(const std::string& name, DWORD attribute
 }
 
 DWORD SimFileSystem::DeleteFileA(const std::string& name) {
+  const auto held = lock_.Hold();
   if (const DWORD error = faults_->Check("DeleteFileA")) return error;
   return Delete(name);
 }
 
 DWORD SimFileSystem::DeleteFileW(const std::u16string& name) {
+  const auto held = lock_.Hold();
   if (const DWORD error = faults_->Check("DeleteFileW")) return error;
   const auto ansi = Utf16ToAnsi(name);
   return ansi ? Delete(*ansi) : winerr::InvalidName;
 }
 
 DWORD SimFileSystem::MoveFileExW(const std::u16string& existing, const std::u16string& target, DWORD flags) {
+  const auto held = lock_.Hold();
   if (const DWORD error = faults_->Check("MoveFileExW")) return error;
   const auto fromName = Utf16ToAnsi(existing);
   const auto toName = Utf16ToAnsi(target);
@@ -165,6 +174,7 @@ DWORD SimFileSystem::Delete(const std::string& name) {
 }
 
 DWORD SimFileSystem::AppendToFileA(const std::string& name, std::string_view bytes) {
+  const auto held = lock_.Hold();
   if (const DWORD error = faults_->Check("AppendToFileA")) return error;
   const auto host = HostPath(name, driveC_);
   if (!host) return winerr::PathNotFound;
@@ -180,6 +190,7 @@ DWORD SimFileSystem::AppendToFileA(const std::string& name, std::string_view byt
 }
 
 DWORD SimFileSystem::GetFileVersionA(const std::string& name, FileVersion& version) {
+  const auto held = lock_.Hold();
   version = FileVersion{};
   if (const DWORD error = faults_->Check("GetFileVersionA")) return error;
   const auto host = HostPath(name, driveC_);

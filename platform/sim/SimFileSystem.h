@@ -9,12 +9,14 @@
 #include "platform/FileSystem.h"
 #include "platform/sim/FaultInjector.h"
 #include "platform/sim/FileAccess.h"
+#include "platform/sim/MachineLock.h"
 
 namespace platform::sim {
 
 class SimFileSystem : public FileSystem {
 public:
-  SimFileSystem(std::filesystem::path driveC, std::shared_ptr<FaultInjector> faults, const FileAccess& access);
+  SimFileSystem(MachineLock lock, std::filesystem::path driveC, std::shared_ptr<FaultInjector> faults,
+                const FileAccess& access);
 
   DWORD GetSystemDirectoryA(std::string& directory) override;
   DWORD GetFullPathNameA(const std::string& name, DWORD bufferSize, std::string& path, DWORD& required) override;
@@ -32,6 +34,7 @@ public:
 private:
   DWORD Delete(const std::string& name);
 
+  MachineLock lock_;
   std::filesystem::path driveC_;
   std::shared_ptr<FaultInjector> faults_;
   const FileAccess& access_;

@@ -13,8 +13,8 @@ constexpr std::size_t kMaxFaceUnits = 31;
 
 }  // namespace
 
-SimFonts::SimFonts(const nlohmann::ordered_json& document, std::string label)
-    : document_(document), label_(std::move(label)) {
+SimFonts::SimFonts(MachineLock lock, const nlohmann::ordered_json& document, std::string label)
+    : lock_(std::move(lock)), document_(document), label_(std::move(label)) {
   (void)EnumScreenFontFamilies();
 }
 
@@ -29,6 +29,7 @@ std::vector<FontFamily> SimFonts::DefaultFamilies() {
 }
 
 std::vector<FontFamily> SimFonts::EnumScreenFontFamilies() {
+  const auto held = lock_.Hold();
   if (!document_.contains("fonts")) return DefaultFamilies();
   const JsonReader reader(label_);
   const auto& list = document_["fonts"];

@@ -9,19 +9,21 @@
 #include <nlohmann/json_fwd.hpp>
 
 #include "platform/Fonts.h"
+#include "platform/sim/MachineLock.h"
 
 namespace platform::sim {
 
 class SimFonts : public Fonts {
 public:
   // `label` names the machine file in errors. Checks the list at once.
-  SimFonts(const nlohmann::ordered_json& document, std::string label);
+  SimFonts(MachineLock lock, const nlohmann::ordered_json& document, std::string label);
 
   std::vector<FontFamily> EnumScreenFontFamilies() override;
 
   static std::vector<FontFamily> DefaultFamilies();
 
 private:
+  MachineLock lock_;
   const nlohmann::ordered_json& document_;
   std::string label_;
 };

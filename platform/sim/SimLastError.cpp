@@ -7,6 +7,6 @@ thread_local DWORD lastError = 0;
 }
 
 void SimLastError::SetLastError(DWORD code) { lastError = code; }
-DWORD SimLastError::GetLastError() { return lastError; }
+DWORD SimLastError::GetLastError() const { return lastError; }
 
 }  // namespace platform::sim

@@ -7,7 +7,8 @@ namespace platform::sim {
 class SimLastError final : public LastError {
 public:
   void SetLastError(DWORD code) override;
-  DWORD GetLastError() override;
+  // The calling thread's code, as the caller of a COM method reads it.
+  DWORD GetLastError() const;
 };
 
 }  // namespace platform::sim

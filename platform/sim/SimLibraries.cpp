@@ -48,13 +48,17 @@ bool ListHas(const nlohmann::ordered_json& list, const std::string& name) {
 
 class SimLibrary : public Library {
 public:
-  SimLibrary(const LibraryExports& exports, std::vector<std::string> missing, std::shared_ptr<FaultInjector> faults,
-             std::shared_ptr<HandleTable> handles, HandleTable::Id id)
-      : exports_(exports), missing_(std::move(missing)), faults_(std::move(faults)), handles_(std::move(handles)),
-        id_(id) {}
-  ~SimLibrary() override { handles_->Release(id_); }
+  SimLibrary(MachineLock lock, const LibraryExports& exports, std::vector<std::string> missing,
+             std::shared_ptr<FaultInjector> faults, std::shared_ptr<HandleTable> handles, HandleTable::Id id)
+      : lock_(std::move(lock)), exports_(exports), missing_(std::move(missing)), faults_(std::move(faults)),
+        handles_(std::move(handles)), id_(id) {}
+  ~SimLibrary() override {
+    const auto held = lock_.Hold();
+    handles_->Release(id_);
+  }
 
   DWORD FindFunction(const std::string& name) override {
+    const auto held = lock_.Hold();
     if (const DWORD error = faults_->Check("GetProcAddress")) return error;
     // Exported names mind case.
     const bool exported = std::find(exports_.functions.begin(), exports_.functions.end(), name) != exports_.functions.end();
@@ -63,6 +67,7 @@ public:
   }
 
 private:
+  MachineLock lock_;
   const LibraryExports& exports_;
   std::vector<std::string> missing_;
   std::shared_ptr<FaultInjector> faults_;
@@ -72,11 +77,12 @@ private:
 
 }  // namespace
 
-SimLibraries::SimLibraries(const nlohmann::ordered_json& document, std::shared_ptr<FaultInjector> faults,
-                           std::shared_ptr<HandleTable> handles)
-    : document_(document), faults_(std::move(faults)), handles_(std::move(handles)) {}
+SimLibraries::SimLibraries(MachineLock lock, const nlohmann::ordered_json& document,
+                           std::shared_ptr<FaultInjector> faults, std::shared_ptr<HandleTable> handles)
+    : lock_(std::move(lock)), document_(document), faults_(std::move(faults)), handles_(std::move(handles)) {}
 
 DWORD SimLibraries::LoadLibraryA(const std::string& name, std::unique_ptr<Library>& out) {
+  const auto held = lock_.Hold();
   out.reset();
   if (const DWORD error = faults_->Check("LoadLibraryA")) return error;
   const std::string file = WithExtension(name);
@@ -98,7 +104,7 @@ DWORD SimLibraries::LoadLibraryA(const std::string& name, std::unique_ptr<Librar
     }
   }
   const auto id = handles_->Register("library", file);
-  out = std::make_unique<SimLibrary>(*library, std::move(missingFunctions), faults_, handles_, id);
+  out = std::make_unique<SimLibrary>(lock_, *library, std::move(missingFunctions), faults_, handles_, id);
   return winerr::Success;
 }
 

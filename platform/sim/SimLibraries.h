@@ -11,16 +11,18 @@
 #include "platform/DeviceSetup.h"
 #include "platform/sim/FaultInjector.h"
 #include "platform/sim/HandleTable.h"
+#include "platform/sim/MachineLock.h"
 
 namespace platform::sim {
 
 class SimLibraries : public Libraries {
 public:
-  SimLibraries(const nlohmann::ordered_json& document, std::shared_ptr<FaultInjector> faults,
+  SimLibraries(MachineLock lock, const nlohmann::ordered_json& document, std::shared_ptr<FaultInjector> faults,
                std::shared_ptr<HandleTable> handles);
   DWORD LoadLibraryA(const std::string& name, std::unique_ptr<Library>& out) override;
 
 private:
+  MachineLock lock_;
   const nlohmann::ordered_json& document_;
   std::shared_ptr<FaultInjector> faults_;
   std::shared_ptr<HandleTable> handles_;

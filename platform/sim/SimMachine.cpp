@@ -112,29 +112,25 @@ SimMachine::SimMachine(fs::path folder, bool temporary, std::unique_ptr<MachineC
       handles_(std::make_shared<HandleTable>()),
       privileges_(std::make_shared<TokenPrivileges>(config_->user)),
       clock_(std::make_shared<SimClock>(config_->startTick)),
-      registry_(std::make_unique<SimRegistry>(tree_, faults_, handles_, *config_, driveC_, privileges_)),
-      profile_(std::make_unique<SimProfile>(driveC_, faults_, *config_)),
-      version_(std::make_unique<SimVersion>(*config_, faults_)),
-      process_(std::make_unique<SimProcess>(*config_, faults_, handles_, privileges_)),
-      services_(std::make_unique<SimServiceControl>(*config_, *clock_, faults_, handles_)),
-      messages_(std::make_unique<SimWindowMessages>(faults_)),
+      registry_(std::make_unique<SimRegistry>(lock_, tree_, faults_, handles_, *config_, driveC_, privileges_)),
+      profile_(std::make_unique<SimProfile>(lock_, driveC_, faults_, *config_)),
+      version_(std::make_unique<SimVersion>(lock_, *config_, faults_)),
+      process_(std::make_unique<SimProcess>(lock_, *config_, faults_, handles_, privileges_)),
+      services_(std::make_unique<SimServiceControl>(lock_, *config_, *clock_, faults_, handles_)),
+      messages_(std::make_unique<SimWindowMessages>(lock_, faults_)),
       fileAccess_(std::make_unique<FileAccess>(*config_, driveC_)),
-      files_(std::make_unique<SimFileSystem>(driveC_, faults_, *fileAccess_)),
-      libraries_(std::make_unique<SimLibraries>(*document_, faults_, handles_)),
-      devices_(std::make_unique<SimDeviceSetup>(*document_, driveC_, tree_, faults_, handles_, *config_)) {
+      files_(std::make_unique<SimFileSystem>(lock_, driveC_, faults_, *fileAccess_)),
+      libraries_(std::make_unique<SimLibraries>(lock_, *document_, faults_, handles_)),
+      devices_(std::make_unique<SimDeviceSetup>(lock_, *document_, driveC_, tree_, faults_, handles_, *config_)) {
   MakeFolder(driveC_);
-  spooler_ = std::make_unique<SimPrintSpooler>(std::move(spooler), driveC_, *config_, *services_, tree_, faults_,
+  spooler_ = std::make_unique<SimPrintSpooler>(lock_, std::move(spooler), driveC_, *config_, *services_, tree_, faults_,
                                                handles_);
   fileAccess_->SetLoadedCheck([this](const fs::path& file) { return spooler_->HoldsFile(file); });
   threads_ = std::make_unique<SimThreads>(clock_, faults_);
-  printing_ = std::make_unique<SimPrinting>(*spooler_, faults_, handles_);
-  serial_ = std::make_unique<SimSerial>(*config_, *document_, clock_, faults_, handles_);
-  network_ = std::make_unique<SimNetwork>(*document_, clock_, faults_, handles_);
-  fonts_ = std::make_unique<SimFonts>(*document_, machineFile().string());
-  locked_ = std::make_unique<LockedServices>(
-      mutex_, Platform{*clock_, *registry_, *profile_, *version_, *process_, *services_, *spooler_, *messages_,
-                       *files_, *libraries_, *devices_, *threads_, *serial_, *printing_, *network_->sockets(), *network_->ipHelper(), lastError_,
-                       *fonts_});
+  printing_ = std::make_unique<SimPrinting>(lock_, *spooler_, faults_, handles_);
+  serial_ = std::make_unique<SimSerial>(lock_, *config_, *document_, clock_, faults_, handles_);
+  network_ = std::make_unique<SimNetwork>(lock_, *document_, clock_, faults_, handles_);
+  fonts_ = std::make_unique<SimFonts>(lock_, *document_, machineFile().string());
 }
 
 SimMachine::~SimMachine() {
@@ -238,7 +234,9 @@ void SimMachine::CheckSavable() {
 }
 
 Platform SimMachine::platform() {
-  return locked_->platform();
+  return Platform{*clock_,   *registry_, *profile_, *version_,   *process_, *services_,
+                  *spooler_, *messages_, *files_,   *libraries_, *devices_, *threads_,
+                  *serial_,  *printing_, *network_->sockets(),   *network_->ipHelper(), lastError_, *fonts_};
 }
 
 }  // namespace platform::sim

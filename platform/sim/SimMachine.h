@@ -11,9 +11,9 @@
 #include "platform/sim/FaultInjector.h"
 #include "platform/sim/FileAccess.h"
 #include "platform/sim/HandleTable.h"
-#include "platform/sim/LockedServices.h"
 #include "platform/sim/MachineConfig.h"
 #include "platform/sim/MachineFileError.h"
+#include "platform/sim/MachineLock.h"
 #include "platform/sim/RegistryTree.h"
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimDeviceSetup.h"
@@ -57,10 +57,10 @@ public:
   // Throws MachineFileError, changing nothing, when a run's end could not be saved: the folder
   // refuses the save's temporary file, or the machine leaves no room to grow within the file's limit.
   void CheckSavable();
-  // The services as the system sees them: safe to call from two threads at once.
+  // The services as the system sees them: safe to call from two threads at once (MachineLock.h).
   Platform platform();
   // The machine's one lock, for a test that edits the machine directly while a thread runs on it.
-  std::unique_lock<std::recursive_mutex> Lock() { return std::unique_lock(*mutex_); }
+  std::unique_lock<std::recursive_mutex> Lock() { return lock_.Hold(); }
 
   const std::filesystem::path& folder() const { return folder_; }
   std::filesystem::path machineFile() const { return folder_ / "machine.json"; }
@@ -91,6 +91,7 @@ public:
   SimPrinting& printing() { return *printing_; }
   SimNetwork& network() { return *network_; }
   SimFonts& fonts() { return *fonts_; }
+  SimLastError& lastError() { return lastError_; }
 
 private:
   SimMachine(std::filesystem::path folder, bool temporary, std::unique_ptr<MachineConfig> config,
@@ -110,7 +111,7 @@ private:
   std::shared_ptr<FaultInjector> faults_;
   std::shared_ptr<HandleTable> handles_;
   std::shared_ptr<TokenPrivileges> privileges_;  // the process token's, for this run only
-  MachineMutex mutex_ = std::make_shared<std::recursive_mutex>();
+  MachineLock lock_;
   std::shared_ptr<SimClock> clock_;
   std::unique_ptr<SimRegistry> registry_;
   std::unique_ptr<SimProfile> profile_;
@@ -129,7 +130,6 @@ private:
   std::unique_ptr<SimPrinting> printing_;
   std::unique_ptr<SimNetwork> network_;
   std::unique_ptr<SimFonts> fonts_;
-  std::unique_ptr<LockedServices> locked_;
 };
 
 }  // namespace platform::sim

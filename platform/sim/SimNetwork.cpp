@@ -1,7 +1,6 @@
 #include "platform/sim/SimNetwork.h"
 
 #include <algorithm>
-#include <cctype>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -9,7 +8,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "platform/sim/JsonReader.h"
+#include "platform/CaseFolding.h"
+
 
 namespace platform::sim {
 
@@ -21,8 +21,6 @@ using Bytes = std::vector<std::uint8_t>;
 constexpr int kVersionNotSupported = 10092;  // WSAVERNOTSUPPORTED
 constexpr int kNoProtocolOption = 10042;     // WSAENOPROTOOPT
 constexpr int kMsgPeek = 2;
-constexpr std::size_t kMaxAdapters = 64;
-constexpr std::size_t kMaxBoards = 256;
 constexpr std::size_t kMaxUdpPayload = 65507;
 constexpr int kDefaultReceiveBuffer = 65536;
 constexpr std::uint16_t kBoardPort = 1460;
@@ -31,67 +29,6 @@ constexpr const char* kHostName = "KVX-SIM";
 constexpr Ipv4 kAny{0, 0, 0, 0};
 constexpr Ipv4 kLoopback{127, 0, 0, 1};
 constexpr Ipv4 kLimitedBroadcast{255, 255, 255, 255};
-
-Ipv4 Address(const JsonReader& reader, const Json& j, const std::string& field) {
-  const auto parsed = ParseIpv4(reader.Text(j, field));
-  if (!parsed) reader.Fail("\"" + field + "\" must be an IPv4 address a.b.c.d");
-  return *parsed;
-}
-
-std::vector<std::uint8_t> HardwareAddress(const JsonReader& reader, const Json& j, const std::string& field) {
-  const std::string text = reader.Text(j, field);
-  std::vector<std::uint8_t> bytes;
-  for (std::size_t pos = 0; pos < text.size(); pos += 3) {
-    const auto hex = [](char c) {
-      return c >= '0' && c <= '9'   ? c - '0'
-             : c >= 'A' && c <= 'F' ? c - 'A' + 10
-             : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                                    : -1;
-    };
-    const bool ok = pos + 2 <= text.size() && hex(text[pos]) >= 0 && hex(text[pos + 1]) >= 0 &&
-                    (pos + 2 == text.size() || text[pos + 2] == '-') && bytes.size() < 8;
-    if (!ok) reader.Fail("\"" + field + "\" must be up to 8 hexadecimal bytes joined by '-'");
-    bytes.push_back(static_cast<std::uint8_t>(hex(text[pos]) << 4 | hex(text[pos + 1])));
-  }
-  if (!text.empty() && text.back() == '-')
-    reader.Fail("\"" + field + "\" must be up to 8 hexadecimal bytes joined by '-'");
-  return bytes;
-}
-
-SimAdapter ReadAdapter(const JsonReader& reader, const Json& j, const std::string& field) {
-  reader.Object(j, field, {"name", "description", "mac", "ip", "mask", "gateway", "moreAddresses", "moreGateways"});
-  for (const char* name : {"name", "mac", "ip", "mask"}) {
-    if (!j.contains(name)) reader.Fail("\"" + field + "." + name + "\" is missing");
-  }
-  SimAdapter a;
-  a.name = reader.Text(j["name"], field + ".name");
-  if (j.contains("description")) a.description = reader.Text(j["description"], field + ".description");
-  a.mac = HardwareAddress(reader, j["mac"], field + ".mac");
-  a.addresses.emplace_back(Address(reader, j["ip"], field + ".ip"), Address(reader, j["mask"], field + ".mask"));
-  a.gateways.push_back(j.contains("gateway") ? Address(reader, j["gateway"], field + ".gateway") : kAny);
-  if (j.contains("moreAddresses")) {
-    const std::string list = field + ".moreAddresses";
-    if (!j["moreAddresses"].is_array() || j["moreAddresses"].size() > 16)
-      reader.Fail("\"" + list + "\" must be a list of up to 16");
-    for (std::size_t i = 0; i < j["moreAddresses"].size(); ++i) {
-      const std::string item = list + "[" + std::to_string(i) + "]";
-      const Json& entry = j["moreAddresses"][i];
-      reader.Object(entry, item, {"ip", "mask"});
-      if (!entry.contains("ip") || !entry.contains("mask")) reader.Fail("\"" + item + "\" needs \"ip\" and \"mask\"");
-      a.addresses.emplace_back(Address(reader, entry["ip"], item + ".ip"),
-                               Address(reader, entry["mask"], item + ".mask"));
-    }
-  }
-  if (j.contains("moreGateways")) {
-    const std::string list = field + ".moreGateways";
-    if (!j["moreGateways"].is_array() || j["moreGateways"].size() > 16)
-      reader.Fail("\"" + list + "\" must be a list of up to 16");
-    for (std::size_t i = 0; i < j["moreGateways"].size(); ++i) {
-      a.gateways.push_back(Address(reader, j["moreGateways"][i], list + "[" + std::to_string(i) + "]"));
-    }
-  }
-  return a;
-}
 
 Ipv4 BroadcastOf(const std::pair<Ipv4, Ipv4>& address) {
   Ipv4 b{};
@@ -122,59 +59,12 @@ struct Socket {
 
 }  // namespace
 
-SimNetworkConfig ReadNetworkConfig(const Json& document, const std::string& label, bool boardsNeedAdapters) {
-  const JsonReader reader(label);
-  SimNetworkConfig config;
-  if (const auto it = document.find("networkAdapters"); it != document.end()) {
-    if (!it->is_array() || it->size() > kMaxAdapters) {
-      reader.Fail("\"networkAdapters\" must be a list of up to " + std::to_string(kMaxAdapters) + " adapters");
-    }
-    for (std::size_t i = 0; i < it->size(); ++i) {
-      config.adapters.push_back(ReadAdapter(reader, (*it)[i], "networkAdapters[" + std::to_string(i) + "]"));
-    }
-  }
-  if (const auto it = document.find("boards"); it != document.end()) {
-    if (!it->is_array() || it->size() > kMaxBoards) {
-      reader.Fail("\"boards\" must be a list of up to " + std::to_string(kMaxBoards) + " boards");
-    }
-    for (std::size_t i = 0; i < it->size(); ++i) {
-      const std::string field = "boards[" + std::to_string(i) + "]";
-      Board board = ParseBoard((*it)[i], label, field);
-      for (const std::string& name : boardsNeedAdapters ? board.adapters : std::vector<std::string>{}) {
-        if (std::none_of(config.adapters.begin(), config.adapters.end(),
-                         [&](const SimAdapter& a) { return a.name == name; })) {
-          reader.Fail("\"" + field + ".adapter\" names no adapter of \"networkAdapters\": \"" + name + "\"");
-        }
-      }
-      config.boards.push_back(std::move(board));
-    }
-  }
-  return config;
-}
-
-Json DefaultBoards() {
-  return Json::array({Json{{"kind", "lindor"},
-                           {"mac", "02-00-4B-56-58-30"},
-                           {"ip", "192.0.2.50"},
-                           {"mask", "255.255.255.0"},
-                           {"gateway", "192.0.2.1"},
-                           {"port", 9100u},
-                           {"dhcp", false},
-                           {"adapter", "Ethernet"}},
-                      Json{{"kind", "ostrel"},
-                           {"mac", "02-00-4B-56-58-31"},
-                           {"ip", "192.0.2.51"},
-                           {"mask", "255.255.255.0"},
-                           {"gateway", "192.0.2.1"},
-                           {"port", 9100u},
-                           {"dhcp", false},
-                           {"adapter", "Ethernet"}}});
-}
-
+// Calls hold the machine's lock but for those that wait for datagrams (select and the receives), which
+// run on the network's own state, under mutex_ alone.
 struct SimNetwork::Impl : Sockets, IpHelper {
-  Impl(Json& document, std::shared_ptr<SimClock> clock, std::shared_ptr<FaultInjector> faults,
+  Impl(MachineLock lock, Json& document, std::shared_ptr<SimClock> clock, std::shared_ptr<FaultInjector> faults,
        std::shared_ptr<HandleTable> handles)
-      : document_(document), clock_(std::move(clock)), faults_(std::move(faults)), handles_(std::move(handles)) {}
+      : lock_(std::move(lock)), document_(document), clock_(std::move(clock)), faults_(std::move(faults)), handles_(std::move(handles)) {}
 
   ~Impl() override {
     for (auto& [s, socket] : sockets_) handles_->Release(socket.handle);
@@ -183,6 +73,7 @@ struct SimNetwork::Impl : Sockets, IpHelper {
   // --- library ---------------------------------------------------------------------------------
 
   int WSAStartup(WORD version) override {
+    const auto held = lock_.Hold();
     if (const DWORD error = faults_->Check("WSAStartup")) return static_cast<int>(error);
     if ((version & 0xFF) < 1 || ((version & 0xFF) == 1 && (version >> 8) < 1)) return kVersionNotSupported;
     std::lock_guard lock(mutex_);
@@ -191,6 +82,7 @@ struct SimNetwork::Impl : Sockets, IpHelper {
   }
 
   int WSACleanup() override {
+    const auto held = lock_.Hold();
     std::lock_guard lock(mutex_);
     if (Faulted("WSACleanup") || !Started()) return kSocketError;
     // The last cleanup closes whatever sockets the process left open, as Winsock does.
@@ -210,6 +102,7 @@ struct SimNetwork::Impl : Sockets, IpHelper {
   // --- sockets ---------------------------------------------------------------------------------
 
   SOCKET socket(int family, int type, int protocol) override {
+    const auto held = lock_.Hold();
     std::lock_guard lock(mutex_);
     if (Faulted("socket") || !Started()) return kInvalidSocket;
     if (family != af::Inet) return Fail(wsaerr::AddressFamilyNotSupported, kInvalidSocket);
@@ -224,6 +117,7 @@ struct SimNetwork::Impl : Sockets, IpHelper {
   }
 
   int setsockopt(SOCKET s, int level, int name, int value) override {
+    const auto held = lock_.Hold();
     std::lock_guard lock(mutex_);
     Socket* socket = Find("setsockopt", s);
     if (!socket) return kSocketError;
@@ -240,6 +134,7 @@ struct SimNetwork::Impl : Sockets, IpHelper {
   }
 
   int setsockoptLinger(SOCKET s, bool on, std::uint16_t seconds) override {
+    const auto held = lock_.Hold();
     std::lock_guard lock(mutex_);
     Socket* socket = Find("setsockopt", s);
     if (!socket) return kSocketError;
@@ -249,6 +144,7 @@ struct SimNetwork::Impl : Sockets, IpHelper {
   }
 
   int getsockopt(SOCKET s, int level, int name, int& value) override {
+    const auto held = lock_.Hold();
     std::lock_guard lock(mutex_);
     Socket* socket = Find("getsockopt", s);
     if (!socket) return kSocketError;
@@ -262,6 +158,7 @@ struct SimNetwork::Impl : Sockets, IpHelper {
   }
 
   int bind(SOCKET s, const SockAddrIn& local) override {
+    const auto held = lock_.Hold();
     std::lock_guard lock(mutex_);
     Socket* socket = Find("bind", s);
     if (!socket) return kSocketError;
@@ -280,6 +177,7 @@ struct SimNetwork::Impl : Sockets, IpHelper {
   }
 
   int getsockname(SOCKET s, SockAddrIn& local) override {
+    const auto held = lock_.Hold();
     std::lock_guard lock(mutex_);
     Socket* socket = Find("getsockname", s);
     if (!socket) return kSocketError;
@@ -289,6 +187,7 @@ struct SimNetwork::Impl : Sockets, IpHelper {
   }
 
   int getpeername(SOCKET s, SockAddrIn& peer) override {
+    const auto held = lock_.Hold();
     std::lock_guard lock(mutex_);
     Socket* socket = Find("getpeername", s);
     if (!socket) return kSocketError;
@@ -299,6 +198,7 @@ struct SimNetwork::Impl : Sockets, IpHelper {
 
   // A datagram socket's connect only sets its default peer.
   int connect(SOCKET s, const SockAddrIn& peer) override {
+    const auto held = lock_.Hold();
     std::lock_guard lock(mutex_);
     Socket* socket = Find("connect", s);
     if (!socket) return kSocketError;
@@ -310,6 +210,7 @@ struct SimNetwork::Impl : Sockets, IpHelper {
   }
 
   int sendto(SOCKET s, std::span<const std::uint8_t> data, int, const SockAddrIn& to) override {
+    const auto held = lock_.Hold();
     std::lock_guard lock(mutex_);
     Socket* socket = Find("sendto", s);
     if (!socket) return kSocketError;
@@ -382,6 +283,7 @@ struct SimNetwork::Impl : Sockets, IpHelper {
   }
 
   int ioctlsocketFionread(SOCKET s, unsigned long& count) override {
+    const auto held = lock_.Hold();
     std::lock_guard lock(mutex_);
     Socket* socket = Find("ioctlsocket", s);
     if (!socket) return kSocketError;
@@ -394,6 +296,7 @@ struct SimNetwork::Impl : Sockets, IpHelper {
   }
 
   int shutdown(SOCKET s, int how) override {
+    const auto held = lock_.Hold();
     std::lock_guard lock(mutex_);
     Socket* socket = Find("shutdown", s);
     if (!socket) return kSocketError;
@@ -402,6 +305,7 @@ struct SimNetwork::Impl : Sockets, IpHelper {
   }
 
   int closesocket(SOCKET s) override {
+    const auto held = lock_.Hold();
     std::lock_guard lock(mutex_);
     Socket* socket = Find("closesocket", s);
     if (!socket) return kSocketError;
@@ -413,6 +317,7 @@ struct SimNetwork::Impl : Sockets, IpHelper {
   // --- host ------------------------------------------------------------------------------------
 
   int gethostname(std::string& name) override {
+    const auto held = lock_.Hold();
     std::lock_guard lock(mutex_);
     if (Faulted("gethostname") || !Started()) return kSocketError;
     name = kHostName;
@@ -420,14 +325,15 @@ struct SimNetwork::Impl : Sockets, IpHelper {
   }
 
   bool gethostbyname(const std::string& name, std::vector<std::array<std::uint8_t, 4>>& addresses) override {
+    const auto held = lock_.Hold();
     std::lock_guard lock(mutex_);
     if (Faulted("gethostbyname") || !Started()) return false;
     addresses.clear();
-    if (EqualsNoCase(name, "localhost")) {
+    if (EqualNoCase(name, "localhost")) {
       addresses.push_back(kLoopback);
       return true;
     }
-    if (!EqualsNoCase(name, kHostName)) return Fail(wsaerr::HostNotFound, false);
+    if (!EqualNoCase(name, kHostName)) return Fail(wsaerr::HostNotFound, false);
     for (const SimAdapter& a : ReadConfig().adapters) {
       for (const auto& address : a.addresses) {
         if (address.first != kAny) addresses.push_back(address.first);
@@ -439,6 +345,7 @@ struct SimNetwork::Impl : Sockets, IpHelper {
   }
 
   int WSAStringToAddressA(const std::string& text, int family, SockAddrIn& address) override {
+    const auto held = lock_.Hold();
     std::lock_guard lock(mutex_);
     if (Faulted("WSAStringToAddressA") || !Started()) return kSocketError;
     if (family != af::Inet) return Fail(wsaerr::Invalid);
@@ -461,6 +368,7 @@ struct SimNetwork::Impl : Sockets, IpHelper {
   // --- IP helper -------------------------------------------------------------------------------
 
   DWORD GetAdaptersInfo(ULONG bufferSize, std::vector<AdapterInfo>& adapters) override {
+    const auto held = lock_.Hold();
     if (const DWORD error = faults_->Check("GetAdaptersInfo")) return error;
     std::lock_guard lock(mutex_);
     adapters.clear();
@@ -481,11 +389,6 @@ struct SimNetwork::Impl : Sockets, IpHelper {
   }
 
 private:
-  static bool EqualsNoCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-             return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-  }
 
   template <class T = int>
   T Fail(int error, T result = kSocketError) {
@@ -644,6 +547,7 @@ private:
     }
   }
 
+  MachineLock lock_;
   Json& document_;
   std::shared_ptr<SimClock> clock_;
   std::shared_ptr<FaultInjector> faults_;
@@ -657,9 +561,9 @@ private:
   std::unordered_map<std::thread::id, long> carriedMicroseconds_;
 };
 
-SimNetwork::SimNetwork(Json& document, std::shared_ptr<SimClock> clock, std::shared_ptr<FaultInjector> faults,
-                       std::shared_ptr<HandleTable> handles)
-    : impl_(std::make_unique<Impl>(document, std::move(clock), std::move(faults), std::move(handles))) {}
+SimNetwork::SimNetwork(MachineLock lock, Json& document, std::shared_ptr<SimClock> clock,
+                       std::shared_ptr<FaultInjector> faults, std::shared_ptr<HandleTable> handles)
+    : impl_(std::make_unique<Impl>(std::move(lock), document, std::move(clock), std::move(faults), std::move(handles))) {}
 SimNetwork::~SimNetwork() = default;
 Sockets* SimNetwork::sockets() { return impl_.get(); }
 IpHelper* SimNetwork::ipHelper() { return impl_.get(); }

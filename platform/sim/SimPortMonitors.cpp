@@ -24,15 +24,16 @@ bool FileInFolder(const fs::path& dir, const std::string& name) {
 }  // namespace
 
 DWORD SimPrintSpooler::EnumPortsA(std::vector<std::string>& portNames) {
+  const auto held = core_->lock.Hold();
   portNames.clear();
   if (const DWORD error = core_->faults->Check("EnumPortsA")) return error;
   if (!core_->Instance()) return winerr::RpcServerUnavailable;
-  std::lock_guard lock(core_->mutex);
   portNames = core_->state.PortNames();
   return winerr::Success;
 }
 
 DWORD SimPrintSpooler::AddMonitorA(const std::string& name, const OptText& environment, const std::string& dllName) {
+  const auto held = core_->lock.Hold();
   if (const DWORD error = core_->faults->Check("AddMonitorA")) return error;
   if (!core_->Instance()) return winerr::RpcServerUnavailable;
   if (const DWORD error = core_->CheckAdministrator()) return error;
@@ -40,7 +41,6 @@ DWORD SimPrintSpooler::AddMonitorA(const std::string& name, const OptText& envir
   if (environment && !environment->empty() && !EqualNoCase(*environment, kEnvironment)) {
     return winerr::InvalidEnvironment;
   }
-  std::lock_guard lock(core_->mutex);
   if (core_->state.FindMonitor(name)) return winerr::PrintMonitorAlreadyInstalled;
   const auto system = HostPath(kSystemDirectory, core_->driveC);
   if (!system || dllName.find_first_of("\\/:") != std::string::npos || !FileInFolder(*system, dllName)) {
@@ -54,11 +54,11 @@ DWORD SimPrintSpooler::AddMonitorA(const std::string& name, const OptText& envir
 }
 
 DWORD SimPrintSpooler::AddPortExA(const std::string& portName, const std::string& monitorName) {
+  const auto held = core_->lock.Hold();
   if (const DWORD error = core_->faults->Check("AddPortExA")) return error;
   if (!core_->Instance()) return winerr::RpcServerUnavailable;
   if (const DWORD error = core_->CheckAdministrator()) return error;
   if (portName.empty()) return winerr::InvalidParameter;
-  std::lock_guard lock(core_->mutex);
   SpoolerMonitor* target = nullptr;
   for (SpoolerMonitor& monitor : core_->state.monitors) {
     if (EqualNoCase(monitor.name, monitorName)) target = &monitor;

@@ -50,17 +50,14 @@ std::optional<fs::path> FindInFolder(const fs::path& dir, const std::string& nam
 
 }  // namespace
 
-SimPrintSpooler::SimPrintSpooler(SpoolerState state, fs::path driveC, const MachineConfig& config,
+SimPrintSpooler::SimPrintSpooler(MachineLock lock, SpoolerState state, fs::path driveC, const MachineConfig& config,
                                  SimServiceControl& services, std::shared_ptr<RegistryTree> tree,
                                  std::shared_ptr<FaultInjector> faults, std::shared_ptr<HandleTable> handles)
-    : core_(std::make_shared<Core>(std::move(state), std::move(driveC), config, services, std::move(tree),
-                                   std::move(faults), std::move(handles))) {
-  {
-    // The run going on now has the printers already; only a later start reads their keys.
-    std::lock_guard lock(core_->mutex);
-    core_->loadedRun = services.RunningInstance(kSpoolerService);
-    core_->ProjectAll({});
-  }
+    : core_(std::make_shared<Core>(std::move(lock), std::move(state), std::move(driveC), config, services,
+                                   std::move(tree), std::move(faults), std::move(handles))) {
+  // The run going on now has the printers already; only a later start reads their keys.
+  core_->loadedRun = services.RunningInstance(kSpoolerService);
+  core_->ProjectAll({});
   // Windows has the driver directory from the start; the installer copies into it.
   if (const fs::path dir = HostDriverDirectory(); !dir.empty()) {
     std::error_code ec;
@@ -71,13 +68,13 @@ SimPrintSpooler::SimPrintSpooler(SpoolerState state, fs::path driveC, const Mach
 SimPrintSpooler::~SimPrintSpooler() = default;
 
 SpoolerState SimPrintSpooler::Snapshot() const {
-  std::lock_guard lock(core_->mutex);
+  const auto held = core_->lock.Hold();
   (void)core_->Instance();
   return core_->state;
 }
 
 void SimPrintSpooler::Edit(const std::function<void(SpoolerState&)>& change) {
-  std::lock_guard lock(core_->mutex);
+  const auto held = core_->lock.Hold();
   (void)core_->Instance();
   std::vector<std::string> before;
   for (const SpoolerPrinter& printer : core_->state.printers) before.push_back(printer.name);
@@ -86,17 +83,14 @@ void SimPrintSpooler::Edit(const std::function<void(SpoolerState&)>& change) {
 }
 
 fs::path SimPrintSpooler::HostDriverDirectory() const {
-  std::lock_guard lock(core_->mutex);
+  const auto held = core_->lock.Hold();
   return HostPath(core_->state.driverDirectory, core_->driveC).value_or(fs::path());
 }
 
 bool SimPrintSpooler::HoldsFile(const fs::path& hostFile) const {
+  const auto held = core_->lock.Hold();
   if (core_->services.CurrentState(kSpoolerService) == svcstate::Stopped) return false;
-  std::vector<std::string> files;
-  {
-    std::lock_guard lock(core_->mutex);
-    files = core_->state.MonitorFiles();
-  }
+  const std::vector<std::string> files = core_->state.MonitorFiles();
   const auto system = HostPath(kSystemDirectory, core_->driveC);
   std::error_code ec;
   for (const std::string& name : files) {
@@ -107,26 +101,23 @@ bool SimPrintSpooler::HoldsFile(const fs::path& hostFile) const {
 }
 
 DWORD SimPrintSpooler::GetPrinterDriverDirectoryA(std::string& directory) {
+  const auto held = core_->lock.Hold();
   if (const DWORD error = core_->faults->Check("GetPrinterDriverDirectoryA")) return error;
   if (!core_->Instance()) return winerr::RpcServerUnavailable;
-  std::lock_guard lock(core_->mutex);
   directory = core_->state.driverDirectory;
   return winerr::Success;
 }
 
 DWORD SimPrintSpooler::OpenPrinterA(const std::string& printerName, DWORD desiredAccess,
                                     std::unique_ptr<PrinterHandle>& out) {
+  const auto held = core_->lock.Hold();
   out.reset();
   if (const DWORD error = core_->faults->Check("OpenPrinterA")) return error;
   const auto instance = core_->Instance();
   if (!instance) return winerr::RpcServerUnavailable;
-  std::string name;
-  {
-    std::lock_guard lock(core_->mutex);
-    const SpoolerPrinter* printer = core_->state.FindPrinter(printerName);
-    if (!printer) return winerr::InvalidPrinterName;
-    name = printer->name;
-  }
+  const SpoolerPrinter* printer = core_->state.FindPrinter(printerName);
+  if (!printer) return winerr::InvalidPrinterName;
+  std::string name = printer->name;
   if (core_->CheckAdministrator() != winerr::Success) {
     if (desiredAccess & kAdministrativeAccess) return winerr::AccessDenied;
     // A standard user's utmost is using the printer.
@@ -137,6 +128,7 @@ DWORD SimPrintSpooler::OpenPrinterA(const std::string& printerName, DWORD desire
 }
 
 DWORD SimPrintSpooler::AddPrinterDriverA(const DriverInfo3A& info) {
+  const auto held = core_->lock.Hold();
   if (const DWORD error = core_->faults->Check("AddPrinterDriverA")) return error;
   if (!core_->Instance()) return winerr::RpcServerUnavailable;
   if (const DWORD error = core_->CheckAdministrator()) return error;
@@ -156,7 +148,6 @@ DWORD SimPrintSpooler::AddPrinterDriverA(const DriverInfo3A& info) {
   driver.monitorName = info.pMonitorName.value_or("");
   driver.defaultDataType = info.pDefaultDataType.value_or("");
 
-  std::lock_guard lock(core_->mutex);
   // The files are taken from the driver directory, where the caller put them, or from its
   // version folder when an earlier driver installed them there already; they end up in the latter.
   const auto directory = HostPath(core_->state.driverDirectory, core_->driveC);
@@ -196,6 +187,7 @@ DWORD SimPrintSpooler::AddPrinterDriverA(const DriverInfo3A& info) {
 }
 
 DWORD SimPrintSpooler::AddPrinterA(const PrinterInfo2A& info, std::unique_ptr<PrinterHandle>& out) {
+  const auto held = core_->lock.Hold();
   out.reset();
   if (const DWORD error = core_->faults->Check("AddPrinterA")) return error;
   const auto instance = core_->Instance();
@@ -204,7 +196,6 @@ DWORD SimPrintSpooler::AddPrinterA(const PrinterInfo2A& info, std::unique_ptr<Pr
   if (Missing(info.pPrinterName) || info.pPrinterName->find_first_of(",\\") != std::string::npos) {
     return winerr::InvalidPrinterName;
   }
-  std::lock_guard lock(core_->mutex);
   SpoolerState& state = core_->state;
   if (state.FindPrinter(*info.pPrinterName)) return winerr::PrinterAlreadyExists;
   if (Missing(info.pPortName) || Missing(info.pDriverName) || Missing(info.pPrintProcessor)) {
@@ -243,18 +234,14 @@ namespace platform::sim {
 
 namespace {
 
-// The open printer a raw handle value stands for (caller holds the spooler's mutex): 6 for a value
-// that is no open handle, one of an earlier run of the service, or a printer since gone.
+// The open printer a raw handle value stands for: 6 for a value that is no open handle, one of an
+// earlier run of the service, or a printer since gone.
 DWORD OpenedPrinter(SimPrintSpooler::Core& core, RawPrinterHandle handle, SpoolerPrinter*& printer, DWORD& access) {
   const auto instance = core.Instance();
   if (!instance) return winerr::RpcServerUnavailable;
-  SimPrintSpooler::Core::OpenPrinter opened;
-  {
-    std::lock_guard lock(core.openMutex);
-    const auto open = core.open.find(handle);
-    if (open == core.open.end()) return winerr::InvalidHandle;
-    opened = open->second;
-  }
+  const auto open = core.open.find(handle);
+  if (open == core.open.end()) return winerr::InvalidHandle;
+  const SimPrintSpooler::Core::OpenPrinter& opened = open->second;
   if (opened.instance != *instance) return winerr::InvalidHandle;
   printer = core.state.FindPrinter(opened.name);
   access = opened.access;
@@ -265,8 +252,8 @@ DWORD OpenedPrinter(SimPrintSpooler::Core& core, RawPrinterHandle handle, Spoole
 
 DWORD SimPrintSpooler::GetPrinterDataW(RawPrinterHandle printer, const std::u16string& valueName, DWORD bufferSize,
                                        DWORD& type, std::vector<std::uint8_t>& data, DWORD& needed) {
+  const auto held = core_->lock.Hold();
   if (const DWORD error = core_->faults->Check("GetPrinterDataW")) return error;
-  std::lock_guard lock(core_->mutex);
   SpoolerPrinter* target = nullptr;
   DWORD access = 0;
   if (const DWORD error = OpenedPrinter(*core_, printer, target, access)) return error;
@@ -286,8 +273,8 @@ DWORD SimPrintSpooler::GetPrinterDataW(RawPrinterHandle printer, const std::u16s
 
 DWORD SimPrintSpooler::SetPrinterDataW(RawPrinterHandle printer, const std::u16string& valueName, DWORD type,
                                        const std::vector<std::uint8_t>& data) {
+  const auto held = core_->lock.Hold();
   if (const DWORD error = core_->faults->Check("SetPrinterDataW")) return error;
-  std::lock_guard lock(core_->mutex);
   SpoolerPrinter* target = nullptr;
   DWORD access = 0;
   if (const DWORD error = OpenedPrinter(*core_, printer, target, access)) return error;

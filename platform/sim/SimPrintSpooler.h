@@ -13,6 +13,7 @@
 #include "platform/sim/FaultInjector.h"
 #include "platform/sim/HandleTable.h"
 #include "platform/sim/MachineConfig.h"
+#include "platform/sim/MachineLock.h"
 #include "platform/sim/RegistryTree.h"
 #include "platform/sim/SimServiceControl.h"
 #include "platform/sim/SpoolerState.h"
@@ -24,7 +25,7 @@ public:
   // A user without administrative rights (`config.user`) may open printers for use and read,
   // and is refused (5) whatever changes the spooler's drivers, monitors, ports or printers.
   // The printers of `state` are the truth: their keys in `tree` are written from them at once.
-  SimPrintSpooler(SpoolerState state, std::filesystem::path driveC, const MachineConfig& config,
+  SimPrintSpooler(MachineLock lock, SpoolerState state, std::filesystem::path driveC, const MachineConfig& config,
                   SimServiceControl& services, std::shared_ptr<RegistryTree> tree,
                   std::shared_ptr<FaultInjector> faults, std::shared_ptr<HandleTable> handles);
   ~SimPrintSpooler() override;

@@ -24,15 +24,12 @@ public:
   SimPrinterHandle(SpoolerCorePtr core, std::string name, DWORD access, std::uint64_t instance)
       : core_(std::move(core)), name_(std::move(name)), access_(Granted(access)), instance_(instance),
         handle_(core_->handles->Register("printer", name_)) {
-    std::lock_guard lock(core_->openMutex);
     core_->open.emplace(Raw(), SimPrintSpooler::Core::OpenPrinter{name_, instance_, access_});
   }
   ~SimPrinterHandle() override {
+    const auto held = core_->lock.Hold();
     core_->faults->Check("ClosePrinter");
-    {
-      std::lock_guard lock(core_->openMutex);
-      core_->open.erase(Raw());
-    }
+    core_->open.erase(Raw());
     core_->handles->Release(handle_);
   }
 
@@ -40,8 +37,8 @@ public:
   RawPrinterHandle Raw() const override { return reinterpret_cast<RawPrinterHandle>(static_cast<std::uintptr_t>(handle_)); }
 
   DWORD GetPrinter2A(DWORD bufferSize, DWORD& needed, PrinterInfo2A& info) override {
+    const auto held = core_->lock.Hold();
     if (const DWORD error = core_->faults->Check("GetPrinterA")) return error;
-    std::lock_guard lock(core_->mutex);
     SpoolerPrinter* printer = nullptr;
     if (const DWORD error = Usable(printer)) return error;
     needed = kPrinterInfo2Size + TextSize(printer->name) + TextSize(printer->port) + TextSize(printer->driver) +
@@ -67,8 +64,8 @@ public:
   }
 
   DWORD SetPrinter2A(const PrinterInfo2A& info) override {
+    const auto held = core_->lock.Hold();
     if (const DWORD error = core_->faults->Check("SetPrinterA")) return error;
-    std::lock_guard lock(core_->mutex);
     SpoolerPrinter* printer = nullptr;
     if (const DWORD error = Usable(printer)) return error;
     if ((access_ & printeraccess::Administer) == 0) return winerr::AccessDenied;
@@ -92,11 +89,8 @@ public:
     const std::string oldName = printer->name;
     printer->name = *info.pPrinterName;
     name_ = printer->name;
-    {
-      // The handle's value goes on naming the printer under its new name.
-      std::lock_guard openLock(core_->openMutex);
-      if (const auto open = core_->open.find(Raw()); open != core_->open.end()) open->second.name = name_;
-    }
+    // The handle's value goes on naming the printer under its new name.
+    if (const auto open = core_->open.find(Raw()); open != core_->open.end()) open->second.name = name_;
     printer->port = *info.pPortName;
     printer->driver = *info.pDriverName;
     printer->comment = info.pComment.value_or("");
@@ -112,8 +106,8 @@ public:
   }
 
   DWORD SetPrinterDataA(const std::string& valueName, DWORD type, const std::vector<std::uint8_t>& data) override {
+    const auto held = core_->lock.Hold();
     if (const DWORD error = core_->faults->Check("SetPrinterDataA")) return error;
-    std::lock_guard lock(core_->mutex);
     SpoolerPrinter* printer = nullptr;
     if (const DWORD error = Usable(printer)) return error;
     if ((access_ & printeraccess::Administer) == 0) return winerr::AccessDenied;
@@ -129,9 +123,9 @@ public:
 
   LONG DocumentPropertiesA(const std::string& /*deviceName*/, std::vector<std::uint8_t>* out,
                            const std::vector<std::uint8_t>* in, DWORD mode) override {
+    const auto held = core_->lock.Hold();
     constexpr LONG kFailed = -1;
     if (core_->faults->Check("DocumentPropertiesA") != winerr::Success) return kFailed;
-    std::lock_guard lock(core_->mutex);
     SpoolerPrinter* printer = nullptr;
     if (Usable(printer) != winerr::Success) return kFailed;
     // A printer stored without a device mode still has the driver's default one.
@@ -155,8 +149,8 @@ public:
   // A raw job goes to the printer's list when it ends; the data type is not looked at.
   DWORD StartDocPrinterA(const std::string& docName, const OptText& /*outputFile*/, const OptText& /*datatype*/,
                          DWORD& jobId) override {
+    const auto held = core_->lock.Hold();
     if (const DWORD error = core_->faults->Check("StartDocPrinterA")) return error;
-    std::lock_guard lock(core_->mutex);
     SpoolerPrinter* printer = nullptr;
     if (const DWORD error = Usable(printer)) return error;
     if (job_) return winerr::InvalidParameter;  // one document at a time on a handle
@@ -171,6 +165,7 @@ public:
   DWORD EndPagePrinter() override { return JobCall("EndPagePrinter"); }
 
   DWORD WritePrinter(std::span<const std::uint8_t> bytes, DWORD& written) override {
+    const auto held = core_->lock.Hold();
     written = 0;
     if (const DWORD error = JobCall("WritePrinter")) return error;
     job_->raw->insert(job_->raw->end(), bytes.begin(), bytes.end());
@@ -179,8 +174,8 @@ public:
   }
 
   DWORD EndDocPrinter() override {
+    const auto held = core_->lock.Hold();
     if (const DWORD error = JobCall("EndDocPrinter")) return error;
-    std::lock_guard lock(core_->mutex);
     SpoolerPrinter* printer = nullptr;
     if (const DWORD error = Usable(printer)) return error;
     printer->printed.push_back(std::move(*job_));
@@ -190,6 +185,7 @@ public:
 
   // Only a job still being written can be thrown away; an ended one has gone to the printer.
   DWORD AbortPrinter() override {
+    const auto held = core_->lock.Hold();
     if (const DWORD error = JobCall("AbortPrinter")) return error;
     job_.reset();
     return winerr::Success;
@@ -197,14 +193,13 @@ public:
 
 private:
   DWORD JobCall(std::string_view op) {
+    const auto held = core_->lock.Hold();
     if (const DWORD error = core_->faults->Check(op)) return error;
-    std::lock_guard lock(core_->mutex);
     SpoolerPrinter* printer = nullptr;
     if (const DWORD error = Usable(printer)) return error;
     return job_ ? winerr::Success : winerr::SplNoStartDoc;
   }
 
-  // Caller holds the spooler's mutex.
   DWORD Usable(SpoolerPrinter*& printer) {
     const auto instance = core_->Instance();
     if (!instance) return winerr::RpcServerUnavailable;

@@ -97,18 +97,23 @@ std::uint32_t Little(std::string_view bytes, std::size_t at, std::size_t size) {
 
 class SimBitmap final : public Bitmap {
 public:
-  SimBitmap(int id, LONG width, LONG height, std::shared_ptr<HandleTable> handles)
-      : id_(id), width_(width), height_(height), handles_(std::move(handles)),
+  SimBitmap(MachineLock lock, int id, LONG width, LONG height, std::shared_ptr<HandleTable> handles)
+      : lock_(std::move(lock)), id_(id), width_(width), height_(height), handles_(std::move(handles)),
         handle_(handles_->Register("bitmap", std::to_string(id))) {}
-  ~SimBitmap() override { handles_->Release(handle_); }
+  ~SimBitmap() override {
+    const auto held = lock_.Hold();
+    handles_->Release(handle_);
+  }
 
   DWORD GetObjectA(BitmapSize& size) override {
+    const auto held = lock_.Hold();
     size = {width_, height_, kScreenBitsPerPixel};
     return winerr::Success;
   }
   int id() const { return id_; }
 
 private:
+  MachineLock lock_;
   int id_;
   LONG width_, height_;
   std::shared_ptr<HandleTable> handles_;
@@ -117,11 +122,16 @@ private:
 
 class SimMemoryDC final : public MemoryDC {
 public:
-  SimMemoryDC(std::shared_ptr<FaultInjector> faults, std::shared_ptr<HandleTable> handles)
-      : faults_(std::move(faults)), handles_(std::move(handles)), handle_(handles_->Register("dc", "memory")) {}
-  ~SimMemoryDC() override { handles_->Release(handle_); }
+  SimMemoryDC(MachineLock lock, std::shared_ptr<FaultInjector> faults, std::shared_ptr<HandleTable> handles)
+      : lock_(std::move(lock)), faults_(std::move(faults)), handles_(std::move(handles)),
+        handle_(handles_->Register("dc", "memory")) {}
+  ~SimMemoryDC() override {
+    const auto held = lock_.Hold();
+    handles_->Release(handle_);
+  }
 
   DWORD SelectBitmap(Bitmap& bitmap) override {
+    const auto held = lock_.Hold();
     if (const DWORD error = faults_->Check("SelectObject")) return error;
     const auto* sim = dynamic_cast<SimBitmap*>(&bitmap);
     if (!sim) return winerr::InvalidHandle;
@@ -131,6 +141,7 @@ public:
   int selected() const { return selected_; }
 
 private:
+  MachineLock lock_;
   std::shared_ptr<FaultInjector> faults_;
   std::shared_ptr<HandleTable> handles_;
   HandleTable::Id handle_;
@@ -143,9 +154,13 @@ public:
                std::shared_ptr<HandleTable> handles)
       : core_(std::move(core)), printer_(std::move(printer)), width_(width), faults_(std::move(faults)),
         handles_(std::move(handles)), handle_(handles_->Register("dc", printer_)) {}
-  ~SimPrinterDC() override { handles_->Release(handle_); }
+  ~SimPrinterDC() override {
+    const auto held = core_->lock.Hold();
+    handles_->Release(handle_);
+  }
 
   int GetDeviceCaps(int index) override {
+    const auto held = core_->lock.Hold();
     switch (index) {
       case devcaps::HorzRes: return width_;
       case devcaps::VertRes: return kPageLength;
@@ -156,15 +171,16 @@ public:
   }
 
   DWORD SelectPointFont(const std::string& face, int /*tenthsOfPoint*/) override {
+    const auto held = core_->lock.Hold();
     if (const DWORD error = faults_->Check("CreateFontIndirectA")) return error;
     font_ = face;
     return winerr::Success;
   }
 
   DWORD StartDocA(const std::string& docName, int& jobId) override {
+    const auto held = core_->lock.Hold();
     if (const DWORD error = faults_->Check("StartDocA")) return error;
     if (document_) return winerr::InvalidParameter;
-    std::lock_guard lock(core_->mutex);
     if (!core_->Instance()) return winerr::RpcServerUnavailable;
     if (!core_->state.FindPrinter(printer_)) return winerr::InvalidPrinterName;
     document_.emplace();
@@ -174,6 +190,7 @@ public:
   }
 
   DWORD StartPage() override {
+    const auto held = core_->lock.Hold();
     if (const DWORD error = faults_->Check("StartPage")) return error;
     if (!document_ || inPage_) return winerr::SplNoStartDoc;
     document_->pages.emplace_back();
@@ -182,6 +199,7 @@ public:
   }
 
   DWORD EndPage() override {
+    const auto held = core_->lock.Hold();
     if (const DWORD error = faults_->Check("EndPage")) return error;
     if (!inPage_) return winerr::SplNoStartDoc;
     inPage_ = false;
@@ -189,9 +207,9 @@ public:
   }
 
   DWORD EndDoc() override {
+    const auto held = core_->lock.Hold();
     if (const DWORD error = faults_->Check("EndDoc")) return error;
     if (!document_) return winerr::SplNoStartDoc;
-    std::lock_guard lock(core_->mutex);
     SpoolerPrinter* printer = core_->Instance() ? core_->state.FindPrinter(printer_) : nullptr;
     if (!printer) return winerr::InvalidHandle;
     printer->printed.push_back(std::move(*document_));
@@ -201,11 +219,13 @@ public:
   }
 
   int SetStretchBltMode(int mode) override {
+    const auto held = core_->lock.Hold();
     if (faults_->Check("SetStretchBltMode") != winerr::Success) return 0;
     return std::exchange(stretchMode_, mode);
   }
 
   int DrawTextA(const std::string& text, GdiRect& rect, UINT format) override {
+    const auto held = core_->lock.Hold();
     if (faults_->Check("DrawTextA") != winerr::Success) return 0;
     const auto lines = BreakLines(text, rect.right - rect.left, (format & drawtext::WordBreak) != 0);
     LONG widest = 0;
@@ -226,6 +246,7 @@ public:
 
   DWORD StretchBlt(int x, int y, int width, int height, MemoryDC& source, int /*sourceX*/, int /*sourceY*/,
                    int /*sourceWidth*/, int /*sourceHeight*/, DWORD /*rop*/) override {
+    const auto held = core_->lock.Hold();
     if (const DWORD error = faults_->Check("StretchBlt")) return error;
     const auto* memory = dynamic_cast<SimMemoryDC*>(&source);
     if (!memory) return winerr::InvalidHandle;
@@ -254,9 +275,9 @@ private:
 
 }  // namespace
 
-SimPrinting::SimPrinting(SimPrintSpooler& spooler, std::shared_ptr<FaultInjector> faults,
+SimPrinting::SimPrinting(MachineLock lock, SimPrintSpooler& spooler, std::shared_ptr<FaultInjector> faults,
                          std::shared_ptr<HandleTable> handles)
-    : spooler_(spooler), faults_(std::move(faults)), handles_(std::move(handles)) {}
+    : lock_(std::move(lock)), spooler_(spooler), faults_(std::move(faults)), handles_(std::move(handles)) {}
 
 SimPrinting::~SimPrinting() = default;
 
@@ -264,24 +285,19 @@ void SimPrinting::SetProgramBitmaps(BitmapFiles files) { bitmaps_ = std::move(fi
 
 DWORD SimPrinting::CreateDCA(const std::string& /*driver*/, const std::string& device, const std::string& /*port*/,
                              std::unique_ptr<PrinterDC>& out) {
+  const auto held = lock_.Hold();
   out.reset();
   if (const DWORD error = faults_->Check("CreateDCA")) return error;
   const SpoolerCorePtr& core = spooler_.core();
-  std::string name;
-  int width = 0;
-  {
-    std::lock_guard lock(core->mutex);
-    if (!core->Instance()) return winerr::RpcServerUnavailable;
-    const SpoolerPrinter* printer = core->state.FindPrinter(device);
-    if (!printer) return winerr::InvalidPrinterName;
-    name = printer->name;
-    width = PageWidth(*printer);
-  }
-  out = std::make_unique<SimPrinterDC>(core, std::move(name), width, faults_, handles_);
+  if (!core->Instance()) return winerr::RpcServerUnavailable;
+  const SpoolerPrinter* printer = core->state.FindPrinter(device);
+  if (!printer) return winerr::InvalidPrinterName;
+  out = std::make_unique<SimPrinterDC>(core, printer->name, PageWidth(*printer), faults_, handles_);
   return winerr::Success;
 }
 
 DWORD SimPrinting::LoadBitmapA(int resourceId, std::unique_ptr<Bitmap>& out) {
+  const auto held = lock_.Hold();
   out.reset();
   if (const DWORD error = faults_->Check("LoadBitmapA")) return error;
   const auto file = bitmaps_ ? bitmaps_(resourceId) : std::nullopt;
@@ -292,14 +308,15 @@ DWORD SimPrinting::LoadBitmapA(int resourceId, std::unique_ptr<Bitmap>& out) {
   const auto width = static_cast<LONG>(Little(*file, kWidthAt, 4));
   const auto height = static_cast<LONG>(Little(*file, kHeightAt, 4));
   if (width <= 0 || height == 0) return winerr::InvalidData;
-  out = std::make_unique<SimBitmap>(resourceId, width, height < 0 ? -height : height, handles_);
+  out = std::make_unique<SimBitmap>(lock_, resourceId, width, height < 0 ? -height : height, handles_);
   return winerr::Success;
 }
 
 DWORD SimPrinting::CreateCompatibleDC(std::unique_ptr<MemoryDC>& out) {
+  const auto held = lock_.Hold();
   out.reset();
   if (const DWORD error = faults_->Check("CreateCompatibleDC")) return error;
-  out = std::make_unique<SimMemoryDC>(faults_, handles_);
+  out = std::make_unique<SimMemoryDC>(lock_, faults_, handles_);
   return winerr::Success;
 }
 

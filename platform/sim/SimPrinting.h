@@ -27,6 +27,7 @@
 #include "platform/Printing.h"
 #include "platform/sim/FaultInjector.h"
 #include "platform/sim/HandleTable.h"
+#include "platform/sim/MachineLock.h"
 #include "platform/sim/SimPrintSpooler.h"
 
 namespace platform::sim {
@@ -40,7 +41,8 @@ public:
   // The bytes of the BMP file of a bitmap resource, or nullopt when the program has none of that id.
   using BitmapFiles = std::function<std::optional<std::string_view>(int resourceId)>;
 
-  SimPrinting(SimPrintSpooler& spooler, std::shared_ptr<FaultInjector> faults, std::shared_ptr<HandleTable> handles);
+  SimPrinting(MachineLock lock, SimPrintSpooler& spooler, std::shared_ptr<FaultInjector> faults,
+              std::shared_ptr<HandleTable> handles);
   ~SimPrinting() override;
   void SetProgramBitmaps(BitmapFiles files);
 
@@ -52,6 +54,7 @@ public:
   DWORD CreateCompatibleDC(std::unique_ptr<MemoryDC>& out) override;
 
 private:
+  MachineLock lock_;
   SimPrintSpooler& spooler_;
   std::shared_ptr<FaultInjector> faults_;
   std::shared_ptr<HandleTable> handles_;

@@ -20,6 +20,7 @@ bool SameAccount(const std::u16string& a, const std::u16string& b) {
 }  // namespace
 
 std::string SimProcess::GetModuleFileNameA() {
+  const auto held = lock_.Hold();
   if (faults_->Check("GetModuleFileNameA") != winerr::Success) return {};
   return config_.programFile;
 }
@@ -30,6 +31,7 @@ void SimProcess::ExitProcess(UINT code) {
 }
 
 DWORD SimProcess::GetUserNameA(DWORD bufferSize, std::string& name) {
+  const auto held = lock_.Hold();
   name.clear();
   if (const DWORD error = faults_->Check("GetUserNameA")) return error;
   if (config_.user.name.size() + 1 > bufferSize) return winerr::InsufficientBuffer;
@@ -38,6 +40,7 @@ DWORD SimProcess::GetUserNameA(DWORD bufferSize, std::string& name) {
 }
 
 DWORD SimProcess::NetUserGetInfo(const std::u16string& userName, UserInfo1& info) {
+  const auto held = lock_.Hold();
   info = {};
   if (const DWORD error = faults_->Check("NetUserGetInfo")) return error;
   if (config_.user.accountQueryError != 0) return config_.user.accountQueryError;
@@ -49,13 +52,15 @@ DWORD SimProcess::NetUserGetInfo(const std::u16string& userName, UserInfo1& info
 }
 
 DWORD SimProcess::OpenProcessToken(DWORD access, std::unique_ptr<AccessToken>& out) {
+  const auto held = lock_.Hold();
   out.reset();
   if (const DWORD error = faults_->Check("OpenProcessToken")) return error;
-  out = std::make_unique<SimAccessToken>(privileges_, faults_, handles_, access);
+  out = std::make_unique<SimAccessToken>(lock_, privileges_, faults_, handles_, access);
   return winerr::Success;
 }
 
 DWORD SimProcess::LookupPrivilegeValueW(const std::u16string& name, Luid& luid) {
+  const auto held = lock_.Hold();
   if (const DWORD error = faults_->Check("LookupPrivilegeValueW")) return error;
   const std::optional<Luid> found = PrivilegeLuid(name);
   if (!found) return winerr::NoSuchPrivilege;

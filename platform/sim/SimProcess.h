@@ -5,18 +5,23 @@
 #include "platform/sim/FaultInjector.h"
 #include "platform/sim/HandleTable.h"
 #include "platform/sim/MachineConfig.h"
+#include "platform/sim/MachineLock.h"
 #include "platform/sim/SimAccessToken.h"
 
 namespace platform::sim {
 
 class SimProcess : public ProcessInfo {
 public:
-  SimProcess(const MachineConfig& config, std::shared_ptr<FaultInjector> faults, std::shared_ptr<HandleTable> handles,
-             std::shared_ptr<TokenPrivileges> privileges)
-      : config_(config), faults_(std::move(faults)), handles_(std::move(handles)), privileges_(std::move(privileges)) {}
+  SimProcess(MachineLock lock, const MachineConfig& config, std::shared_ptr<FaultInjector> faults,
+             std::shared_ptr<HandleTable> handles, std::shared_ptr<TokenPrivileges> privileges)
+      : lock_(std::move(lock)), config_(config), faults_(std::move(faults)), handles_(std::move(handles)),
+        privileges_(std::move(privileges)) {}
   // An injected fault gives "" (GetModuleFileNameA returning 0).
   std::string GetModuleFileNameA() override;
-  LANGID GetUserDefaultUILanguage() override { return config_.uiLanguage; }
+  LANGID GetUserDefaultUILanguage() override {
+    const auto held = lock_.Hold();
+    return config_.uiLanguage;
+  }
   // Throws ProcessExit: the program's outermost frame ends the run with the code.
   [[noreturn]] void ExitProcess(UINT code) override;
   // The account of machine.json's "user".
@@ -27,6 +32,7 @@ public:
   DWORD LookupPrivilegeValueW(const std::u16string& name, Luid& luid) override;
 
 private:
+  MachineLock lock_;
   const MachineConfig& config_;
   std::shared_ptr<FaultInjector> faults_;
   std::shared_ptr<HandleTable> handles_;

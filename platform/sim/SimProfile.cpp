@@ -92,12 +92,14 @@ DWORD CopyEntry(std::string_view text, bool unquote, std::vector<char>& buffer) 
 
 }  // namespace
 
-SimProfile::SimProfile(std::filesystem::path driveC, std::shared_ptr<FaultInjector> faults, const MachineConfig& config)
-    : driveC_(std::move(driveC)), faults_(std::move(faults)), access_(config, driveC_) {}
+SimProfile::SimProfile(MachineLock lock, std::filesystem::path driveC, std::shared_ptr<FaultInjector> faults,
+                       const MachineConfig& config)
+    : lock_(std::move(lock)), driveC_(std::move(driveC)), faults_(std::move(faults)), access_(config, driveC_) {}
 
 DWORD SimProfile::GetPrivateProfileStringA(const std::string& section, const std::string& key,
                                            const std::string& defaultValue, std::vector<char>& buffer,
                                            const std::string& fileName) {
+  const auto held = lock_.Hold();
   const bool fault = faults_->Check("GetPrivateProfileStringA") != winerr::Success;
   if (buffer.empty()) return 0;
   const std::string_view fallback = TrimDefault(UpToNul(defaultValue));
@@ -118,6 +120,7 @@ DWORD SimProfile::GetProfileSectionA(const std::string& section, std::vector<cha
 }
 
 DWORD SimProfile::WriteProfileStringA(const std::string& section, const std::string& key, const std::string& value) {
+  const auto held = lock_.Hold();
   if (const DWORD error = faults_->Check("WriteProfileStringA")) return error;
   const auto path = HostPath(kSystemProfile, driveC_);
   if (!path) return winerr::PathNotFound;
@@ -137,6 +140,7 @@ DWORD SimProfile::WriteProfileStringA(const std::string& section, const std::str
 
 DWORD SimProfile::ReadSection(std::string_view op, const std::string& section, std::vector<char>& buffer,
                               const std::string& fileName) {
+  const auto held = lock_.Hold();
   const bool fault = faults_->Check(op) != winerr::Success;
   const std::size_t size = buffer.size();
   if (size == 0) return 0;

@@ -8,6 +8,7 @@
 #include "platform/PrivateProfile.h"
 #include "platform/sim/FaultInjector.h"
 #include "platform/sim/FileAccess.h"
+#include "platform/sim/MachineLock.h"
 
 namespace platform::sim {
 
@@ -17,7 +18,8 @@ inline constexpr std::size_t kMaxProfileFileSize = std::size_t{1} << 20;
 
 class SimProfile : public PrivateProfile {
 public:
-  SimProfile(std::filesystem::path driveC, std::shared_ptr<FaultInjector> faults, const MachineConfig& config);
+  SimProfile(MachineLock lock, std::filesystem::path driveC, std::shared_ptr<FaultInjector> faults,
+             const MachineConfig& config);
 
   // An injected fault makes the file unreadable, which the profile functions answer as for a missing file.
   DWORD GetPrivateProfileSectionA(const std::string& section, std::vector<char>& buffer,
@@ -33,6 +35,7 @@ private:
   DWORD ReadSection(std::string_view op, const std::string& section, std::vector<char>& buffer,
                     const std::string& fileName);
 
+  MachineLock lock_;
   std::filesystem::path driveC_;
   std::shared_ptr<FaultInjector> faults_;
   FileAccess access_;

@@ -88,6 +88,7 @@ public:
     ++node_->openHandles;  // made under the tree's lock
   }
   ~SimRegistryKey() override {
+    const auto held = services_->lock.Hold();
     {
       std::lock_guard lock(services_->tree->mutex());
       --node_->openHandles;
@@ -95,13 +96,8 @@ public:
     services_->handles->Release(handle_);
   }
 
-  LONG OpenSubKey(const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override;
-  LONG CreateSubKey(const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override;
   LONG QueryValue(const std::string& name, DWORD& type, std::vector<std::uint8_t>& data) override;
   LONG SetValue(const std::string& name, DWORD type, const std::vector<std::uint8_t>& data) override;
-  LONG DeleteValue(const std::string& name) override;
-  LONG EnumKey(DWORD index, std::string& name) override;
-  LONG EnumValue(DWORD index, std::string& name, DWORD& type, std::vector<std::uint8_t>& data) override;
   LONG SaveKeyExW(const std::u16string& file, DWORD flags) override;
   LONG RestoreKeyW(const std::u16string& file, DWORD flags) override;
 
@@ -117,7 +113,7 @@ private:
     return 0;
   }
 
-  // Common checks of value and enumeration calls, made under the tree's lock.
+  // Common checks of every call on the key, made under the tree's lock.
   LONG Usable(DWORD neededAccess) const {
     if (node_->deleted) return static_cast<LONG>(winerr::KeyDeleted);
     if ((access_ & neededAccess) != neededAccess) return static_cast<LONG>(winerr::AccessDenied);
@@ -132,13 +128,11 @@ private:
   HandleTable::Id handle_;
 };
 
-// RegOpenKeyExA / RegCreateKeyExA relative to `base`, `baseDepth` levels below its root key.
-// `baseAccess` is what the caller's handle grants (a root key grants everything); creating a direct
-// subkey needs KEY_CREATE_SUB_KEY on it. A name longer than Windows allows, or a new key deeper than
-// it allows, answers 87 as Windows does for a long name.
-LONG OpenRelative(const ServicesPtr& services, const std::shared_ptr<RegNode>& base, const std::string& basePath,
-                  std::size_t baseDepth, DWORD baseAccess, const std::string& subKey, DWORD access, bool create,
-                  std::unique_ptr<RegistryKey>& out, const char* op = nullptr) {
+// RegOpenKeyExA / RegCreateKeyExA below a root key. A name longer than Windows allows, or a new key
+// deeper than it allows, answers 87 as Windows does for a long name.
+LONG OpenBelowRoot(const ServicesPtr& services, RootKey root, const std::string& subKey, DWORD access, bool create,
+                   std::unique_ptr<RegistryKey>& out, const char* op = nullptr) {
+  const auto held = services->lock.Hold();
   out.reset();
   if (const DWORD error = services->faults->Check(op ? op : create ? "RegCreateKeyExA" : "RegOpenKeyExA")) {
     return static_cast<LONG>(error);
@@ -146,21 +140,18 @@ LONG OpenRelative(const ServicesPtr& services, const std::shared_ptr<RegNode>& b
   const auto names = KeyNames(subKey);
   if (!names) return static_cast<LONG>(winerr::BadPathname);
   if (HasLongKeyName(*names)) return static_cast<LONG>(winerr::InvalidParameter);
-  const std::size_t depth = baseDepth + names->size();
+  const std::size_t depth = names->size();
   if (create && depth > kMaxKeyDepth) return static_cast<LONG>(winerr::InvalidParameter);
 
-  const bool readOnly = ReadOnlyFor(*services, basePath);
+  std::string path = RootKeyName(root);
+  const bool readOnly = ReadOnlyFor(*services, path);
   std::lock_guard lock(services->tree->mutex());
-  if (base->deleted) return static_cast<LONG>(winerr::KeyDeleted);
-  std::shared_ptr<RegNode> node = base;
-  std::string path = basePath;
+  std::shared_ptr<RegNode> node = services->tree->Root(root);
   for (const std::string& name : *names) {
     std::shared_ptr<RegNode> next = node->FindSubkey(name);
     if (!next) {
       if (!create) return static_cast<LONG>(winerr::FileNotFound);
-      if (readOnly || (node == base && (GrantedAccess(baseAccess) & regaccess::CreateSubKey) == 0)) {
-        return static_cast<LONG>(winerr::AccessDenied);
-      }
+      if (readOnly) return static_cast<LONG>(winerr::AccessDenied);
       next = node->AddSubkey(name);
     }
     node = std::move(next);
@@ -173,15 +164,8 @@ LONG OpenRelative(const ServicesPtr& services, const std::shared_ptr<RegNode>& b
   return 0;
 }
 
-LONG SimRegistryKey::OpenSubKey(const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) {
-  return OpenRelative(services_, node_, path_, depth_, access_, subKey, access, false, out);
-}
-
-LONG SimRegistryKey::CreateSubKey(const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) {
-  return OpenRelative(services_, node_, path_, depth_, access_, subKey, access, true, out);
-}
-
 LONG SimRegistryKey::QueryValue(const std::string& name, DWORD& type, std::vector<std::uint8_t>& data) {
+  const auto held = services_->lock.Hold();
   if (const DWORD error = services_->faults->Check("RegQueryValueExA")) return static_cast<LONG>(error);
   std::lock_guard lock(services_->tree->mutex());
   if (const LONG error = Usable(regaccess::QueryValue)) return error;
@@ -193,6 +177,7 @@ LONG SimRegistryKey::QueryValue(const std::string& name, DWORD& type, std::vecto
 }
 
 LONG SimRegistryKey::SetValue(const std::string& name, DWORD type, const std::vector<std::uint8_t>& data) {
+  const auto held = services_->lock.Hold();
   if (const DWORD error = services_->faults->Check("RegSetValueExA")) return static_cast<LONG>(error);
   std::lock_guard lock(services_->tree->mutex());
   if (const LONG error = Usable(regaccess::SetValue)) return error;
@@ -202,36 +187,9 @@ LONG SimRegistryKey::SetValue(const std::string& name, DWORD type, const std::ve
   return 0;
 }
 
-LONG SimRegistryKey::DeleteValue(const std::string& name) {
-  if (const DWORD error = services_->faults->Check("RegDeleteValueA")) return static_cast<LONG>(error);
-  std::lock_guard lock(services_->tree->mutex());
-  if (const LONG error = Usable(regaccess::SetValue)) return error;
-  return node_->DeleteValue(UpToNul(name)) ? 0 : static_cast<LONG>(winerr::FileNotFound);
-}
-
-LONG SimRegistryKey::EnumKey(DWORD index, std::string& name) {
-  if (const DWORD error = services_->faults->Check("RegEnumKeyExA")) return static_cast<LONG>(error);
-  std::lock_guard lock(services_->tree->mutex());
-  if (const LONG error = Usable(regaccess::EnumerateSubKeys)) return error;
-  if (index >= node_->subkeys.size()) return static_cast<LONG>(winerr::NoMoreItems);
-  name = node_->subkeys[index]->name;
-  return 0;
-}
-
-LONG SimRegistryKey::EnumValue(DWORD index, std::string& name, DWORD& type, std::vector<std::uint8_t>& data) {
-  if (const DWORD error = services_->faults->Check("RegEnumValueA")) return static_cast<LONG>(error);
-  std::lock_guard lock(services_->tree->mutex());
-  if (const LONG error = Usable(regaccess::QueryValue)) return error;
-  if (index >= node_->values.size()) return static_cast<LONG>(winerr::NoMoreItems);
-  const RegValue& value = node_->values[index];
-  name = value.name;
-  type = value.type;
-  data = value.data;
-  return 0;
-}
-
 // RegSaveKeyExW creates the file before the key is saved, so an existing file answers first.
 LONG SimRegistryKey::SaveKeyExW(const std::u16string& file, DWORD flags) {
+  const auto held = services_->lock.Hold();
   if (const DWORD error = services_->faults->Check("RegSaveKeyExW")) return static_cast<LONG>(error);
   // Exactly one format: REG_STANDARD_FORMAT, REG_LATEST_FORMAT or REG_NO_COMPRESSION.
   if (flags != 1 && flags != regsave::LatestFormat && flags != 4) return static_cast<LONG>(winerr::InvalidParameter);
@@ -259,6 +217,7 @@ LONG SimRegistryKey::SaveKeyExW(const std::u16string& file, DWORD flags) {
 }
 
 LONG SimRegistryKey::RestoreKeyW(const std::u16string& file, DWORD flags) {
+  const auto held = services_->lock.Hold();
   if (const DWORD error = services_->faults->Check("RegRestoreKeyW")) return static_cast<LONG>(error);
   std::filesystem::path host;
   if (const LONG error = HostFile(file, winerr::FileNotFound, host)) return error;
@@ -287,55 +246,31 @@ LONG SimRegistryKey::RestoreKeyW(const std::u16string& file, DWORD flags) {
 
 }  // namespace
 
-SimRegistry::SimRegistry(std::shared_ptr<RegistryTree> tree, std::shared_ptr<FaultInjector> faults,
+SimRegistry::SimRegistry(MachineLock lock, std::shared_ptr<RegistryTree> tree, std::shared_ptr<FaultInjector> faults,
                          std::shared_ptr<HandleTable> handles, const MachineConfig& config, std::filesystem::path driveC,
                          std::shared_ptr<TokenPrivileges> privileges)
-    : services_(std::make_shared<const Services>(Services{std::move(tree), std::move(faults), std::move(handles),
-                                                          config.user, std::move(driveC), std::move(privileges)})) {}
+    : services_(std::make_shared<const Services>(Services{std::move(lock), std::move(tree), std::move(faults),
+                                                          std::move(handles), config.user, std::move(driveC),
+                                                          std::move(privileges)})) {}
 
 LONG SimRegistry::OpenKey(RootKey root, const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) {
-  return OpenRelative(services_, services_->tree->Root(root), RootKeyName(root), 0, regaccess::AllAccess, subKey,
-                      access, false, out);
+  return OpenBelowRoot(services_, root, subKey, access, false, out);
 }
 
 LONG SimRegistry::OpenKeyW(RootKey root, const std::u16string& subKey, DWORD access,
                            std::unique_ptr<RegistryKey>& out) {
   const std::optional<std::string> name = NarrowName(subKey);
   if (!name) {
+    const auto held = services_->lock.Hold();
     out.reset();
     if (const DWORD error = services_->faults->Check("RegOpenKeyExW")) return static_cast<LONG>(error);
     return static_cast<LONG>(winerr::FileNotFound);
   }
-  return OpenRelative(services_, services_->tree->Root(root), RootKeyName(root), 0, regaccess::AllAccess, *name,
-                      access, false, out, "RegOpenKeyExW");
+  return OpenBelowRoot(services_, root, *name, access, false, out, "RegOpenKeyExW");
 }
 
 LONG SimRegistry::CreateKey(RootKey root, const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) {
-  return OpenRelative(services_, services_->tree->Root(root), RootKeyName(root), 0, regaccess::AllAccess, subKey,
-                      access, true, out);
-}
-
-LONG SimRegistry::DeleteKey(RootKey root, const std::string& subKey) {
-  if (const DWORD error = services_->faults->Check("RegDeleteKeyA")) return static_cast<LONG>(error);
-  const auto names = KeyNames(subKey);
-  if (!names) return static_cast<LONG>(winerr::BadPathname);
-  if (HasLongKeyName(*names)) return static_cast<LONG>(winerr::InvalidParameter);
-  // A root key cannot be deleted.
-  if (names->empty()) return static_cast<LONG>(winerr::AccessDenied);
-  if (ReadOnlyFor(*services_, RootKeyName(root))) return static_cast<LONG>(winerr::AccessDenied);
-
-  std::lock_guard lock(services_->tree->mutex());
-  std::shared_ptr<RegNode> parent;
-  std::shared_ptr<RegNode> node = services_->tree->Root(root);
-  for (const std::string& name : *names) {
-    parent = node;
-    node = node->FindSubkey(name);
-    if (!node) return static_cast<LONG>(winerr::FileNotFound);
-  }
-  if (!node->subkeys.empty()) return static_cast<LONG>(winerr::AccessDenied);
-  parent->RemoveSubkey(*node);
-  node->deleted = true;
-  return 0;
+  return OpenBelowRoot(services_, root, subKey, access, true, out);
 }
 
 }  // namespace platform::sim

@@ -57,10 +57,12 @@ bool ValidState(const CommState& s) {
 
 class SimSerialPort final : public SerialPort {
 public:
-  SimSerialPort(std::string port, DWORD access, SerialAttachment attached, std::unique_ptr<SerialPort> device,
-                std::shared_ptr<SimSerial::Ports> ports, std::shared_ptr<SimClock> clock,
-                std::shared_ptr<FaultInjector> faults, std::shared_ptr<HandleTable> handles)
-      : port_(std::move(port)),
+  SimSerialPort(MachineLock lock, std::string port, DWORD access, SerialAttachment attached,
+                std::unique_ptr<SerialPort> device, std::shared_ptr<SimSerial::Ports> ports,
+                std::shared_ptr<SimClock> clock, std::shared_ptr<FaultInjector> faults,
+                std::shared_ptr<HandleTable> handles)
+      : lock_(std::move(lock)),
+        port_(std::move(port)),
         access_(access),
         attached_(std::move(attached)),
         device_(std::move(device)),
@@ -69,26 +71,25 @@ public:
         faults_(std::move(faults)),
         handles_(std::move(handles)),
         id_(handles_->Register("serial port", port_)) {
-    std::lock_guard lock(ports_->mutex);
     state_ = ports_->states[port_];
     timeouts_ = ports_->timeouts[port_];
   }
   ~SimSerialPort() override {
+    const auto held = lock_.Hold();
     device_.reset();
-    {
-      std::lock_guard lock(ports_->mutex);
-      ports_->open.erase(port_);
-    }
+    ports_->open.erase(port_);
     handles_->Release(id_);
   }
 
   DWORD SetupComm(DWORD inQueue, DWORD outQueue) override {
+    const auto held = lock_.Hold();
     if (const DWORD error = faults_->Check("SetupComm")) return error;
     if (device_) return device_->SetupComm(inQueue, outQueue);
     return winerr::Success;
   }
 
   DWORD PurgeComm(DWORD flags) override {
+    const auto held = lock_.Hold();
     if (const DWORD error = faults_->Check("PurgeComm")) return error;
     if (flags & ~DWORD{0xF}) return winerr::InvalidParameter;
     if (device_) return device_->PurgeComm(flags);
@@ -101,6 +102,7 @@ public:
   }
 
   DWORD GetCommState(CommState& state) override {
+    const auto held = lock_.Hold();
     if (const DWORD error = faults_->Check("GetCommState")) return error;
     if (device_) return device_->GetCommState(state);
     state = state_;
@@ -108,6 +110,7 @@ public:
   }
 
   DWORD SetCommState(const CommState& state) override {
+    const auto held = lock_.Hold();
     if (const DWORD error = faults_->Check("SetCommState")) return error;
     if (device_) {
       if (const DWORD error = device_->SetCommState(state)) return error;
@@ -115,25 +118,17 @@ public:
       return winerr::InvalidParameter;
     }
     state_ = state;
-    std::lock_guard lock(ports_->mutex);
     ports_->states[port_] = state;
     return winerr::Success;
   }
 
-  DWORD GetCommTimeouts(CommTimeouts& timeouts) override {
-    if (const DWORD error = faults_->Check("GetCommTimeouts")) return error;
-    if (device_) return device_->GetCommTimeouts(timeouts);
-    timeouts = timeouts_;
-    return winerr::Success;
-  }
-
   DWORD SetCommTimeouts(const CommTimeouts& timeouts) override {
+    const auto held = lock_.Hold();
     if (const DWORD error = faults_->Check("SetCommTimeouts")) return error;
     if (device_) {
       if (const DWORD error = device_->SetCommTimeouts(timeouts)) return error;
     }
     timeouts_ = timeouts;
-    std::lock_guard lock(ports_->mutex);
     ports_->timeouts[port_] = timeouts;
     return winerr::Success;
   }
@@ -257,6 +252,7 @@ private:
     for (std::size_t i = 0; i < std::size(kProbeAnswer); ++i) Arrive(at + (i + 1) * character, kProbeAnswer[i]);
   }
 
+  MachineLock lock_;
   const std::string port_;
   const DWORD access_;
   const SerialAttachment attached_;
@@ -284,10 +280,11 @@ std::optional<std::string> ComPortKey(std::string_view name) {
   return "COM" + std::string(name.substr(3));
 }
 
-SimSerial::SimSerial(MachineConfig& config, const nlohmann::ordered_json& document,
+SimSerial::SimSerial(MachineLock lock, MachineConfig& config, const nlohmann::ordered_json& document,
                      std::shared_ptr<SimClock> clock, std::shared_ptr<FaultInjector> faults,
                      std::shared_ptr<HandleTable> handles)
-    : config_(config),
+    : lock_(std::move(lock)),
+      config_(config),
       document_(document),
       clock_(std::move(clock)),
       faults_(std::move(faults)),
@@ -305,6 +302,7 @@ bool IsPresentPort(const nlohmann::ordered_json& document, const std::string& po
 }  // namespace
 
 DWORD SimSerial::GetDefaultCommConfigA(const std::string& name, CommState& state) {
+  const auto held = lock_.Hold();
   if (const DWORD error = faults_->Check("GetDefaultCommConfigA")) return error;
   const auto port = ComPortKey(name);
   if (!port || name.ends_with(':') || !IsPresentPort(document_, *port)) return winerr::FileNotFound;
@@ -315,6 +313,7 @@ DWORD SimSerial::GetDefaultCommConfigA(const std::string& name, CommState& state
 }
 
 DWORD SimSerial::SetDefaultCommConfigA(const std::string& name, const CommState& state) {
+  const auto held = lock_.Hold();
   if (const DWORD error = faults_->Check("SetDefaultCommConfigA")) return error;
   const auto port = ComPortKey(name);
   if (!port || name.ends_with(':') || !IsPresentPort(document_, *port)) return winerr::FileNotFound;
@@ -325,6 +324,7 @@ DWORD SimSerial::SetDefaultCommConfigA(const std::string& name, const CommState&
 }
 
 DWORD SimSerial::CreateFileA(const std::string& name, DWORD desiredAccess, std::unique_ptr<SerialPort>& out) {
+  const auto held = lock_.Hold();
   out.reset();
   if (const DWORD error = faults_->Check("CreateFileA")) return error;
   const auto port = DevicePort(name);
@@ -332,26 +332,22 @@ DWORD SimSerial::CreateFileA(const std::string& name, DWORD desiredAccess, std::
   const auto attached = config_.serial.find(*port);
   const SerialAttachment attachment = attached != config_.serial.end() ? attached->second : SerialAttachment{};
   if (attachment.busy) return winerr::AccessDenied;
-  {
-    std::lock_guard lock(ports_->mutex);
-    if (!ports_->open.insert(*port).second) return winerr::AccessDenied;
-  }
+  if (!ports_->open.insert(*port).second) return winerr::AccessDenied;
   std::unique_ptr<SerialPort> device;
   if (!attachment.device.empty()) {
     if (const DWORD error = posix::OpenSerialDevice(attachment.device, device)) {
-      std::lock_guard lock(ports_->mutex);
       ports_->open.erase(*port);
       return error;
     }
   }
-  out = std::make_unique<SimSerialPort>(*port, desiredAccess, attachment, std::move(device), ports_, clock_, faults_,
-                                        handles_);
+  out = std::make_unique<SimSerialPort>(lock_, *port, desiredAccess, attachment, std::move(device), ports_, clock_,
+                                        faults_, handles_);
   return winerr::Success;
 }
 
 CommState SimSerial::PortState(const std::string& port) const {
+  const auto held = lock_.Hold();
   const auto key = ComPortKey(port);
-  std::lock_guard lock(ports_->mutex);
   const auto it = ports_->states.find(key.value_or(port));
   return it != ports_->states.end() ? it->second : CommState{};
 }

@@ -12,7 +12,6 @@
 // keeps its settings and time-outs between handles; handles are accounted ("serial port").
 #include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -24,6 +23,7 @@
 #include "platform/sim/FaultInjector.h"
 #include "platform/sim/HandleTable.h"
 #include "platform/sim/MachineConfig.h"
+#include "platform/sim/MachineLock.h"
 #include "platform/sim/SimClock.h"
 
 namespace platform::sim {
@@ -33,8 +33,8 @@ std::optional<std::string> ComPortKey(std::string_view name);
 
 class SimSerial : public Serial {
 public:
-  SimSerial(MachineConfig& config, const nlohmann::ordered_json& document, std::shared_ptr<SimClock> clock,
-            std::shared_ptr<FaultInjector> faults, std::shared_ptr<HandleTable> handles);
+  SimSerial(MachineLock lock, MachineConfig& config, const nlohmann::ordered_json& document,
+            std::shared_ptr<SimClock> clock, std::shared_ptr<FaultInjector> faults, std::shared_ptr<HandleTable> handles);
 
   DWORD CreateFileA(const std::string& name, DWORD desiredAccess, std::unique_ptr<SerialPort>& out) override;
   // Kept in machine.json ("defaultConfig" of the port); only for ports of the device tree.
@@ -46,13 +46,13 @@ public:
 
   // The ports' state that outlives handles: which are open, their settings and time-outs.
   struct Ports {
-    std::mutex mutex;
     std::set<std::string, LessNoCase> open;
     std::map<std::string, CommState, LessNoCase> states;
     std::map<std::string, CommTimeouts, LessNoCase> timeouts;
   };
 
 private:
+  MachineLock lock_;
   MachineConfig& config_;
   const nlohmann::ordered_json& document_;
   std::shared_ptr<SimClock> clock_;

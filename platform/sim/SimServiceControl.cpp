@@ -1,7 +1,6 @@
 #include "platform/sim/SimServiceControl.h"
 
 #include <map>
-#include <mutex>
 
 #include "platform/sim/ServiceStateMachine.h"
 
@@ -45,14 +44,14 @@ std::optional<DWORD> Grant(DWORD requested, DWORD all, DWORD read, DWORD write, 
 }  // namespace
 
 struct SimServiceControl::Core {
+  MachineLock lock;
   MachineConfig& config;
   SimClock& clock;
   std::shared_ptr<FaultInjector> faults;
   std::shared_ptr<HandleTable> handles;
-  std::mutex mutex;
   std::map<std::string, ServiceStateMachine, LessNoCase> machines;
 
-  // The service's entry and state machine (caller holds the mutex); nullptr when there is none.
+  // The service's entry and state machine (caller holds the lock); nullptr when there is none.
   std::pair<ServiceConfig*, ServiceStateMachine*> Find(const std::string& name) {
     const auto it = config.services.find(name);
     if (it == config.services.end()) return {nullptr, nullptr};
@@ -70,18 +69,19 @@ public:
       : core_(std::move(core)), name_(std::move(name)), rights_(rights),
         handle_(core_->handles->Register("service", name_)) {}
   ~SimServiceHandle() override {
+    const auto held = core_->lock.Hold();
     core_->faults->Check("CloseServiceHandle");
     core_->handles->Release(handle_);
   }
 
   DWORD ControlService(DWORD control, ServiceStatus& status) override {
+    const auto held = core_->lock.Hold();
     if (const DWORD error = core_->faults->Check("ControlService")) return error;
     const DWORD needed = control == svccontrol::Stop        ? kServiceStop
                          : control == kControlInterrogate ? kServiceInterrogate
                                                           : 0;
     if (needed == 0) return winerr::InvalidServiceControl;
     if ((rights_ & needed) == 0) return winerr::AccessDenied;
-    std::lock_guard lock(core_->mutex);
     auto [config, machine] = core_->Find(name_);
     if (!config) return winerr::ServiceDoesNotExist;
     const std::uint64_t now = core_->clock.Elapsed();
@@ -91,9 +91,9 @@ public:
   }
 
   DWORD QueryServiceStatus(ServiceStatus& status) override {
+    const auto held = core_->lock.Hold();
     if (const DWORD error = core_->faults->Check("QueryServiceStatus")) return error;
     if ((rights_ & kServiceQueryStatus) == 0) return winerr::AccessDenied;
-    std::lock_guard lock(core_->mutex);
     auto [config, machine] = core_->Find(name_);
     if (!config) return winerr::ServiceDoesNotExist;
     status = machine->Settle(*config, core_->clock.Elapsed());
@@ -101,9 +101,9 @@ public:
   }
 
   DWORD StartServiceA() override {
+    const auto held = core_->lock.Hold();
     if (const DWORD error = core_->faults->Check("StartServiceA")) return error;
     if ((rights_ & kServiceStart) == 0) return winerr::AccessDenied;
-    std::lock_guard lock(core_->mutex);
     auto [config, machine] = core_->Find(name_);
     if (!config) return winerr::ServiceDoesNotExist;
     return machine->Start(*config, core_->clock.Elapsed());
@@ -121,22 +121,19 @@ public:
   explicit SimServiceManagerHandle(CorePtr core)
       : core_(std::move(core)), handle_(core_->handles->Register("service manager", "ServicesActive")) {}
   ~SimServiceManagerHandle() override {
+    const auto held = core_->lock.Hold();
     core_->faults->Check("CloseServiceHandle");
     core_->handles->Release(handle_);
   }
 
   DWORD OpenServiceA(const std::string& serviceName, DWORD access, std::unique_ptr<ServiceHandle>& out) override {
+    const auto held = core_->lock.Hold();
     out.reset();
     if (const DWORD error = core_->faults->Check("OpenServiceA")) return error;
-    std::string name;
-    bool privileged = false;
-    {
-      std::lock_guard lock(core_->mutex);
-      const auto it = core_->config.services.find(serviceName);
-      if (it == core_->config.services.end()) return winerr::ServiceDoesNotExist;
-      name = it->first;
-      privileged = core_->config.user.canControlServices && core_->config.user.administrator;
-    }
+    const auto it = core_->config.services.find(serviceName);
+    if (it == core_->config.services.end()) return winerr::ServiceDoesNotExist;
+    std::string name = it->first;
+    const bool privileged = core_->config.user.canControlServices && core_->config.user.administrator;
     const auto rights =
         Grant(access, svcaccess::ServiceAllAccess,
               access::ReadControl | kServiceQueryConfig | kServiceQueryStatus | kServiceInterrogate |
@@ -156,20 +153,17 @@ private:
 
 }  // namespace
 
-SimServiceControl::SimServiceControl(MachineConfig& config, SimClock& clock, std::shared_ptr<FaultInjector> faults,
-                                     std::shared_ptr<HandleTable> handles)
-    : core_(std::shared_ptr<Core>(new Core{config, clock, std::move(faults), std::move(handles), {}, {}})) {}
+SimServiceControl::SimServiceControl(MachineLock lock, MachineConfig& config, SimClock& clock,
+                                     std::shared_ptr<FaultInjector> faults, std::shared_ptr<HandleTable> handles)
+    : core_(std::shared_ptr<Core>(new Core{std::move(lock), config, clock, std::move(faults), std::move(handles), {}})) {}
 
 SimServiceControl::~SimServiceControl() = default;
 
 DWORD SimServiceControl::OpenSCManagerA(DWORD access, std::unique_ptr<ServiceManagerHandle>& out) {
+  const auto held = core_->lock.Hold();
   out.reset();
   if (const DWORD error = core_->faults->Check("OpenSCManagerA")) return error;
-  bool privileged = false;
-  {
-    std::lock_guard lock(core_->mutex);
-    privileged = core_->config.user.canControlServices && core_->config.user.administrator;
-  }
+  const bool privileged = core_->config.user.canControlServices && core_->config.user.administrator;
   if (!Grant(access, svcaccess::ScManagerAllAccess, access::ReadControl | 0x4 | 0x10, access::ReadControl | 0x2 | 0x20,
              access::ReadControl | 0x1 | 0x8, kManagerUserRights, privileged)) {
     return winerr::AccessDenied;
@@ -179,7 +173,7 @@ DWORD SimServiceControl::OpenSCManagerA(DWORD access, std::unique_ptr<ServiceMan
 }
 
 std::optional<std::uint64_t> SimServiceControl::RunningInstance(const std::string& serviceName) {
-  std::lock_guard lock(core_->mutex);
+  const auto held = core_->lock.Hold();
   auto [config, machine] = core_->Find(serviceName);
   if (!config || machine->Settle(*config, core_->clock.Elapsed()).currentState != svcstate::Running) {
     return std::nullopt;
@@ -188,13 +182,13 @@ std::optional<std::uint64_t> SimServiceControl::RunningInstance(const std::strin
 }
 
 DWORD SimServiceControl::CurrentState(const std::string& serviceName) {
-  std::lock_guard lock(core_->mutex);
+  const auto held = core_->lock.Hold();
   auto [config, machine] = core_->Find(serviceName);
   return config ? machine->Settle(*config, core_->clock.Elapsed()).currentState : svcstate::Stopped;
 }
 
 void SimServiceControl::SettleAll() {
-  std::lock_guard lock(core_->mutex);
+  const auto held = core_->lock.Hold();
   for (auto& [name, config] : core_->config.services) core_->machines[name].Settle(config, core_->clock.Elapsed());
 }
 

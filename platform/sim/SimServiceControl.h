@@ -14,13 +14,14 @@
 #include "platform/sim/FaultInjector.h"
 #include "platform/sim/HandleTable.h"
 #include "platform/sim/MachineConfig.h"
+#include "platform/sim/MachineLock.h"
 #include "platform/sim/SimClock.h"
 
 namespace platform::sim {
 
 class SimServiceControl : public ServiceControl {
 public:
-  SimServiceControl(MachineConfig& config, SimClock& clock, std::shared_ptr<FaultInjector> faults,
+  SimServiceControl(MachineLock lock, MachineConfig& config, SimClock& clock, std::shared_ptr<FaultInjector> faults,
                     std::shared_ptr<HandleTable> handles);
   ~SimServiceControl() override;
 

@@ -3,6 +3,7 @@
 namespace platform::sim {
 
 DWORD SimVersion::GetVersionExA(OsVersionInfoA& info) {
+  const auto held = lock_.Hold();
   if (const DWORD error = faults_->Check("GetVersionExA")) return error;
   // OSVERSIONINFOA or OSVERSIONINFOEXA, nothing else.
   if (info.dwOSVersionInfoSize != 148 && info.dwOSVersionInfoSize != 156) return winerr::InsufficientBuffer;

@@ -1,12 +1,12 @@
 #pragma once
 // Broadcasts on the simulated machine reach no window; each is recorded for tests to read.
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "platform/PrintSpooler.h"
 #include "platform/sim/FaultInjector.h"
+#include "platform/sim/MachineLock.h"
 
 namespace platform::sim {
 
@@ -23,7 +23,8 @@ struct Broadcast {
 
 class SimWindowMessages : public WindowMessages {
 public:
-  explicit SimWindowMessages(std::shared_ptr<FaultInjector> faults) : faults_(std::move(faults)) {}
+  SimWindowMessages(MachineLock lock, std::shared_ptr<FaultInjector> faults)
+      : lock_(std::move(lock)), faults_(std::move(faults)) {}
 
   // Fault name "SendMessageTimeoutA"; a failed broadcast is not recorded.
   DWORD BroadcastTextMessageA(DWORD message, const std::string& text, DWORD flags, DWORD timeoutMs) override;
@@ -33,8 +34,8 @@ public:
   std::vector<Broadcast> Broadcasts() const;
 
 private:
+  MachineLock lock_;
   std::shared_ptr<FaultInjector> faults_;
-  mutable std::mutex mutex_;
   std::vector<Broadcast> broadcasts_;
 };
 

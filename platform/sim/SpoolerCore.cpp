@@ -30,7 +30,6 @@ std::vector<SpoolerPrinter> LoadPrinters(const RegistryTree& tree, const std::ve
 }  // namespace
 
 std::optional<std::uint64_t> SimPrintSpooler::Core::Instance() {
-  std::lock_guard lock(mutex);
   const auto run = services.RunningInstance(kSpoolerService);
   if (run && run != loadedRun) {
     std::lock_guard treeLock(tree->mutex());

@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +12,7 @@
 #include "platform/sim/FaultInjector.h"
 #include "platform/sim/HandleTable.h"
 #include "platform/sim/MachineConfig.h"
+#include "platform/sim/MachineLock.h"
 #include "platform/sim/RegistryTree.h"
 #include "platform/sim/SimPrintSpooler.h"
 #include "platform/sim/SpoolerState.h"
@@ -20,14 +20,12 @@
 namespace platform::sim {
 
 struct SimPrintSpooler::Core {
-  Core(SpoolerState s, std::filesystem::path c, const MachineConfig& m, SimServiceControl& sv,
+  Core(MachineLock l, SpoolerState s, std::filesystem::path c, const MachineConfig& m, SimServiceControl& sv,
        std::shared_ptr<RegistryTree> t, std::shared_ptr<FaultInjector> f, std::shared_ptr<HandleTable> h)
-      : state(std::move(s)), driveC(std::move(c)), config(m), services(sv), tree(std::move(t)), faults(std::move(f)),
-        handles(std::move(h)) {}
+      : lock(std::move(l)), state(std::move(s)), driveC(std::move(c)), config(m), services(sv), tree(std::move(t)),
+        faults(std::move(f)), handles(std::move(h)) {}
 
-  // Guards state, lastJobId and loadedRun. Taken before the service manager's and the registry
-  // tree's mutexes, never after them; recursive because Instance() takes it for callers with and without it.
-  std::recursive_mutex mutex;
+  MachineLock lock;  // guards all below; every call of the spooler, its handles and device contexts holds it
   SpoolerState state;
   DWORD lastJobId = 0;  // print jobs are numbered from 1 on, for as long as the machine runs
   // What a raw handle value stands for while its PrinterHandle lives: another component may call
@@ -38,7 +36,6 @@ struct SimPrintSpooler::Core {
     DWORD access = 0;  // granted
   };
   std::map<RawPrinterHandle, OpenPrinter> open;
-  std::mutex openMutex;  // guards open; handles come and go while `mutex` is held
   const std::filesystem::path driveC;
   const MachineConfig& config;
   SimServiceControl& services;
@@ -51,7 +48,6 @@ struct SimPrintSpooler::Core {
   // new run reads the printers back from their keys, as the spooler does when it starts.
   std::optional<std::uint64_t> Instance();
   // Writes a printer's key after a change; `oldName` is the key of its name before a rename.
-  // Caller holds mutex.
   void Project(const SpoolerPrinter& printer, std::string_view oldName = {});
   // Writes every printer's key and removes those of `before` that no longer name a printer.
   void ProjectAll(const std::vector<std::string>& before);

@@ -4,33 +4,6 @@
 
 namespace platform::sim {
 
-unsigned char FoldUpper(unsigned char c) {
-  if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 0x20);
-  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<unsigned char>(c - 0x20);
-  switch (c) {
-    case 0x9A: return 0x8A;
-    case 0x9C: return 0x8C;
-    case 0x9E: return 0x8E;
-    case 0xFF: return 0x9F;
-    default: return c;
-  }
-}
-
-int CompareNoCase(std::string_view a, std::string_view b) {
-  const std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const int x = FoldUpper(static_cast<unsigned char>(a[i]));
-    const int y = FoldUpper(static_cast<unsigned char>(b[i]));
-    if (x != y) return x - y;
-  }
-  if (a.size() == b.size()) return 0;
-  return a.size() < b.size() ? -1 : 1;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && CompareNoCase(a, b) == 0;
-}
-
 std::string_view UpToNul(std::string_view text) { return text.substr(0, text.find('\0')); }
 
 std::string ToHex(const std::vector<std::uint8_t>& bytes) {

@@ -1,24 +1,16 @@
 #pragma once
 // 8-bit text as the "A" functions see it: Windows-1252 bytes, compared without regard to case
-// the way Windows compares registry and profile names.
+// the way Windows compares registry and profile names (CaseFolding.h).
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/CaseFolding.h"
 #include "platform/Windows1252.h"  // machine.json is UTF-8, the machine's text Windows-1252
 
 namespace platform::sim {
-
-unsigned char FoldUpper(unsigned char c);
-bool EqualNoCase(std::string_view a, std::string_view b);
-// <0, 0, >0 like strcmp, on the upper-cased bytes.
-int CompareNoCase(std::string_view a, std::string_view b);
-struct LessNoCase {
-  using is_transparent = void;
-  bool operator()(std::string_view a, std::string_view b) const { return CompareNoCase(a, b) < 0; }
-};
 
 // The part of a C string the "A" functions see: everything before the first NUL.
 std::string_view UpToNul(std::string_view text);

@@ -5,6 +5,5 @@
 namespace platform::win32 {
 
 void Win32LastError::SetLastError(DWORD code) { ::SetLastError(code); }
-DWORD Win32LastError::GetLastError() { return ::GetLastError(); }
 
 }  // namespace platform::win32

@@ -6,7 +6,6 @@ namespace platform::win32 {
 class Win32LastError final : public LastError {
 public:
   void SetLastError(DWORD code) override;
-  DWORD GetLastError() override;
 };
 
 }  // namespace platform::win32

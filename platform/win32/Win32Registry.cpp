@@ -48,14 +48,6 @@ LONG Create(HKEY parent, const std::string& subKey, DWORD access, std::unique_pt
 
 Win32RegistryKey::~Win32RegistryKey() { ::RegCloseKey(key_); }
 
-LONG Win32RegistryKey::OpenSubKey(const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) {
-  return Open(key_, subKey, access, out);
-}
-
-LONG Win32RegistryKey::CreateSubKey(const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) {
-  return Create(key_, subKey, access, out);
-}
-
 LONG Win32RegistryKey::QueryValue(const std::string& name, DWORD& type, std::vector<std::uint8_t>& data) {
   ::DWORD valueType = 0;
   ::DWORD size = 0;
@@ -79,43 +71,6 @@ LONG Win32RegistryKey::SetValue(const std::string& name, DWORD type, const std::
   static const BYTE none = 0;
   return ::RegSetValueExA(key_, name.c_str(), 0, type, data.empty() ? &none : data.data(),
                           static_cast<DWORD>(data.size()));
-}
-
-LONG Win32RegistryKey::DeleteValue(const std::string& name) { return ::RegDeleteValueA(key_, name.c_str()); }
-
-LONG Win32RegistryKey::EnumKey(DWORD index, std::string& name) {
-  char buffer[256];  // key names are at most 255 characters
-  ::DWORD length = sizeof buffer;
-  LONG rc = ::RegEnumKeyExA(key_, index, buffer, &length, nullptr, nullptr, nullptr, nullptr);
-  if (rc == ERROR_SUCCESS) name.assign(buffer, length);
-  return rc;
-}
-
-LONG Win32RegistryKey::EnumValue(DWORD index, std::string& name, DWORD& type, std::vector<std::uint8_t>& data) {
-  ::DWORD maxName = 0;
-  ::DWORD maxData = 0;
-  LONG rc = ::RegQueryInfoKeyA(key_, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName,
-                               &maxData, nullptr, nullptr);
-  if (rc != ERROR_SUCCESS) return rc;
-  std::vector<char> nameBuffer(maxName + 1);
-  data.assign(std::max<::DWORD>(maxData, 1), 0);
-  for (;;) {
-    ::DWORD nameLength = static_cast<::DWORD>(nameBuffer.size());
-    ::DWORD dataLength = static_cast<::DWORD>(data.size());
-    ::DWORD valueType = 0;
-    rc = ::RegEnumValueA(key_, index, nameBuffer.data(), &nameLength, nullptr, &valueType, data.data(), &dataLength);
-    if (rc != ERROR_MORE_DATA) {
-      if (rc == ERROR_SUCCESS) {
-        name.assign(nameBuffer.data(), nameLength);
-        type = valueType;
-        data.resize(dataLength);
-      }
-      return rc;
-    }
-    // Another writer enlarged the key since it was measured.
-    nameBuffer.resize(std::min<std::size_t>(nameBuffer.size() * 2, 16384));
-    data.resize(std::max<std::size_t>(dataLength, data.size() * 2));
-  }
 }
 
 LONG Win32RegistryKey::SaveKeyExW(const std::u16string& file, DWORD flags) {
@@ -142,10 +97,6 @@ LONG Win32Registry::OpenKey(RootKey root, const std::string& subKey, DWORD acces
 LONG Win32Registry::CreateKey(RootKey root, const std::string& subKey, DWORD access,
                               std::unique_ptr<RegistryKey>& out) {
   return Create(RootHandle(root), subKey, access, out);
-}
-
-LONG Win32Registry::DeleteKey(RootKey root, const std::string& subKey) {
-  return ::RegDeleteKeyA(RootHandle(root), subKey.c_str());
 }
 
 }  // namespace platform::win32

@@ -14,13 +14,8 @@ public:
   Win32RegistryKey(const Win32RegistryKey&) = delete;
   Win32RegistryKey& operator=(const Win32RegistryKey&) = delete;
 
-  LONG OpenSubKey(const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override;
-  LONG CreateSubKey(const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override;
   LONG QueryValue(const std::string& name, DWORD& type, std::vector<std::uint8_t>& data) override;
   LONG SetValue(const std::string& name, DWORD type, const std::vector<std::uint8_t>& data) override;
-  LONG DeleteValue(const std::string& name) override;
-  LONG EnumKey(DWORD index, std::string& name) override;
-  LONG EnumValue(DWORD index, std::string& name, DWORD& type, std::vector<std::uint8_t>& data) override;
   LONG SaveKeyExW(const std::u16string& file, DWORD flags) override;
   LONG RestoreKeyW(const std::u16string& file, DWORD flags) override;
 
@@ -33,7 +28,6 @@ public:
   LONG OpenKey(RootKey root, const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override;
   LONG OpenKeyW(RootKey root, const std::u16string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override;
   LONG CreateKey(RootKey root, const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override;
-  LONG DeleteKey(RootKey root, const std::string& subKey) override;
 };
 
 }  // namespace platform::win32

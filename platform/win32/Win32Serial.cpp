@@ -94,14 +94,6 @@ public:
     return Result(::SetCommState(handle_, &dcb));
   }
 
-  DWORD GetCommTimeouts(CommTimeouts& timeouts) override {
-    COMMTIMEOUTS t{};
-    if (!::GetCommTimeouts(handle_, &t)) return ::GetLastError();
-    timeouts = {t.ReadIntervalTimeout, t.ReadTotalTimeoutMultiplier, t.ReadTotalTimeoutConstant,
-                t.WriteTotalTimeoutMultiplier, t.WriteTotalTimeoutConstant};
-    return winerr::Success;
-  }
-
   DWORD SetCommTimeouts(const CommTimeouts& timeouts) override {
     COMMTIMEOUTS t{timeouts.readIntervalTimeout, timeouts.readTotalTimeoutMultiplier,
                    timeouts.readTotalTimeoutConstant, timeouts.writeTotalTimeoutMultiplier,

@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static fuzztest::FuzzFolder folder("profile");
   static const sim::MachineConfig config;
   static const auto faults = std::make_shared<sim::FaultInjector>();
-  static sim::SimProfile profile(folder.path / "drive_c", faults, config);
+  static sim::SimProfile profile({}, folder.path / "drive_c", faults, config);
   faults->ResetLog();
 
   FuzzedDataProvider input(data, size);

@@ -97,7 +97,7 @@ TEST_F(DevModeTest, SizeDefaultsAndRefusedCalls) {
     oemui::OEMDMPARAM param = Param(in.data(), out.data(), row.outSize);
     p.lastError.SetLastError(0);
     EXPECT_EQ(ui->DevMode(row.mode, row.noParam ? nullptr : &param), row.result);
-    EXPECT_EQ(p.lastError.GetLastError(), row.lastError);
+    EXPECT_EQ(machine->lastError().GetLastError(), row.lastError);
     EXPECT_EQ(param.cbBufSize, row.cbBufSizeAfter);
     EXPECT_EQ(out, row.out);
   }

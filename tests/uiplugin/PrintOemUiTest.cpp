@@ -64,7 +64,7 @@ TEST_F(UiTest, GetInfoAnswersSignatureAndVersionInFourBytes) {
     p.lastError.SetLastError(NoError);
     EXPECT_EQ(ui->GetInfo(row.mode, row.noBuffer ? nullptr : buffer, row.bufferSize, row.noNeeded ? nullptr : &needed),
               row.result);
-    EXPECT_EQ(p.lastError.GetLastError(), row.lastError);
+    EXPECT_EQ(machine->lastError().GetLastError(), row.lastError);
     EXPECT_EQ(needed, row.needed);
     EXPECT_EQ(buffer[0], row.value);
     EXPECT_EQ(buffer[1], Untouched);
@@ -128,13 +128,13 @@ TEST_F(UiTest, CommonUIPropRecordsThePrinterInEveryModeAndAddsNoItems) {
     param.cOEMOptItems = 5;
     p.lastError.SetLastError(NoError);
     EXPECT_EQ(ui->CommonUIProp(row.mode, &param), row.result);
-    EXPECT_EQ(p.lastError.GetLastError(), row.lastError);
+    EXPECT_EQ(machine->lastError().GetLastError(), row.lastError);
     EXPECT_EQ(param.cOEMOptItems, row.optItems);
     EXPECT_EQ(uiplugin::CurrentPrinter().name, row.recorded);
     EXPECT_EQ(uiplugin::CurrentPrinter().handle, &handleTag + row.mode);
   }
   EXPECT_EQ(ui->CommonUIProp(2, nullptr), hr::Fail);
-  EXPECT_EQ(p.lastError.GetLastError(), winerr::InvalidParameter);
+  EXPECT_EQ(machine->lastError().GetLastError(), winerr::InvalidParameter);
 }
 
 // The sheet's callback: records each page it is asked to add and answers with a number of its own.
@@ -214,7 +214,7 @@ TEST_F(UiTest, DevicePropertySheetsAnswersEachReason) {
                                      : reinterpret_cast<oemui::LPARAM>(&header);
     p.lastError.SetLastError(NoError);
     EXPECT_EQ(ui->DevicePropertySheets(row.noInfo ? nullptr : &info, lParam), row.result);
-    EXPECT_EQ(p.lastError.GetLastError(), row.lastError);
+    EXPECT_EQ(machine->lastError().GetLastError(), row.lastError);
     EXPECT_EQ(info.Result, row.sheetResult);
     EXPECT_TRUE(sheet.pages.empty());
     const bool titled = row.result == hr::Ok && row.reason == oemui::psuireason::GetInfoHeader;
@@ -249,7 +249,7 @@ TEST_F(UiTest, QueryColorProfileNamesTheProfileFileInThirtyTwoBytes) {
     EXPECT_EQ(ui->QueryColorProfile(nullptr, nullptr, nullptr, nullptr, row.queryMode, row.noData ? nullptr : data,
                                     &size, &flags),
               row.result);
-    EXPECT_EQ(p.lastError.GetLastError(), row.lastError);
+    EXPECT_EQ(machine->lastError().GetLastError(), row.lastError);
     EXPECT_EQ(size, row.sizeAfter);
     EXPECT_EQ(flags, row.flags);
     EXPECT_EQ(std::u16string(data), row.text);

@@ -238,23 +238,20 @@ TEST(PropertiesTransfer, RestartStopsThenStartsWithoutWatching) {
 }
 
 // The printer's key as text: every subkey, and every value with its type and bytes.
-std::map<std::string, std::string> KeyContents(platform::Registry& registry, const std::string& path) {
+std::map<std::string, std::string> KeyContents(SimMachine& machine, const std::string& path) {
+  std::lock_guard lock(machine.registryTree().mutex());
   std::map<std::string, std::string> contents;
-  std::function<void(const std::string&)> walk = [&](const std::string& sub) {
-    std::unique_ptr<platform::RegistryKey> key;
-    EXPECT_EQ(registry.OpenKey(platform::RootKey::LocalMachine, path + sub, platform::regaccess::Read, key), 0);
-    if (!key) return;
+  std::function<void(const platform::sim::RegNode&, const std::string&)> walk = [&](const auto& key,
+                                                                                     const std::string& sub) {
     contents[sub] = "key";
-    std::string name;
-    platform::DWORD type = 0;
-    std::vector<std::uint8_t> data;
-    for (platform::DWORD i = 0; key->EnumValue(i, name, type, data) == 0; ++i)
-      contents[sub + ":" + name] = std::to_string(type) + " " + platform::sim::ToHex(data);
-    std::vector<std::string> subkeys;
-    for (platform::DWORD i = 0; key->EnumKey(i, name) == 0; ++i) subkeys.push_back(name);
-    for (const auto& s : subkeys) walk(sub + "\\" + s);
+    for (const auto& v : key.values) {
+      contents[sub + ":" + v.name] = std::to_string(v.type) + " " + platform::sim::ToHex(v.data);
+    }
+    for (const auto& s : key.subkeys) walk(*s, sub + "\\" + s->name);
   };
-  walk("");
+  const auto key = machine.registryTree().Key(platform::RootKey::LocalMachine, path);
+  EXPECT_NE(key, nullptr);
+  if (key) walk(*key, "");
   return contents;
 }
 
@@ -292,7 +289,7 @@ TEST(PropertiesTransfer, PrinterKeyRoundTripsThroughTheHiveFile) {
     ASSERT_EQ(sub->SetValue("Deep", platform::regtype::Binary, {9, 8, 7}), 0);
   }
   const auto printerBefore = rig.Printer();
-  const auto keyBefore = KeyContents(p.registry, kPrinterKey);
+  const auto keyBefore = KeyContents(*machine, kPrinterKey);
 
   uiplugin::PropertiesTransfer transfer(p, kPrinter);
   ASSERT_TRUE(transfer.EnableBackupRestorePrivileges());
@@ -311,19 +308,24 @@ TEST(PropertiesTransfer, PrinterKeyRoundTripsThroughTheHiveFile) {
     printer.devMode.assign(platform::devmode::Size, 0);
     printer.printerData = {{"Count", platform::regtype::Dword, {8, 0, 0, 0}}, {"New", platform::regtype::Sz, {0, 0}}};
   });
-  ASSERT_EQ(p.registry.DeleteKey(platform::RootKey::LocalMachine, kPrinterKey + "\\Extra\\Deeper"), 0);
+  {
+    std::lock_guard lock(machine->registryTree().mutex());
+    const auto extra = machine->registryTree().Key(platform::RootKey::LocalMachine, kPrinterKey + "\\Extra");
+    ASSERT_NE(extra, nullptr);
+    extra->RemoveSubkey(*extra->FindSubkey("Deeper"));
+  }
   {
     std::unique_ptr<platform::RegistryKey> stray;
     ASSERT_EQ(p.registry.CreateKey(platform::RootKey::LocalMachine, kPrinterKey + "\\Stray",
                                    platform::regaccess::AllAccess, stray),
               0);
   }
-  ASSERT_NE(KeyContents(p.registry, kPrinterKey), keyBefore);
+  ASSERT_NE(KeyContents(*machine, kPrinterKey), keyBefore);
 
   ASSERT_TRUE(transfer.ImportPrinterProperties(kBackup));
   machine->clock().Advance(1000);
   EXPECT_EQ(machine->services().CurrentState("Spooler"), platform::svcstate::Running);
-  EXPECT_EQ(KeyContents(p.registry, kPrinterKey), keyBefore);
+  EXPECT_EQ(KeyContents(*machine, kPrinterKey), keyBefore);
   const auto printerAfter = rig.Printer();
   EXPECT_EQ(printerAfter.devMode, printerBefore.devMode);
   EXPECT_EQ(printerAfter.printerData, printerBefore.printerData);

@@ -4,36 +4,16 @@
 #include <cctype>
 #include <stdexcept>
 
+#include "platform/CaseFolding.h"
+
 namespace ui::headless {
 namespace {
 
 constexpr std::uint32_t kLvsSinglesel = 0x4, kLvsSortascending = 0x10, kLvsSortdescending = 0x20;
 constexpr std::uint32_t kCbsSort = 0x100;
 
-// Lower case for the letters of Windows-1252, Greek and Cyrillic; other units stay as they are.
-char16_t FoldCase(char16_t c) {
-  if ((c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x391 && c <= 0x3AB && c != 0x3A2) ||
-      (c >= 0x410 && c <= 0x42F))
-    return static_cast<char16_t>(c + 0x20);
-  if (c >= 0x400 && c <= 0x40F) return static_cast<char16_t>(c + 0x50);
-  switch (c) {
-    case 0x152: case 0x160: case 0x17D: return static_cast<char16_t>(c + 1);
-    case 0x178: return 0xFF;
-    default: return c;
-  }
-}
-
 // Sorted lists and combo boxes compare without regard to case, as does the combo box's search.
-bool LessNoCase(const std::u16string& a, const std::u16string& b) {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                      [](char16_t x, char16_t y) { return FoldCase(x) < FoldCase(y); });
-}
-
-bool StartsWithNoCase(const std::u16string& text, const std::u16string& prefix) {
-  return prefix.size() <= text.size() && std::equal(prefix.begin(), prefix.end(), text.begin(), [](char16_t x, char16_t y) {
-           return FoldCase(x) == FoldCase(y);
-         });
-}
+bool LessNoCase(const std::u16string& a, const std::u16string& b) { return platform::CompareNoCase(a, b) < 0; }
 
 // What a Windows buffer of maxUnits receives: the text cut to maxUnits - 1 units and a terminator.
 std::u16string Truncated(const std::u16string& text, std::size_t maxUnits) {
@@ -385,7 +365,7 @@ int HeadlessWindow::ComboSelectStringW(int id, int startAfter, const std::u16str
   const int start = startAfter < 0 || startAfter >= count ? -1 : startAfter;
   for (int k = 1; k <= count; ++k) {
     const int i = (start + k) % count;
-    if (StartsWithNoCase(combo.items[static_cast<std::size_t>(i)], prefix)) {
+    if (platform::StartsWithNoCase(combo.items[static_cast<std::size_t>(i)], prefix)) {
       ComboSetCurSel(id, i);
       return i;
     }

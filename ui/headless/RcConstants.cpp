@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "platform/CaseFolding.h"
+
 namespace ui::headless::rc {
 namespace {
 
@@ -127,11 +129,6 @@ constexpr ClassMacro kClassMacros[] = {
 // In ordinal order: 0x80 is BUTTON.
 constexpr std::string_view kPredefined[] = {"BUTTON", "EDIT", "STATIC", "LISTBOX", "SCROLLBAR", "COMBOBOX"};
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  auto up = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) { return up(x) == up(y); });
-}
-
 }  // namespace
 
 std::optional<std::int64_t> WindowsConstant(std::string_view name) {
@@ -150,13 +147,13 @@ std::optional<std::string_view> ClassNameFromIdentifier(std::string_view name) {
   for (const auto& m : kClassMacros)
     if (m.name == name) return m.className;
   for (auto predefined : kPredefined)
-    if (EqualNoCase(predefined, name)) return predefined;
+    if (platform::EqualNoCase(predefined, name)) return predefined;
   return std::nullopt;
 }
 
 std::string_view NormalizeClassName(std::string_view name) {
   for (auto predefined : kPredefined)
-    if (EqualNoCase(predefined, name)) return predefined;
+    if (platform::EqualNoCase(predefined, name)) return predefined;
   return name;
 }
 

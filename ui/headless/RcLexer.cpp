@@ -32,19 +32,8 @@ constexpr std::string_view kPunctuation = ",|()+-~&{}!*/%^<>=?:";
 
 }  // namespace
 
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-    if (x != y) return false;
-  }
-  return true;
-}
-
 bool Token::IsKeyword(std::string_view keyword) const {
-  return kind == TokenKind::Identifier && EqualsIgnoreCase(text, keyword);
+  return kind == TokenKind::Identifier && platform::EqualNoCase(text, keyword);
 }
 
 std::string Token::Describe() const {

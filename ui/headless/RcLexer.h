@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/CaseFolding.h"
+
 namespace ui::headless::rc {
 
 enum class TokenKind { End, Identifier, Number, String, Punct };
@@ -22,8 +24,6 @@ struct Token {
   bool IsEnd() const { return IsKeyword("END") || IsPunct('}'); }
   std::string Describe() const;  // for error messages
 };
-
-bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 
 // Tokens of a resource script. Preprocessor lines (# at the start of a line) are handed to
 // the directive handler whole, continuation lines joined, and never become tokens.

@@ -64,7 +64,7 @@ constexpr std::string_view kResourceKeywords[] = {"DIALOG", "DIALOGEX", "MENU", 
 
 template <std::size_t N>
 bool IsOneOf(std::string_view word, const std::string_view (&list)[N]) {
-  return std::any_of(std::begin(list), std::end(list), [&](std::string_view k) { return EqualsIgnoreCase(k, word); });
+  return std::any_of(std::begin(list), std::end(list), [&](std::string_view k) { return platform::EqualNoCase(k, word); });
 }
 
 bool IsMenuFlag(const Token& t) {
@@ -204,7 +204,7 @@ private:
         lex_.SkipRaw(word.size());
         continue;
       }
-      if (EqualsIgnoreCase(word, "BEGIN") || lex_.RawStartsWith('{')) break;
+      if (platform::EqualNoCase(word, "BEGIN") || lex_.RawStartsWith('{')) break;
       lex_.SkipLine();
       return;
     }

@@ -52,12 +52,12 @@ TEST_P(WriteSettingsTest, WritesEveryValueUnderThePortsKey) {
   ASSERT_EQ(exists, c.written.has_value());
   if (!exists) return;
   Values values;
-  std::string name;
-  DWORD type = 0;
-  std::vector<std::uint8_t> data;
-  for (DWORD i = 0; key->EnumValue(i, name, type, data) == 0; ++i) {
-    ASSERT_EQ(type, platform::regtype::Dword) << name;
-    values[name] = static_cast<DWORD>(data[0] | data[1] << 8 | data[2] << 16 | data[3] << 24);
+  {
+    std::lock_guard lock(machine->registryTree().mutex());
+    for (const auto& [name, type, data] : machine->registryTree().Key(platform::RootKey::LocalMachine, path)->values) {
+      ASSERT_EQ(type, platform::regtype::Dword) << name;
+      values[name] = static_cast<DWORD>(data[0] | data[1] << 8 | data[2] << 16 | data[3] << 24);
+    }
   }
   EXPECT_EQ(values, *c.written);
   EXPECT_EQ(machine->handles().OpenCount(), 1u);  // ours

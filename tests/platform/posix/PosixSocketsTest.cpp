@@ -1,7 +1,13 @@
 // The host's sockets answering as Winsock does, on loopback only (nothing here leaves the computer).
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 
+#include <array>
+#include <chrono>
+#include <future>
 #include <string>
+#include <thread>
 
 #include "platform/LoopbackSocketsFixture.h"
 #include "platform/posix/PosixSockets.h"
@@ -83,6 +89,28 @@ TEST_F(PosixSocketsTest, AddressTexts) {
       EXPECT_EQ(parsed, c.address) << c.text;
     }
   }
+}
+
+// The last cleanup closes the sockets a call of another thread is blocked on: the call ends and fails,
+// and only then is the descriptor closed, so that its number is never reused under the call.
+TEST_F(PosixSocketsTest, CleanupEndsACallBlockedOnASocketAndClosesItAfterwards) {
+  SockAddrIn local;
+  const platform::SOCKET s = BoundToLoopback(local);
+  auto blocked = std::async(std::launch::async, [&] {
+    std::array<std::uint8_t, 16> buffer{};
+    SockAddrIn from;
+    const int result = sockets.recvfrom(s, buffer, 0, from);
+    return std::pair(result, sockets.WSAGetLastError());
+  });
+  // Time for the call to reach the kernel; the rule holds as well if the cleanup comes first.
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  ASSERT_EQ(sockets.WSACleanup(), 0);
+  const bool ended = blocked.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+  if (!ended) ::shutdown(static_cast<int>(s), SHUT_RDWR);  // lets the thread go
+  ASSERT_TRUE(ended) << "the blocked call never ended";
+  EXPECT_EQ(blocked.get(), std::pair(platform::kSocketError, platform::wsaerr::NotInitialised));
+  EXPECT_EQ(fcntl(static_cast<int>(s), F_GETFD), -1) << "the descriptor is left open";
+  ASSERT_EQ(sockets.WSAStartup(0x0202), 0);  // for the fixture's cleanup
 }
 
 // The host's own name lists the interfaces' addresses, as Windows does, and never nothing: the

@@ -3,6 +3,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/sim/RegistryDump.h"
 #include "platform/sim/SimMachine.h"
 #include "platform/sim/SimTestSupport.h"
 
@@ -15,30 +16,12 @@ using platform::sim::SimMachine;
 namespace regtype = platform::regtype;
 using Json = nlohmann::ordered_json;
 
-// Every key and value of the registry, as lines, for comparing two machines.
-void Dump(platform::RegistryKey& key, const std::string& path, std::vector<std::string>& lines) {
-  std::string name;
-  DWORD type = 0;
-  std::vector<std::uint8_t> data;
-  lines.push_back(path);
-  for (DWORD i = 0; key.EnumValue(i, name, type, data) == 0; ++i) {
-    lines.push_back(path + " : " + name + " = " + std::to_string(type) + "/" + std::string(data.begin(), data.end()));
-  }
-  for (DWORD i = 0; key.EnumKey(i, name) == 0; ++i) {
-    std::unique_ptr<platform::RegistryKey> sub;
-    EXPECT_EQ(key.OpenSubKey(name, platform::regaccess::Read, sub), 0);
-    Dump(*sub, path + "\\" + name, lines);
-  }
-}
-
-std::vector<std::string> Dump(SimMachine& machine) {
-  std::vector<std::string> lines;
-  for (RootKey root : platform::sim::kRootKeys) {
-    std::unique_ptr<platform::RegistryKey> key;
-    EXPECT_EQ(machine.registry().OpenKey(root, "", platform::regaccess::Read, key), 0);
-    Dump(*key, platform::sim::RootKeyName(root), lines);
-  }
-  return lines;
+// Every key and value of the registry, for comparing two machines.
+std::string Dump(SimMachine& machine) {
+  std::lock_guard lock(machine.registryTree().mutex());
+  std::string text;
+  for (RootKey root : platform::sim::kRootKeys) text += simtest::DumpKey(*machine.registryTree().Root(root));
+  return text;
 }
 
 TEST(SimMachineFileTest, NewFolderGetsTheDefaultWindows10Machine) {
@@ -72,7 +55,7 @@ TEST(SimMachineFileTest, NewFolderGetsTheDefaultWindows10Machine) {
 
 TEST(SimMachineFileTest, SavedMachineReopensTheSame) {
   simtest::TempDir temp;
-  std::vector<std::string> before;
+  std::string before;
   {
     auto machine = SimMachine::OpenFolder(temp.path());
     auto& config = machine->config();

@@ -54,11 +54,23 @@ protected:
     return key;
   }
 
-  std::vector<Value> Values(RegistryKey& key) {
+  // A key's values as the machine keeps them, in its order.
+  std::vector<Value> Values(const std::string& path) {
+    std::lock_guard lock(machine->registryTree().mutex());
+    const auto key = machine->registryTree().Key(platform::RootKey::LocalMachine, path);
     std::vector<Value> values;
-    Value v;
-    for (DWORD i = 0; key.EnumValue(i, v.name, v.type, v.data) == 0; ++i) values.push_back(v);
+    if (!key) ADD_FAILURE() << "no key " << path;
+    for (const auto& v : key ? key->values : std::vector<platform::sim::RegValue>{}) values.push_back({v.name, v.type, v.data});
     return values;
+  }
+
+  // Removes a key as an outside component would, under the spooler's feet.
+  void RemoveKey(const std::string& parent, const std::string& name) {
+    std::lock_guard lock(machine->registryTree().mutex());
+    const auto key = machine->registryTree().Key(platform::RootKey::LocalMachine, parent);
+    ASSERT_NE(key, nullptr);
+    ASSERT_NE(key->FindSubkey(name), nullptr);
+    key->RemoveSubkey(*key->FindSubkey(name));
   }
 
   // GetPrinter2A, a change, SetPrinter2A.
@@ -166,8 +178,8 @@ TEST_F(SimPrinterKeysTest, KeyHoldsTheRecordDeviceModeAndPrinterData) {
       {"Attributes", regtype::Dword, platform::RegDwordBytes(stored.attributes)},
       {"Default DevMode", regtype::Binary, stored.devMode},
   };
-  EXPECT_EQ(Values(*Key(kPrinterKey)), expected);
-  EXPECT_EQ(Values(*Key(kPrinterKey + "\\PrinterDriverData")),
+  EXPECT_EQ(Values(kPrinterKey), expected);
+  EXPECT_EQ(Values(kPrinterKey + "\\PrinterDriverData"),
             (std::vector<Value>{{"TrayFormTable", regtype::MultiSz, {'y', 0}},
                                 {"TTFontSubTable", regtype::MultiSz, {'A', 0, 'B', 0, 0}},
                                 {"Name Text", regtype::Sz, {'a'}},
@@ -192,7 +204,13 @@ TEST_F(SimPrinterKeysTest, ChangedKeyReachesThePrinterWhenTheSpoolerStarts) {
       {"printer data changed",
        [](RegistryKey&, RegistryKey& data) { ASSERT_EQ(data.SetValue("Switch", regtype::Dword, {0, 0, 0, 0}), 0); },
        u"Switch", 0, {"", regtype::Dword, {0, 0, 0, 0}}, "Korvex Printers"},
-      {"printer data removed", [](RegistryKey&, RegistryKey& data) { ASSERT_EQ(data.DeleteValue("Switch"), 0); },
+      {"printer data removed",
+       [this](RegistryKey&, RegistryKey&) {
+         std::lock_guard lock(machine->registryTree().mutex());
+         ASSERT_TRUE(machine->registryTree()
+                         .Key(platform::RootKey::LocalMachine, kPrinterKey + "\\PrinterDriverData")
+                         ->DeleteValue("Switch"));
+       },
        u"Switch", winerr::FileNotFound, {}, "Korvex Printers"},
       {"record and device mode changed",
        [&](RegistryKey& key, RegistryKey&) {
@@ -243,7 +261,7 @@ TEST_F(SimPrinterKeysTest, KeysFollowRenamesAndStartsFollowKeys) {
   EXPECT_EQ(p.registry.OpenKey(platform::RootKey::LocalMachine, kPrinterKey, platform::regaccess::Read, gone),
             static_cast<platform::LONG>(winerr::FileNotFound));
   const std::string renamedKey = "SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\Kvx Renamed";
-  EXPECT_EQ(Values(*Key(renamedKey)).at(0), (Value{"Name", regtype::Sz, platform::RegSzBytes("Kvx Renamed")}));
+  EXPECT_EQ(Values(renamedKey).at(0), (Value{"Name", regtype::Sz, platform::RegSzBytes("Kvx Renamed")}));
   EXPECT_EQ(p.spooler.SetPrinterDataW(printer->Raw(), u"After", regtype::Dword, {2, 0, 0, 0}), 0u)
       << "the handle's value follows the rename";
   printer.reset();
@@ -254,8 +272,7 @@ TEST_F(SimPrinterKeysTest, KeysFollowRenamesAndStartsFollowKeys) {
   ASSERT_EQ(made->SetValue("Port", regtype::Sz, platform::RegSzBytes("FILE:")), 0);
   ASSERT_EQ(made->SetValue("Printer Driver", regtype::Sz, platform::RegSzBytes(names.driver)), 0);
   made.reset();
-  ASSERT_EQ(p.registry.DeleteKey(platform::RootKey::LocalMachine, renamedKey + "\\PrinterDriverData"), 0);
-  ASSERT_EQ(p.registry.DeleteKey(platform::RootKey::LocalMachine, renamedKey), 0);
+  RemoveKey("SYSTEM\\CurrentControlSet\\Control\\Print\\Printers", "Kvx Renamed");
   RestartSpooler();
   const auto printers = machine->spooler().Snapshot().printers;
   ASSERT_EQ(printers.size(), 1u);

@@ -32,7 +32,9 @@ void AddPrinterKey(platform::Platform& p) {
   ASSERT_EQ(key->SetValue("Port", regtype::Sz, Sz("COM1:")), 0);
   ASSERT_EQ(key->SetValue("Default DevMode", regtype::Binary, {1, 2, 3}), 0);
   std::unique_ptr<RegistryKey> data;
-  ASSERT_EQ(key->CreateSubKey("PrinterDriverData", regaccess::AllAccess, data), 0);
+  ASSERT_EQ(p.registry.CreateKey(RootKey::LocalMachine, std::string(kPrinterKey) + "\\PrinterDriverData",
+                                 regaccess::AllAccess, data),
+            0);
   ASSERT_EQ(data->SetValue("Lines", regtype::MultiSz, {'a', 0, 'b', 0, 0}), 0);
 }
 
@@ -63,9 +65,7 @@ protected:
   std::string Dump() {
     auto lock = machine_->Lock();
     std::lock_guard treeLock(machine_->registryTree().mutex());
-    auto node = machine_->registryTree().Root(RootKey::LocalMachine);
-    for (const char* name : {"SYSTEM", "CurrentControlSet", "Control", "Print", "Printers", "Kvx"}) node = node->FindSubkey(name);
-    return simtest::DumpKey(*node);
+    return simtest::DumpKey(*machine_->registryTree().Key(RootKey::LocalMachine, kPrinterKey));
   }
 
   std::unique_ptr<platform::sim::SimMachine> machine_ = platform::sim::SimMachine::InMemory();
@@ -132,7 +132,9 @@ TEST_F(SimRegistryHiveTest, SaveAndRestoreAnswerAsWindows) {
     ASSERT_NE(key, nullptr);
     std::unique_ptr<RegistryKey> sub;
     if (c.subkeyOpen) {
-      ASSERT_EQ(key->OpenSubKey("PrinterDriverData", regaccess::Read, sub), 0);
+      ASSERT_EQ(p.registry.OpenKey(RootKey::LocalMachine, std::string(kPrinterKey) + "\\PrinterDriverData",
+                                   regaccess::Read, sub),
+                0);
     }
     const DWORD result = static_cast<DWORD>(c.op == Op::Save ? key->SaveKeyExW(c.file, c.flags)
                                                               : key->RestoreKeyW(c.file, c.flags));
@@ -150,7 +152,9 @@ TEST_F(SimRegistryHiveTest, ForcedRestoreMakesTheKeyExactlyTheSavedOne) {
   std::unique_ptr<RegistryKey> added;
   ASSERT_EQ(key->SetValue("Port", regtype::Sz, Sz("LPT1:")), 0);
   ASSERT_EQ(key->SetValue("New", regtype::Dword, platform::RegDwordBytes(1)), 0);
-  ASSERT_EQ(key->CreateSubKey("Added", regaccess::AllAccess, added), 0);
+  ASSERT_EQ(p_.registry.CreateKey(RootKey::LocalMachine, std::string(kPrinterKey) + "\\Added", regaccess::AllAccess,
+                                  added),
+            0);
   ASSERT_EQ(key->RestoreKeyW(u"C:\\printer", platform::regrestore::ForceRestore), 0);
 
   EXPECT_EQ(Dump(), saved);
@@ -158,6 +162,7 @@ TEST_F(SimRegistryHiveTest, ForcedRestoreMakesTheKeyExactlyTheSavedOne) {
   EXPECT_EQ(added->SetValue("x", regtype::Dword, platform::RegDwordBytes(1)), static_cast<platform::LONG>(winerr::KeyDeleted));
   DWORD type = 0;
   std::vector<std::uint8_t> data;
+  EXPECT_EQ(added->QueryValue("x", type, data), static_cast<platform::LONG>(winerr::KeyDeleted));
   EXPECT_EQ(key->QueryValue("Port", type, data), 0);
   EXPECT_EQ(data, Sz("COM1:"));
   key.reset();

@@ -40,7 +40,8 @@ std::unique_ptr<platform::sim::SimMachine> PreparedMachine() {
   EXPECT_EQ(p.spooler.AddPrinterA(cases::CasePrinterInfo(Names()), printer), 0u);
   EXPECT_EQ(p.spooler.AddMonitorA("Test Monitor", std::nullopt, "TestMon.dll"), 0u);
   std::unique_ptr<platform::RegistryKey> key;
-  EXPECT_EQ(p.registry.CreateKey(RootKey::LocalMachine, "SOFTWARE\\Korvex\\Empty", platform::regaccess::AllAccess, key), 0);
+  EXPECT_EQ(p.registry.CreateKey(RootKey::LocalMachine, "SOFTWARE\\Korvex", platform::regaccess::AllAccess, key), 0);
+  EXPECT_EQ(key->SetValue("Version", platform::regtype::Dword, platform::RegDwordBytes(1)), 0);
   return machine;
 }
 
@@ -128,16 +129,12 @@ INSTANTIATE_TEST_SUITE_P(
                                      [](platform::RegistryKey& key) { return key.SetValue("v", 4, {1, 0, 0, 0}); });
                  },
                  kRefused},
-        UserCase{"DeleteMachineKey",
-                 [](Platform& p) {
-                   return static_cast<DWORD>(p.registry.DeleteKey(RootKey::LocalMachine, "SOFTWARE\\Korvex\\Empty"));
-                 },
-                 kRefused},
         UserCase{"ReadMachineKey",
                  [](Platform& p) {
                    return MachineKey(p, platform::regaccess::Read, [](platform::RegistryKey& key) {
-                     std::string name;
-                     return key.EnumKey(0, name);
+                     DWORD type = 0;
+                     std::vector<std::uint8_t> data;
+                     return key.QueryValue("Version", type, data);
                    });
                  },
                  0},

@@ -51,7 +51,7 @@ public:
     return true;
   }
 
-  std::uint32_t LastError() override { return platform_.lastError.GetLastError(); }
+  std::uint32_t LastError() override { return machine_->lastError().GetLastError(); }
   void SetLastError(std::uint32_t code) override { platform_.lastError.SetLastError(code); }
 
   platform::sim::SimMachine& machine() { return *machine_; }
