@@ -14,36 +14,28 @@
 #include "platform/Windows1252.h"
 #include "platform/sim/SimProfile.h"
 #include "fuzz/FuzzFolder.h"
+#include "support/ForwardingServices.h"
 
 namespace {
 
 // The catalog is on the media drive, the current folder; here it is on C: so that the fuzzer's own
 // relative names stay valid.
-class OnDriveC : public platform::PrivateProfile {
+class OnDriveC : public fakes::ForwardingProfile {
 public:
-  explicit OnDriveC(platform::PrivateProfile& profile) : profile_(profile) {}
-  platform::DWORD GetPrivateProfileSectionA(const std::string& section, std::vector<char>& buffer,
-                                            const std::string& fileName) override {
-    return profile_.GetPrivateProfileSectionA(section, buffer, Moved(fileName));
+  using ForwardingProfile::ForwardingProfile;
+  DWORD GetPrivateProfileSectionA(const std::string& section, std::vector<char>& buffer,
+                                  const std::string& fileName) override {
+    return inner_.GetPrivateProfileSectionA(section, buffer, Moved(fileName));
   }
-  platform::DWORD GetPrivateProfileStringA(const std::string& section, const std::string& key,
-                                           const std::string& defaultValue, std::vector<char>& buffer,
-                                           const std::string& fileName) override {
-    return profile_.GetPrivateProfileStringA(section, key, defaultValue, buffer, Moved(fileName));
-  }
-  platform::DWORD GetProfileSectionA(const std::string& section, std::vector<char>& buffer) override {
-    return profile_.GetProfileSectionA(section, buffer);
-  }
-  platform::DWORD WriteProfileStringA(const std::string& section, const std::string& key,
-                                      const std::string& value) override {
-    return profile_.WriteProfileStringA(section, key, value);
+  DWORD GetPrivateProfileStringA(const std::string& section, const std::string& key, const std::string& defaultValue,
+                                 std::vector<char>& buffer, const std::string& fileName) override {
+    return inner_.GetPrivateProfileStringA(section, key, defaultValue, buffer, Moved(fileName));
   }
 
 private:
   static std::string Moved(const std::string& fileName) {
     return fileName == kCatalogFile ? "C:\\KvxIns.ini" : fileName;
   }
-  platform::PrivateProfile& profile_;
 };
 
 }  // namespace

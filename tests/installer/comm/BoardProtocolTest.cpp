@@ -10,6 +10,7 @@
 #include "comm/BoardInfo.h"
 #include "comm/BoardProtocol.h"
 #include "platform/sim/SimMachine.h"
+#include "support/ForwardingServices.h"
 
 namespace {
 
@@ -129,51 +130,23 @@ TEST(BoardRecordTest, AccessorsReadTheirKindsOffsets) {
 }
 
 using Json = nlohmann::ordered_json;
-using platform::SOCKET;
-using platform::SockAddrIn;
 
-// The simulated machine's sockets, with every datagram sent kept for the test to read.
-class RecordingSockets : public platform::Sockets {
+// The simulated machine's sockets, with every datagram sent and received kept for the test to read.
+class RecordingSockets : public fakes::ForwardingSockets {
 public:
-  explicit RecordingSockets(platform::Sockets& inner) : s_(inner) {}
+  using ForwardingSockets::ForwardingSockets;
   std::vector<std::pair<SockAddrIn, Bytes>> sent;
   std::vector<Bytes> received;
 
-  int WSAStartup(platform::WORD version) override { return s_.WSAStartup(version); }
-  int WSACleanup() override { return s_.WSACleanup(); }
-  int WSAGetLastError() override { return s_.WSAGetLastError(); }
-  SOCKET socket(int f, int t, int p) override { return s_.socket(f, t, p); }
-  int setsockopt(SOCKET s, int l, int n, int v) override { return s_.setsockopt(s, l, n, v); }
-  int setsockoptLinger(SOCKET s, bool on, std::uint16_t t) override { return s_.setsockoptLinger(s, on, t); }
-  int getsockopt(SOCKET s, int l, int n, int& v) override { return s_.getsockopt(s, l, n, v); }
-  int bind(SOCKET s, const SockAddrIn& a) override { return s_.bind(s, a); }
-  int getsockname(SOCKET s, SockAddrIn& a) override { return s_.getsockname(s, a); }
-  int getpeername(SOCKET s, SockAddrIn& a) override { return s_.getpeername(s, a); }
-  int connect(SOCKET s, const SockAddrIn& a) override { return s_.connect(s, a); }
   int sendto(SOCKET s, std::span<const std::uint8_t> d, int f, const SockAddrIn& to) override {
     sent.emplace_back(to, Bytes(d.begin(), d.end()));
-    return s_.sendto(s, d, f, to);
+    return inner_.sendto(s, d, f, to);
   }
   int recvfrom(SOCKET s, std::span<std::uint8_t> b, int f, SockAddrIn& from) override {
-    const int n = s_.recvfrom(s, b, f, from);
+    const int n = inner_.recvfrom(s, b, f, from);
     if (n > 0) received.emplace_back(b.begin(), b.begin() + n);
     return n;
   }
-  int recv(SOCKET s, std::span<std::uint8_t> b, int f) override { return s_.recv(s, b, f); }
-  int select(SOCKET s, platform::SelectSet set, long us) override { return s_.select(s, set, us); }
-  int ioctlsocketFionread(SOCKET s, unsigned long& n) override { return s_.ioctlsocketFionread(s, n); }
-  int shutdown(SOCKET s, int how) override { return s_.shutdown(s, how); }
-  int closesocket(SOCKET s) override { return s_.closesocket(s); }
-  int gethostname(std::string& name) override { return s_.gethostname(name); }
-  bool gethostbyname(const std::string& n, std::vector<std::array<std::uint8_t, 4>>& a) override {
-    return s_.gethostbyname(n, a);
-  }
-  int WSAStringToAddressA(const std::string& t, int f, SockAddrIn& a) override {
-    return s_.WSAStringToAddressA(t, f, a);
-  }
-
-private:
-  platform::Sockets& s_;
 };
 
 Json NetAdapter(int n) {

@@ -18,6 +18,7 @@
 #include "engine/Win2kXPInstaller.h"
 #include "platform/win32/TestLibraries.h"
 #include "platform/win32/Win32Platform.h"
+#include "support/ForwardingServices.h"
 
 namespace {
 
@@ -53,64 +54,23 @@ struct SpoolerCall {
 };
 
 // The real spooler, with the monitor and port calls and their answers noted on the way.
-class RecordingSpooler final : public platform::PrintSpooler {
+class RecordingSpooler final : public fakes::ForwardingSpooler {
 public:
-  explicit RecordingSpooler(platform::PrintSpooler& real) : real_(real) {}
+  using ForwardingSpooler::ForwardingSpooler;
 
-  platform::DWORD OpenPrinterA(const std::string& name, platform::DWORD access,
-                               std::unique_ptr<platform::PrinterHandle>& out) override {
-    return real_.OpenPrinterA(name, access, out);
-  }
-  platform::DWORD AddPrinterDriverA(const platform::DriverInfo3A& info) override {
-    return real_.AddPrinterDriverA(info);
-  }
-  platform::DWORD AddPrinterA(const platform::PrinterInfo2A& info,
-                              std::unique_ptr<platform::PrinterHandle>& out) override {
-    return real_.AddPrinterA(info, out);
-  }
-  platform::DWORD GetPrinterDriverDirectoryA(std::string& directory) override {
-    return real_.GetPrinterDriverDirectoryA(directory);
-  }
-  platform::DWORD EnumPortsA(std::vector<std::string>& names) override { return real_.EnumPortsA(names); }
-  platform::DWORD AddMonitorA(const std::string& name, const platform::OptText& environment,
-                              const std::string& dll) override {
-    const platform::DWORD result = real_.AddMonitorA(name, environment, dll);
+  DWORD AddMonitorA(const std::string& name, const platform::OptText& environment, const std::string& dll) override {
+    const DWORD result = inner_.AddMonitorA(name, environment, dll);
     monitors.push_back({name, environment.value_or("(none)"), dll, result});
     return result;
   }
-  platform::DWORD AddPortExA(const std::string& port, const std::string& monitor) override {
-    const platform::DWORD result = real_.AddPortExA(port, monitor);
+  DWORD AddPortExA(const std::string& port, const std::string& monitor) override {
+    const DWORD result = inner_.AddPortExA(port, monitor);
     ports.push_back({port, monitor, "", result});
     return result;
   }
-  platform::DWORD GetPrinterDataW(platform::RawPrinterHandle printer, const std::u16string& name,
-                                  platform::DWORD bufferSize, platform::DWORD& type, std::vector<std::uint8_t>& data,
-                                  platform::DWORD& needed) override {
-    return real_.GetPrinterDataW(printer, name, bufferSize, type, data, needed);
-  }
-  platform::DWORD SetPrinterDataW(platform::RawPrinterHandle printer, const std::u16string& name,
-                                  platform::DWORD type, const std::vector<std::uint8_t>& data) override {
-    return real_.SetPrinterDataW(printer, name, type, data);
-  }
 
   std::vector<SpoolerCall> monitors, ports;
-
-private:
-  platform::PrintSpooler& real_;
 };
-
-std::string SystemDirectory() {
-  char directory[MAX_PATH] = {};
-  GetSystemDirectoryA(directory, MAX_PATH);
-  return directory;
-}
-
-std::string DriverDirectory() {
-  char directory[MAX_PATH] = {};
-  DWORD needed = 0;
-  GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(directory), sizeof directory, &needed);
-  return directory;
-}
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -148,8 +108,8 @@ protected:
     oldDirectory_ = std::filesystem::current_path();
     std::filesystem::current_path(work_);
     source_ = (work_ / "source").string();
-    system_ = SystemDirectory();
-    drivers_ = DriverDirectory();
+    ASSERT_EQ(realOs_.files.GetSystemDirectoryA(system_), winerr::Success);
+    ASSERT_EQ(realOs_.spooler.GetPrinterDriverDirectoryA(drivers_), winerr::Success);
     ASSERT_FALSE(system_.empty());
     ASSERT_FALSE(drivers_.empty());
     CleanMachine();  // whatever an interrupted run left
@@ -192,11 +152,10 @@ protected:
   platform::Platform realOs_ = real_.platform();
   BriefClock clock_;
   RecordingSpooler spooler{realOs_.spooler};
-  platform::Platform os_{clock_,          realOs_.registry, realOs_.profile,   realOs_.version,
-                         realOs_.process, realOs_.services, spooler,           realOs_.messages,
-                         realOs_.files,   realOs_.libraries, realOs_.devices,  realOs_.threads,
-                         realOs_.serial,  realOs_.printing, realOs_.sockets,  realOs_.ipHelper, realOs_.lastError,
-                         realOs_.fonts};
+  platform::Platform os_{clock_,          realOs_.registry, realOs_.profile,  realOs_.version,   realOs_.process,
+                         realOs_.services, spooler,          realOs_.messages, realOs_.files,     realOs_.libraries,
+                         realOs_.devices,  realOs_.threads,  realOs_.serial,   realOs_.printing,  realOs_.sockets,
+                         realOs_.ipHelper, realOs_.lastError, realOs_.fonts};
   // Serial and network ports never ask for the printer; a message here is a fault, not a dialog.
   std::vector<std::string> messages;
   Win2kXPInstaller installer{EngineContext{
