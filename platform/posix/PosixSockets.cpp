@@ -73,6 +73,17 @@ int WsaErrorOf(int errnoValue) {
   }
 }
 
+// The socket-level options the board protocol uses, by their Linux names; -1 for any other.
+int NativeOption(int level, int name) {
+  if (level != sockopt::SolSocket) return -1;
+  switch (name) {
+    case sockopt::ReuseAddr: return SO_REUSEADDR;
+    case sockopt::Broadcast: return SO_BROADCAST;
+    case sockopt::RcvBuf: return SO_RCVBUF;
+    default: return -1;
+  }
+}
+
 }  // namespace
 
 PosixSockets::~PosixSockets() {
@@ -181,14 +192,8 @@ int PosixSockets::setsockopt(SOCKET s, int level, int name, int value) {
   std::lock_guard lock(mutex_);
   Open* open = Find(s);
   if (open == nullptr) return kSocketError;
-  if (level != sockopt::SolSocket) return Fail(wsaerr::Invalid);
-  int nativeName = 0;
-  switch (name) {
-    case sockopt::ReuseAddr: nativeName = SO_REUSEADDR; break;
-    case sockopt::Broadcast: nativeName = SO_BROADCAST; break;
-    case sockopt::RcvBuf: nativeName = SO_RCVBUF; break;
-    default: return Fail(wsaerr::Invalid);
-  }
+  const int nativeName = NativeOption(level, name);
+  if (nativeName < 0) return Fail(wsaerr::Invalid);
   if (::setsockopt(open->fd, SOL_SOCKET, nativeName, &value, sizeof value) != 0) return FailErrno();
   return 0;
 }
@@ -206,14 +211,8 @@ int PosixSockets::getsockopt(SOCKET s, int level, int name, int& value) {
   std::lock_guard lock(mutex_);
   Open* open = Find(s);
   if (open == nullptr) return kSocketError;
-  if (level != sockopt::SolSocket) return Fail(wsaerr::Invalid);
-  int nativeName = 0;
-  switch (name) {
-    case sockopt::ReuseAddr: nativeName = SO_REUSEADDR; break;
-    case sockopt::Broadcast: nativeName = SO_BROADCAST; break;
-    case sockopt::RcvBuf: nativeName = SO_RCVBUF; break;
-    default: return Fail(wsaerr::Invalid);
-  }
+  const int nativeName = NativeOption(level, name);
+  if (nativeName < 0) return Fail(wsaerr::Invalid);
   socklen_t size = sizeof value;
   if (::getsockopt(open->fd, SOL_SOCKET, nativeName, &value, &size) != 0) return FailErrno();
   // Linux reports twice the size it was given (its bookkeeping included); Windows the size given.
