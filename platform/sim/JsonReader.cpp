@@ -32,7 +32,7 @@ std::vector<std::string> JsonReader::TextList(const Json& j, const std::string& 
   return texts;
 }
 
-void JsonReader::Object(const Json& j, const std::string& field, std::initializer_list<const char*> known) const {
+void JsonReader::Object(const Json& j, const std::string& field, std::span<const char* const> known) const {
   if (!j.is_object()) Fail("\"" + field + "\" must be an object");
   for (const auto& item : j.items()) {  // no structured binding: clang 14 cannot capture one
     const std::string& name = item.key();

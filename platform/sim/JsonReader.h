@@ -2,6 +2,7 @@
 // Checked reading of machine.json members: every problem becomes a MachineFileError that names
 // the file and the member.
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,10 @@ public:
   std::string Text(const Json& j, const std::string& field) const;
   std::vector<std::string> TextList(const Json& j, const std::string& field) const;
   // An object whose members are all among `known`.
-  void Object(const Json& j, const std::string& field, std::initializer_list<const char*> known) const;
+  void Object(const Json& j, const std::string& field, std::span<const char* const> known) const;
+  void Object(const Json& j, const std::string& field, std::initializer_list<const char*> known) const {
+    Object(j, field, std::span(known.begin(), known.size()));
+  }
 
 private:
   const std::string& label_;

@@ -69,7 +69,7 @@ struct MachineConfig {
   UserConfig user;
   ServiceConfigs services = DefaultServices();
   LANGID uiLanguage = lang::EnglishUs;
-  std::string programFile = "C:\\Program Files\\Korvex\\KvxInstaller.exe";
+  std::string programFile;  // given by machine.json or the default machine (MachineFile.h)
   DWORD startTick = 0;
   SerialAttachments serial;
 };

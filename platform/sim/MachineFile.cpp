@@ -18,6 +18,9 @@
 #include "platform/sim/Text.h"
 
 namespace platform::sim {
+
+extern const char kDefaultMachineJson[];
+
 namespace {
 
 using Json = nlohmann::ordered_json;
@@ -64,31 +67,71 @@ const char* ServiceStateName(DWORD state) {
 bool IsOwned(std::string_view member) {
   for (const char* owned :
        {"format", "version", "os", "uiLanguage", "programFile", "clock", "user", "services", "spooler", "registry",
-        "serial"}) {
+        "serial", "monitorModules"}) {
     if (member == owned) return true;
   }
   return false;
 }
 
-// The fields of a port's default configuration, by their machine.json names.
-template <typename Visit>
-void CommStateFields(Visit&& visit, auto& state) {
-  visit("baud", state.baudRate);
-  visit("byteSize", state.byteSize);
-  visit("parity", state.parity);
-  visit("stopBits", state.stopBits);
-  visit("binary", state.binary);
-  visit("parityCheck", state.parityCheck);
-  visit("outxCtsFlow", state.outxCtsFlow);
-  visit("outxDsrFlow", state.outxDsrFlow);
-  visit("dtrControl", state.dtrControl);
-  visit("rtsControl", state.rtsControl);
-  visit("dsrSensitivity", state.dsrSensitivity);
-  visit("txContinueOnXoff", state.txContinueOnXoff);
-  visit("outX", state.outX);
-  visit("inX", state.inX);
-  visit("xonLim", state.xonLim);
-  visit("xoffLim", state.xoffLim);
+// The fields of a member, by their machine.json names, for reading and writing alike.
+constexpr auto kOsFields = [](auto&& visit, auto& os) {
+  visit("platformId", os.platformId); visit("major", os.major); visit("minor", os.minor);
+  visit("build", os.build); visit("csd", os.csd); visit("queryError", os.queryError);
+};
+constexpr auto kUserFields = [](auto&& visit, auto& user) {
+  visit("administrator", user.administrator); visit("canControlServices", user.canControlServices);
+  visit("name", user.name); visit("accountQueryError", user.accountQueryError);
+};
+constexpr auto kServiceFields = [](auto&& visit, auto& service) {  // and its "state", by name
+  visit("stopMs", service.stopMs); visit("stopWaitHint", service.stopWaitHint); visit("startMs", service.startMs);
+  visit("startWaitHint", service.startWaitHint); visit("checkPointEveryMs", service.checkPointEveryMs);
+  visit("startStalls", service.startStalls); visit("startNeverCompletes", service.startNeverCompletes);
+};
+constexpr auto kCommStateFields = [](auto&& visit, auto& state) {  // a port's default configuration
+  visit("baud", state.baudRate); visit("byteSize", state.byteSize); visit("parity", state.parity);
+  visit("stopBits", state.stopBits); visit("binary", state.binary); visit("parityCheck", state.parityCheck);
+  visit("outxCtsFlow", state.outxCtsFlow); visit("outxDsrFlow", state.outxDsrFlow);
+  visit("dtrControl", state.dtrControl); visit("rtsControl", state.rtsControl);
+  visit("dsrSensitivity", state.dsrSensitivity); visit("txContinueOnXoff", state.txContinueOnXoff);
+  visit("outX", state.outX); visit("inX", state.inX); visit("xonLim", state.xonLim); visit("xoffLim", state.xoffLim);
+};
+constexpr auto kClockFields = [](auto&& visit, auto& config) { visit("startTick", config.startTick); };
+
+// Reads `j`, an object of these fields and those `known` already names, into `object`.
+template <typename Fields, typename Object>
+void ReadFields(const JsonReader& reader, const Json& j, const std::string& field, Fields fields, Object& object,
+                std::vector<const char*> known = {}) {
+  fields([&](const char* name, auto&) { known.push_back(name); }, object);
+  reader.Object(j, field, known);
+  fields(
+      [&](const char* name, auto& value) {
+        if (!j.contains(name)) return;
+        using T = std::remove_reference_t<decltype(value)>;
+        const std::string member = field + "." + name;
+        if constexpr (std::is_same_v<T, bool>) {
+          value = reader.Bool(j[name], member);
+        } else if constexpr (std::is_same_v<T, std::string>) {
+          value = reader.Text(j[name], member);
+        } else {
+          value = static_cast<T>(reader.Dword(j[name], member, std::numeric_limits<T>::max()));
+        }
+      },
+      object);
+}
+
+// `object`'s fields, added to `j`.
+template <typename Fields, typename Object>
+Json WriteFields(Fields fields, const Object& object, Json j = Json::object()) {
+  fields(
+      [&](const char* name, const auto& value) {
+        if constexpr (std::is_same_v<std::remove_cvref_t<decltype(value)>, std::string>) {
+          j[name] = AnsiToUtf8(value);
+        } else {
+          j[name] = value;
+        }
+      },
+      object);
+  return j;
 }
 
 Json SerialJson(const SerialAttachments& serial) {
@@ -99,11 +142,7 @@ Json SerialJson(const SerialAttachments& serial) {
     if (attached.printerBaud != 0) entry["printer"] = {{"baud", attached.printerBaud}};
     if (attached.echo) entry["echo"] = true;
     if (!attached.device.empty()) entry["device"] = attached.device;
-    if (attached.defaultConfig) {
-      Json config = Json::object();
-      CommStateFields([&](const char* name, const auto& value) { config[name] = value; }, *attached.defaultConfig);
-      entry["defaultConfig"] = std::move(config);
-    }
+    if (attached.defaultConfig) entry["defaultConfig"] = WriteFields(kCommStateFields, *attached.defaultConfig);
     ports[port] = std::move(entry);
   }
   return ports;
@@ -172,16 +211,8 @@ public:
   }
 
   void Os(const Json& j, OsVersionConfig& os) const {
-    Object(j, "os", {"platformId", "major", "minor", "build", "csd", "queryError"});
-    if (j.contains("platformId")) os.platformId = Dword(j["platformId"], "os.platformId");
-    if (j.contains("major")) os.major = Dword(j["major"], "os.major");
-    if (j.contains("minor")) os.minor = Dword(j["minor"], "os.minor");
-    if (j.contains("build")) os.build = Dword(j["build"], "os.build");
-    if (j.contains("csd")) {
-      os.csd = Text(j["csd"], "os.csd");
-      if (os.csd.size() > 127) Fail("\"os.csd\" is longer than 127 characters");
-    }
-    if (j.contains("queryError")) os.queryError = Dword(j["queryError"], "os.queryError");
+    ReadFields(*this, j, "os", kOsFields, os);
+    if (os.csd.size() > 127) Fail("\"os.csd\" is longer than 127 characters");
   }
 
   LANGID Language(const Json& j) const {
@@ -200,47 +231,11 @@ public:
       const std::string field = "services." + nameUtf8;
       const std::string name = Text(Json(nameUtf8), field);
       if (name.empty()) Fail("\"services\" has a service without a name");
-      Object(entry, field,
-             {"state", "stopMs", "stopWaitHint", "startMs", "startWaitHint", "checkPointEveryMs", "startStalls",
-              "startNeverCompletes"});
       auto it = services.find(name);
       if (it == services.end()) it = services.emplace(name, ServiceConfig{}).first;
-      ServiceConfig& service = it->second;
-      if (entry.contains("state")) service.state = ServiceState(entry["state"], field + ".state");
-      if (entry.contains("stopMs")) service.stopMs = Dword(entry["stopMs"], field + ".stopMs");
-      if (entry.contains("stopWaitHint")) service.stopWaitHint = Dword(entry["stopWaitHint"], field + ".stopWaitHint");
-      if (entry.contains("startMs")) service.startMs = Dword(entry["startMs"], field + ".startMs");
-      if (entry.contains("startWaitHint")) {
-        service.startWaitHint = Dword(entry["startWaitHint"], field + ".startWaitHint");
-      }
-      if (entry.contains("checkPointEveryMs")) {
-        service.checkPointEveryMs = Dword(entry["checkPointEveryMs"], field + ".checkPointEveryMs");
-      }
-      if (entry.contains("startStalls")) service.startStalls = Bool(entry["startStalls"], field + ".startStalls");
-      if (entry.contains("startNeverCompletes")) {
-        service.startNeverCompletes = Bool(entry["startNeverCompletes"], field + ".startNeverCompletes");
-      }
+      ReadFields(*this, entry, field, kServiceFields, it->second, {"state"});
+      if (entry.contains("state")) it->second.state = ServiceState(entry["state"], field + ".state");
     }
-  }
-
-  CommState DefaultConfig(const Json& j, const std::string& port) const {
-    const std::string field = port + ".defaultConfig";
-    Object(j, field, {"baud", "byteSize", "parity", "stopBits", "binary", "parityCheck", "outxCtsFlow", "outxDsrFlow",
-                      "dtrControl", "rtsControl", "dsrSensitivity", "txContinueOnXoff", "outX", "inX", "xonLim",
-                      "xoffLim"});
-    CommState state;
-    CommStateFields(
-        [&](const char* name, auto& value) {
-          if (!j.contains(name)) return;
-          using T = std::remove_reference_t<decltype(value)>;
-          if constexpr (std::is_same_v<T, bool>) {
-            value = Bool(j[name], field + "." + name);
-          } else {
-            value = static_cast<T>(Dword(j[name], field + "." + name, std::numeric_limits<T>::max()));
-          }
-        },
-        state);
-    return state;
   }
 
   void Serial(const Json& j, SerialAttachments& serial) const {
@@ -266,7 +261,10 @@ public:
         }
         attached.device = entry["device"].get<std::string>();
       }
-      if (entry.contains("defaultConfig")) attached.defaultConfig = DefaultConfig(entry["defaultConfig"], field);
+      if (entry.contains("defaultConfig")) {
+        ReadFields(*this, entry["defaultConfig"], field + ".defaultConfig", kCommStateFields,
+                   attached.defaultConfig.emplace());
+      }
       const bool device = !attached.device.empty();
       if ((attached.busy && (device || attached.echo || attached.printerBaud != 0)) ||
           (device && (attached.echo || attached.printerBaud != 0))) {
@@ -286,27 +284,19 @@ public:
   }
 };
 
-}  // namespace
-
-Json DefaultMachineDocument() {
-  Json doc = Json::object();
-  doc["ports"] = Json::object();  // the local ports are the spooler's (SpoolerState)
-  doc["networkAdapters"] = Json::array({Json{{"name", "Ethernet"},
-                                             {"description", "Simulated Ethernet Adapter"},
-                                             {"mac", "02-00-4B-56-58-01"},
-                                             {"ip", "192.0.2.10"},
-                                             {"mask", "255.255.255.0"},
-                                             {"gateway", "192.0.2.1"}}});
-  doc["boards"] = DefaultBoards();
-  return doc;
-}
-
 void AddDefaultRegistryKeys(RegistryTree& registry) {
   std::lock_guard lock(registry.mutex());
   registry.Root(RootKey::LocalMachine)->AddSubkey("SOFTWARE");
   registry.Root(RootKey::LocalMachine)->AddSubkey("SYSTEM");
   registry.Root(RootKey::CurrentUser)->AddSubkey("Software");
   registry.Root(RootKey::Users)->AddSubkey(".DEFAULT");
+}
+
+}  // namespace
+
+const Json& DefaultMachineDocument() {
+  static const Json document = Json::parse(kDefaultMachineJson);
+  return document;
 }
 
 void ParseMachineFile(const std::string& text, const std::string& label, MachineConfig& config,
@@ -318,25 +308,13 @@ void ParseMachineFile(const std::string& text, const std::string& label, Machine
   MachineConfig loaded;
   if (doc.contains("os")) reader.Os(doc["os"], loaded.os);
   if (doc.contains("uiLanguage")) loaded.uiLanguage = reader.Language(doc["uiLanguage"]);
-  if (doc.contains("programFile")) loaded.programFile = reader.Text(doc["programFile"], "programFile");
-  if (doc.contains("clock")) {
-    reader.Object(doc["clock"], "clock", {"startTick"});
-    if (doc["clock"].contains("startTick")) loaded.startTick = reader.Dword(doc["clock"]["startTick"], "clock.startTick");
+  Json defaults = DefaultMachineDocument();
+  for (const char* member : {"programFile", "monitorModules"}) {
+    if (!doc.contains(member)) doc[member] = defaults[member];
   }
-
-  if (doc.contains("user")) {
-    reader.Object(doc["user"], "user", {"administrator", "canControlServices", "name", "accountQueryError"});
-    if (doc["user"].contains("administrator")) {
-      loaded.user.administrator = reader.Bool(doc["user"]["administrator"], "user.administrator");
-    }
-    if (doc["user"].contains("canControlServices")) {
-      loaded.user.canControlServices = reader.Bool(doc["user"]["canControlServices"], "user.canControlServices");
-    }
-    if (doc["user"].contains("name")) loaded.user.name = reader.Text(doc["user"]["name"], "user.name");
-    if (doc["user"].contains("accountQueryError")) {
-      loaded.user.accountQueryError = reader.Dword(doc["user"]["accountQueryError"], "user.accountQueryError");
-    }
-  }
+  loaded.programFile = reader.Text(doc["programFile"], "programFile");
+  if (doc.contains("clock")) ReadFields(reader, doc["clock"], "clock", kClockFields, loaded);
+  if (doc.contains("user")) ReadFields(reader, doc["user"], "user", kUserFields, loaded.user);
   if (doc.contains("services")) reader.Services(doc["services"], loaded.services);
   if (doc.contains("serial")) reader.Serial(doc["serial"], loaded.serial);
   SpoolerState loadedSpooler;
@@ -355,8 +333,9 @@ void ParseMachineFile(const std::string& text, const std::string& label, Machine
     }
   }
 
+  loadedSpooler.monitorModules = ReadMonitorModules(doc["monitorModules"], reader);
+
   const bool portsGiven = doc.contains("ports");
-  Json defaults = DefaultMachineDocument();
   // The default boards sit on the default adapter: a machine with adapters of its own has none.
   if (doc.contains("networkAdapters")) defaults["boards"] = Json::array();
   for (const char* section : {"ports", "networkAdapters", "boards"}) {
@@ -391,6 +370,8 @@ void ParseMachineFile(const std::string& text, const std::string& label, Machine
   }
 }
 
+std::string DefaultMachineFile() { return Json{{"format", kMachineFormat}, {"version", kMachineVersion}}.dump(); }
+
 std::string FormatMachineFile(const MachineConfig& config, RegistryTree& registry, const SpoolerState& spooler,
                               const Json& document) {
   return MachineFileDocument(config, registry, spooler, document).dump(2) + "\n";
@@ -401,30 +382,20 @@ Json MachineFileDocument(const MachineConfig& config, RegistryTree& registry, co
   Json doc = Json::object();
   doc["format"] = kMachineFormat;
   doc["version"] = kMachineVersion;
-  doc["os"] = {{"platformId", config.os.platformId}, {"major", config.os.major},       {"minor", config.os.minor},
-               {"build", config.os.build},           {"csd", AnsiToUtf8(config.os.csd)}, {"queryError", config.os.queryError}};
+  doc["os"] = WriteFields(kOsFields, config.os);
   doc["uiLanguage"] = LanguageJson(config.uiLanguage);
   doc["programFile"] = AnsiToUtf8(config.programFile);
-  doc["clock"] = {{"startTick", config.startTick}};
-  doc["user"] = {{"administrator", config.user.administrator},
-                 {"canControlServices", config.user.canControlServices},
-                 {"name", AnsiToUtf8(config.user.name)},
-                 {"accountQueryError", config.user.accountQueryError}};
+  doc["clock"] = WriteFields(kClockFields, config);
+  doc["user"] = WriteFields(kUserFields, config.user);
   Json services = Json::object();
   for (const auto& [name, s] : config.services) {
-    services[AnsiToUtf8(name)] = {{"state", ServiceStateName(s.state)},
-                                  {"stopMs", s.stopMs},
-                                  {"stopWaitHint", s.stopWaitHint},
-                                  {"startMs", s.startMs},
-                                  {"startWaitHint", s.startWaitHint},
-                                  {"checkPointEveryMs", s.checkPointEveryMs},
-                                  {"startStalls", s.startStalls},
-                                  {"startNeverCompletes", s.startNeverCompletes}};
+    services[AnsiToUtf8(name)] = WriteFields(kServiceFields, s, {{"state", ServiceStateName(s.state)}});
   }
   doc["services"] = std::move(services);
   const auto spoolerService = config.services.find(kSpoolerService);
   doc["spooler"] = WriteSpoolerJson(
       spooler, spoolerService != config.services.end() && spoolerService->second.state == svcstate::Running);
+  doc["monitorModules"] = WriteMonitorModules(spooler.monitorModules);
   doc["ports"] = PortsJson(spooler.localPorts, document.contains("ports") ? document["ports"] : Json::object());
   if (!config.serial.empty()) doc["serial"] = SerialJson(config.serial);
   for (const auto& [name, value] : document.items()) {

@@ -109,23 +109,4 @@ SimNetworkConfig ReadNetworkConfig(const Json& document, const std::string& labe
   return config;
 }
 
-Json DefaultBoards() {
-  return Json::array({Json{{"kind", "lindor"},
-                           {"mac", "02-00-4B-56-58-30"},
-                           {"ip", "192.0.2.50"},
-                           {"mask", "255.255.255.0"},
-                           {"gateway", "192.0.2.1"},
-                           {"port", 9100u},
-                           {"dhcp", false},
-                           {"adapter", "Ethernet"}},
-                      Json{{"kind", "ostrel"},
-                           {"mac", "02-00-4B-56-58-31"},
-                           {"ip", "192.0.2.51"},
-                           {"mask", "255.255.255.0"},
-                           {"gateway", "192.0.2.1"},
-                           {"port", 9100u},
-                           {"dhcp", false},
-                           {"adapter", "Ethernet"}}});
-}
-
 }  // namespace platform::sim

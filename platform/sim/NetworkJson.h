@@ -33,7 +33,5 @@ struct SimNetworkConfig {
 // an adapter the machine does not have). Absent sections are empty.
 SimNetworkConfig ReadNetworkConfig(const nlohmann::ordered_json& document, const std::string& label,
                                    bool boardsNeedAdapters = true);
-// The default machine's "boards": one board of each kind on its adapter.
-nlohmann::ordered_json DefaultBoards();
 
 }  // namespace platform::sim

@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/sim/HostPath.h"
+#include "platform/sim/MachineFile.h"
 #include "platform/sim/SimRegistry.h"
 #include "platform/sim/Text.h"
 
@@ -34,19 +35,6 @@ const SetupClass kClasses[] = {
     {"Printer", MakeGuid(0x4D36E979, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18})},
     {"USB", MakeGuid(0x36FC9E60, 0xC465, 0x11CF, {0x80, 0x56, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00})},
 };
-
-Json DefaultDevices() {
-  return Json::array({Json{{"class", "Ports"},
-                           {"hardwareIds", {"ACPI\\PNP0501"}},
-                           {"description", "Communications Port (COM1)"},
-                           {"portName", "COM1"},
-                           {"present", true}},
-                      Json{{"class", "Ports"},
-                           {"hardwareIds", {"ACPI\\PNP0400"}},
-                           {"description", "Printer Port (LPT1)"},
-                           {"portName", "LPT1"},
-                           {"present", true}}});
-}
 
 std::string Text(const Json& object, const char* member) {
   const auto it = object.find(member);
@@ -170,7 +158,7 @@ std::optional<Guid> SetupClassGuid(const std::string& className) {
 
 std::vector<SimDevice> ReadDevices(const Json& document) {
   const auto it = document.find("devices");
-  const Json list = it != document.end() && it->is_array() ? *it : DefaultDevices();
+  const Json list = it != document.end() && it->is_array() ? *it : DefaultMachineDocument()["devices"];
   std::vector<SimDevice> devices;
   for (const Json& entry : list) {
     if (!entry.is_object()) continue;

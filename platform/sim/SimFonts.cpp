@@ -4,6 +4,7 @@
 
 #include "platform/Windows1252.h"
 #include "platform/sim/JsonReader.h"
+#include "platform/sim/MachineFile.h"
 
 namespace platform::sim {
 namespace {
@@ -18,21 +19,10 @@ SimFonts::SimFonts(MachineLock lock, const nlohmann::ordered_json& document, std
   (void)EnumScreenFontFamilies();
 }
 
-std::vector<FontFamily> SimFonts::DefaultFamilies() {
-  // Not sorted, as no enumeration is; one vertical ("@") variant beside its family.
-  return {{u"Screen System", fonttype::Raster},  {u"Sans Text", fonttype::TrueType},
-          {u"Book Serif", fonttype::TrueType},     {u"Terminal Fixed", fonttype::Raster},
-          {u"Mono Code", fonttype::TrueType},      {u"Ming Text", fonttype::TrueType},
-          {u"@Ming Text", fonttype::TrueType},     {u"Script Hand", fonttype::TrueType},
-          {u"Small Dots", fonttype::Raster},       {u"Display Slab", fonttype::TrueType},
-          {u"Pi Symbols", fonttype::TrueType},     {u"Condensed Sans", fonttype::TrueType}};
-}
-
 std::vector<FontFamily> SimFonts::EnumScreenFontFamilies() {
   const auto held = lock_.Hold();
-  if (!document_.contains("fonts")) return DefaultFamilies();
   const JsonReader reader(label_);
-  const auto& list = document_["fonts"];
+  const auto& list = document_.contains("fonts") ? document_["fonts"] : DefaultMachineDocument()["fonts"];
   if (!list.is_array()) reader.Fail("\"fonts\" must be a list of {\"face\", \"type\"}");
   std::vector<FontFamily> families;
   for (const auto& entry : list) {

@@ -1,7 +1,7 @@
 #pragma once
 // The screen's font families of the simulated machine: machine.json's "fonts", a list of
-// {"face": "...", "type": 4} in enumeration order (type: fonttype bits), or a default list of
-// TrueType and raster families when the member is absent. Read at every call, so a test may
+// {"face": "...", "type": 4} in enumeration order (type: fonttype bits), or the default machine's
+// when the member is absent. Read at every call, so a test may
 // change the document; a list that cannot be used throws MachineFileError.
 #include <string>
 #include <vector>
@@ -19,8 +19,6 @@ public:
   SimFonts(MachineLock lock, const nlohmann::ordered_json& document, std::string label);
 
   std::vector<FontFamily> EnumScreenFontFamilies() override;
-
-  static std::vector<FontFamily> DefaultFamilies();
 
 private:
   MachineLock lock_;

@@ -140,13 +140,19 @@ SimMachine::~SimMachine() {
   }
 }
 
-std::unique_ptr<SimMachine> SimMachine::CreateDefault(fs::path folder, bool temporary) {
+std::unique_ptr<SimMachine> SimMachine::FromText(fs::path folder, bool temporary, const std::string& text,
+                                                 const std::string& label) {
+  auto config = std::make_unique<MachineConfig>();
+  auto document = std::make_unique<nlohmann::ordered_json>();
   auto tree = std::make_shared<RegistryTree>();
-  AddDefaultRegistryKeys(*tree);
-  auto machine = std::unique_ptr<SimMachine>(new SimMachine(std::move(folder), temporary,
-                                                            std::make_unique<MachineConfig>(),
-                                                            std::make_unique<nlohmann::ordered_json>(DefaultMachineDocument()),
-                                                            std::move(tree), SpoolerState{}));
+  SpoolerState spooler;
+  ParseMachineFile(text, label, *config, *tree, spooler, *document);
+  return std::unique_ptr<SimMachine>(new SimMachine(std::move(folder), temporary, std::move(config),
+                                                    std::move(document), std::move(tree), std::move(spooler)));
+}
+
+std::unique_ptr<SimMachine> SimMachine::CreateDefault(fs::path folder, bool temporary) {
+  auto machine = FromText(std::move(folder), temporary, DefaultMachineFile(), "the default machine");
   // Windows comes with its kernel drivers' folder; copies into it must find it there.
   MakeFolder(machine->driveC_ / "Windows" / "System32" / "drivers");
   return machine;
@@ -187,13 +193,7 @@ std::unique_ptr<SimMachine> SimMachine::Load(const fs::path& dir) {
   if (!in.is_open() || in.bad()) throw MachineFileError(file.string() + ": cannot be read");
   text.resize(static_cast<std::size_t>(in.gcount()));
 
-  auto config = std::make_unique<MachineConfig>();
-  auto document = std::make_unique<nlohmann::ordered_json>();
-  auto tree = std::make_shared<RegistryTree>();
-  SpoolerState spooler;
-  ParseMachineFile(text, file.string(), *config, *tree, spooler, *document);
-  return std::unique_ptr<SimMachine>(
-      new SimMachine(dir, false, std::move(config), std::move(document), std::move(tree), std::move(spooler)));
+  return FromText(dir, false, text, file.string());
 }
 
 std::unique_ptr<SimMachine> SimMachine::InMemory() {

@@ -98,6 +98,9 @@ private:
              std::unique_ptr<nlohmann::ordered_json> document, std::shared_ptr<RegistryTree> tree,
              SpoolerState spooler);
   static std::unique_ptr<SimMachine> CreateDefault(std::filesystem::path folder, bool temporary);
+  // A machine from machine.json text; `label` names the file in errors.
+  static std::unique_ptr<SimMachine> FromText(std::filesystem::path folder, bool temporary, const std::string& text,
+                                              const std::string& label);
   // Null when the folder has no machine.json.
   static std::unique_ptr<SimMachine> Load(const std::filesystem::path& dir);
   nlohmann::ordered_json Document();

@@ -4,11 +4,11 @@
 #include <cctype>
 #include <deque>
 #include <stdexcept>
-#include <vector>
 
 #include <nlohmann/json.hpp>
 
 #include "platform/posix/PosixSerial.h"
+#include "platform/sim/PrinterPeer.h"
 #include "platform/sim/SimDeviceSetup.h"
 #include "platform/sim/Text.h"
 
@@ -20,9 +20,6 @@ constexpr Ns kNsPerMs = 1'000'000;
 constexpr DWORD kMaxDword = 0xFFFFFFFF;
 // A UART takes this many bytes at once: a write returns when only these are left on the wire.
 constexpr std::size_t kTransmitFifo = 16;
-
-constexpr std::uint8_t kProbe[] = {0x1D, 0xF8, 0x31};
-constexpr std::uint8_t kProbeAnswer[] = {0x10, 0x0F, 0x00, 0x00, 0x00};
 
 // The port a CreateFileA name opens: the DOS device names COM1 to COM9 (a colon may follow), or
 // any port in the device namespace ("\\.\COM12").
@@ -241,15 +238,8 @@ private:
     if (attached_.printerBaud == 0) return;
     const bool framed = state_.baudRate == attached_.printerBaud && state_.byteSize == 8 &&
                         state_.parity == parity::None && state_.stopBits == stopbits::One;
-    if (!framed) {
-      heard_.clear();  // the printer sees line noise
-      return;
-    }
-    heard_.push_back(byte);
-    if (heard_.size() > std::size(kProbe)) heard_.erase(heard_.begin());
-    if (!std::equal(heard_.begin(), heard_.end(), std::begin(kProbe), std::end(kProbe))) return;
-    heard_.clear();
-    for (std::size_t i = 0; i < std::size(kProbeAnswer); ++i) Arrive(at + (i + 1) * character, kProbeAnswer[i]);
+    const auto answer = printer_.Hear(byte, framed);
+    for (std::size_t i = 0; i < answer.size(); ++i) Arrive(at + (i + 1) * character, answer[i]);
   }
 
   MachineLock lock_;
@@ -267,7 +257,7 @@ private:
   Ns now_ = 0;
   Ns lineFree_ = 0;
   std::deque<Arrival> incoming_;
-  std::vector<std::uint8_t> heard_;
+  PrinterPeer printer_;
 };
 
 }  // namespace

@@ -4,10 +4,10 @@
 // comes from machine.json (MachineConfig::serial):
 //   "serial": {"COM1": {"printer": {"baud": 9600}}, "COM2": {"busy": true}, "COM3": {"echo": true},
 //              "COM4": {"device": "/dev/pts/7"}}
-// A printer answers the probe 1D F8 31 with five bytes, only when the port is set to its rate and
-// 8N1; "echo" sends back every byte (with "printer" too: the echo, then the answer); "busy" ports
-// fail to open with 5; a "device" port hands every call to that device of this computer. A port
-// not listed is silent: nothing answers and CTS and DSR stay low.
+// A printer (PrinterPeer.h) answers only when the port is set to its rate and 8N1; "echo" sends
+// back every byte (with "printer" too: the echo, then the answer); "busy" ports fail to open with 5;
+// a "device" port hands every call to that device of this computer. A port not listed is silent:
+// nothing answers and CTS and DSR stay low.
 // Reads and writes take the virtual time the port's time-outs and the line's speed give. A port
 // keeps its settings and time-outs between handles; handles are accounted ("serial port").
 #include <map>

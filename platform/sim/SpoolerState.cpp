@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "platform/sim/MonitorModules.h"
 #include "platform/sim/Text.h"
 
 namespace platform::sim {
@@ -15,6 +14,12 @@ auto FindNamed(Items& items, std::string_view name) -> decltype(&*items.begin())
 }
 
 }  // namespace
+
+const MonitorModule* SpoolerState::ModuleOf(const SpoolerMonitor& monitor) const {
+  const auto it = std::find_if(monitorModules.begin(), monitorModules.end(),
+                               [&](const MonitorModule& module) { return EqualNoCase(module.dll, monitor.dll); });
+  return it == monitorModules.end() ? nullptr : &*it;
+}
 
 PrinterDataValue* SpoolerPrinter::FindData(std::string_view valueName) { return FindNamed(printerData, valueName); }
 
@@ -35,7 +40,7 @@ bool SpoolerState::HasPort(std::string_view port) const {
     for (const std::string& added : monitor.ports) {
       if (EqualNoCase(port, added)) return true;
     }
-    if (const MonitorModule* module = FindMonitorModule(monitor.dll); module && module->Accepts(port)) return true;
+    if (const MonitorModule* module = ModuleOf(monitor); module && module->Accepts(port)) return true;
   }
   return false;
 }
@@ -45,9 +50,9 @@ std::vector<std::string> SpoolerState::PortNames() const {
   for (const LocalPort& local : localPorts) names.push_back(local.name + ":");
   names.push_back("FILE:");
   for (const SpoolerMonitor& monitor : monitors) {
-    if (const MonitorModule* module = FindMonitorModule(monitor.dll)) {
+    if (const MonitorModule* module = ModuleOf(monitor)) {
       for (const LocalPort& local : localPorts) {
-        const std::string own = std::string(module->portPrefix) + local.name;
+        const std::string own = module->portPrefix + local.name;
         if (module->Accepts(own)) names.push_back(own);
       }
     }
@@ -60,8 +65,8 @@ std::vector<std::string> SpoolerState::MonitorFiles() const {
   std::vector<std::string> files;
   for (const SpoolerMonitor& monitor : monitors) {
     if (!monitor.dll.empty()) files.push_back(monitor.dll);
-    if (const MonitorModule* module = FindMonitorModule(monitor.dll)) {
-      files.insert(files.end(), module->loadedFiles.begin(), module->loadedFiles.end());
+    if (const MonitorModule* module = ModuleOf(monitor)) {
+      files.insert(files.end(), module->loads.begin(), module->loads.end());
     }
   }
   return files;

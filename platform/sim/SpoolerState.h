@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/Win32Types.h"
+#include "platform/sim/MonitorModules.h"
 
 namespace platform::sim {
 
@@ -88,10 +89,12 @@ struct SpoolerState {
   std::vector<SpoolerDriver> drivers;
   std::vector<SpoolerPrinter> printers;
   std::vector<SpoolerMonitor> monitors;
+  std::vector<MonitorModule> monitorModules;  // the modules a monitor may name (MonitorModules.h)
 
   SpoolerDriver* FindDriver(std::string_view name);
   SpoolerPrinter* FindPrinter(std::string_view name);
   const SpoolerMonitor* FindMonitor(std::string_view name) const;
+  const MonitorModule* ModuleOf(const SpoolerMonitor& monitor) const;
   // Whether the spooler has a port of that name: a local port with its colon ("COM1:"), "FILE:",
   // a port added to a monitor, or one a registered monitor's module accepts by its name.
   bool HasPort(std::string_view port) const;

@@ -1,6 +1,7 @@
 // A serial printer at the far end of a pty, for tests and for trying the detection by hand.
-// Prints the pty's device path on one line of stdout, then answers the probe 1D F8 31 with five
-// bytes when the line is set to its rate and 8N1. Ends when stdin closes or after --max-seconds.
+// Prints the pty's device path on one line of stdout, then answers as the printer of
+// platform/sim/PrinterPeer.h while the line is set to its rate and 8N1. Ends when stdin closes or
+// after --max-seconds.
 //
 //   serial-printer-peer [--baud N] [--silent] [--echo] [--delay-ms N] [--max-seconds N] [--verbose]
 //
@@ -20,14 +21,12 @@
 #include <cstring>
 #include <string>
 #include <thread>
-#include <vector>
+
+#include "platform/sim/PrinterPeer.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-constexpr std::uint8_t kProbe[] = {0x1D, 0xF8, 0x31};
-constexpr std::uint8_t kAnswer[] = {0x10, 0x0F, 0x00, 0x00, 0x00};
 
 struct Options {
   long baud = 9600;
@@ -114,7 +113,7 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
 
   const auto end = Clock::now() + std::chrono::seconds(o.maxSeconds);
-  std::vector<std::uint8_t> heard;
+  platform::sim::PrinterPeer printer;
   for (;;) {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(end - Clock::now()).count();
     if (left <= 0) break;
@@ -132,21 +131,20 @@ int main(int argc, char** argv) {
     const ssize_t n = ::read(master, bytes, sizeof bytes);
     if (n <= 0) continue;
     if (o.echo) WriteAll(master, bytes, static_cast<std::size_t>(n));
+    // The other side's settings, as the master sees the line.
+    termios line{};
+    ::tcgetattr(master, &line);
+    const long baud = BaudOf(::cfgetospeed(&line));
+    const bool framed =
+        baud == o.baud && (line.c_cflag & CSIZE) == CS8 && !(line.c_cflag & PARENB) && !(line.c_cflag & CSTOPB);
+    if (o.verbose && !framed) std::fprintf(stderr, "serial-printer-peer: %zd bytes at %ld ignored\n", n, baud);
     for (ssize_t i = 0; i < n; ++i) {
-      heard.push_back(bytes[i]);
-      if (heard.size() > sizeof kProbe) heard.erase(heard.begin());
-      if (!std::equal(heard.begin(), heard.end(), std::begin(kProbe), std::end(kProbe))) continue;
-      heard.clear();
-      // The other side's settings, as the master sees the line.
-      termios line{};
-      ::tcgetattr(master, &line);
-      const long baud = BaudOf(::cfgetospeed(&line));
-      const bool framed = baud == o.baud && (line.c_cflag & CSIZE) == CS8 && !(line.c_cflag & PARENB) &&
-                          !(line.c_cflag & CSTOPB);
-      if (o.verbose) std::fprintf(stderr, "serial-printer-peer: probe at %ld%s\n", baud, framed ? "" : " (ignored)");
-      if (!framed || o.silent) continue;
+      const auto answer = printer.Hear(bytes[i], framed);
+      if (answer.empty()) continue;
+      if (o.verbose) std::fprintf(stderr, "serial-printer-peer: probe at %ld\n", baud);
+      if (o.silent) continue;
       if (o.delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(o.delayMs));
-      WriteAll(master, kAnswer, sizeof kAnswer);
+      WriteAll(master, answer.data(), answer.size());
     }
   }
   ::close(slave);

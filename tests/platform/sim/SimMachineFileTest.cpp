@@ -1,6 +1,8 @@
 // machine.json: the default machine, a faithful round trip, and files that are refused untouched.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <nlohmann/json.hpp>
 
 #include "platform/sim/RegistryDump.h"
@@ -189,8 +191,48 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"FontFaceTooLong", kHead + "\"fonts\": [{\"face\": \"" + std::string(32, 'F') + "\", \"type\": 4}]}",
                 "\"fonts[0].face\" must be a text of 1 to 31 UTF-16 units"},
         BadFile{"FontType", kHead + "\"fonts\": [{\"face\": \"F\", \"type\": 8}]}",
-                "\"fonts[0].type\" must be a whole number from 0 to 7"}),
+                "\"fonts[0].type\" must be a whole number from 0 to 7"},
+        BadFile{"MonitorModulesNotAList", kHead + "\"monitorModules\": {}}", "\"monitorModules\" must be a list"},
+        BadFile{"MonitorModuleField", kHead + "\"monitorModules\": [{\"dll\": \"M.dll\", \"prefix\": \"M_\"}]}",
+                "\"monitorModules[0]\" has an unknown field \"prefix\""},
+        BadFile{"MonitorModuleNoPrefix", kHead + "\"monitorModules\": [{\"dll\": \"M.dll\"}]}",
+                "\"monitorModules[0].portPrefix\" is missing"},
+        BadFile{"MonitorModuleEmptyName", kHead + "\"monitorModules\": [{\"dll\": \"\", \"portPrefix\": \"M_\"}]}",
+                "\"monitorModules[0].dll\" must not be empty"},
+        BadFile{"MonitorModuleLoads", kHead + "\"monitorModules\": [{\"dll\": \"M.dll\", \"portPrefix\": \"M_\", "
+                                              "\"loads\": \"U.dll\"}]}",
+                "\"monitorModules[0].loads\" must be a list of texts"},
+        BadFile{"MonitorModuleTwice", kHead + "\"monitorModules\": [{\"dll\": \"M.dll\", \"portPrefix\": \"M_\"}, "
+                                              "{\"dll\": \"m.DLL\", \"portPrefix\": \"N_\"}]}",
+                "\"monitorModules\" names m.DLL twice"}),
     [](const testing::TestParamInfo<BadFile>& paramInfo) { return std::string(paramInfo.param.name); });
+
+struct ModulesCase {
+  const char* name;
+  std::optional<Json> given;  // "monitorModules" as written; none: left out
+  std::vector<platform::sim::MonitorModule> loaded;
+};
+
+void PrintTo(const ModulesCase& c, std::ostream* os) { *os << c.name; }
+
+class SimMachineModulesTest : public testing::TestWithParam<ModulesCase> {};
+
+TEST_P(SimMachineModulesTest, AreReadOrTheDefaultMachinesAndSavedAsLoaded) {
+  simtest::TempDir temp;
+  Json doc = {{"format", "kvx-machine"}, {"version", 1}};
+  if (GetParam().given) doc["monitorModules"] = *GetParam().given;
+  simtest::WriteFile(temp.path() / "machine.json", doc.dump());
+  SimMachine::OpenFolder(temp.path())->Save();
+  EXPECT_EQ(SimMachine::OpenFolder(temp.path())->spooler().Snapshot().monitorModules, GetParam().loaded);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modules, SimMachineModulesTest,
+    testing::Values(ModulesCase{"Default", std::nullopt, {{"KorvexMon.dll", "Kvx_", {"KorvexMonUI.dll", "SiUSBXp.dll"}}}},
+                    ModulesCase{"Given", Json::parse(R"([{"dll": "Other.dll", "portPrefix": "Oth_"}])"),
+                                {{"Other.dll", "Oth_", {}}}},
+                    ModulesCase{"None", Json::array(), {}}),
+    [](const testing::TestParamInfo<ModulesCase>& test) { return std::string(test.param.name); });
 
 TEST(SimMachineFileTest, VersionQueryFollowsTheMachine) {
   auto machine = SimMachine::InMemory();
