@@ -20,7 +20,7 @@ protected:
     ASSERT_EQ(os.sockets.WSAStartup(0x0202), 0);
   }
   void TearDown() override {
-    os.sockets.WSACleanup();
+    EXPECT_EQ(os.sockets.WSACleanup(), 0);
     EXPECT_EQ(machine->handles().OpenCount(), 0u);
   }
   void Boards(int count) {

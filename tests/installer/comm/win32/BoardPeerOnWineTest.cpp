@@ -35,7 +35,7 @@ TEST(BoardPeerOnWineTest, SearchFindsBothOfTheSimulatorsBoardsOfEachKind) {
     EXPECT_EQ(ips, c.lastIpBytes) << "kind " << c.kind;
     EXPECT_EQ(localAddress, "127.0.0.1");
   }
-  os.sockets.WSACleanup();
+  EXPECT_EQ(os.sockets.WSACleanup(), 0);
 }
 
 }  // namespace
