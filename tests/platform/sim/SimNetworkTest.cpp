@@ -45,7 +45,7 @@ protected:
     EXPECT_EQ(net.WSAStartup(kWinsock22), 0);
   }
   ~SimNetworkTest() override {
-    net.WSACleanup();
+    (void)net.WSACleanup();
     EXPECT_EQ(machine->handles().Describe(), std::vector<std::string>{});
   }
 
@@ -76,7 +76,7 @@ protected:
       sizes.push_back(static_cast<std::size_t>(n));
       if (bytes) bytes->emplace_back(buffer.begin(), buffer.begin() + n);
     }
-    net.closesocket(s);
+    (void)net.closesocket(s);
     return sizes;
   }
 
@@ -87,7 +87,7 @@ protected:
 
 TEST_F(SimNetworkTest, EachRefusedCallSaysWhy) {
   const auto closing = [this](SOCKET s, int result) {
-    net.closesocket(s);
+    (void)net.closesocket(s);
     return result;
   };
   const struct {
@@ -144,13 +144,13 @@ TEST_F(SimNetworkTest, EachRefusedCallSaysWhy) {
       {"SecondClose",
        [&] {
          const SOCKET s = Bound(kEthernet);
-         net.closesocket(s);
+         (void)net.closesocket(s);
          return net.closesocket(s);
        },
        wsaerr::NotSocket},
       {"NotStarted",
        [&] {
-         net.WSACleanup();
+         (void)net.WSACleanup();
          const int result = static_cast<int>(net.socket(2, 2, 17));
          EXPECT_EQ(net.WSAStartup(kWinsock22), 0);
          return result;
@@ -182,7 +182,7 @@ TEST_F(SimNetworkTest, WaitingCountSumsDatagramsWhileAReadTakesOne) {
   EXPECT_EQ(net.WSAGetLastError(), wsaerr::MessageSize);
   EXPECT_EQ(Bytes(small.begin(), small.end()), Text("RQ7200FOUN"));
   EXPECT_EQ(Waiting(s), 0u);  // the truncated datagram is gone
-  net.closesocket(s);
+  (void)net.closesocket(s);
 }
 
 TEST_F(SimNetworkTest, ShortSelectsAddUpToTheDeadlineOnTheVirtualClock) {
@@ -199,7 +199,7 @@ TEST_F(SimNetworkTest, ShortSelectsAddUpToTheDeadlineOnTheVirtualClock) {
   EXPECT_EQ(polls, 100000);
   EXPECT_EQ(net.select(s, platform::SelectSet::Read, 2000000), 1);  // the reply arrives within the wait
   EXPECT_EQ(os.clock.GetTickCount() - start, 12000u);
-  net.closesocket(s);
+  (void)net.closesocket(s);
 }
 
 TEST_F(SimNetworkTest, BroadcastReachesTheBoardsOnTheSendersNetwork) {
@@ -255,7 +255,7 @@ TEST(SimNetworkBoardsTest, ConfigurationRequestChangesTheBoardForTheNextSearchAn
                       255,  0,    0,    0,    10,   1,    2,    254,  0x23, 0x8C, 1};
   save.insert(save.end(), payload.begin(), payload.end());
   const SOCKET s = net.socket(2, 2, 17);
-  net.setsockopt(s, sockopt::SolSocket, sockopt::Broadcast, 1);
+  (void)net.setsockopt(s, sockopt::SolSocket, sockopt::Broadcast, 1);
   const SockAddrIn boards{2, 1460, kBroadcast};
   ASSERT_EQ(net.sendto(s, save, 0, boards), 33);
   save[15] = 0x31;  // the Ostrel board's MAC: not its kind of request
@@ -266,8 +266,8 @@ TEST(SimNetworkBoardsTest, ConfigurationRequestChangesTheBoardForTheNextSearchAn
   SockAddrIn from;
   ASSERT_EQ(net.recvfrom(s, reply, 0, from), 34);
   EXPECT_EQ(Bytes(reply.begin() + 19, reply.end()), (Bytes{10, 1, 2, 3, 255, 0, 0, 0, 10, 1, 2, 254, 0x8C, 0x23, 1}));
-  net.closesocket(s);
-  net.WSACleanup();
+  (void)net.closesocket(s);
+  (void)net.WSACleanup();
   machine->Save();
 
   const Json saved = Json::parse(simtest::ReadFile(temp.path() / "machine.json"))["boards"];
