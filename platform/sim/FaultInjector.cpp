@@ -36,6 +36,7 @@ void FaultInjector::ResetLog() {
   }
   counts_.clear();
   log_.clear();
+  logging_ = true;
 }
 
 DWORD FaultInjector::Check(std::string_view op) {
@@ -43,7 +44,7 @@ DWORD FaultInjector::Check(std::string_view op) {
   auto it = counts_.find(op);
   if (it == counts_.end()) it = counts_.emplace(std::string(op), 0).first;
   const std::size_t call = ++it->second;
-  log_.emplace_back(op);
+  if (logging_) log_.emplace_back(op);
   for (Rule& rule : rules_) {
     if (rule.trigger.empty() || rule.trigger != op) continue;
     rule.trigger.clear();

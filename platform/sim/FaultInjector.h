@@ -1,6 +1,8 @@
 #pragma once
-// Makes chosen operations of the simulated machine fail with a chosen Win32 error, and records
-// every operation the system calls (by its Windows function name) so a test can fail each in turn.
+// Makes chosen operations of the simulated machine fail with a chosen Win32 error, and counts every
+// operation the system calls (by its Windows function name) so a test can fail each in turn. The
+// calls' order is logged only once a test asks for it (ResetLog): a long run, such as a fuzzer's,
+// would otherwise grow the log without end.
 #include <cstddef>
 #include <map>
 #include <mutex>
@@ -25,7 +27,7 @@ public:
   void FailOnceAfter(const std::string& op, const std::string& trigger, DWORD error);
   // Removes every pending fault; counters and log stay.
   void Clear();
-  // Forgets counters and log.
+  // Forgets counters and log, and logs every call from now on.
   void ResetLog();
 
   // Every simulated operation calls this first: counts and logs the call, and returns
@@ -47,6 +49,7 @@ private:
   std::vector<Rule> rules_;
   std::map<std::string, std::size_t, std::less<>> counts_;
   std::vector<std::string> log_;
+  bool logging_ = false;
 };
 
 }  // namespace platform::sim

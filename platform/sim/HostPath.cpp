@@ -79,7 +79,7 @@ std::optional<fs::path> InsideFolder(const fs::path& root, std::string_view belo
 }  // namespace
 
 std::optional<std::string> FullWindowsPath(std::string_view name) {
-  if (name.empty()) return std::nullopt;
+  if (name.empty() || name.find('\0') != std::string_view::npos) return std::nullopt;
   std::string root;
   std::string_view below = name;
   if (name.size() >= 2 && IsSeparator(name[0]) && IsSeparator(name[1])) {
@@ -114,6 +114,14 @@ std::optional<fs::path> HostPath(std::string_view windowsName, const fs::path& d
   const fs::path media = fs::current_path(ec);
   if (ec) return std::nullopt;
   return InsideFolder(media, below);
+}
+
+DWORD ResolveHostPath(std::string_view windowsName, const fs::path& driveC, fs::path& host) {
+  if (windowsName.find('\0') != std::string_view::npos) return winerr::InvalidName;
+  auto found = HostPath(windowsName, driveC);
+  if (!found) return winerr::PathNotFound;
+  host = std::move(*found);
+  return winerr::Success;
 }
 
 }  // namespace platform::sim

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Win32Types.h"
+
 namespace platform::sim {
 
 // The machine's drives: C: is the machine folder's drive_c/, D: the distribution media, which is
@@ -14,7 +16,8 @@ inline constexpr char kMediaDrive = 'D';
 // The full Windows name of a file name, as GetFullPathNameA makes it: separators become "\",
 // "." and ".." parts are resolved, and ".." never climbs above a drive root (or a share's root).
 // "X:" without a separator is the root of X:, a rooted "\x" or "/x" is on drive C, a relative
-// name on the media drive. The drive letter keeps its case. nullopt for an empty name.
+// name on the media drive. The drive letter keeps its case. nullopt for an empty name and for one
+// holding a NUL, which no 8-bit Windows call can pass and at which the host's calls would stop.
 std::optional<std::string> FullWindowsPath(std::string_view name);
 
 // Where a file name the system passes to the simulated machine lives on the host: its full name
@@ -23,5 +26,9 @@ std::optional<std::string> FullWindowsPath(std::string_view name);
 // name the machine has no place for: other drives, network shares, and names that a symbolic
 // link would lead out of their drive's folder.
 std::optional<std::filesystem::path> HostPath(std::string_view windowsName, const std::filesystem::path& driveC);
+
+// HostPath as a file call answers: ERROR_INVALID_NAME for a name holding a NUL,
+// ERROR_PATH_NOT_FOUND for a name the machine has no place for.
+DWORD ResolveHostPath(std::string_view windowsName, const std::filesystem::path& driveC, std::filesystem::path& host);
 
 }  // namespace platform::sim

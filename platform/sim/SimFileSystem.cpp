@@ -78,23 +78,23 @@ DWORD SimFileSystem::GetFullPathNameA(const std::string& name, DWORD bufferSize,
 DWORD SimFileSystem::CopyFileA(const std::string& existing, const std::string& target, bool failIfExists) {
   const auto held = lock_.Hold();
   if (const DWORD error = faults_->Check("CopyFileA")) return error;
-  const auto from = HostPath(existing, driveC_);
-  const auto to = HostPath(target, driveC_);
-  if (!from || !to) return winerr::PathNotFound;
+  fs::path from, to;
+  if (const DWORD error = ResolveHostPath(existing, driveC_, from)) return error;
+  if (const DWORD error = ResolveHostPath(target, driveC_, to)) return error;
   std::error_code ec;
-  if (!fs::is_regular_file(*from, ec)) {
-    return fs::is_directory(*from, ec) ? winerr::AccessDenied : MissingError(*from);
+  if (!fs::is_regular_file(from, ec)) {
+    return fs::is_directory(from, ec) ? winerr::AccessDenied : MissingError(from);
   }
-  if (!fs::is_directory(to->parent_path(), ec)) return winerr::PathNotFound;
-  if (fs::exists(*to, ec)) {
+  if (!fs::is_directory(to.parent_path(), ec)) return winerr::PathNotFound;
+  if (fs::exists(to, ec)) {
     if (failIfExists) return winerr::FileExists;
-    if (fs::is_directory(*to, ec) || IsReadOnly(*to)) return winerr::AccessDenied;
+    if (fs::is_directory(to, ec) || IsReadOnly(to)) return winerr::AccessDenied;
   }
-  if (const DWORD error = access_.Check(*to, FileAccess::Change::Overwrite)) return error;
-  if (fs::equivalent(*from, *to, ec)) return winerr::SharingViolation;
-  if (!fs::copy_file(*from, *to, fs::copy_options::overwrite_existing, ec)) return winerr::AccessDenied;
+  if (const DWORD error = access_.Check(to, FileAccess::Change::Overwrite)) return error;
+  if (fs::equivalent(from, to, ec)) return winerr::SharingViolation;
+  if (!fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec)) return winerr::AccessDenied;
   // Windows gives the copy the source's attributes.
-  SetReadOnly(*to, IsReadOnly(*from));
+  SetReadOnly(to, IsReadOnly(from));
   return winerr::Success;
 }
 
@@ -102,13 +102,13 @@ DWORD SimFileSystem::GetFileAttributesA(const std::string& name, DWORD& attribut
   const auto held = lock_.Hold();
   attributes = fileattr::Invalid;
   if (const DWORD error = faults_->Check("GetFileAttributesA")) return error;
-  const auto host = HostPath(name, driveC_);
-  if (!host) return winerr::PathNotFound;
+  fs::path host;
+  if (const DWORD error = ResolveHostPath(name, driveC_, host)) return error;
   std::error_code ec;
-  const auto status = fs::status(*host, ec);
-  if (ec || !fs::exists(status)) return MissingError(*host);
+  const auto status = fs::status(host, ec);
+  if (ec || !fs::exists(status)) return MissingError(host);
   DWORD value = fs::is_directory(status) ? fileattr::Directory : fileattr::Archive;
-  if (IsReadOnly(*host)) value |= fileattr::ReadOnly;
+  if (IsReadOnly(host)) value |= fileattr::ReadOnly;
   attributes = value;
   return winerr::Success;
 }
@@ -116,12 +116,12 @@ DWORD SimFileSystem::GetFileAttributesA(const std::string& name, DWORD& attribut
 DWORD SimFileSystem::SetFileAttributesA(const std::string& name, DWORD attributes) {
   const auto held = lock_.Hold();
   if (const DWORD error = faults_->Check("SetFileAttributesA")) return error;
-  const auto host = HostPath(name, driveC_);
-  if (!host) return winerr::PathNotFound;
+  fs::path host;
+  if (const DWORD error = ResolveHostPath(name, driveC_, host)) return error;
   std::error_code ec;
-  if (!fs::exists(*host, ec)) return MissingError(*host);
-  if (const DWORD error = access_.Check(*host, FileAccess::Change::Attributes)) return error;
-  SetReadOnly(*host, (attributes & fileattr::ReadOnly) != 0);
+  if (!fs::exists(host, ec)) return MissingError(host);
+  if (const DWORD error = access_.Check(host, FileAccess::Change::Attributes)) return error;
+  SetReadOnly(host, (attributes & fileattr::ReadOnly) != 0);
   return winerr::Success;
 }
 
@@ -144,45 +144,45 @@ DWORD SimFileSystem::MoveFileExW(const std::u16string& existing, const std::u16s
   const auto fromName = Utf16ToAnsi(existing);
   const auto toName = Utf16ToAnsi(target);
   if (!fromName || !toName) return winerr::InvalidName;
-  const auto from = HostPath(*fromName, driveC_);
-  const auto to = HostPath(*toName, driveC_);
-  if (!from || !to) return winerr::PathNotFound;
+  fs::path from, to;
+  if (const DWORD error = ResolveHostPath(*fromName, driveC_, from)) return error;
+  if (const DWORD error = ResolveHostPath(*toName, driveC_, to)) return error;
   std::error_code ec;
-  if (!fs::exists(*from, ec)) return MissingError(*from);
-  if (!fs::is_directory(to->parent_path(), ec)) return winerr::PathNotFound;
-  if (fs::exists(*to, ec) && !fs::equivalent(*from, *to, ec)) {
+  if (!fs::exists(from, ec)) return MissingError(from);
+  if (!fs::is_directory(to.parent_path(), ec)) return winerr::PathNotFound;
+  if (fs::exists(to, ec) && !fs::equivalent(from, to, ec)) {
     if ((flags & movefile::ReplaceExisting) == 0) return winerr::AlreadyExists;
-    if (fs::is_directory(*to, ec) || fs::is_directory(*from, ec) || IsReadOnly(*to)) return winerr::AccessDenied;
-    if (const DWORD error = access_.Check(*to, FileAccess::Change::Overwrite)) return error;
+    if (fs::is_directory(to, ec) || fs::is_directory(from, ec) || IsReadOnly(to)) return winerr::AccessDenied;
+    if (const DWORD error = access_.Check(to, FileAccess::Change::Overwrite)) return error;
   }
-  if (const DWORD error = access_.Check(*from, FileAccess::Change::Delete)) return error;
+  if (const DWORD error = access_.Check(from, FileAccess::Change::Delete)) return error;
   // rename(2) replaces the target in one step, as Windows does within a volume.
-  fs::rename(*from, *to, ec);
+  fs::rename(from, to, ec);
   return ec ? winerr::AccessDenied : winerr::Success;
 }
 
 DWORD SimFileSystem::Delete(const std::string& name) {
-  const auto host = HostPath(name, driveC_);
-  if (!host) return winerr::PathNotFound;
+  fs::path host;
+  if (const DWORD error = ResolveHostPath(name, driveC_, host)) return error;
   std::error_code ec;
-  const auto status = fs::status(*host, ec);
-  if (ec || !fs::exists(status)) return MissingError(*host);
-  if (fs::is_directory(status) || IsReadOnly(*host)) return winerr::AccessDenied;
-  if (const DWORD error = access_.Check(*host, FileAccess::Change::Delete)) return error;
-  if (!fs::remove(*host, ec)) return winerr::AccessDenied;
+  const auto status = fs::status(host, ec);
+  if (ec || !fs::exists(status)) return MissingError(host);
+  if (fs::is_directory(status) || IsReadOnly(host)) return winerr::AccessDenied;
+  if (const DWORD error = access_.Check(host, FileAccess::Change::Delete)) return error;
+  if (!fs::remove(host, ec)) return winerr::AccessDenied;
   return winerr::Success;
 }
 
 DWORD SimFileSystem::AppendToFileA(const std::string& name, std::string_view bytes) {
   const auto held = lock_.Hold();
   if (const DWORD error = faults_->Check("AppendToFileA")) return error;
-  const auto host = HostPath(name, driveC_);
-  if (!host) return winerr::PathNotFound;
+  fs::path host;
+  if (const DWORD error = ResolveHostPath(name, driveC_, host)) return error;
   std::error_code ec;
-  if (!fs::is_directory(host->parent_path(), ec)) return winerr::PathNotFound;
-  if (fs::is_directory(*host, ec) || (fs::exists(*host, ec) && IsReadOnly(*host))) return winerr::AccessDenied;
-  if (const DWORD error = access_.Check(*host, FileAccess::Change::Overwrite)) return error;
-  std::ofstream out(*host, std::ios::binary | std::ios::app);
+  if (!fs::is_directory(host.parent_path(), ec)) return winerr::PathNotFound;
+  if (fs::is_directory(host, ec) || (fs::exists(host, ec) && IsReadOnly(host))) return winerr::AccessDenied;
+  if (const DWORD error = access_.Check(host, FileAccess::Change::Overwrite)) return error;
+  std::ofstream out(host, std::ios::binary | std::ios::app);
   if (!out) return winerr::AccessDenied;
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   out.close();
@@ -193,11 +193,11 @@ DWORD SimFileSystem::GetFileVersionA(const std::string& name, FileVersion& versi
   const auto held = lock_.Hold();
   version = FileVersion{};
   if (const DWORD error = faults_->Check("GetFileVersionA")) return error;
-  const auto host = HostPath(name, driveC_);
-  if (!host) return winerr::PathNotFound;
+  fs::path host;
+  if (const DWORD error = ResolveHostPath(name, driveC_, host)) return error;
   std::error_code ec;
-  if (!fs::is_regular_file(*host, ec)) return MissingError(*host);
-  std::ifstream in(*host, std::ios::binary);
+  if (!fs::is_regular_file(host, ec)) return MissingError(host);
+  std::ifstream in(host, std::ios::binary);
   std::string line;
   std::getline(in, line);
   const auto found = ParseVersionLine(line);

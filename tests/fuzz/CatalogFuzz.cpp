@@ -46,7 +46,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const auto faults = std::make_shared<platform::sim::FaultInjector>();
   static platform::sim::SimProfile simProfile({}, folder.path / "drive_c", faults, config);
   static OnDriveC profile(simProfile);
-  faults->ResetLog();
   std::ofstream(folder.path / "drive_c" / "KvxIns.ini", std::ios::binary | std::ios::trunc)
       .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 

@@ -59,7 +59,9 @@ struct World {
       std::abort();
     }
     factory->Release();
+    initial = machine->spooler().Snapshot();
   }
+  sim::SpoolerState initial;  // what every input starts from
 };
 
 void Check(bool condition) {
@@ -88,8 +90,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Bytes compression = input.Take(compressionLength);
 
   world.machine->spooler().Edit([&](sim::SpoolerState& s) {
+    s = world.initial;
     std::vector<sim::PrinterDataValue>& values = s.printers.at(0).printerData;
-    values.clear();
     if (flags & 2) values.push_back({"TOLV_LINE_FEEDS_VALUE", flags & 8u ? 3u : 4u, lineFeeds});
     if (flags & 4) values.push_back({"TOLV_X_COMPRESSION_VALUE", flags & 16u ? 1u : 4u, compression});
   });

@@ -50,7 +50,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const sim::MachineConfig config;
   static const auto faults = std::make_shared<sim::FaultInjector>();
   static sim::SimProfile profile({}, folder.path / "drive_c", faults, config);
-  faults->ResetLog();
 
   FuzzedDataProvider input(data, size);
   // Integers come from the end, so a plain INI file as the input is read mostly as itself.

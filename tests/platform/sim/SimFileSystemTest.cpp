@@ -104,6 +104,23 @@ TEST_F(SimFileSystemTest, PathsStayOnTheMachine) {
   }
 }
 
+// No 8-bit Windows call can pass a NUL inside a name; the host's calls would stop at it, and
+// "C:\..<NUL>x" would then be the machine folder itself.
+TEST_F(SimFileSystemTest, NameHoldingANulIsInvalid) {
+  using namespace std::string_literals;
+  simtest::WriteFile(Host("a.dll"), "x");
+  const std::string name = "C:\\..\0x"s;
+  EXPECT_EQ(platform::sim::HostPath(name, machine->driveC()), std::nullopt);
+  std::string full;
+  DWORD required = 0, attributes = 0;
+  EXPECT_EQ(files.GetFullPathNameA(name, 260, full, required), winerr::InvalidName);
+  EXPECT_EQ(files.GetFileAttributesA(name, attributes), winerr::InvalidName);
+  EXPECT_EQ(files.CopyFileA("C:\\a.dll", name, false), winerr::InvalidName);
+  EXPECT_EQ(files.DeleteFileA("C:\\a.dll\0"s), winerr::InvalidName);
+  EXPECT_EQ(files.AppendToFileA(name, "y"), winerr::InvalidName);
+  EXPECT_TRUE(fs::exists(Host("a.dll")));
+}
+
 TEST_F(SimFileSystemTest, CopyFollowsWindowsRules) {
   simtest::WriteFile(Host("src/a.dll"), "new");
   simtest::WriteFile(Host("dst/a.dll"), "old");

@@ -95,16 +95,20 @@ TEST(SimFaultInjectorTest, PendingFaultSurvivesAResetOfTheLog) {
   EXPECT_EQ(faults.Check("RegQueryValueExA"), 2u);
 }
 
-TEST(SimFaultInjectorTest, MachineServicesLogTheirCallsInOrder) {
+TEST(SimFaultInjectorTest, MachineServicesLogTheirCallsInOrderOnceAsked) {
   auto machine = platform::sim::SimMachine::InMemory();
   platform::Platform p = machine->platform();
+  platform::OsVersionInfoA info;
+  (void)p.version.GetVersionExA(info);
+  EXPECT_EQ(machine->faults().CallCount("GetVersionExA"), 1u);
+  EXPECT_TRUE(machine->faults().CallLog().empty());
+  machine->faults().ResetLog();
   std::unique_ptr<platform::RegistryKey> key;
   ASSERT_EQ(p.registry.CreateKey(platform::RootKey::CurrentUser, "Software\\Korvex", platform::regaccess::AllAccess,
                                  key),
             0);
   // Only the calls' order matters here.
   (void)key->SetValue("v", platform::regtype::Sz, platform::RegSzBytes("1"));
-  platform::OsVersionInfoA info;
   (void)p.version.GetVersionExA(info);
   std::vector<char> buffer(10);
   (void)p.profile.GetPrivateProfileStringA("S", "k", "", buffer, "C:\\x.ini");
