@@ -41,7 +41,6 @@ using plugintest::Fault;
 constexpr const char* kPrinterA = "RQ-7200 TH";
 const std::u16string kBackup = u"C:\\Backup\\kvxproperties.reg";
 const std::string kPrinterKey = std::string("SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\") + kPrinterA;
-constexpr int kSelChange = 1;  // CBN_SELCHANGE
 
 ui::Kit* sessionKit = nullptr;  // the kit the module's pages run on in the session under way
 
@@ -56,21 +55,15 @@ std::string KeyText(const platform::sim::RegNode& key, const std::string& path =
 // One property sheet's life on a fresh machine: the module attached, one UI object, one printer.
 struct Session {
   Session() {
-    platform::sim::SpoolerPrinter printer;
-    printer.name = kPrinterA;
-    printer.port = "COM1:";
-    printer.driver = "RQ-7200 TH";
-    printer.devMode = std::vector<std::uint8_t>(platform::devmode::Size + 8, 0x11);
     const std::u16string table = u"Sans Text\nFontA11\nMono Code\nBarcode3";
-    printer.printerData = {
-        {"TOLV_LINE_FEEDS_VALUE", platform::regtype::Dword, Dword(7)},
-        {"TOLV_X_COMPRESSION_VALUE", platform::regtype::Dword, Dword(0)},
-        {"TTFontSubTableEnable", platform::regtype::Dword, Dword(0)},
-        {"TTFontSubTable", platform::regtype::MultiSz,
-         *platform::sim::TextBytesFromUtf16(uiplugin::StoredTableForm(table))},
-        {"TTFontSubTableSize", platform::regtype::Dword, Dword(static_cast<DWORD>(table.size()))},
-    };
-    machine->spooler().Edit([&](platform::sim::SpoolerState& s) { s.printers.push_back(printer); });
+    plugintest::AddPrinter(
+        *machine, kPrinterA,
+        {{"TOLV_LINE_FEEDS_VALUE", platform::regtype::Dword, Dword(7)},
+         {"TOLV_X_COMPRESSION_VALUE", platform::regtype::Dword, Dword(0)},
+         {"TTFontSubTableEnable", platform::regtype::Dword, Dword(0)},
+         {"TTFontSubTable", platform::regtype::MultiSz,
+          *platform::sim::TextBytesFromUtf16(uiplugin::StoredTableForm(table))},
+         {"TTFontSubTableSize", platform::regtype::Dword, Dword(static_cast<DWORD>(table.size()))}});
     EXPECT_EQ(p.spooler.OpenPrinterA(kPrinterA, platform::printeraccess::AllAccess, printerHandle), 0u);
     fs::create_directories(machine->driveC() / "Backup");
     sessionKit = &kit;
@@ -221,7 +214,7 @@ const Operation kOperations[] = {
        s.OpenPages();
        s.Send(1, oemui::WmShowWindow, 1);  // the first row is chosen
        s.kit.FindBoundPage(&s.windows[1])->ComboSetCurSel(IDC_DEVICE_FONT, 3);
-       s.Send(1, oemui::WmCommand, IDC_DEVICE_FONT | kSelChange << 16);
+       s.Send(1, oemui::WmCommand, IDC_DEVICE_FONT | ui::cmd::SelChange << 16);
      },
      [](Session& s) { s.Send(1, oemui::WmCommand, IDC_SAVE_FONTS); }},
     {"ExportProperties",
