@@ -44,6 +44,29 @@ ui::FileDialogRequest FileRequest(ui::Kit& kit, TransferDirection direction) {
   return request;
 }
 
+// The spooler's service opened with full access; the service closes before its manager.
+struct SpoolerService {
+  std::unique_ptr<platform::ServiceManagerHandle> manager;
+  std::unique_ptr<platform::ServiceHandle> service;
+};
+
+bool OpenSpooler(platform::ServiceControl& services, SpoolerService& spooler) {
+  return services.OpenSCManagerA(platform::svcaccess::ScManagerAllAccess, spooler.manager) == Success &&
+         spooler.manager &&
+         spooler.manager->OpenServiceA("spooler", platform::svcaccess::ServiceAllAccess, spooler.service) == Success &&
+         spooler.service;
+}
+
+void Restart(platform::Clock& clock, platform::ServiceHandle& service) {
+  platform::ServiceStatus status;
+  // Once more: the service manager may refuse a control while the service changes state.
+  if (service.ControlService(platform::svccontrol::Stop, status) != Success)
+    (void)service.ControlService(platform::svccontrol::Stop, status);
+  clock.Sleep(kSpoolerPauseMs);
+  if (service.StartServiceA() != Success) (void)service.StartServiceA();
+  clock.Sleep(kSpoolerPauseMs);
+}
+
 }  // namespace
 
 std::optional<std::u16string> PrinterKeyPath(const std::u16string& printerName) {
@@ -96,31 +119,25 @@ bool PropertiesTransfer::ExportPrinterProperties(const std::u16string& file) {
 bool PropertiesTransfer::ImportPrinterProperties(const std::u16string& file) {
   const auto path = PrinterKeyPath(printerName_);
   if (!path) return false;
+  // The spooler reads the restored key only when it starts again: a spooler that cannot be restarted
+  // is found out before the key is touched, rather than after the user has been told it worked.
+  SpoolerService spooler;
+  if (!OpenSpooler(platform_.services, spooler)) return false;
   std::unique_ptr<platform::RegistryKey> key;
   if (platform_.registry.OpenKeyW(platform::RootKey::LocalMachine, *path, platform::regaccess::AllAccess, key) != 0 ||
       !key)
     return false;
   if (key->RestoreKeyW(file, platform::regrestore::ForceRestore) != 0) return false;
   key.reset();
-  RestartSpooler();
+  Restart(platform_.clock, *spooler.service);
   (void)platform_.messages.BroadcastTextMessageW(platform::wm::DevModeChange, printerName_, platform::wm::SmtoNormal,
                                                  kBroadcastTimeoutMs);
   return true;
 }
 
 void PropertiesTransfer::RestartSpooler() {
-  std::unique_ptr<platform::ServiceManagerHandle> manager;
-  if (platform_.services.OpenSCManagerA(platform::svcaccess::ScManagerAllAccess, manager) != Success || !manager)
-    return;
-  std::unique_ptr<platform::ServiceHandle> service;
-  if (manager->OpenServiceA("spooler", platform::svcaccess::ServiceAllAccess, service) != Success || !service) return;
-  platform::ServiceStatus status;
-  // Once more: the service manager may refuse a control while the service changes state.
-  if (service->ControlService(platform::svccontrol::Stop, status) != Success)
-    (void)service->ControlService(platform::svccontrol::Stop, status);
-  platform_.clock.Sleep(kSpoolerPauseMs);
-  if (service->StartServiceA() != Success) (void)service->StartServiceA();
-  platform_.clock.Sleep(kSpoolerPauseMs);
+  SpoolerService spooler;
+  if (OpenSpooler(platform_.services, spooler)) Restart(platform_.clock, *spooler.service);
 }
 
 int RunPropertiesTransfer(ui::Dialog& page, PropertiesTransfer& transfer, TransferDirection direction) {

@@ -26,7 +26,8 @@ public:
   // save goes to a fresh name beside it, which then takes its place.
   bool ExportPrinterProperties(const std::u16string& file);
   // Makes the key exactly the file's, restarts the spooler so it reads the printer again, and tells
-  // every top-level window that the printer's device settings changed.
+  // every top-level window that the printer's device settings changed. Nothing is restored while
+  // the spooler's service cannot be opened for the restart.
   bool ImportPrinterProperties(const std::u16string& file);
   // Stop, then start, without watching the state; failures are not reported.
   void RestartSpooler();

@@ -90,9 +90,27 @@ TableSave SaveSubstitutionTable(platform::PrintSpooler& spooler, platform::RawPr
   // as they are, for the user to substitute fewer fonts.
   std::vector<std::uint8_t> stored = StoredTableForm(textForm);
   if (stored.size() > MaxTableBytes) return TableSave::TooLarge;
-  (void)spooler.SetPrinterDataW(printer, TableValue, platform::regtype::MultiSz, stored);
-  (void)spooler.SetPrinterDataW(printer, SizeValue, platform::regtype::Dword,
-                                DwordBytes(static_cast<DWORD>(textForm.size())));
+  // The table and its size are one setting: when the size cannot follow the new table, the table
+  // read before is put back; a table that cannot be read first is not replaced.
+  DWORD type = 0;
+  DWORD needed = 0;
+  std::vector<std::uint8_t> previous;
+  DWORD read = spooler.GetPrinterDataW(printer, TableValue, 0, type, previous, needed);
+  if (read == platform::winerr::MoreData) {
+    read = spooler.GetPrinterDataW(printer, TableValue, needed, type, previous, needed);
+  }
+  if (read == platform::winerr::FileNotFound) {
+    type = platform::regtype::MultiSz;  // nothing stored reads as a table without pairs
+    previous = StoredTableForm(EmptyTableText);
+  } else if (read != platform::winerr::Success) {
+    return TableSave::Written;  // failed writes go unreported
+  }
+  if (spooler.SetPrinterDataW(printer, TableValue, platform::regtype::MultiSz, stored) != platform::winerr::Success)
+    return TableSave::Written;
+  if (spooler.SetPrinterDataW(printer, SizeValue, platform::regtype::Dword,
+                              DwordBytes(static_cast<DWORD>(textForm.size()))) != platform::winerr::Success) {
+    (void)spooler.SetPrinterDataW(printer, TableValue, type, previous);
+  }
   return TableSave::Written;
 }
 

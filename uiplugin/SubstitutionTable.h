@@ -62,7 +62,8 @@ std::u16string LoadSubstitutionTable(platform::PrintSpooler& spooler, platform::
 
 enum class TableSave { Written, TooLarge };
 // Writes the table, then "TTFontSubTableSize" (the text form's length in units); failed writes go
-// unreported. A table whose stored form exceeds MaxTableBytes is refused whole and nothing is written.
+// unreported and leave the table stored before with its size. A table whose stored form exceeds
+// MaxTableBytes is refused whole and nothing is written.
 [[nodiscard]] TableSave SaveSubstitutionTable(platform::PrintSpooler& spooler, platform::RawPrinterHandle printer,
                                               std::u16string_view textForm);
 

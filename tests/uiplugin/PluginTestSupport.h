@@ -35,6 +35,17 @@ private:
   T* p_ = nullptr;
 };
 
+// A printer of the model on COM1 whose data holds `values`.
+inline void AddPrinter(platform::sim::SimMachine& machine, const std::string& name,
+                       const std::vector<platform::sim::PrinterDataValue>& values) {
+  platform::sim::SpoolerPrinter printer;
+  printer.name = name;
+  printer.port = "COM1:";
+  printer.driver = "RQ-7200 TH";
+  printer.printerData = values;
+  machine.spooler().Edit([&](platform::sim::SpoolerState& s) { s.printers.push_back(printer); });
+}
+
 class PluginTest : public testing::Test {
 protected:
   void SetUp() override { uiplugin::Attach(&instance, &p); }
@@ -59,13 +70,8 @@ protected:
   // A new printer of the machine whose data holds `values`, open for use (the one open before is closed).
   platform::RawPrinterHandle OpenPrinterWithData(const std::string& name,
                                                  const std::vector<platform::sim::PrinterDataValue>& values) {
-    platform::sim::SpoolerPrinter printer;
-    printer.name = name;
-    printer.port = "COM1:";
-    printer.driver = "RQ-7200 TH";
-    printer.printerData = values;
-    machine->spooler().Edit([&](platform::sim::SpoolerState& s) { s.printers.push_back(printer); });
-    EXPECT_EQ(p.spooler.OpenPrinterA(printer.name, platform::printeraccess::Use, printerHandle), 0u);
+    AddPrinter(*machine, name, values);
+    EXPECT_EQ(p.spooler.OpenPrinterA(name, platform::printeraccess::Use, printerHandle), 0u);
     return printerHandle ? printerHandle->Raw() : nullptr;
   }
 
