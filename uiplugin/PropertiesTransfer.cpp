@@ -54,8 +54,9 @@ std::optional<std::u16string> PrinterKeyPath(const std::u16string& printerName) 
   return path;
 }
 
-PropertiesTransfer::PropertiesTransfer(platform::Platform& platform, std::u16string printerName)
-    : platform_(platform), printerName_(std::move(printerName)) {}
+PropertiesTransfer::PropertiesTransfer(platform::Platform& platform, std::u16string printerName,
+                                       std::function<void()> whileWaiting)
+    : platform_(platform), printerName_(std::move(printerName)), whileWaiting_(std::move(whileWaiting)) {}
 
 bool PropertiesTransfer::EnableBackupRestorePrivileges() {
   std::unique_ptr<platform::AccessToken> token;
@@ -118,9 +119,9 @@ void PropertiesTransfer::RestartSpooler() {
   // Once more: the service manager may refuse a control while the service changes state.
   if (service->ControlService(platform::svccontrol::Stop, status) != Success)
     (void)service->ControlService(platform::svccontrol::Stop, status);
-  platform_.clock.Sleep(kSpoolerPauseMs);
+  platform::SleepInSteps(platform_.clock, kSpoolerPauseMs, whileWaiting_);
   if (service->StartServiceA() != Success) (void)service->StartServiceA();
-  platform_.clock.Sleep(kSpoolerPauseMs);
+  platform::SleepInSteps(platform_.clock, kSpoolerPauseMs, whileWaiting_);
 }
 
 int RunPropertiesTransfer(ui::Dialog& page, PropertiesTransfer& transfer, TransferDirection direction) {
