@@ -57,14 +57,14 @@ bool OpenSpooler(platform::ServiceControl& services, SpoolerService& spooler) {
          spooler.service;
 }
 
-void Restart(platform::Clock& clock, platform::ServiceHandle& service) {
+void Restart(platform::Clock& clock, platform::ServiceHandle& service, const std::function<void()>& whileWaiting) {
   platform::ServiceStatus status;
   // Once more: the service manager may refuse a control while the service changes state.
   if (service.ControlService(platform::svccontrol::Stop, status) != Success)
     (void)service.ControlService(platform::svccontrol::Stop, status);
-  clock.Sleep(kSpoolerPauseMs);
+  platform::SleepInSteps(clock, kSpoolerPauseMs, whileWaiting);
   if (service.StartServiceA() != Success) (void)service.StartServiceA();
-  clock.Sleep(kSpoolerPauseMs);
+  platform::SleepInSteps(clock, kSpoolerPauseMs, whileWaiting);
 }
 
 }  // namespace
@@ -77,8 +77,9 @@ std::optional<std::u16string> PrinterKeyPath(const std::u16string& printerName) 
   return path;
 }
 
-PropertiesTransfer::PropertiesTransfer(platform::Platform& platform, std::u16string printerName)
-    : platform_(platform), printerName_(std::move(printerName)) {}
+PropertiesTransfer::PropertiesTransfer(platform::Platform& platform, std::u16string printerName,
+                                       std::function<void()> whileWaiting)
+    : platform_(platform), printerName_(std::move(printerName)), whileWaiting_(std::move(whileWaiting)) {}
 
 bool PropertiesTransfer::EnableBackupRestorePrivileges() {
   std::unique_ptr<platform::AccessToken> token;
@@ -129,7 +130,7 @@ bool PropertiesTransfer::ImportPrinterProperties(const std::u16string& file) {
     return false;
   if (key->RestoreKeyW(file, platform::regrestore::ForceRestore) != 0) return false;
   key.reset();
-  Restart(platform_.clock, *spooler.service);
+  Restart(platform_.clock, *spooler.service, whileWaiting_);
   (void)platform_.messages.BroadcastTextMessageW(platform::wm::DevModeChange, printerName_, platform::wm::SmtoNormal,
                                                  kBroadcastTimeoutMs);
   return true;
@@ -137,7 +138,7 @@ bool PropertiesTransfer::ImportPrinterProperties(const std::u16string& file) {
 
 void PropertiesTransfer::RestartSpooler() {
   SpoolerService spooler;
-  if (OpenSpooler(platform_.services, spooler)) Restart(platform_.clock, *spooler.service);
+  if (OpenSpooler(platform_.services, spooler)) Restart(platform_.clock, *spooler.service, whileWaiting_);
 }
 
 int RunPropertiesTransfer(ui::Dialog& page, PropertiesTransfer& transfer, TransferDirection direction) {

@@ -1,6 +1,7 @@
 #pragma once
 // A printer's whole stored configuration (its key in the spooler's registry area, values and
 // subkeys) saved to a registry hive file and restored from one.
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -15,7 +16,9 @@ std::optional<std::u16string> PrinterKeyPath(const std::u16string& printerName);
 
 class PropertiesTransfer {
 public:
-  PropertiesTransfer(platform::Platform& platform, std::u16string printerName);
+  // `whileWaiting` runs during the spooler restart's waits, at least every 100 ms.
+  PropertiesTransfer(platform::Platform& platform, std::u16string printerName,
+                     std::function<void()> whileWaiting = {});
 
   const std::u16string& PrinterName() const { return printerName_; }
 
@@ -35,6 +38,7 @@ public:
 private:
   platform::Platform& platform_;
   std::u16string printerName_;
+  std::function<void()> whileWaiting_;
 };
 
 enum class TransferDirection { Export, Import };

@@ -77,7 +77,8 @@ bool ConfigureComPort(platform::Serial& serial, const std::string& port, DWORD b
   return true;
 }
 
-void StoreSerialSettings(platform::Platform& os, const WizardSelection& selection, std::string& portChoice) {
+void StoreSerialSettings(AppContext& context, const WizardSelection& selection, std::string& portChoice) {
+  platform::Platform& os = context.platform;
   // A typed port name may lack the colon: only a colon is dropped.
   if (!portChoice.empty() && portChoice.back() == ':') portChoice.pop_back();
   const DWORD baudRate = BaudRateFromText(selection.portParameter);
@@ -89,7 +90,8 @@ void StoreSerialSettings(platform::Platform& os, const WizardSelection& selectio
     // A second failure is left alone: the port monitor then uses its own defaults.
     (void)WriteSerialPortSettings(os.registry, key, baudRate, 8, 0, 1, flow);
   }
-  os.clock.Sleep(kSerialSettingsSettleMs);
+  // The windows stay drawn meanwhile but take no input, as while the worker ran.
+  platform::SleepInSteps(os.clock, kSerialSettingsSettleMs, [&kit = context.kit] { (void)kit.PumpPaintMessages(); });
 }
 
 // Runs Install on the worker while the progress dialog ticks off its steps. Nullopt when the
@@ -199,7 +201,7 @@ RunOutcome RunInstallation(AppContext& context, ui::Dialog& owner, WizardSelecti
   if (noFreeName) success = false;
 
   if (record.installOutcome != kOutcomeCancelled && Contains(portChoice, "COM"))
-    StoreSerialSettings(os, selection, portChoice);
+    StoreSerialSettings(context, selection, portChoice);
   wait.reset();
   connectWait.reset();
 

@@ -24,8 +24,8 @@ constexpr int kEmptyPolls = 5;  // retries: six empty polls in a row end the lis
 constexpr DWORD kEmptyPollWaitMs = 350;
 constexpr DWORD kShortPollWaitMs = 5;
 constexpr DWORD kDroppedReadWaitMs = 400;
-constexpr int kSendWaitSeconds = 4;
-constexpr int kSettleSeconds = 6;
+constexpr DWORD kSendWaitSeconds = 4;
+constexpr DWORD kSettleSeconds = 6;
 
 struct Wire {
   std::string_view searchRequest;
@@ -105,8 +105,7 @@ void CollectReplies(platform::Platform& os, const std::function<void()>& pumpMes
   while (static_cast<DWORD>(os.clock.GetTickCount() - start) < kListenMs && retries >= 0) {
     switch (ReadWaitingReplies(kind, socket, localAddress, list)) {
       case Poll::Silent:
-        os.clock.Sleep(kEmptyPollWaitMs);
-        Pump(pumpMessages);
+        platform::SleepInSteps(os.clock, kEmptyPollWaitMs, pumpMessages);
         --retries;
         break;
       case Poll::TooShort:
@@ -116,7 +115,7 @@ void CollectReplies(platform::Platform& os, const std::function<void()>& pumpMes
         break;
       case Poll::ReadFailed:
         --retries;
-        os.clock.Sleep(kDroppedReadWaitMs);
+        platform::SleepInSteps(os.clock, kDroppedReadWaitMs, pumpMessages);
         break;
       case Poll::Read: retries = kEmptyPolls; break;
     }
@@ -187,12 +186,7 @@ BoardSettingsResult SendBoardSettings(platform::Platform& os, const std::functio
   std::string request(token);
   request.append(payload.begin(), payload.end());
 
-  const auto waitSeconds = [&](int seconds) {
-    for (int s = 0; s < seconds; ++s) {
-      os.clock.Sleep(1000);
-      Pump(pumpMessages);
-    }
-  };
+  const auto waitSeconds = [&](DWORD seconds) { platform::SleepInSteps(os.clock, seconds * 1000, pumpMessages); };
   try {
     const std::size_t adapters = AdapterCount(os);
     for (std::size_t i = 0; i < adapters; ++i) {

@@ -30,7 +30,10 @@ const MenuItem* FindCommand(const std::vector<MenuItem>& items, int command) {
 
 DialogDriver::DialogDriver(InputFocus& focus, HeadlessWindow& window) : focus_(focus), window_(window) {}
 
-void DialogDriver::Line(const std::string& line) { window_.kit().transcript().Line(line); }
+void DialogDriver::Line(const std::string& line) {
+  window_.kit().transcript().Line(line);
+  focus_.UserActs(line);
+}
 
 void DialogDriver::RequireActive(const char* action) {
   std::string dialog = (window_.Host() ? "page " : "dialog ") + std::to_string(window_.TemplateId());

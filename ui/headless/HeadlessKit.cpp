@@ -66,6 +66,7 @@ intptr_t HeadlessKit::RunModal(Dialog& dialog) {
   HeadlessWindow window(*this, resources_, dialog, dialogTemplate);
   ModalScope scope(dialog, window, running_, [this](HeadlessWindow& owner) { DestroyOwnedBy(owner); });
   if (dialogTemplate.menuId != 0) window.AttachMenu(dialogTemplate.menuId);
+  Dispatched("dialog " + std::to_string(id));
   dialog.DispatchInit();
   window.FinishInit();
   if (window.Ended()) return window.Result();
@@ -75,7 +76,10 @@ intptr_t HeadlessKit::RunModal(Dialog& dialog) {
     (*script)(driver);
   }
   // A user who leaves a dialog alone ends it the way the close box does.
-  if (!window.Ended()) dialog.DispatchClose();
+  if (!window.Ended()) {
+    Dispatched("close " + std::to_string(id));
+    dialog.DispatchClose();
+  }
   if (!window.Ended()) window.End(idres::Cancel);
   return window.Result();
 }
@@ -86,6 +90,7 @@ bool HeadlessKit::CreateChild(Dialog& child, Dialog& parent) {
   HeadlessWindow& window = host->AddPage(
       std::make_unique<HeadlessWindow>(*this, resources_, child, resources_.Dialog(child.TemplateId()), host));
   child.Attach(&window);
+  Dispatched("page " + std::to_string(child.TemplateId()));
   child.DispatchInit();
   window.FinishInit();
   return true;
@@ -98,6 +103,7 @@ bool HeadlessKit::CreateModeless(Dialog& dialog, Dialog* owner) {
                                ownerWindow ? &ownerWindow->Root() : nullptr});
   HeadlessWindow& window = *modeless_.back().window;
   dialog.Attach(&window);
+  Dispatched("modeless " + std::to_string(dialog.TemplateId()));
   try {
     dialog.DispatchInit();
   } catch (...) {
@@ -140,6 +146,7 @@ void HeadlessKit::DestroyOwnedBy(HeadlessWindow& owner) {
 }
 
 std::optional<std::u16string> HeadlessKit::GetFileName(Dialog*, const FileDialogRequest& request) {
+  Dispatched("file dialog");
   fileDialogs_.push_back(request);
   std::optional<std::u16string> chosen = user_.TakeFileName(request);
   transcript().FileDialog(request.title, chosen);
@@ -198,6 +205,7 @@ void HeadlessKit::EndWaitCursor() {
 }
 
 bool HeadlessKit::PumpMessages() {
+  Dispatched("PumpMessages");
   HeadlessWindow* window = ActiveWindow();
   if (!window) return false;
   auto action = user_.TakePumpAction();
@@ -210,6 +218,7 @@ bool HeadlessKit::PumpMessages() {
 int HeadlessKit::DefaultAnswer(unsigned type) { return Buttons(type).front(); }
 
 int HeadlessKit::ShowMessageBox(Dialog*, const std::string& text, const std::string& caption, unsigned type) {
+  Dispatched("message box \"" + caption + "\"");
   int answer = user_.TakeAnswer(caption, text, type).value_or(DefaultAnswer(type));
   auto buttons = Buttons(type);
   if (std::find(buttons.begin(), buttons.end(), answer) == buttons.end())

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "ui/Dialog.h"
+#include "ui/headless/DispatchObserver.h"
 #include "ui/headless/InputFocus.h"
 #include "ui/headless/ResourceSet.h"
 #include "ui/headless/ScriptedUser.h"
@@ -35,7 +36,10 @@ public:
   // Runs the next action the scripted user queued for a pump; answers whether one ran.
   bool PumpMessages() override;
   // No window system: nothing ever waits to be painted.
-  bool PumpPaintMessages() override { return false; }
+  bool PumpPaintMessages() override {
+    Dispatched("PumpPaintMessages");
+    return false;
+  }
   // A modeless window is never the active one: the scripted user acts on the modal dialog on top.
   bool CreateModeless(Dialog& dialog, Dialog* owner) override;
   bool CreateChild(Dialog& child, Dialog& parent) override;
@@ -62,6 +66,9 @@ public:
   // Whether a user can act on this top-level window now: the modal dialog on top, or a bound page
   // while no modal dialog runs.
   bool AcceptsInput(const HeadlessWindow& window) const override;
+  void UserActs(std::string_view action) override { Dispatched(action); }
+  // Told of each dispatch from now on; null: nobody.
+  void SetDispatchObserver(DispatchObserver* observer) { observer_ = observer; }
   // The modal dialog on top, the only one a user can act on; null when none runs.
   HeadlessWindow* ActiveWindow() const { return running_.empty() ? nullptr : running_.back(); }
   // The open modeless window of a template; null when there is none.
@@ -88,10 +95,14 @@ private:
   };
   // Owned modeless windows go with their owner, as on Windows.
   void DestroyOwnedBy(HeadlessWindow& owner);
+  void Dispatched(std::string_view what) {
+    if (observer_) observer_->Dispatched(what);
+  }
 
   std::vector<Modeless> modeless_;
   int waitCursorDepth_ = 0;
   int waitCursorShowings_ = 0;
+  DispatchObserver* observer_ = nullptr;
 };
 
 }  // namespace ui::headless
