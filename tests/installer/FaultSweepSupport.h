@@ -4,9 +4,7 @@
 // give on a real machine.
 #include <cstddef>
 #include <map>
-#include <set>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "platform/Sockets.h"
@@ -90,24 +88,6 @@ inline std::vector<Fault> CallSites(const std::vector<std::string>& log, std::si
   for (std::size_t i = 0; i < log.size(); ++i) {
     const std::size_t nth = ++seen[log[i]];
     if (i >= from && i < to) sites.push_back({log[i], nth, PlausibleError(log[i])});
-  }
-  return sites;
-}
-
-// The calls of a clean run's log but those that repeat an earlier call in the same surroundings:
-// the same operation with the same `reach` calls before and after it, as the second poll of a
-// wait loop repeats the first or the next device of an enumeration the one before.
-inline std::vector<Fault> DistinctCallSites(const std::vector<std::string>& log, std::size_t reach) {
-  using Around = std::tuple<std::vector<std::string>, std::string, std::vector<std::string>>;
-  std::set<Around> seen;
-  std::vector<Fault> sites;
-  const std::vector<Fault> all = CallSites(log);
-  for (std::size_t i = 0; i < log.size(); ++i) {
-    const auto begin = log.begin() + static_cast<std::ptrdiff_t>(i);
-    const std::size_t before = std::min(i, reach), after = std::min(log.size() - i - 1, reach);
-    Around around{{begin - static_cast<std::ptrdiff_t>(before), begin}, log[i],
-                  {begin + 1, begin + 1 + static_cast<std::ptrdiff_t>(after)}};
-    if (seen.insert(std::move(around)).second) sites.push_back(all[i]);
   }
   return sites;
 }
