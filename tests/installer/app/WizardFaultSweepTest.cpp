@@ -31,7 +31,6 @@
 namespace {
 
 using faultsweep::Fault;
-using installertest::PortDevice;
 using nlohmann::json;
 using platform::sim::SimMachine;
 using Strings = std::vector<std::string>;
@@ -62,19 +61,13 @@ int RunProgramOn(SimMachine& machine, const Strings& options, std::ostream& out,
   return RunProgram(ParseProgramOptions(args), environment);
 }
 
-// The machine every run of a scenario starts from, saved once: serial ports COM1 (a printer that
-// answers at 38400), COM10 and the printer's virtual COM5, LPT1, the printer connected by USB and
-// parallel, a Lindor board, and the earlier installation.
+// The machine every run of a scenario starts from, saved once: the installation runs' machine with
+// a printer on COM1 that answers at 38400, and the earlier installation.
 class StartingMachine {
 public:
   explicit StartingMachine(const Strings& earlier) {
     auto machine = installertest::InstallerMachine();
-    machine->document()["devices"] = installertest::ConnectedPrinters(
-        {PortDevice("COM1", "ACPI\\PNP0501"), PortDevice("COM10", "ACPI\\PNP0501"), PortDevice("LPT1", "ACPI\\PNP0401"),
-         PortDevice("COM5", "USB\\VID_5C3D&PID_0003")});
-    machine->document()["boards"] = {{{"kind", "lindor"}, {"mac", "02-00-4B-56-58-30"}, {"ip", "192.0.2.50"},
-                                      {"mask", "255.255.255.0"}, {"gateway", "192.0.2.1"}, {"port", 4001},
-                                      {"dhcp", false}, {"adapter", "Ethernet"}}};
+    installertest::ArrangeRunMachine(*machine);
     machine->config().serial["COM1"] = simtest::Printer(38400);
     if (!earlier.empty()) {
       std::ostringstream out;
