@@ -177,7 +177,10 @@ RunOutcome RunInstallation(AppContext& context, ui::Dialog& owner, WizardSelecti
         if (noFreeName) record.installOutcome = kOutcomeNone;
         break;
       case CSelectAction::kChangePort:
-        (void)ChangePrinterPort(*installer, printerName, existing->info);  // its outcome is in the record
+        // A change that failed before it came to the port (the printer would not open, the monitor
+        // would not install) leaves no outcome of its own: it failed all the same.
+        if (!ChangePrinterPort(*installer, printerName, existing->info))
+          record.installOutcome = kOutcomePortChangeFailed;
         install = false;
         break;
       default: break;

@@ -193,6 +193,11 @@ bool UnattendedScript::ChooseBoard(DialogDriver& dialog) {
     row = findRow(mac);
     if (row < 0) return refuse("board " + mac + " did not answer after the update");
     dialog.ClickListRow(IDC_BOARD_LIST, row);
+    // The update is never confirmed: only the board's next answer shows whether it took the settings.
+    const std::string answeredIp = dialog.ListRow(IDC_BOARD_LIST, row)[1], answeredPort = dialog.Text(IDC_BOARD_PORT);
+    if ((!options_.boardIp.empty() && ParseDottedQuad(answeredIp) != ParseDottedQuad(options_.boardIp)) ||
+        (!options_.boardPort.empty() && answeredPort != std::to_string(std::stoul(options_.boardPort))))
+      return refuse("board " + mac + " did not take the new settings: it answers at " + answeredIp + " port " + answeredPort);
   }
   // The dialog proposes an address of the computer's network for a board outside it.
   const std::string boardIp = dialog.ListRow(IDC_BOARD_LIST, row)[1];

@@ -72,6 +72,17 @@ inline nlohmann::ordered_json ConnectedPrinters(std::vector<nlohmann::ordered_js
   return devices;
 }
 
+// The machine of the installation runs: built-in COM1 and COM10, LPT1 and the RQ-7200 TH's virtual
+// COM5, the printer connected by USB and parallel, and a Lindor board at 192.0.2.50 (TCP port 4001).
+inline void ArrangeRunMachine(platform::sim::SimMachine& machine) {
+  machine.document()["devices"] =
+      ConnectedPrinters({PortDevice("COM1", "ACPI\\PNP0501"), PortDevice("COM10", "ACPI\\PNP0501"),
+                         PortDevice("LPT1", "ACPI\\PNP0401"), PortDevice("COM5", "USB\\VID_5C3D&PID_0003")});
+  machine.document()["boards"] = {{{"kind", "lindor"}, {"mac", "02-00-4B-56-58-30"}, {"ip", "192.0.2.50"},
+                                   {"mask", "255.255.255.0"}, {"gateway", "192.0.2.1"}, {"port", 4001},
+                                   {"dhcp", false}, {"adapter", "Ethernet"}}};
+}
+
 // A default machine in memory that runs the installer: its bitmaps are the installer's.
 inline std::unique_ptr<platform::sim::SimMachine> InstallerMachine() {
   auto machine = platform::sim::SimMachine::InMemory();

@@ -53,12 +53,7 @@ class RunFixture : protected installertest::ProgramRun {
 protected:
   RunFixture() {
     harness.StageMedia();  // the media folder, for this run's own machine
-    machine->document()["devices"] =
-        installertest::ConnectedPrinters({PortDevice("COM1", "ACPI\\PNP0501"), PortDevice("COM10", "ACPI\\PNP0501"),
-                                          PortDevice("LPT1", "ACPI\\PNP0401"), PortDevice("COM5", "USB\\VID_5C3D&PID_0003")});
-    machine->document()["boards"] = {{{"kind", "lindor"}, {"mac", "02-00-4B-56-58-30"}, {"ip", "192.0.2.50"},
-                                      {"mask", "255.255.255.0"}, {"gateway", "192.0.2.1"}, {"port", 4001},
-                                      {"dhcp", false}, {"adapter", "Ethernet"}}};
+    installertest::ArrangeRunMachine(*machine);
   }
   json Saved() {
     machine->Save();

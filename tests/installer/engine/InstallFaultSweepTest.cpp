@@ -9,58 +9,19 @@
 #include <set>
 
 #include "engine/InstallWorker.h"
+#include "installer/FaultSweepSupport.h"
 #include "installer/engine/EngineTestSupport.h"
 
 namespace {
 
+using faultsweep::CallSites;
+using faultsweep::Fault;
+using faultsweep::kDiskFull;
+using faultsweep::Joined;
 using platform::DWORD;
 namespace winerr = platform::winerr;
 
-constexpr DWORD kDiskFull = 112;
-constexpr DWORD kGenFailure = 31;
-constexpr DWORD kTimeout = 1460;
 const std::string kModel = "RQ-7200 TH";
-
-// The error each call would plausibly give on a real machine.
-DWORD PlausibleError(const std::string& op) {
-  static const std::map<std::string, DWORD, std::less<>> errors{
-      {"CopyFileA", kDiskFull},
-      {"SetFileAttributesA", winerr::FileNotFound},
-      {"DeleteFileA", winerr::AccessDenied},
-      {"GetFullPathNameA", winerr::PathNotFound},
-      {"GetPrivateProfileStringA", winerr::FileNotFound},
-      {"LoadLibraryA", winerr::ModNotFound},
-      {"GetProcAddress", winerr::ProcNotFound},
-      {"SetupDiClassGuidsFromNameA", winerr::InvalidClass},
-      {"SetupDiGetClassDevsA", winerr::InvalidClass},
-      {"SetupDiEnumDeviceInfo", winerr::NoMoreItems},
-      {"SetupDiGetDeviceRegistryPropertyA", winerr::InvalidData},
-      {"SetupDiOpenDevRegKey", winerr::FileNotFound},
-      {"UpdateDriverForPlugAndPlayDevicesA", winerr::NoSuchDevInst},
-      {"SendMessageTimeoutA", kTimeout},
-      {"AddMonitorA", winerr::AccessDenied},
-      {"AddPrinterDriverA", winerr::AccessDenied},
-      {"AddPrinterA", winerr::AccessDenied},
-      {"AddPortExA", winerr::AccessDenied},
-  };
-  if (const auto it = errors.find(op); it != errors.end()) return it->second;
-  if (op.starts_with("Reg")) return winerr::AccessDenied;
-  if (op.find("Service") != std::string::npos || op == "OpenSCManagerA") return winerr::AccessDenied;
-  if (op.find("Printer") != std::string::npos || op == "EnumPortsA" || op == "DocumentPropertiesA")
-    return winerr::RpcServerUnavailable;
-  return kGenFailure;
-}
-
-// One call of the installation, named as the fault injector counts it: the nth call of op.
-struct Fault {
-  std::string op;
-  std::size_t nth = 0;
-  DWORD error = 0;
-};
-
-std::string Describe(const Fault& fault) {
-  return fault.op + " #" + std::to_string(fault.nth) + " failing with " + std::to_string(fault.error);
-}
 
 struct Outcome {
   DWORD exitCode = 0;
@@ -105,16 +66,11 @@ Outcome RunInstall(const std::string& port, const std::optional<Fault>& fault = 
   return outcome;
 }
 
-std::vector<Fault> CallSites(const std::vector<std::string>& log, std::size_t from = 0,
-                             std::size_t to = std::string::npos) {
-  std::map<std::string, std::size_t> seen;
-  std::vector<Fault> sites;
-  for (std::size_t i = 0; i < log.size(); ++i) {
-    const std::size_t nth = ++seen[log[i]];
-    // Starting the worker belongs to the installation run, which reports its failure itself.
-    if (log[i] == "CreateThread") continue;
-    if (i >= from && i < to) sites.push_back({log[i], nth, PlausibleError(log[i])});
-  }
+// Starting the worker belongs to the installation run, which reports its failure itself.
+std::vector<Fault> InstallCallSites(const std::vector<std::string>& log, std::size_t from = 0,
+                                    std::size_t to = std::string::npos) {
+  std::vector<Fault> sites = CallSites(log, from, to);
+  std::erase_if(sites, [](const Fault& site) { return site.op == "CreateThread"; });
   return sites;
 }
 
@@ -126,13 +82,7 @@ std::vector<Fault> CallsAddedTo(const std::vector<std::string>& serial, const st
   while (head < common && serial[head] == log[head]) ++head;
   std::size_t tail = 0;
   while (tail < common - head && serial[serial.size() - 1 - tail] == log[log.size() - 1 - tail]) ++tail;
-  return CallSites(log, head, log.size() - tail);
-}
-
-std::string Joined(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += "  " + line + "\n";
-  return text;
+  return InstallCallSites(log, head, log.size() - tail);
 }
 
 bool LooksForDevices(const std::string& op) {
@@ -154,14 +104,14 @@ TEST_P(InstallFaultSweep, AnyOneCallFailingStillEndsTheRunCleanly) {
   ASSERT_EQ(clean.exitCode, 1u) << clean.errorLog;
   ASSERT_EQ(clean.errorLog, "");
   const std::vector<Fault> sites =
-      GetParam().everyCall ? CallSites(clean.callLog) : CallsAddedTo(RunInstall("COM1:").callLog, clean.callLog);
+      GetParam().everyCall ? InstallCallSites(clean.callLog) : CallsAddedTo(RunInstall("COM1:").callLog, clean.callLog);
   ASSERT_FALSE(sites.empty());
 
   std::set<std::string> operations;
   std::size_t notInstalled = 0;
   for (const Fault& fault : sites) {
     operations.insert(fault.op);
-    SCOPED_TRACE(Describe(fault));
+    SCOPED_TRACE(faultsweep::Describe(fault));
     const Outcome run = RunInstall(GetParam().port, fault);
     // The run repeats the clean one up to the fault, so the fault did strike.
     ASSERT_GE(static_cast<std::size_t>(std::count(run.callLog.begin(), run.callLog.end(), fault.op)), fault.nth);
@@ -198,7 +148,7 @@ INSTANTIATE_TEST_SUITE_P(Ports, InstallFaultSweep,
 // The kth call of op after the nth call of anchorOp in a clean run's log, as a fault to inject.
 Fault After(const std::vector<std::string>& log, const std::string& anchorOp, std::size_t anchorNth, std::size_t k,
             const std::string& op, DWORD error) {
-  const std::vector<Fault> sites = CallSites(log);
+  const std::vector<Fault> sites = InstallCallSites(log);
   auto site = std::find_if(sites.begin(), sites.end(),
                            [&](const Fault& f) { return f.op == anchorOp && f.nth == anchorNth; });
   for (std::size_t seen = 0; site != sites.end(); ++site)
