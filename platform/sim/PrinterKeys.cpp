@@ -65,6 +65,15 @@ void RemovePrinterKey(RegistryTree& tree, std::string_view printerName) {
   printers->RemoveSubkey(*key);
 }
 
+void RemoveMonitorKey(RegistryTree& tree, std::string_view monitorName) {
+  const auto monitors = tree.Key(RootKey::LocalMachine, kMonitorsKeyPath, false);
+  if (!monitors) return;
+  const auto key = monitors->FindSubkey(monitorName);
+  if (!key) return;
+  MarkDeleted(*key);
+  monitors->RemoveSubkey(*key);
+}
+
 std::vector<std::string> PrinterKeyNames(const RegistryTree& tree) {
   std::vector<std::string> names;
   if (const auto printers = PrintersNode(tree, false)) {
