@@ -37,7 +37,9 @@ const CLI::Validator kPrinterAddress(
 std::vector<LongOption> LongOptionsOf(const CLI::App& cli) {
   std::vector<LongOption> known;
   for (const CLI::Option* option : cli.get_options())
-    for (const std::string& name : option->get_lnames()) known.push_back({"--" + name, option->get_expected_min() > 0});
+    for (const std::string& name : option->get_lnames())
+      known.push_back({"--" + name, option->get_expected_min() > 0,
+                       option->get_multi_option_policy() == CLI::MultiOptionPolicy::TakeAll});
   return known;
 }
 

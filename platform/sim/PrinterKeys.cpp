@@ -39,6 +39,24 @@ void MarkDeleted(RegNode& node) {
   for (const auto& child : node.subkeys) MarkDeleted(*child);
 }
 
+// The spooler's keys go with the last thing they hold, up to the first level below the root, which
+// Windows always has: a machine file then shows only what something keeps.
+void PruneEmptyParents(RegistryTree& tree, std::string_view path) {
+  auto names = SplitKeyPath(path);
+  if (!names) return;
+  while (names->size() > 1) {
+    const std::string child = names->back();
+    names->pop_back();
+    std::string parentPath;
+    for (const std::string& name : *names) parentPath += (parentPath.empty() ? "" : "\\") + name;
+    const auto parent = tree.Key(RootKey::LocalMachine, parentPath, false);
+    const auto node = parent ? parent->FindSubkey(child) : nullptr;
+    if (!node || !node->subkeys.empty() || !node->values.empty() || node->openHandles > 0) return;
+    MarkDeleted(*node);
+    parent->RemoveSubkey(*node);
+  }
+}
+
 }  // namespace
 
 void WritePrinterKey(RegistryTree& tree, const SpoolerPrinter& printer) {
@@ -63,6 +81,7 @@ void RemovePrinterKey(RegistryTree& tree, std::string_view printerName) {
   if (!key) return;
   MarkDeleted(*key);
   printers->RemoveSubkey(*key);
+  PruneEmptyParents(tree, kPrintersKeyPath);
 }
 
 void RemoveMonitorKey(RegistryTree& tree, std::string_view monitorName) {
@@ -72,6 +91,7 @@ void RemoveMonitorKey(RegistryTree& tree, std::string_view monitorName) {
   if (!key) return;
   MarkDeleted(*key);
   monitors->RemoveSubkey(*key);
+  PruneEmptyParents(tree, kMonitorsKeyPath);
 }
 
 std::vector<std::string> PrinterKeyNames(const RegistryTree& tree) {
