@@ -56,22 +56,6 @@ DWORD PruneEmptyKeys(platform::Registry& registry, std::string path, const std::
   }
 }
 
-std::vector<std::string> SplitMultiString(const std::vector<std::uint8_t>& data) {
-  std::vector<std::string> names;
-  std::string current;
-  for (const std::uint8_t byte : data) {
-    if (byte != 0) {
-      current += static_cast<char>(byte);
-    } else if (current.empty()) {
-      break;
-    } else {
-      names.push_back(std::move(current));
-      current.clear();
-    }
-  }
-  return names;
-}
-
 bool OnMonitorPort(const PrinterInfo2A& printer) {
   return printer.pPortName && printer.pPortName->starts_with(kMonitorPortPrefix);
 }
@@ -234,7 +218,7 @@ bool PrinterRemoval::ReadNote(const std::string& printer, Leftovers& left) {
   DWORD type = 0;
   std::vector<std::uint8_t> data;
   if (key->QueryValue(printer, type, data) != 0 || type != platform::regtype::MultiSz) return false;
-  const std::vector<std::string> names = SplitMultiString(data);
+  const std::vector<std::string> names = ReadMultiString(data);
   if (names.size() != 2) return false;
   left = {printer, names[0], names[1]};
   return true;
