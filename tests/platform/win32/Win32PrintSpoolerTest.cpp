@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+
 #include <cstring>
 #include <memory>
 #include <string>
@@ -298,6 +301,48 @@ TEST_F(Win32PrintSpoolerTest, DriverRecordReachesTheSpoolerAsGiven) {
 
 // GetPrinterA answers ERROR_INVALID_HANDLE for a closed handle. Windows and Wine both hand out
 // the slot freed last, so a printer opened right after `probe` was closed gets its value.
+// What a removal calls, in its order, with Windows' answers. Under Wine the calls that depart from
+// Windows (WINE.md) answer as Wine does, and say so.
+TEST_F(Win32PrintSpoolerTest, RemovalCallsTakeBackWhatWasAdded) {
+  using platform::winerr::Success;
+  std::vector<platform::PrinterInfo2A> printers;
+  ASSERT_EQ(spooler.EnumPrintersA(printers), Success);
+  EXPECT_TRUE(std::any_of(printers.begin(), printers.end(), [](const auto& p) { return p.pPrinterName == kPrinter; }));
+  std::unique_ptr<platform::PrinterHandle> all;
+  ASSERT_EQ(spooler.OpenPrinterA(kPrinter, platform::printeraccess::AllAccess, all), Success);
+  EXPECT_EQ(all->SetPrinterControl(platform::printercontrol::Purge), Success);
+
+  platform::FormInfo1A form;
+  form.pName = "Kvx test form 80mm";
+  form.width = form.imageableRight = 80000;
+  form.height = form.imageableBottom = 300000;
+  const platform::DWORD added = all->AddFormA(form);
+  const platform::DWORD again = all->AddFormA(form);
+  const platform::DWORD deleted = all->DeleteFormA(form.pName);
+  const platform::DWORD gone = all->DeleteFormA(form.pName);
+  if (wine_host::UnderWine()) {
+    std::printf("Wine: AddFormA %lu, again %lu, DeleteFormA %lu, again %lu (Windows: 0, 80, 0, 1902)\n",
+                static_cast<unsigned long>(added), static_cast<unsigned long>(again),
+                static_cast<unsigned long>(deleted), static_cast<unsigned long>(gone));
+  } else {
+    EXPECT_EQ(added, Success);
+    EXPECT_EQ(again, platform::winerr::FileExists);
+    EXPECT_EQ(deleted, Success);
+    EXPECT_EQ(gone, platform::winerr::InvalidFormName);
+  }
+
+  EXPECT_EQ(spooler.DeletePrinterDriverExA(kDriver, platform::dpd::DeleteUnusedFiles, 0),
+            platform::winerr::PrinterDriverInUse);
+  printer.reset();
+  ASSERT_EQ(all->DeletePrinter(), Success);
+  all.reset();
+  std::unique_ptr<platform::PrinterHandle> none;
+  EXPECT_EQ(spooler.OpenPrinterA(kPrinter, 0, none), platform::winerr::InvalidPrinterName);
+  EXPECT_EQ(spooler.DeletePrinterDriverExA(kDriver, platform::dpd::DeleteUnusedFiles, 0), Success);
+  EXPECT_EQ(spooler.DeletePrinterDriverExA(kDriver, platform::dpd::DeleteUnusedFiles, 0),
+            platform::winerr::UnknownPrinterDriver);
+}
+
 TEST_F(Win32PrintSpoolerTest, PrinterObjectsCloseTheirHandles) {
   auto valid = [](HANDLE handle) {
     DWORD needed = 0;
