@@ -21,11 +21,11 @@ static BOOL WINAPI AcceptPort(LPWSTR name, DWORD level, LPBYTE port, LPWSTR moni
   (void)name; (void)level; (void)monitorName;
   return Accept(port);
 }
-static BOOL WINAPI DeletePort2(HANDLE monitor, LPWSTR name, HWND window, LPWSTR port) {
+static BOOL WINAPI ForgetPort2(HANDLE monitor, LPWSTR name, HWND window, LPWSTR port) {
   (void)monitor; (void)name; (void)window; (void)port;
   return TRUE;
 }
-static BOOL WINAPI DeletePort(LPWSTR name, HWND window, LPWSTR port) {
+static BOOL WINAPI ForgetPort(LPWSTR name, HWND window, LPWSTR port) {
   (void)name; (void)window; (void)port;
   return TRUE;
 }
@@ -46,7 +46,7 @@ __declspec(dllexport) MonitorTable* WINAPI InitializePrintMonitor2(void* init, H
   *monitor = (HANDLE)&monitor2;
   monitor2.cbSize = sizeof monitor2;
   monitor2.functions[9] = (FARPROC)(void (*)(void))AcceptPort2;
-  monitor2.functions[11] = (FARPROC)(void (*)(void))DeletePort2;
+  monitor2.functions[11] = (FARPROC)(void (*)(void))ForgetPort2;
   monitor2.functions[17] = (FARPROC)(void (*)(void))Shutdown;
   return &monitor2;
 }
@@ -56,7 +56,7 @@ __declspec(dllexport) MonitorTable* WINAPI InitializePrintMonitor(LPWSTR registr
   (void)registryRoot;
   monitorEx.cbSize = 17 * sizeof(FARPROC);
   monitorEx.functions[9] = (FARPROC)(void (*)(void))AcceptPort;
-  monitorEx.functions[11] = (FARPROC)(void (*)(void))DeletePort;
+  monitorEx.functions[11] = (FARPROC)(void (*)(void))ForgetPort;
   return &monitorEx;
 }
 
