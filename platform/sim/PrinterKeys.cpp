@@ -74,24 +74,26 @@ void WritePrinterKey(RegistryTree& tree, const SpoolerPrinter& printer) {
   for (const PrinterDataValue& value : printer.printerData) data->values.push_back({value.name, value.type, value.data});
 }
 
-void RemovePrinterKey(RegistryTree& tree, std::string_view printerName) {
-  const auto printers = PrintersNode(tree, false);
-  if (!printers) return;
-  const auto key = printers->FindSubkey(printerName);
+namespace {
+
+// Removes the key `name` below the spooler's key at `parentPath`, and that one too once it is empty.
+void RemoveSpoolerKey(RegistryTree& tree, const char* parentPath, std::string_view name) {
+  const auto parent = tree.Key(RootKey::LocalMachine, parentPath, false);
+  const auto key = parent ? parent->FindSubkey(name) : nullptr;
   if (!key) return;
   MarkDeleted(*key);
-  printers->RemoveSubkey(*key);
-  PruneEmptyParents(tree, kPrintersKeyPath);
+  parent->RemoveSubkey(*key);
+  PruneEmptyParents(tree, parentPath);
+}
+
+}  // namespace
+
+void RemovePrinterKey(RegistryTree& tree, std::string_view printerName) {
+  RemoveSpoolerKey(tree, kPrintersKeyPath, printerName);
 }
 
 void RemoveMonitorKey(RegistryTree& tree, std::string_view monitorName) {
-  const auto monitors = tree.Key(RootKey::LocalMachine, kMonitorsKeyPath, false);
-  if (!monitors) return;
-  const auto key = monitors->FindSubkey(monitorName);
-  if (!key) return;
-  MarkDeleted(*key);
-  monitors->RemoveSubkey(*key);
-  PruneEmptyParents(tree, kMonitorsKeyPath);
+  RemoveSpoolerKey(tree, kMonitorsKeyPath, monitorName);
 }
 
 std::vector<std::string> PrinterKeyNames(const RegistryTree& tree) {
