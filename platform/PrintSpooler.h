@@ -55,6 +55,24 @@ constexpr DWORD Local = 0x40;
 constexpr DWORD Published = 0x2000;
 }  // namespace printerattr
 
+namespace printercontrol {
+constexpr DWORD Purge = 3;  // PRINTER_CONTROL_PURGE: SetPrinter level 0
+}  // namespace printercontrol
+
+// DeletePrinterDriverExA's dwDeleteFlag.
+namespace dpd {
+constexpr DWORD DeleteUnusedFiles = 0x1;
+constexpr DWORD DeleteSpecificVersion = 0x2;
+}  // namespace dpd
+
+// FORM_INFO_1A: sizes in thousandths of a millimetre.
+struct FormInfo1A {
+  DWORD Flags = 0;  // 0 FORM_USER, 1 FORM_BUILTIN, 2 FORM_PRINTER
+  std::string pName;
+  LONG width = 0, height = 0;
+  LONG imageableLeft = 0, imageableTop = 0, imageableRight = 0, imageableBottom = 0;
+};
+
 namespace dmmode {
 constexpr DWORD OutBuffer = 2;  // DM_OUT_BUFFER
 constexpr DWORD InBuffer = 8;   // DM_IN_BUFFER
@@ -89,6 +107,14 @@ public:
   [[nodiscard]] virtual DWORD EndPagePrinter() = 0;
   [[nodiscard]] virtual DWORD EndDocPrinter() = 0;
   [[nodiscard]] virtual DWORD AbortPrinter() = 0;
+  // SetPrinterA level 0 with a command (printercontrol::Purge).
+  [[nodiscard]] virtual DWORD SetPrinterControl(DWORD command) = 0;
+  // DeletePrinter: the handle must carry DELETE access; the handle stays to be closed.
+  [[nodiscard]] virtual DWORD DeletePrinter() = 0;
+  // AddFormA level 1: winerr::FileExists for a form of that name.
+  [[nodiscard]] virtual DWORD AddFormA(const FormInfo1A& form) = 0;
+  // DeleteFormA: only a form added with AddFormA; winerr::InvalidFormName for no such form.
+  [[nodiscard]] virtual DWORD DeleteFormA(const std::string& formName) = 0;
 };
 
 class PrintSpooler {
@@ -110,6 +136,17 @@ public:
                                           const std::string& dllName) = 0;
   // "winspool.drv" AddPortExA level 1 (PORT_INFO_1A) on the local machine.
   [[nodiscard]] virtual DWORD AddPortExA(const std::string& portName, const std::string& monitorName) = 0;
+  // "winspool.drv" DeletePortA on the local machine, no window: the port's monitor deletes it.
+  [[nodiscard]] virtual DWORD DeletePortA(const std::string& portName) = 0;
+  // EnumPrintersA(PRINTER_ENUM_LOCAL, no name, level 2): every local printer's record.
+  [[nodiscard]] virtual DWORD EnumPrintersA(std::vector<PrinterInfo2A>& printers) = 0;
+  // DeletePrinterDriverExA on the local machine, the current environment. winerr::PrinterDriverInUse
+  // while a printer uses the driver, winerr::UnknownPrinterDriver for no such driver (or version).
+  [[nodiscard]] virtual DWORD DeletePrinterDriverExA(const std::string& driverName, DWORD deleteFlags,
+                                                     DWORD versionFlag) = 0;
+  // DeleteMonitorA on the local machine: winerr::PrintMonitorInUse while a printer is on one of its
+  // ports, winerr::UnknownPrintMonitor for no such monitor.
+  [[nodiscard]] virtual DWORD DeleteMonitorA(const std::string& name, const OptText& environment) = 0;
   // GetPrinterDataW on a handle another component opened, into a buffer of bufferSize bytes: type,
   // the value's bytes and needed (its size). The result as GetPrinterData returns it: 0,
   // winerr::MoreData when bufferSize is smaller (type and needed set, data untouched),

@@ -51,6 +51,10 @@ public:
   // RegQueryValueExA: data receives the whole stored value (for text, with its terminating NUL as stored).
   [[nodiscard]] virtual LONG QueryValue(const std::string& name, DWORD& type, std::vector<std::uint8_t>& data) = 0;
   [[nodiscard]] virtual LONG SetValue(const std::string& name, DWORD type, const std::vector<std::uint8_t>& data) = 0;
+  // RegDeleteValueA.
+  [[nodiscard]] virtual LONG DeleteValue(const std::string& name) = 0;
+  // RegQueryInfoKeyA: how many subkeys and values the key has.
+  [[nodiscard]] virtual LONG QueryInfoKey(DWORD& subKeys, DWORD& values) = 0;
   // RegSaveKeyExW, no security attributes: the key with its values and subkeys as a binary hive file.
   // The file must not exist (183). Needs SeBackupPrivilege enabled in the process token (1314).
   [[nodiscard]] virtual LONG SaveKeyExW(const std::u16string& file, DWORD flags) = 0;
@@ -70,6 +74,8 @@ public:
                                       std::unique_ptr<RegistryKey>& out) = 0;
   [[nodiscard]] virtual LONG CreateKey(RootKey root, const std::string& subKey, DWORD access,
                                        std::unique_ptr<RegistryKey>& out) = 0;
+  // RegDeleteKeyA: a key without subkeys, with its values (5 while it has subkeys).
+  [[nodiscard]] virtual LONG DeleteKey(RootKey root, const std::string& subKey) = 0;
 };
 
 // Text values as the "A" functions store them: the bytes plus one NUL.

@@ -58,6 +58,12 @@ constexpr DWORD RpcServerUnavailable = 1722;
 constexpr DWORD PrinterDriverAlreadyInstalled = 1795;
 constexpr DWORD SplNoStartDoc = 3003;
 constexpr DWORD PrintMonitorAlreadyInstalled = 3006;
+constexpr DWORD Busy = 170;                   // ERROR_BUSY
+constexpr DWORD InvalidFormName = 1902;       // ERROR_INVALID_FORM_NAME
+constexpr DWORD UnknownPrintMonitor = 3000;   // ERROR_UNKNOWN_PRINT_MONITOR
+constexpr DWORD PrinterDriverInUse = 3001;    // ERROR_PRINTER_DRIVER_IN_USE
+constexpr DWORD PrintMonitorInUse = 3008;     // ERROR_PRINT_MONITOR_IN_USE
+constexpr DWORD PrinterHasJobsQueued = 3009;  // ERROR_PRINTER_HAS_JOBS_QUEUED
 }  // namespace winerr
 
 // Standard and generic access rights shared by every kind of handle.

@@ -90,7 +90,7 @@ bool HasInstallPrivilege(AppContext& context) {
   return true;
 }
 
-std::unique_ptr<Win2kXPInstaller> CheckOperatingSystem(AppContext& context, ui::Dialog& owner, OsKind& osKind) {
+std::unique_ptr<Win2kXPInstaller> CheckOperatingSystem(AppContext& context, ui::Dialog* owner, OsKind& osKind) {
   ui::Kit& kit = context.kit;
   platform::ProcessInfo& process = context.platform.process;
   try {
@@ -101,7 +101,7 @@ std::unique_ptr<Win2kXPInstaller> CheckOperatingSystem(AppContext& context, ui::
       process.ExitProcess(kExitRefused);
     }
     if (kind == kOsWin95 || kind == kOsWin98 || kind == kOsWinNt4) {
-      (void)owner.ShowMessageBox("Wrong Operating System", "OS Not Supported", ui::mb::Ok | ui::mb::IconError);
+      (void)kit.ShowMessageBox(owner, "Wrong Operating System", "OS Not Supported", ui::mb::Ok | ui::mb::IconError);
       process.ExitProcess(kExitRefused);
     }
     if (kind < kOsWin2000 || kind > kOsVistaOrLater) {

@@ -63,7 +63,7 @@ std::string CheckLongOptions(const std::vector<std::string>& args, const std::ve
     if (!option->takesValue) continue;
     if (equals == std::string::npos && (i + 1 == args.size() || IsOptionWord(args[i + 1]))) return name + " needs a value";
     if (equals == std::string::npos) ++i;
-    if (!given.insert(name).second) return name + " is given more than once";
+    if (!given.insert(name).second && !option->repeatable) return name + " is given more than once";
   }
   return {};
 }

@@ -6,6 +6,7 @@
 struct LongOption {
   std::string name;
   bool takesValue;
+  bool repeatable = false;  // may be given more than once
 };
 
 // Why the "--" words of the command line cannot be read (empty when they can): an unknown option

@@ -6,6 +6,7 @@
 #include "app/ErrorLogWatch.h"
 #include "app/ExitCodes.h"
 #include "app/InstallerResources.h"
+#include "app/PrinterCommands.h"
 #include "app/UnattendedScript.h"
 #include "engine/Catalog.h"
 #include "platform/Windows1252.h"
@@ -113,6 +114,17 @@ int RunUnattended(ProgramEnvironment& outer, const ProgramOptions& options) {
   return ending.code;
 }
 
+// A command that may fail through the error log: what it added is shown after it.
+int WithErrorLog(ProgramEnvironment& outer, int (*command)(const ProgramOptions&, ProgramEnvironment&),
+                 const ProgramOptions& options) {
+  ErrorLogWatch log(outer.platform.files);
+  platform::Platform platform = WithFiles(outer.platform, log);
+  ProgramEnvironment env{platform, nullptr, outer.out, outer.err, outer.currentFolder};
+  const int code = command(options, env);
+  ReportErrorLog(env, log);
+  return code;
+}
+
 }  // namespace
 
 std::optional<int> AnswerWithoutSystem(const ProgramOptions& options, std::ostream& out, std::ostream& err) {
@@ -130,6 +142,8 @@ std::optional<int> AnswerWithoutSystem(const ProgramOptions& options, std::ostre
 int RunProgram(const ProgramOptions& options, ProgramEnvironment& env) {
   if (const auto code = AnswerWithoutSystem(options, env.out, env.err)) return *code;
   if (options.listModels) return ListModels(env);
+  if (options.listPrinters) return ListPrintersCommand(env);
+  if (!options.remove.empty()) return WithErrorLog(env, RemovePrintersCommand, options);
   if (options.findBoards) return FindBoardsCommand(options, env);
   if (!options.setBoard.empty()) return SetBoardCommand(options, env);
   if (options.unattended || env.interactiveKit == nullptr) return RunUnattended(env, options);

@@ -37,7 +37,9 @@ const CLI::Validator kPrinterAddress(
 std::vector<LongOption> LongOptionsOf(const CLI::App& cli) {
   std::vector<LongOption> known;
   for (const CLI::Option* option : cli.get_options())
-    for (const std::string& name : option->get_lnames()) known.push_back({"--" + name, option->get_expected_min() > 0});
+    for (const std::string& name : option->get_lnames())
+      known.push_back({"--" + name, option->get_expected_min() > 0,
+                       option->get_multi_option_policy() == CLI::MultiOptionPolicy::TakeAll});
   return known;
 }
 
@@ -79,6 +81,10 @@ ProgramOptions ParseProgramOptions(const std::vector<std::string>& args) {
       ->check(CLI::IsMember({"ostrel", "lindor"}));
   cli.add_option("--network", options.network, "host: search this computer's own networks (Linux build)")
       ->check(CLI::IsMember({"host"}));
+  cli.add_option("--remove", options.remove, "Take the printer of this name off, with what its installation added (repeatable)")
+      ->expected(1)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  cli.add_flag("--list-printers", options.listPrinters, "Print the printers the catalog knows: name, port, driver, port settings");
   cli.add_option("--if-exists", options.ifExists, "new, change-port or cancel: when the printer exists on another port")
       ->check(CLI::IsMember({"new", "change-port", "cancel"}));
   cli.add_option("--connect-prompt", options.connectPrompt, "ok or cancel: the answer to \"plug in your printer\" (default ok)")
@@ -105,7 +111,7 @@ ProgramOptions ParseProgramOptions(const std::vector<std::string>& args) {
 }
 
 bool WantsConsoleOutput(const ProgramOptions& options) {
-  return options.listModels || options.findBoards || !options.setBoard.empty() || options.unattended ||
+  return options.listModels || options.listPrinters || !options.remove.empty() || options.findBoards || !options.setBoard.empty() || options.unattended ||
          options.help || !options.error.empty();
 }
 
@@ -117,6 +123,7 @@ std::string UnusableOptionError(const ProgramOptions& options) {
       if (!value->empty()) return std::string(name) + " cannot be honoured with \"hidden\", which skips the model dialog";
   }
   if (options.findBoards && !options.setBoard.empty()) return "--find-boards and --set-board: give one";
+  if (!options.remove.empty() && options.listPrinters) return "--remove and --list-printers: give one";
   if (!options.port.empty() && !options.typePort.empty()) return "--port and --type-port both choose the port: give one";
   if (options.detect && !options.typePort.empty()) return "--detect and --type-port both choose the port: give one";
   if (options.interfaceKind.empty()) return {};

@@ -36,6 +36,9 @@ struct ProgramOptions {
   std::string setBoard;       // MAC (':' or '-') of the board to give the --board-* settings
   std::string boardKind;      // "ostrel" or "lindor"; empty: both kinds
   std::string network;        // "host": the computer's own network (Linux build); empty: the machine's
+  // The technician's printer commands (no wizard).
+  std::vector<std::string> remove;  // printers to take off, in command-line order
+  bool listPrinters = false;        // list the printers the catalog knows
   // The installation run's questions.
   std::string ifExists;       // "new", "change-port" or "cancel"; empty: Cancel, and a problem
   std::string connectPrompt = "ok";  // "ok" or "cancel": plug in the USB printer

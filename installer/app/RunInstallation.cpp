@@ -119,7 +119,7 @@ RunOutcome RunInstallation(AppContext& context, ui::Dialog& owner, WizardSelecti
   platform::Platform& os = context.platform;
   ui::Kit& kit = context.kit;
 
-  std::unique_ptr<Win2kXPInstaller> installer = CheckOperatingSystem(context, owner, selection.osKind);
+  std::unique_ptr<Win2kXPInstaller> installer = CheckOperatingSystem(context, &owner, selection.osKind);
   InstallerRecord& record = installer->record;
   const OsKind osKind = selection.osKind;
 

@@ -52,6 +52,19 @@ bool SelectForm(std::vector<std::uint8_t>& devMode, const std::string& formName)
   return true;
 }
 
+// The form is the system's to know before a device mode can name it; one already known stays as it is.
+void AddPaperForm(PrinterHandle& printer, const std::string& formName) {
+  constexpr platform::LONG kThousandthsPerMm = 1000;
+  constexpr platform::LONG kLengthMm = 300;  // "30cm"
+  platform::FormInfo1A form;
+  form.pName = formName;
+  form.width = PaperWidthMm(formName) * kThousandthsPerMm;
+  form.height = kLengthMm * kThousandthsPerMm;
+  form.imageableRight = form.width;
+  form.imageableBottom = form.height;
+  (void)printer.AddFormA(form);
+}
+
 void BroadcastDevModeChange(const EngineContext& context, const std::string& printerName) {
   // A notice only: a window that does not answer changes nothing here.
   (void)context.platform.messages.BroadcastTextMessageA(platform::wm::DevModeChange, printerName,
@@ -93,6 +106,7 @@ void SetPaperForm(const EngineContext& context, std::string printerName, std::st
   if (!ReadPrinterInfo(*printer, info)) return;
   if ((!info.pDevMode || info.pDevMode->empty()) && !AttachCurrentDevMode(*printer, printerName, info)) return;
   std::vector<std::uint8_t>& devMode = *info.pDevMode;
+  AddPaperForm(*printer, formName);
   if (!SelectForm(devMode, formName)) return;
   info.hasSecurityDescriptor = false;
 

@@ -32,6 +32,20 @@ std::string PaperFormNameFor(OsKind kind, const std::string& formName) {
   return kind == kOsWin98 ? WidthName("Thermal Paper ", formName) : formName;
 }
 
+int PaperWidthMm(const std::string& formName) {
+  constexpr int kDefaultWidthMm = 80;
+  for (std::size_t i = 0; i < formName.size(); ++i) {
+    std::size_t end = i;
+    while (end < formName.size() && end - i < 3 && formName[end] >= '0' && formName[end] <= '9') ++end;
+    if (end == i) continue;
+    std::size_t unit = end;
+    if (unit < formName.size() && formName[unit] == ' ') ++unit;
+    if (formName.compare(unit, 2, "mm") == 0) return std::stoi(formName.substr(i, end - i));
+    i = end;
+  }
+  return kDefaultWidthMm;
+}
+
 bool IsRq7200ThFamily(const std::string& printerName) { return printerName.find("RQ-7200 TH") != std::string::npos; }
 
 std::string ModelShortName(const std::string& printerName) { return IsRq7200ThFamily(printerName) ? "VT5200" : "VT5000"; }

@@ -12,6 +12,9 @@ std::string WidthName(const std::string& prefix, const std::string& formName);
 std::string DriverNameFor(OsKind kind, const std::string& printerName, const std::string& formName);
 std::string PaperFormNameFor(OsKind kind, const std::string& formName);
 
+// The paper width a form name gives in millimetres ("Print width 48mm 30cm": 48); 80 when it gives none.
+int PaperWidthMm(const std::string& formName);
+
 // Whether the name is of the RQ-7200 TH family: it contains "RQ-7200 TH".
 bool IsRq7200ThFamily(const std::string& printerName);
 

@@ -39,6 +39,24 @@ void MarkDeleted(RegNode& node) {
   for (const auto& child : node.subkeys) MarkDeleted(*child);
 }
 
+// The spooler's keys go with the last thing they hold, up to the first level below the root, which
+// Windows always has: a machine file then shows only what something keeps.
+void PruneEmptyParents(RegistryTree& tree, std::string_view path) {
+  auto names = SplitKeyPath(path);
+  if (!names) return;
+  while (names->size() > 1) {
+    const std::string child = names->back();
+    names->pop_back();
+    std::string parentPath;
+    for (const std::string& name : *names) parentPath += (parentPath.empty() ? "" : "\\") + name;
+    const auto parent = tree.Key(RootKey::LocalMachine, parentPath, false);
+    const auto node = parent ? parent->FindSubkey(child) : nullptr;
+    if (!node || !node->subkeys.empty() || !node->values.empty() || node->openHandles > 0) return;
+    MarkDeleted(*node);
+    parent->RemoveSubkey(*node);
+  }
+}
+
 }  // namespace
 
 void WritePrinterKey(RegistryTree& tree, const SpoolerPrinter& printer) {
@@ -56,13 +74,26 @@ void WritePrinterKey(RegistryTree& tree, const SpoolerPrinter& printer) {
   for (const PrinterDataValue& value : printer.printerData) data->values.push_back({value.name, value.type, value.data});
 }
 
-void RemovePrinterKey(RegistryTree& tree, std::string_view printerName) {
-  const auto printers = PrintersNode(tree, false);
-  if (!printers) return;
-  const auto key = printers->FindSubkey(printerName);
+namespace {
+
+// Removes the key `name` below the spooler's key at `parentPath`, and that one too once it is empty.
+void RemoveSpoolerKey(RegistryTree& tree, const char* parentPath, std::string_view name) {
+  const auto parent = tree.Key(RootKey::LocalMachine, parentPath, false);
+  const auto key = parent ? parent->FindSubkey(name) : nullptr;
   if (!key) return;
   MarkDeleted(*key);
-  printers->RemoveSubkey(*key);
+  parent->RemoveSubkey(*key);
+  PruneEmptyParents(tree, parentPath);
+}
+
+}  // namespace
+
+void RemovePrinterKey(RegistryTree& tree, std::string_view printerName) {
+  RemoveSpoolerKey(tree, kPrintersKeyPath, printerName);
+}
+
+void RemoveMonitorKey(RegistryTree& tree, std::string_view monitorName) {
+  RemoveSpoolerKey(tree, kMonitorsKeyPath, monitorName);
 }
 
 std::vector<std::string> PrinterKeyNames(const RegistryTree& tree) {

@@ -24,7 +24,7 @@ const std::array<LibraryExports, 8> kLibraries = {{
     {"SETUPAPI.DLL",
      {"SetupDiClassGuidsFromNameA", "SetupDiDestroyDeviceInfoList", "SetupDiEnumDeviceInfo", "SetupDiGetClassDevsA",
       "SetupDiGetDeviceRegistryPropertyA", "SetupDiOpenDevRegKey"}},
-    {"winspool.drv", {"AddPortExA"}},
+    {"winspool.drv", {"AddPortExA", "DeletePortA"}},
     {"Netapi32.dll", {"NetApiBufferFree", "NetUserGetInfo"}},
     // Loadable, but the system finds nothing in them by name.
     {"kernel32.dll", {}},

@@ -1,5 +1,8 @@
 // The spooler's ports and port monitors.
+#include <algorithm>
+
 #include "platform/sim/HostPath.h"
+#include "platform/sim/PrinterKeys.h"
 #include "platform/sim/SimPrintSpooler.h"
 #include "platform/sim/SpoolerCore.h"
 #include "platform/sim/Text.h"
@@ -66,6 +69,44 @@ DWORD SimPrintSpooler::AddPortExA(const std::string& portName, const std::string
   if (!target) return winerr::InvalidParameter;
   if (core_->HasPort(portName)) return winerr::AlreadyExists;
   target->ports.push_back(portName);
+  return winerr::Success;
+}
+
+DWORD SimPrintSpooler::DeletePortA(const std::string& portName) {
+  const auto held = core_->lock.Hold();
+  if (const DWORD error = core_->faults->Check("DeletePortA")) return error;
+  if (!core_->Instance()) return winerr::RpcServerUnavailable;
+  if (const DWORD error = core_->CheckAdministrator()) return error;
+  SpoolerState& state = core_->state;
+  const auto owner = std::find_if(state.monitors.begin(), state.monitors.end(),
+                                  [&](const SpoolerMonitor& monitor) { return state.MonitorHasPort(monitor, portName); });
+  if (owner == state.monitors.end()) return winerr::UnknownPort;
+  for (const SpoolerPrinter& printer : state.printers) {
+    if (EqualNoCase(printer.port, portName)) return winerr::Busy;
+  }
+  // A port the module makes of a local port's name stays listed: it lists one for each local port.
+  std::erase_if(owner->ports, [&](const std::string& port) { return EqualNoCase(port, portName); });
+  return winerr::Success;
+}
+
+DWORD SimPrintSpooler::DeleteMonitorA(const std::string& name, const OptText& environment) {
+  const auto held = core_->lock.Hold();
+  if (const DWORD error = core_->faults->Check("DeleteMonitorA")) return error;
+  if (!core_->Instance()) return winerr::RpcServerUnavailable;
+  if (const DWORD error = core_->CheckAdministrator()) return error;
+  if (environment && !environment->empty() && !EqualNoCase(*environment, kEnvironment)) {
+    return winerr::InvalidEnvironment;
+  }
+  SpoolerState& state = core_->state;
+  const SpoolerMonitor* monitor = state.FindMonitor(name);
+  if (!monitor) return winerr::UnknownPrintMonitor;
+  for (const SpoolerPrinter& printer : state.printers) {
+    if (state.MonitorHasPort(*monitor, printer.port)) return winerr::PrintMonitorInUse;
+  }
+  const std::string registered = monitor->name;
+  std::erase_if(state.monitors, [&](const SpoolerMonitor& each) { return &each == monitor; });
+  std::lock_guard treeLock(core_->tree->mutex());
+  RemoveMonitorKey(*core_->tree, registered);
   return winerr::Success;
 }
 

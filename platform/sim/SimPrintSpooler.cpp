@@ -1,5 +1,7 @@
 #include "platform/sim/SimPrintSpooler.h"
 
+#include <algorithm>
+
 #include "platform/Windows1252.h"
 #include "platform/sim/DevMode.h"
 #include "platform/sim/HostPath.h"
@@ -225,6 +227,56 @@ DWORD SimPrintSpooler::AddPrinterA(const PrinterInfo2A& info, std::unique_ptr<Pr
   state.printers.push_back(printer);
   core_->Project(printer);
   out = MakePrinterHandle(core_, printer.name, printeraccess::AllAccess, *instance);
+  return winerr::Success;
+}
+
+DWORD SimPrintSpooler::EnumPrintersA(std::vector<PrinterInfo2A>& printers) {
+  const auto held = core_->lock.Hold();
+  printers.clear();
+  if (const DWORD error = core_->faults->Check("EnumPrintersA")) return error;
+  if (!core_->Instance()) return winerr::RpcServerUnavailable;
+  for (const SpoolerPrinter& printer : core_->state.printers) printers.push_back(PrinterRecord(printer));
+  return winerr::Success;
+}
+
+DWORD SimPrintSpooler::DeletePrinterDriverExA(const std::string& driverName, DWORD deleteFlags, DWORD versionFlag) {
+  const auto held = core_->lock.Hold();
+  if (const DWORD error = core_->faults->Check("DeletePrinterDriverExA")) return error;
+  if (!core_->Instance()) return winerr::RpcServerUnavailable;
+  if (const DWORD error = core_->CheckAdministrator()) return error;
+  SpoolerState& state = core_->state;
+  const SpoolerDriver* driver = state.FindDriver(driverName);
+  if (!driver || ((deleteFlags & dpd::DeleteSpecificVersion) && versionFlag != driver->version)) {
+    return winerr::UnknownPrinterDriver;
+  }
+  for (const SpoolerPrinter& printer : state.printers) {
+    if (EqualNoCase(printer.driver, driver->name)) return winerr::PrinterDriverInUse;
+  }
+  std::vector<std::string> files = {driver->driverPath, driver->dataFile, driver->configFile, driver->helpFile};
+  files.insert(files.end(), driver->dependentFiles.begin(), driver->dependentFiles.end());
+  const DWORD version = driver->version;
+  std::erase_if(state.drivers, [&](const SpoolerDriver& each) { return &each == driver; });
+  if ((deleteFlags & dpd::DeleteUnusedFiles) == 0) return winerr::Success;
+
+  // Files another driver of the version names stay; the rest leave the version folder.
+  const auto directory = HostPath(state.driverDirectory, core_->driveC);
+  if (!directory) return winerr::Success;
+  const fs::path versionFolder = *directory / std::to_string(version);
+  for (const std::string& name : files) {
+    if (name.empty() || name.find_first_of("\\/:") != std::string::npos) continue;
+    const bool used = std::any_of(state.drivers.begin(), state.drivers.end(), [&](const SpoolerDriver& other) {
+      if (other.version != version) return false;
+      const std::vector<std::string> own = {other.driverPath, other.dataFile, other.configFile, other.helpFile};
+      const auto named = [&](const std::string& file) { return EqualNoCase(file, name); };
+      return std::any_of(own.begin(), own.end(), named) ||
+             std::any_of(other.dependentFiles.begin(), other.dependentFiles.end(), named);
+    });
+    if (used) continue;
+    if (const auto file = FindInFolder(versionFolder, name)) {
+      std::error_code ec;
+      fs::remove(*file, ec);
+    }
+  }
   return winerr::Success;
 }
 

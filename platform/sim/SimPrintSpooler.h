@@ -40,6 +40,14 @@ public:
   DWORD AddMonitorA(const std::string& name, const OptText& environment, const std::string& dllName) override;
   // 87 for a monitor that is not registered, 183 for a port the spooler has already.
   DWORD AddPortExA(const std::string& portName, const std::string& monitorName) override;
+  // The port's monitor deletes it: 1796 for a port of no monitor, 170 while a printer is on it.
+  DWORD DeletePortA(const std::string& portName) override;
+  DWORD EnumPrintersA(std::vector<PrinterInfo2A>& printers) override;
+  // With dpd::DeleteUnusedFiles the driver's files that no other driver of its version names
+  // leave the version folder.
+  DWORD DeletePrinterDriverExA(const std::string& driverName, DWORD deleteFlags, DWORD versionFlag) override;
+  // Removes the monitor's key with it.
+  DWORD DeleteMonitorA(const std::string& name, const OptText& environment) override;
   // Value names are matched as the 8-bit names the printer data is kept under.
   DWORD GetPrinterDataW(RawPrinterHandle printer, const std::u16string& valueName, DWORD bufferSize, DWORD& type,
                         std::vector<std::uint8_t>& data, DWORD& needed) override;

@@ -46,20 +46,7 @@ public:
              TextSize(printer->datatype) + 2 /* separator file, parameters */ +
              static_cast<DWORD>(printer->devMode.size()) + kSecurityDescriptorSize;
     if (bufferSize < needed) return winerr::InsufficientBuffer;
-    info = PrinterInfo2A{};
-    info.pPrinterName = printer->name;
-    info.pPortName = printer->port;
-    info.pDriverName = printer->driver;
-    info.pComment = printer->comment;
-    info.pLocation = printer->location;
-    if (!printer->devMode.empty()) info.pDevMode = printer->devMode;
-    info.pSepFile = "";
-    info.pPrintProcessor = printer->printProcessor;
-    info.pDatatype = printer->datatype;
-    info.pParameters = "";
-    info.hasSecurityDescriptor = true;
-    info.Attributes = printer->attributes;
-    info.Priority = 1;
+    info = PrinterRecord(*printer);
     return winerr::Success;
   }
 
@@ -191,7 +178,57 @@ public:
     return winerr::Success;
   }
 
+  // The spooler keeps no queue (a job is printed as it ends), so a purge finds nothing to throw away.
+  DWORD SetPrinterControl(DWORD command) override {
+    const auto held = core_->lock.Hold();
+    if (const DWORD error = core_->faults->Check("SetPrinterA")) return error;
+    SpoolerPrinter* printer = nullptr;
+    if (const DWORD error = Usable(printer)) return error;
+    if ((access_ & printeraccess::Administer) == 0) return winerr::AccessDenied;
+    return command == printercontrol::Purge ? winerr::Success : winerr::InvalidParameter;
+  }
+
+  DWORD DeletePrinter() override {
+    const auto held = core_->lock.Hold();
+    if (const DWORD error = core_->faults->Check("DeletePrinter")) return error;
+    SpoolerPrinter* printer = nullptr;
+    if (const DWORD error = Usable(printer)) return error;
+    if ((access_ & kDeleteAccess) == 0) return winerr::AccessDenied;
+    std::vector<std::string> before;
+    for (const SpoolerPrinter& each : core_->state.printers) before.push_back(each.name);
+    std::erase_if(core_->state.printers, [&](const SpoolerPrinter& each) { return &each == printer; });
+    core_->ProjectAll(before);
+    return winerr::Success;
+  }
+
+  // Forms belong to the server: a standard user may not change them.
+  DWORD AddFormA(const FormInfo1A& form) override {
+    const auto held = core_->lock.Hold();
+    if (const DWORD error = core_->faults->Check("AddFormA")) return error;
+    SpoolerPrinter* printer = nullptr;
+    if (const DWORD error = Usable(printer)) return error;
+    if (const DWORD error = core_->CheckAdministrator()) return error;
+    if (form.pName.empty() || form.width <= 0 || form.height <= 0) return winerr::InvalidParameter;
+    if (core_->state.FindForm(form.pName)) return winerr::FileExists;
+    core_->state.forms.push_back({form.pName, form.width, form.height});
+    return winerr::Success;
+  }
+
+  DWORD DeleteFormA(const std::string& formName) override {
+    const auto held = core_->lock.Hold();
+    if (const DWORD error = core_->faults->Check("DeleteFormA")) return error;
+    SpoolerPrinter* printer = nullptr;
+    if (const DWORD error = Usable(printer)) return error;
+    if (const DWORD error = core_->CheckAdministrator()) return error;
+    const SpoolerForm* form = core_->state.FindForm(formName);
+    if (!form) return winerr::InvalidFormName;
+    std::erase_if(core_->state.forms, [&](const SpoolerForm& each) { return &each == form; });
+    return winerr::Success;
+  }
+
 private:
+  static constexpr DWORD kDeleteAccess = 0x10000;  // DELETE
+
   DWORD JobCall(std::string_view op) {
     const auto held = core_->lock.Hold();
     if (const DWORD error = core_->faults->Check(op)) return error;

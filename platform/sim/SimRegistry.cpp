@@ -98,6 +98,8 @@ public:
 
   LONG QueryValue(const std::string& name, DWORD& type, std::vector<std::uint8_t>& data) override;
   LONG SetValue(const std::string& name, DWORD type, const std::vector<std::uint8_t>& data) override;
+  LONG DeleteValue(const std::string& name) override;
+  LONG QueryInfoKey(DWORD& subKeys, DWORD& values) override;
   LONG SaveKeyExW(const std::u16string& file, DWORD flags) override;
   LONG RestoreKeyW(const std::u16string& file, DWORD flags) override;
 
@@ -187,6 +189,24 @@ LONG SimRegistryKey::SetValue(const std::string& name, DWORD type, const std::ve
   return 0;
 }
 
+LONG SimRegistryKey::DeleteValue(const std::string& name) {
+  const auto held = services_->lock.Hold();
+  if (const DWORD error = services_->faults->Check("RegDeleteValueA")) return static_cast<LONG>(error);
+  std::lock_guard lock(services_->tree->mutex());
+  if (const LONG error = Usable(regaccess::SetValue)) return error;
+  return node_->DeleteValue(UpToNul(name)) ? 0 : static_cast<LONG>(winerr::FileNotFound);
+}
+
+LONG SimRegistryKey::QueryInfoKey(DWORD& subKeys, DWORD& values) {
+  const auto held = services_->lock.Hold();
+  if (const DWORD error = services_->faults->Check("RegQueryInfoKeyA")) return static_cast<LONG>(error);
+  std::lock_guard lock(services_->tree->mutex());
+  if (const LONG error = Usable(regaccess::QueryValue)) return error;
+  subKeys = static_cast<DWORD>(node_->subkeys.size());
+  values = static_cast<DWORD>(node_->values.size());
+  return 0;
+}
+
 // RegSaveKeyExW creates the file before the key is saved, so an existing file answers first.
 LONG SimRegistryKey::SaveKeyExW(const std::u16string& file, DWORD flags) {
   const auto held = services_->lock.Hold();
@@ -271,6 +291,25 @@ LONG SimRegistry::OpenKeyW(RootKey root, const std::u16string& subKey, DWORD acc
 
 LONG SimRegistry::CreateKey(RootKey root, const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) {
   return OpenBelowRoot(services_, root, subKey, access, true, out);
+}
+
+// A key with subkeys is refused as Windows refuses it; open handles to the deleted key see it gone.
+LONG SimRegistry::DeleteKey(RootKey root, const std::string& subKey) {
+  const auto held = services_->lock.Hold();
+  if (const DWORD error = services_->faults->Check("RegDeleteKeyA")) return static_cast<LONG>(error);
+  const auto names = KeyNames(subKey);
+  if (!names || names->empty()) return static_cast<LONG>(winerr::BadPathname);
+  std::lock_guard lock(services_->tree->mutex());
+  std::shared_ptr<RegNode> parent = services_->tree->Root(root);
+  for (std::size_t i = 0; parent && i + 1 < names->size(); ++i) parent = parent->FindSubkey((*names)[i]);
+  const std::shared_ptr<RegNode> node = parent ? parent->FindSubkey(names->back()) : nullptr;
+  if (!node) return static_cast<LONG>(winerr::FileNotFound);
+  if (ReadOnlyFor(*services_, RootKeyName(root)) || !node->subkeys.empty()) {
+    return static_cast<LONG>(winerr::AccessDenied);
+  }
+  MarkDeleted(*node);
+  parent->RemoveSubkey(*node);
+  return 0;
 }
 
 }  // namespace platform::sim

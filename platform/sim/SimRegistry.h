@@ -27,6 +27,7 @@ public:
   // A name with a character Windows-1252 lacks names no key of this machine: 2.
   LONG OpenKeyW(RootKey root, const std::u16string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override;
   LONG CreateKey(RootKey root, const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override;
+  LONG DeleteKey(RootKey root, const std::string& subKey) override;
 
   struct Services {
     MachineLock lock;

@@ -53,4 +53,22 @@ void SimPrintSpooler::Core::ProjectAll(const std::vector<std::string>& before) {
   for (const SpoolerPrinter& printer : state.printers) WritePrinterKey(*tree, printer);
 }
 
+PrinterInfo2A PrinterRecord(const SpoolerPrinter& printer) {
+  PrinterInfo2A info;
+  info.pPrinterName = printer.name;
+  info.pPortName = printer.port;
+  info.pDriverName = printer.driver;
+  info.pComment = printer.comment;
+  info.pLocation = printer.location;
+  if (!printer.devMode.empty()) info.pDevMode = printer.devMode;
+  info.pSepFile = "";
+  info.pPrintProcessor = printer.printProcessor;
+  info.pDatatype = printer.datatype;
+  info.pParameters = "";
+  info.hasSecurityDescriptor = true;
+  info.Attributes = printer.attributes;
+  info.Priority = 1;
+  return info;
+}
+
 }  // namespace platform::sim

@@ -56,6 +56,9 @@ struct SimPrintSpooler::Core {
   DWORD CheckAdministrator() const { return config.user.administrator ? winerr::Success : winerr::AccessDenied; }
 };
 
+// The printer's level-2 record as GetPrinterA and EnumPrintersA give it.
+PrinterInfo2A PrinterRecord(const SpoolerPrinter& printer);
+
 using SpoolerCorePtr = std::shared_ptr<SimPrintSpooler::Core>;
 
 std::unique_ptr<PrinterHandle> MakePrinterHandle(SpoolerCorePtr core, std::string printerName, DWORD access,

@@ -42,6 +42,17 @@ SpoolerMonitor ReadMonitor(const JsonReader& reader, const Json& j, const std::s
   return monitor;
 }
 
+SpoolerForm ReadForm(const JsonReader& reader, const Json& j, const std::string& where) {
+  reader.Object(j, where, {"name", "width", "height"});
+  SpoolerForm form;
+  form.name = RequiredText(reader, j, where, "name");
+  for (const auto& [field, size] : {std::pair{"width", &form.width}, {"height", &form.height}}) {
+    if (!j.contains(field)) reader.Fail("\"" + where + "\" has no \"" + field + "\"");
+    *size = static_cast<std::int32_t>(reader.Dword(j[field], where + "." + field, INT32_MAX));
+  }
+  return form;
+}
+
 SpoolerDriver ReadDriver(const JsonReader& reader, const Json& j, const std::string& where) {
   reader.Object(j, where,
                 {"name", "environment", "version", "driverPath", "dataFile", "configFile", "helpFile", "dependentFiles",
@@ -211,7 +222,7 @@ void RejectRepeatedNames(const JsonReader& reader, const std::vector<Named>& lis
 }  // namespace
 
 void ReadSpoolerJson(const Json& spooler, const JsonReader& reader, SpoolerState& state, std::optional<bool>& running) {
-  reader.Object(spooler, "spooler", {"running", "driverDirectory", "monitors", "drivers", "printers"});
+  reader.Object(spooler, "spooler", {"running", "driverDirectory", "monitors", "drivers", "printers", "forms"});
   if (spooler.contains("running")) running = reader.Bool(spooler["running"], "spooler.running");
   if (spooler.contains("driverDirectory")) {
     state.driverDirectory = reader.Text(spooler["driverDirectory"], "spooler.driverDirectory");
@@ -219,8 +230,10 @@ void ReadSpoolerJson(const Json& spooler, const JsonReader& reader, SpoolerState
   state.monitors = ReadList<SpoolerMonitor>(reader, spooler, "monitors", ReadMonitor);
   state.drivers = ReadList<SpoolerDriver>(reader, spooler, "drivers", ReadDriver);
   state.printers = ReadList<SpoolerPrinter>(reader, spooler, "printers", ReadPrinter);
+  state.forms = ReadList<SpoolerForm>(reader, spooler, "forms", ReadForm);
   RejectRepeatedNames(reader, state.drivers, "spooler.drivers", "driver");
   RejectRepeatedNames(reader, state.printers, "spooler.printers", "printer");
+  RejectRepeatedNames(reader, state.forms, "spooler.forms", "form");
 }
 
 Json WriteSpoolerJson(const SpoolerState& state, bool running) {
@@ -264,11 +277,19 @@ Json WriteSpoolerJson(const SpoolerState& state, bool running) {
     }
     printers.push_back(std::move(printer));
   }
-  return {{"running", running},
-          {"driverDirectory", AnsiToUtf8(state.driverDirectory)},
-          {"monitors", std::move(monitors)},
-          {"drivers", std::move(drivers)},
-          {"printers", std::move(printers)}};
+  Json spooler = {{"running", running},
+                  {"driverDirectory", AnsiToUtf8(state.driverDirectory)},
+                  {"monitors", std::move(monitors)},
+                  {"drivers", std::move(drivers)},
+                  {"printers", std::move(printers)}};
+  // Only a machine that has forms of its own lists them.
+  if (!state.forms.empty()) {
+    Json forms = Json::array();
+    for (const SpoolerForm& f : state.forms)
+      forms.push_back({{"name", AnsiToUtf8(f.name)}, {"width", f.width}, {"height", f.height}});
+    spooler["forms"] = std::move(forms);
+  }
+  return spooler;
 }
 
 }  // namespace platform::sim

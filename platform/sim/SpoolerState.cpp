@@ -31,16 +31,23 @@ const SpoolerMonitor* SpoolerState::FindMonitor(std::string_view name) const {
   return FindNamed(monitors, name);
 }
 
+SpoolerForm* SpoolerState::FindForm(std::string_view name) { return FindNamed(forms, name); }
+
+bool SpoolerState::MonitorHasPort(const SpoolerMonitor& monitor, std::string_view port) const {
+  for (const std::string& added : monitor.ports) {
+    if (EqualNoCase(port, added)) return true;
+  }
+  const MonitorModule* module = ModuleOf(monitor);
+  return module && module->Accepts(port);
+}
+
 bool SpoolerState::HasPort(std::string_view port) const {
   if (EqualNoCase(port, "FILE:")) return true;
   for (const LocalPort& local : localPorts) {
     if (EqualNoCase(port, local.name + ":")) return true;
   }
   for (const SpoolerMonitor& monitor : monitors) {
-    for (const std::string& added : monitor.ports) {
-      if (EqualNoCase(port, added)) return true;
-    }
-    if (const MonitorModule* module = ModuleOf(monitor); module && module->Accepts(port)) return true;
+    if (MonitorHasPort(monitor, port)) return true;
   }
   return false;
 }

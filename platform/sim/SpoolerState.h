@@ -73,6 +73,14 @@ struct SpoolerMonitor {
   bool operator==(const SpoolerMonitor&) const = default;
 };
 
+// A form added with AddFormA; sizes in thousandths of a millimetre. The built-in forms are not kept.
+struct SpoolerForm {
+  std::string name;
+  std::int32_t width = 0, height = 0;
+
+  bool operator==(const SpoolerForm&) const = default;
+};
+
 enum class LocalPortKind { Serial, Parallel };
 
 // A port of the machine itself, named without the colon ("COM1", "LPT1").
@@ -89,11 +97,15 @@ struct SpoolerState {
   std::vector<SpoolerDriver> drivers;
   std::vector<SpoolerPrinter> printers;
   std::vector<SpoolerMonitor> monitors;
+  std::vector<SpoolerForm> forms;
   std::vector<MonitorModule> monitorModules;  // the modules a monitor may name (MonitorModules.h)
 
   SpoolerDriver* FindDriver(std::string_view name);
   SpoolerPrinter* FindPrinter(std::string_view name);
   const SpoolerMonitor* FindMonitor(std::string_view name) const;
+  SpoolerForm* FindForm(std::string_view name);
+  // Whether the port is one of the monitor's: added to it, or one its module makes.
+  bool MonitorHasPort(const SpoolerMonitor& monitor, std::string_view port) const;
   const MonitorModule* ModuleOf(const SpoolerMonitor& monitor) const;
   // Whether the spooler has a port of that name: a local port with its colon ("COM1:"), "FILE:",
   // a port added to a monitor, or one a registered monitor's module accepts by its name.

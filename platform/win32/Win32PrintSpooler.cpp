@@ -26,6 +26,14 @@ DWORD LastErrorUnless(BOOL ok) { return ok ? ERROR_SUCCESS : ::GetLastError(); }
 
 // "winspool.drv" exports it; the mingw-w64 headers do not declare it.
 using AddPortExAFunction = BOOL WINAPI(LPSTR pName, ::DWORD Level, LPBYTE lpBuffer, LPSTR lpMonitorName);
+using DeletePortAFunction = BOOL WINAPI(LPSTR pName, HWND hWnd, LPSTR pPortName);
+
+static_assert(printercontrol::Purge == PRINTER_CONTROL_PURGE && dpd::DeleteUnusedFiles == DPD_DELETE_UNUSED_FILES &&
+              dpd::DeleteSpecificVersion == DPD_DELETE_SPECIFIC_VERSION);
+static_assert(winerr::InvalidFormName == ERROR_INVALID_FORM_NAME &&
+              winerr::PrinterDriverInUse == ERROR_PRINTER_DRIVER_IN_USE &&
+              winerr::PrintMonitorInUse == ERROR_PRINT_MONITOR_IN_USE &&
+              winerr::UnknownPrintMonitor == ERROR_UNKNOWN_PRINT_MONITOR && winerr::Busy == ERROR_BUSY);
 
 // The device mode of a seam record as a Windows one; nullopt when it cannot be handed over.
 std::optional<DevModeBuffer> InputDevMode(const std::optional<std::vector<std::uint8_t>>& bytes) {
@@ -133,6 +141,24 @@ DWORD Win32PrinterHandle::EndPagePrinter() { return LastErrorUnless(::EndPagePri
 DWORD Win32PrinterHandle::EndDocPrinter() { return LastErrorUnless(::EndDocPrinter(handle_)); }
 DWORD Win32PrinterHandle::AbortPrinter() { return LastErrorUnless(::AbortPrinter(handle_)); }
 
+DWORD Win32PrinterHandle::SetPrinterControl(DWORD command) {
+  return LastErrorUnless(::SetPrinterA(handle_, 0, nullptr, command));
+}
+
+DWORD Win32PrinterHandle::DeletePrinter() { return LastErrorUnless(::DeletePrinter(handle_)); }
+
+DWORD Win32PrinterHandle::AddFormA(const FormInfo1A& form) {
+  std::string name = form.pName;
+  FORM_INFO_1A record{form.Flags, name.data(), {form.width, form.height},
+                      {form.imageableLeft, form.imageableTop, form.imageableRight, form.imageableBottom}};
+  return LastErrorUnless(::AddFormA(handle_, 1, reinterpret_cast<BYTE*>(&record)));
+}
+
+DWORD Win32PrinterHandle::DeleteFormA(const std::string& formName) {
+  std::string name = formName;
+  return LastErrorUnless(::DeleteFormA(handle_, name.data()));
+}
+
 DWORD Win32PrintSpooler::OpenPrinterA(const std::string& printerName, DWORD desiredAccess,
                                       std::unique_ptr<PrinterHandle>& out) {
   PRINTER_DEFAULTSA defaults{nullptr, nullptr, desiredAccess};
@@ -209,6 +235,43 @@ DWORD Win32PrintSpooler::AddPortExA(const std::string& portName, const std::stri
   std::string port = portName, monitor = monitorName;
   PORT_INFO_1A info{port.data()};
   return LastErrorUnless(addPortEx(nullptr, 1, reinterpret_cast<BYTE*>(&info), monitor.data()));
+}
+
+DWORD Win32PrintSpooler::DeletePortA(const std::string& portName) {
+  LoadedFunction<DeletePortAFunction> deletePort("winspool.drv", "DeletePortA");
+  if (deletePort.error() != ERROR_SUCCESS) return deletePort.error();
+  std::string port = portName;
+  return LastErrorUnless(deletePort(nullptr, nullptr, port.data()));
+}
+
+DWORD Win32PrintSpooler::EnumPrintersA(std::vector<PrinterInfo2A>& printers) {
+  // A printer can come between the size query and the read: ask again then.
+  std::vector<std::uint64_t> buffer;
+  for (;;) {
+    ::DWORD need = 0, count = 0;
+    ::DWORD size = static_cast<::DWORD>(buffer.size() * 8);
+    if (::EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2,
+                        buffer.empty() ? nullptr : reinterpret_cast<BYTE*>(buffer.data()), size, &need, &count)) {
+      printers.clear();
+      const auto* records = reinterpret_cast<const PRINTER_INFO_2A*>(buffer.data());
+      for (::DWORD i = 0; i < count; ++i) printers.push_back(FromRecord(records[i]));
+      return ERROR_SUCCESS;
+    }
+    ::DWORD error = ::GetLastError();
+    if (error != ERROR_INSUFFICIENT_BUFFER || need <= size) return error;
+    buffer.assign(need / 8 + 1, 0);
+  }
+}
+
+DWORD Win32PrintSpooler::DeletePrinterDriverExA(const std::string& driverName, DWORD deleteFlags,
+                                                DWORD versionFlag) {
+  std::string name = driverName;
+  return LastErrorUnless(::DeletePrinterDriverExA(nullptr, nullptr, name.data(), deleteFlags, versionFlag));
+}
+
+DWORD Win32PrintSpooler::DeleteMonitorA(const std::string& name, const OptText& environment) {
+  std::string monitor = name, env = environment.value_or("");
+  return LastErrorUnless(::DeleteMonitorA(nullptr, environment ? env.data() : nullptr, monitor.data()));
 }
 
 DWORD Win32PrintSpooler::GetPrinterDataW(RawPrinterHandle printer, const std::u16string& valueName, DWORD bufferSize,

@@ -25,6 +25,10 @@ public:
   DWORD EndPagePrinter() override;
   DWORD EndDocPrinter() override;
   DWORD AbortPrinter() override;
+  DWORD SetPrinterControl(DWORD command) override;
+  DWORD DeletePrinter() override;
+  DWORD AddFormA(const FormInfo1A& form) override;
+  DWORD DeleteFormA(const std::string& formName) override;
 
 private:
   void* handle_;
@@ -41,6 +45,10 @@ public:
   DWORD EnumPortsA(std::vector<std::string>& portNames) override;
   DWORD AddMonitorA(const std::string& name, const OptText& environment, const std::string& dllName) override;
   DWORD AddPortExA(const std::string& portName, const std::string& monitorName) override;
+  DWORD DeletePortA(const std::string& portName) override;
+  DWORD EnumPrintersA(std::vector<PrinterInfo2A>& printers) override;
+  DWORD DeletePrinterDriverExA(const std::string& driverName, DWORD deleteFlags, DWORD versionFlag) override;
+  DWORD DeleteMonitorA(const std::string& name, const OptText& environment) override;
   DWORD GetPrinterDataW(RawPrinterHandle printer, const std::u16string& valueName, DWORD bufferSize, DWORD& type,
                         std::vector<std::uint8_t>& data, DWORD& needed) override;
   DWORD SetPrinterDataW(RawPrinterHandle printer, const std::u16string& valueName, DWORD type,

@@ -94,6 +94,21 @@ LONG Win32Registry::OpenKey(RootKey root, const std::string& subKey, DWORD acces
   return Open(RootHandle(root), subKey, access, out);
 }
 
+LONG Win32RegistryKey::DeleteValue(const std::string& name) { return ::RegDeleteValueA(key_, name.c_str()); }
+
+LONG Win32RegistryKey::QueryInfoKey(DWORD& subKeys, DWORD& values) {
+  ::DWORD keys = 0, count = 0;
+  const LONG rc = ::RegQueryInfoKeyA(key_, nullptr, nullptr, nullptr, &keys, nullptr, nullptr, &count, nullptr, nullptr,
+                                     nullptr, nullptr);
+  subKeys = keys;
+  values = count;
+  return rc;
+}
+
+LONG Win32Registry::DeleteKey(RootKey root, const std::string& subKey) {
+  return ::RegDeleteKeyA(RootHandle(root), subKey.c_str());
+}
+
 LONG Win32Registry::CreateKey(RootKey root, const std::string& subKey, DWORD access,
                               std::unique_ptr<RegistryKey>& out) {
   return Create(RootHandle(root), subKey, access, out);

@@ -16,6 +16,8 @@ public:
 
   LONG QueryValue(const std::string& name, DWORD& type, std::vector<std::uint8_t>& data) override;
   LONG SetValue(const std::string& name, DWORD type, const std::vector<std::uint8_t>& data) override;
+  LONG DeleteValue(const std::string& name) override;
+  LONG QueryInfoKey(DWORD& subKeys, DWORD& values) override;
   LONG SaveKeyExW(const std::u16string& file, DWORD flags) override;
   LONG RestoreKeyW(const std::u16string& file, DWORD flags) override;
 
@@ -28,6 +30,7 @@ public:
   LONG OpenKey(RootKey root, const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override;
   LONG OpenKeyW(RootKey root, const std::u16string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override;
   LONG CreateKey(RootKey root, const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override;
+  LONG DeleteKey(RootKey root, const std::string& subKey) override;
 };
 
 }  // namespace platform::win32

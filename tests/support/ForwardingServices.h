@@ -62,6 +62,12 @@ public:
     return inner_.AddMonitorA(n, e, dll);
   }
   DWORD AddPortExA(const std::string& port, const std::string& m) override { return inner_.AddPortExA(port, m); }
+  DWORD DeletePortA(const std::string& port) override { return inner_.DeletePortA(port); }
+  DWORD EnumPrintersA(std::vector<platform::PrinterInfo2A>& printers) override { return inner_.EnumPrintersA(printers); }
+  DWORD DeletePrinterDriverExA(const std::string& n, DWORD flags, DWORD version) override {
+    return inner_.DeletePrinterDriverExA(n, flags, version);
+  }
+  DWORD DeleteMonitorA(const std::string& n, const platform::OptText& e) override { return inner_.DeleteMonitorA(n, e); }
   DWORD GetPrinterDataW(platform::RawPrinterHandle p, const std::u16string& n, DWORD size, DWORD& type,
                         std::vector<std::uint8_t>& data, DWORD& needed) override {
     return inner_.GetPrinterDataW(p, n, size, type, data, needed);

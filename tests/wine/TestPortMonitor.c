@@ -1,6 +1,6 @@
-/* A port monitor that the spooler can load and register: it has no ports of its own and
+/* A port monitor that the spooler can load and register: it has no ports of its own,
  * accepts every AddPortEx but for the port "Kvx_Refused", so a test can tell that the call
- * reached it. The two monitor interfaces agree on the positions of the functions
+ * reached it, and every DeletePort. The two monitor interfaces agree on the positions of the functions
  * used here; they differ in the monitor handle that comes first in the newer one. */
 #include <windows.h>
 
@@ -21,9 +21,18 @@ static BOOL WINAPI AcceptPort(LPWSTR name, DWORD level, LPBYTE port, LPWSTR moni
   (void)name; (void)level; (void)monitorName;
   return Accept(port);
 }
+static BOOL WINAPI ForgetPort2(HANDLE monitor, LPWSTR name, HWND window, LPWSTR port) {
+  (void)monitor; (void)name; (void)window; (void)port;
+  return TRUE;
+}
+static BOOL WINAPI ForgetPort(LPWSTR name, HWND window, LPWSTR port) {
+  (void)name; (void)window; (void)port;
+  return TRUE;
+}
 static void WINAPI Shutdown(HANDLE monitor) { (void)monitor; }
 
-/* cbSize, then the functions from EnumPorts on: AddPortEx is the tenth, Shutdown the 18th. */
+/* cbSize, then the functions from EnumPorts on: AddPortEx is the tenth, DeletePort the twelfth,
+ * Shutdown the 18th. */
 typedef struct {
   DWORD cbSize;
   FARPROC functions[22];
@@ -37,6 +46,7 @@ __declspec(dllexport) MonitorTable* WINAPI InitializePrintMonitor2(void* init, H
   *monitor = (HANDLE)&monitor2;
   monitor2.cbSize = sizeof monitor2;
   monitor2.functions[9] = (FARPROC)(void (*)(void))AcceptPort2;
+  monitor2.functions[11] = (FARPROC)(void (*)(void))ForgetPort2;
   monitor2.functions[17] = (FARPROC)(void (*)(void))Shutdown;
   return &monitor2;
 }
@@ -46,6 +56,7 @@ __declspec(dllexport) MonitorTable* WINAPI InitializePrintMonitor(LPWSTR registr
   (void)registryRoot;
   monitorEx.cbSize = 17 * sizeof(FARPROC);
   monitorEx.functions[9] = (FARPROC)(void (*)(void))AcceptPort;
+  monitorEx.functions[11] = (FARPROC)(void (*)(void))ForgetPort;
   return &monitorEx;
 }
 

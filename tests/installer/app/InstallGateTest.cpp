@@ -54,7 +54,7 @@ protected:
   std::optional<UINT> PassGate() {
     try {
       installer.reset();
-      installer = CheckOperatingSystem(harness.context, dialog, osKind);
+      installer = CheckOperatingSystem(harness.context, &dialog, osKind);
       return std::nullopt;
     } catch (const platform::ProcessExit& exit) {
       return exit.code;

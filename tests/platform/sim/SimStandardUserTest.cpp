@@ -179,6 +179,11 @@ INSTANTIATE_TEST_SUITE_P(
                  },
                  kRefused},
         UserCase{"AddPort", [](Platform& p) { return p.spooler.AddPortExA("Test_IP_1", "Test Monitor"); }, kRefused},
+        UserCase{"DeleteMonitor", [](Platform& p) { return p.spooler.DeleteMonitorA("Test Monitor", std::nullopt); },
+                 kRefused},
+        UserCase{"DeleteKey",
+                 [](Platform& p) { return static_cast<platform::DWORD>(p.registry.DeleteKey(RootKey::LocalMachine, "SOFTWARE\\Korvex")); },
+                 kRefused},
         UserCase{"EnumeratePorts",
                  [](Platform& p) {
                    std::vector<std::string> ports;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "TestLibraries.h"
+#include "WineHost.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32PrintSpooler.h"
 
@@ -73,6 +74,24 @@ TEST_F(RegisteredMonitor, NetworkPortIsAddedThroughTheMonitor) {
   EXPECT_EQ(spooler_.AddPortExA("Kvx_IP_127.0.0.1", kMonitor), winerr::Success);
   // The test monitor refuses this one: its answer comes back unchanged.
   EXPECT_EQ(spooler_.AddPortExA("Kvx_Refused", kMonitor), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
+}
+
+// The port is found through the monitor's key, where the installer keeps its number, and deleted
+// by the monitor; then the monitor goes. Wine 8 answers a port of no monitor with 50, not 1796.
+TEST_F(RegisteredMonitor, PortAndMonitorAreDeletedThroughTheSpooler) {
+  ASSERT_EQ(spooler_.AddMonitorA(kMonitor, std::string(kEnvironment), kMonitorDll), winerr::Success);
+  ASSERT_EQ(spooler_.AddPortExA("Kvx_IP_127.0.0.2", kMonitor), winerr::Success);
+  const std::string portKey = std::string("SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\") + kMonitor +
+                              "\\Ports\\Kvx_IP_127.0.0.2";
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, portKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+  EXPECT_EQ(spooler_.DeletePortA("Kvx_IP_127.0.0.2"), winerr::Success);
+  EXPECT_EQ(spooler_.DeletePortA("Kvx_Unknown"),
+            static_cast<DWORD>(wine_host::UnderWine() ? ERROR_NOT_SUPPORTED : ERROR_UNKNOWN_PORT));
+  EXPECT_EQ(spooler_.DeleteMonitorA(kMonitor, std::string(kEnvironment)), winerr::Success);
+  EXPECT_EQ(spooler_.DeleteMonitorA(kMonitor, std::string(kEnvironment)), winerr::UnknownPrintMonitor);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -298,6 +300,43 @@ TEST_F(Win32PrintSpoolerTest, DriverRecordReachesTheSpoolerAsGiven) {
 
 // GetPrinterA answers ERROR_INVALID_HANDLE for a closed handle. Windows and Wine both hand out
 // the slot freed last, so a printer opened right after `probe` was closed gets its value.
+// What a removal calls, in its order, with Windows' answers; where Wine 8 departs, its own answer
+// (measured): no level-0 purge (124), forms calls that succeed whatever they are given, and a
+// DeletePrinterDriverExA that takes no delete flags (87).
+TEST_F(Win32PrintSpoolerTest, RemovalCallsTakeBackWhatWasAdded) {
+  using platform::winerr::Success;
+  namespace winerr = platform::winerr;
+  const bool wine = wine_host::UnderWine();
+  std::vector<platform::PrinterInfo2A> printers;
+  ASSERT_EQ(spooler.EnumPrintersA(printers), Success);
+  EXPECT_TRUE(std::any_of(printers.begin(), printers.end(), [](const auto& p) { return p.pPrinterName == kPrinter; }));
+  std::unique_ptr<platform::PrinterHandle> all;
+  ASSERT_EQ(spooler.OpenPrinterA(kPrinter, platform::printeraccess::AllAccess, all), Success);
+  const platform::DWORD noLevel0 = ERROR_INVALID_LEVEL;
+  EXPECT_EQ(all->SetPrinterControl(platform::printercontrol::Purge), wine ? noLevel0 : Success);
+
+  platform::FormInfo1A form;
+  form.pName = "Kvx test form 80mm";
+  form.width = form.imageableRight = 80000;
+  form.height = form.imageableBottom = 300000;
+  EXPECT_EQ(all->AddFormA(form), Success);
+  EXPECT_EQ(all->AddFormA(form), wine ? Success : winerr::FileExists);
+  EXPECT_EQ(all->DeleteFormA(form.pName), Success);
+  EXPECT_EQ(all->DeleteFormA(form.pName), wine ? Success : winerr::InvalidFormName);
+
+  const platform::DWORD flags = platform::dpd::DeleteUnusedFiles;
+  EXPECT_EQ(spooler.DeletePrinterDriverExA(kDriver, flags, 0), wine ? winerr::InvalidParameter : winerr::PrinterDriverInUse);
+  printer.reset();
+  ASSERT_EQ(all->DeletePrinter(), Success);
+  all.reset();
+  std::unique_ptr<platform::PrinterHandle> none;
+  EXPECT_EQ(spooler.OpenPrinterA(kPrinter, 0, none), winerr::InvalidPrinterName);
+  EXPECT_EQ(spooler.DeletePrinterDriverExA(kDriver, flags, 0), wine ? winerr::InvalidParameter : Success);
+  if (!wine) {
+    EXPECT_EQ(spooler.DeletePrinterDriverExA(kDriver, flags, 0), winerr::UnknownPrinterDriver);
+  }
+}
+
 TEST_F(Win32PrintSpoolerTest, PrinterObjectsCloseTheirHandles) {
   auto valid = [](HANDLE handle) {
     DWORD needed = 0;
