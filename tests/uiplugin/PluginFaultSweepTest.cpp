@@ -20,7 +20,7 @@
 #include "platform/sim/Text.h"
 #include "tests/platform/sim/SimTestSupport.h"
 #include "tests/ui/headless/PluginResources.h"
-#include "tests/uiplugin/PluginFaults.h"
+#include "support/FaultSweep.h"
 #include "tests/uiplugin/PluginTestSupport.h"
 #include "ui/headless/HeadlessKit.h"
 #include "ui/headless/HeadlessWindow.h"
@@ -36,7 +36,7 @@ namespace hr = oemui::hresult;
 using platform::DWORD;
 using plugintest::Com;
 using plugintest::Dword;
-using plugintest::Fault;
+using faultsweep::Fault;
 
 constexpr const char* kPrinterA = "RQ-7200 TH";
 const std::u16string kBackup = u"C:\\Backup\\kvxproperties.reg";
@@ -271,7 +271,7 @@ TEST_P(PluginFaultSweep, AnyOneCallFailingLeavesEverythingWholeAndReleased) {
   const Outcome clean = RunOperation(GetParam());
   ASSERT_EQ(clean.canUnload, hr::Ok);
   ASSERT_EQ(clean.handlesLeft, std::vector<std::string>{});
-  const std::vector<Fault> sites = plugintest::CallSites(clean.callLog);
+  const std::vector<Fault> sites = faultsweep::CallSites(clean.callLog);
   std::set<std::string> operations;
   for (const Fault& fault : sites) {
     operations.insert(fault.op);

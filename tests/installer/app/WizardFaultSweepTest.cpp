@@ -21,7 +21,7 @@
 
 #include "app/ProgramMain.h"
 #include "engine/PortMonitorContract.h"
-#include "installer/FaultSweepSupport.h"
+#include "support/FaultSweep.h"
 #include "installer/InstallerTestSupport.h"
 #include "installer/engine/EngineTestSupport.h"
 #include "platform/CaseFolding.h"

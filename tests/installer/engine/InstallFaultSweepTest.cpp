@@ -9,7 +9,7 @@
 #include <set>
 
 #include "engine/InstallWorker.h"
-#include "installer/FaultSweepSupport.h"
+#include "support/FaultSweep.h"
 #include "installer/engine/EngineTestSupport.h"
 
 namespace {

@@ -19,6 +19,7 @@ constexpr DWORD kGenFailure = 31;
 constexpr DWORD kTimeout = 1460;
 constexpr DWORD kNoData = 232;
 constexpr DWORD kUserNotFound = 2221;
+constexpr DWORD kNoSuchPrivilege = 1313;
 
 inline DWORD PlausibleError(const std::string& op) {
   namespace winerr = platform::winerr;
@@ -56,6 +57,10 @@ inline DWORD PlausibleError(const std::string& op) {
       {"socket", wsaerr::NoBuffers},
       {"gethostbyname", wsaerr::HostNotFound},
       {"WSAStringToAddressA", wsaerr::Invalid},
+      {"RegSaveKeyExW", kDiskFull},
+      {"MoveFileExW", winerr::SharingViolation},  // the old file is open elsewhere
+      {"LookupPrivilegeValueW", kNoSuchPrivilege},
+      {"SendMessageTimeoutW", kTimeout},
   };
   if (const auto it = errors.find(op); it != errors.end()) return it->second;
   if (op.starts_with("Reg")) return winerr::AccessDenied;
