@@ -19,19 +19,3 @@ std::optional<std::size_t> WriteMultiString(std::span<char> buffer, const std::v
   *out = '\0';
   return size;
 }
-
-std::vector<std::string> ReadMultiString(const std::vector<std::uint8_t>& data) {
-  std::vector<std::string> names;
-  std::string current;
-  for (const std::uint8_t byte : data) {
-    if (byte != 0) {
-      current += static_cast<char>(byte);
-    } else if (current.empty()) {
-      break;
-    } else {
-      names.push_back(std::move(current));
-      current.clear();
-    }
-  }
-  return names;
-}

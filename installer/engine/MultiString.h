@@ -11,6 +11,3 @@ std::size_t MultiStringSize(const std::vector<std::string>& names);
 
 // Writes the names into the buffer; the count of bytes used, or none (buffer untouched) when they do not fit.
 std::optional<std::size_t> WriteMultiString(std::span<char> buffer, const std::vector<std::string>& names);
-
-// The names of REG_MULTI_SZ data, up to the empty name that ends them.
-std::vector<std::string> ReadMultiString(const std::vector<std::uint8_t>& data);

@@ -9,6 +9,7 @@
 #include "engine/MultiString.h"
 #include "engine/PortMonitorContract.h"
 #include "platform/CaseFolding.h"
+#include "platform/MultiSz.h"
 
 namespace {
 
@@ -218,7 +219,7 @@ bool PrinterRemoval::ReadNote(const std::string& printer, Leftovers& left) {
   DWORD type = 0;
   std::vector<std::uint8_t> data;
   if (key->QueryValue(printer, type, data) != 0 || type != platform::regtype::MultiSz) return false;
-  const std::vector<std::string> names = ReadMultiString(data);
+  const std::vector<std::string> names = platform::MultiSzNames({reinterpret_cast<const char*>(data.data()), data.size()});
   if (names.size() != 2) return false;
   left = {printer, names[0], names[1]};
   return true;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/MultiSz.h"
 #include "platform/Windows1252.h"
 #include "platform/sim/DevMode.h"
 #include "platform/sim/HostPath.h"
@@ -24,20 +25,7 @@ constexpr DWORD kAdministrativeAccess =
 bool Missing(const OptText& text) { return !text || text->empty(); }
 
 std::vector<std::string> SplitMultiText(const std::optional<std::vector<char>>& bytes) {
-  std::vector<std::string> names;
-  if (!bytes) return names;
-  std::string current;
-  for (char c : *bytes) {
-    if (c != '\0') {
-      current += c;
-    } else if (current.empty()) {
-      break;
-    } else {
-      names.push_back(std::move(current));
-      current.clear();
-    }
-  }
-  return names;
+  return bytes ? MultiSzNames({bytes->data(), bytes->size()}) : std::vector<std::string>{};
 }
 
 // A file in `dir` whose name matches without regard to case (the host's file system minds case).
