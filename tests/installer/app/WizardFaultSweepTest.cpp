@@ -104,26 +104,24 @@ struct RunResult {
   std::string errorLog;
 };
 
-RunResult RunScenario(const Scenario& scenario, const StartingMachine& starting,
-                      const std::optional<Fault>& fault = std::nullopt) {
+// One run of the program with these options on the machine (saved to its folder afterwards).
+RunResult RunOn(SimMachine& machine, const Strings& args, const std::optional<Fault>& fault = std::nullopt) {
   std::filesystem::remove("errors.log");
-  const simtest::TempDir folder;
-  const std::unique_ptr<SimMachine> machine = starting.Copy(folder);
   RunResult run;
-  run.before = platform::sim::MachineFileDocument(machine->config(), machine->registryTree(),
-                                                  machine->spooler().Snapshot(), machine->document());
-  platform::sim::FaultInjector& faults = machine->faults();
+  run.before = platform::sim::MachineFileDocument(machine.config(), machine.registryTree(),
+                                                  machine.spooler().Snapshot(), machine.document());
+  platform::sim::FaultInjector& faults = machine.faults();
   faults.ResetLog();
   if (fault) faults.FailNth(fault->op, fault->nth, fault->error);
 
   std::ostringstream out, err;
-  const std::uint64_t start = machine->clock().Elapsed();
+  const std::uint64_t start = machine.clock().Elapsed();
   auto ending = std::async(std::launch::async, [&] {
-    const int code = RunProgramOn(*machine, scenario.args, out, err);
-    return std::make_pair(code, machine->clock().Elapsed() - start);
+    const int code = RunProgramOn(machine, args, out, err);
+    return std::make_pair(code, machine.clock().Elapsed() - start);
   });
   if (ending.wait_for(kHung) != std::future_status::ready) {
-    std::cerr << scenario.name << ": the run did not end with " << (fault ? faultsweep::Describe(*fault) : "no fault")
+    std::cerr << args.front() << ": the run did not end with " << (fault ? faultsweep::Describe(*fault) : "no fault")
               << '\n';
     std::abort();  // the run still uses the machine: nothing can be cleaned up
   }
@@ -138,16 +136,22 @@ RunResult RunScenario(const Scenario& scenario, const StartingMachine& starting,
     if (line.starts_with("message ")) run.messages.push_back(line);
     if (line.starts_with("outcome ")) run.outcome = line.substr(8);
   }
-  run.handlesLeft = machine->handles().Describe();
+  run.handlesLeft = machine.handles().Describe();
   run.errorLog = enginetest::EngineHarness::ErrorLog();
-  machine->Save();
-  run.after = json::parse(simtest::ReadFile(machine->machineFile()));
+  machine.Save();
+  run.after = json::parse(simtest::ReadFile(machine.machineFile()));
   try {
-    run.spooler = SimMachine::OpenFolderToRead(folder.path())->spooler().Snapshot();
+    run.spooler = SimMachine::OpenFolderToRead(machine.folder())->spooler().Snapshot();
   } catch (const std::exception& e) {
     run.reloadError = e.what();
   }
   return run;
+}
+
+RunResult RunScenario(const Scenario& scenario, const StartingMachine& starting,
+                      const std::optional<Fault>& fault = std::nullopt) {
+  const simtest::TempDir folder;
+  return RunOn(*starting.Copy(folder), scenario.args, fault);
 }
 
 // A printer the spooler can print to, by its name or its port: its driver registered, its port there.
@@ -330,5 +334,81 @@ INSTANTIATE_TEST_SUITE_P(
         Scenario{"ReinstallChangePort", With(kAgainOnCom1, {"change-port"}), kEarlierOnCom10, "Kvx_COM1:", true},
         Scenario{"ReinstallNewPrinter", With(kAgainOnCom1, {"new"}), kEarlierOnCom10, "Kvx_COM1:"}),
     [](const testing::TestParamInfo<Scenario>& param) { return std::string(param.param.name); });
+
+}  // namespace
+
+namespace {
+
+// What a removal's outcome line says about its exit code.
+bool RemovalExitCodeSays(int code, const std::string& outcome) {
+  const int status = code & 0xFF;
+  if (outcome == "removed") return status == 0;
+  if (outcome == "not-found" || outcome == "refused") return status == 1;
+  if (outcome == "failed") return status == 3;
+  return outcome == "error" && (status == 0 || status == 2 || status == 254 || status == 255);
+}
+
+// A printer without its port, or a serial port of this installer without its settings key.
+Strings HalfRemoved(const RunResult& run) {
+  Strings half;
+  for (const auto& printer : run.spooler.printers)
+    if (!run.spooler.HasPort(printer.port)) half.push_back("printer " + printer.name + " without " + printer.port);
+  const json& keys = run.after.at("registry").at("HKEY_LOCAL_MACHINE");
+  for (const auto& monitor : run.spooler.monitors) {
+    for (const std::string& port : monitor.ports) {
+      const std::string bare = port.ends_with(':') ? port.substr(0, port.size() - 1) : port;
+      if (bare.starts_with(std::string(kMonitorPortPrefix) + "COM") && !keys.contains(kSettingsKey + "\\" + bare))
+        half.push_back("port " + port + " without its settings key");
+    }
+  }
+  return half;
+}
+
+// A removal's outcome line names the printer after its outcome.
+std::string RemovalOutcome(const RunResult& run) { return run.outcome.substr(0, run.outcome.find(' ')); }
+
+json WithoutClock(json document) {
+  document.erase("clock");
+  return document;
+}
+
+class RemovalFaultSweep : public WizardFaultSweep {};
+
+// Whatever one failing call leaves of a removal, a second removal finishes it: the machine ends as a
+// removal without a fault leaves it.
+TEST_F(RemovalFaultSweep, AnyOneCallFailingLeavesWhatASecondRemovalFinishes) {
+  const StartingMachine start({"--model", "RQ-7200 TH", "--interface", "serial", "--port", "COM1"});
+  const Strings remove{"--remove", kModel};
+  const simtest::TempDir cleanFolder;
+  const RunResult clean = RunOn(*start.Copy(cleanFolder), remove);
+  ASSERT_EQ(clean.exitCode, 0) << clean.transcript << clean.err;
+  ASSERT_EQ(RemovalOutcome(clean), "removed");
+  const std::vector<Fault> sites = faultsweep::CallSites(clean.callLog);
+
+  std::map<std::string, int> outcomes;
+  for (const Fault& fault : sites) {
+    SCOPED_TRACE(faultsweep::Describe(fault));
+    const simtest::TempDir folder;
+    const std::unique_ptr<SimMachine> machine = start.Copy(folder);
+    const RunResult run = RunOn(*machine, remove, fault);
+    const std::string outcome = RemovalOutcome(run);
+    ++outcomes[outcome];
+    Strings problems = HalfRemoved(run);
+    if (!RemovalExitCodeSays(run.exitCode, outcome))
+      problems.push_back("exit code " + std::to_string(run.exitCode) + " with outcome " + run.outcome);
+    if (outcome == "failed" && run.errorLog.empty()) problems.push_back("failed, and errors.log says nothing");
+    for (const std::string& handle : run.handlesLeft) problems.push_back("left open: " + handle);
+    if (!run.reloadError.empty()) problems.push_back("machine.json does not load: " + run.reloadError);
+    EXPECT_EQ(problems, Strings{}) << run.transcript << run.err;
+
+    const RunResult again = RunOn(*machine, remove);
+    EXPECT_TRUE(RemovalOutcome(again) == "removed" || RemovalOutcome(again) == "not-found") << again.transcript;
+    EXPECT_EQ(WithoutClock(again.after), WithoutClock(clean.after)) << run.transcript << again.transcript;
+  }
+  std::cout << "fault sweep (removal): " << sites.size() << " call sites; outcomes:";
+  for (const auto& [outcome, count] : outcomes) std::cout << ' ' << outcome << ' ' << count;
+  std::cout << '\n';
+  RecordProperty("callSites", static_cast<int>(sites.size()));
+}
 
 }  // namespace
