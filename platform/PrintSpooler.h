@@ -159,6 +159,8 @@ public:
   // without printeraccess::Administer.
   [[nodiscard]] virtual DWORD SetPrinterDataW(RawPrinterHandle printer, const std::u16string& valueName,
                                               DWORD type, const std::vector<std::uint8_t>& data) = 0;
+  // DeletePrinterDataW (see SetPrinterDataW): winerr::FileNotFound for no such value.
+  [[nodiscard]] virtual DWORD DeletePrinterDataW(RawPrinterHandle printer, const std::u16string& valueName) = 0;
 };
 
 // Broadcasts to all top-level windows (SendMessageTimeoutA/W with HWND_BROADCAST).

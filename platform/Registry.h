@@ -55,6 +55,13 @@ public:
   [[nodiscard]] virtual LONG DeleteValue(const std::string& name) = 0;
   // RegQueryInfoKeyA: how many subkeys and values the key has.
   [[nodiscard]] virtual LONG QueryInfoKey(DWORD& subKeys, DWORD& values) = 0;
+  // RegEnumValueW: the value at `index` in the key's order, with text data as UTF-16LE as the "W"
+  // functions give it; winerr::NoMoreItems past the last.
+  [[nodiscard]] virtual LONG EnumValueW(DWORD index, std::u16string& name, DWORD& type,
+                                        std::vector<std::uint8_t>& data) = 0;
+  // RegOpenKeyExW below this key.
+  [[nodiscard]] virtual LONG OpenSubKeyW(const std::u16string& subKey, DWORD access,
+                                         std::unique_ptr<RegistryKey>& out) = 0;
   // RegSaveKeyExW, no security attributes: the key with its values and subkeys as a binary hive file.
   // The file must not exist (183). Needs SeBackupPrivilege enabled in the process token (1314).
   [[nodiscard]] virtual LONG SaveKeyExW(const std::u16string& file, DWORD flags) = 0;
@@ -76,6 +83,11 @@ public:
                                        std::unique_ptr<RegistryKey>& out) = 0;
   // RegDeleteKeyA: a key without subkeys, with its values (5 while it has subkeys).
   [[nodiscard]] virtual LONG DeleteKey(RootKey root, const std::string& subKey) = 0;
+  // RegLoadAppKeyW: a hive file loaded for this process alone, without privileges; the key is the
+  // file's root key and the hive goes when its last handle closes. 2 for a missing file,
+  // winerr::NotRegistryFile or winerr::BadDb for one that is no hive or a broken one.
+  [[nodiscard]] virtual LONG LoadAppKeyW(const std::u16string& file, DWORD access,
+                                         std::unique_ptr<RegistryKey>& out) = 0;
 };
 
 // Text values as the "A" functions store them: the bytes plus one NUL.

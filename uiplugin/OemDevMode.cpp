@@ -1,7 +1,6 @@
 #include "uiplugin/OemDevMode.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstddef>
 #include <cstring>
 #include <string>
@@ -10,8 +9,6 @@
 #include "uiplugin/Module.h"
 
 namespace uiplugin {
-
-static_assert(std::endian::native == std::endian::little, "the stored record is little-endian");
 
 namespace {
 
@@ -66,17 +63,6 @@ bool ConvertOemPrivateDevmode(const void* in, void* out, const oemui::OEMDMPARAM
   result.dmExtraHeader.dwVersion = OemDevmodeVersion;
   result.dmExtraHeader.dwSize = RecordSize;
   std::memcpy(out, &result, RecordSize);
-  return true;
-}
-
-bool ValidateOemPrivateDevmode(void* record) {
-  if (record == nullptr) return false;
-  OemPrivateDevmode value;
-  std::memcpy(&value, record, RecordSize);
-  value.dmExtraHeader = DefaultOemPrivateDevmode().dmExtraHeader;
-  if (value.dwLineFeeds > MaxLineFeeds) value.dwLineFeeds = DefaultLineFeeds;
-  if (value.dwXCompression > 1) value.dwXCompression = DefaultXCompression;
-  std::memcpy(record, &value, RecordSize);
   return true;
 }
 

@@ -3,7 +3,7 @@
 #include <memory>
 #include <utility>
 
-#include "platform/AccessToken.h"
+#include "settingsfile/PrinterKeyExport.h"
 #include "ui/Kit.h"
 #include "ui/WideText.h"
 #include "uiplugin/res/resource.h"
@@ -15,23 +15,8 @@ namespace {
 using platform::DWORD;
 using platform::winerr::Success;
 
-constexpr std::u16string_view kPrintersKey = u"SYSTEM\\CurrentControlSet\\Control\\Print\\Printers";
-constexpr std::size_t kKeyPathUnits = 700;
 constexpr DWORD kSpoolerPauseMs = 200;
 constexpr DWORD kBroadcastTimeoutMs = 1000;
-// Fresh names tried for the file being written: the save refuses a name that exists, so one left
-// by an earlier run, or a file of the user's, is passed over and never touched.
-constexpr char16_t kTemporaryMarks = 10;
-// Registry calls answer a LONG.
-constexpr platform::LONG kSaved = 0;
-constexpr platform::LONG kFileExists = static_cast<platform::LONG>(platform::winerr::AlreadyExists);
-
-DWORD EnablePrivilege(platform::ProcessInfo& process, platform::AccessToken& token, const std::u16string& name) {
-  platform::Luid luid;
-  if (const DWORD error = process.LookupPrivilegeValueW(name, luid)) return error;
-  bool allAssigned = false;
-  return token.AdjustPrivilege(luid, platform::seprivilege::Enabled, allAssigned);
-}
 
 ui::FileDialogRequest FileRequest(ui::Kit& kit, TransferDirection direction) {
   ui::FileDialogRequest request;
@@ -69,56 +54,21 @@ void Restart(platform::Clock& clock, platform::ServiceHandle& service, const std
 
 }  // namespace
 
-std::optional<std::u16string> PrinterKeyPath(const std::u16string& printerName) {
-  std::u16string path(kPrintersKey);
-  path += u'\\';
-  path += printerName;
-  if (path.size() + 1 > kKeyPathUnits) return std::nullopt;
-  return path;
-}
-
 PropertiesTransfer::PropertiesTransfer(platform::Platform& platform, std::u16string printerName,
                                        std::function<void()> whileWaiting)
     : platform_(platform), printerName_(std::move(printerName)), whileWaiting_(std::move(whileWaiting)) {}
 
 bool PropertiesTransfer::EnableBackupRestorePrivileges() {
-  std::unique_ptr<platform::AccessToken> token;
-  if (platform_.process.OpenProcessToken(platform::tokenaccess::AdjustPrivileges | platform::tokenaccess::Query,
-                                         token) != Success ||
-      !token)
-    return false;
-  DWORD result = EnablePrivilege(platform_.process, *token, u"SeBackupPrivilege");
-  if (result == Success) result = EnablePrivilege(platform_.process, *token, u"SeRestorePrivilege");
-  return result == Success;
+  return settingsfile::EnablePrivileges(platform_.process, {settingsfile::kBackupPrivilege,
+                                                            settingsfile::kRestorePrivilege}) == Success;
 }
 
 bool PropertiesTransfer::ExportPrinterProperties(const std::u16string& file) {
-  const auto path = PrinterKeyPath(printerName_);
-  if (!path) return false;
-  std::unique_ptr<platform::RegistryKey> key;
-  if (platform_.registry.OpenKeyW(platform::RootKey::LocalMachine, *path,
-                                  platform::regaccess::Read | platform::regaccess::Wow64_64Key, key) != 0 ||
-      !key)
-    return false;
-  std::u16string temporary;
-  platform::LONG saved = kFileExists;
-  for (char16_t mark = 0; mark < kTemporaryMarks && saved == kFileExists; ++mark) {
-    temporary = file + u'~' + static_cast<char16_t>(u'0' + mark);
-    saved = key->SaveKeyExW(temporary, platform::regsave::LatestFormat);
-  }
-  key.reset();
-  if (saved == kFileExists) return false;
-  // The name was free before the save, so whatever a failed save left there is its own.
-  if (saved != kSaved ||
-      platform_.files.MoveFileExW(temporary, file, platform::movefile::ReplaceExisting) != Success) {
-    (void)platform_.files.DeleteFileW(temporary);
-    return false;
-  }
-  return true;
+  return settingsfile::ExportPrinterKey(platform_, printerName_, file) == Success;
 }
 
 bool PropertiesTransfer::ImportPrinterProperties(const std::u16string& file) {
-  const auto path = PrinterKeyPath(printerName_);
+  const auto path = settingsfile::PrinterKeyPath(printerName_);
   if (!path) return false;
   // The spooler reads the restored key only when it starts again: a spooler that cannot be restarted
   // is found out before the key is touched, rather than after the user has been told it worked.

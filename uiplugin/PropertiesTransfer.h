@@ -10,10 +10,6 @@
 
 namespace uiplugin {
 
-// The printer's key under HKEY_LOCAL_MACHINE, formatted "%ws\%ws" into 700 units; nullopt when the
-// name does not fit.
-std::optional<std::u16string> PrinterKeyPath(const std::u16string& printerName);
-
 class PropertiesTransfer {
 public:
   // `whileWaiting` runs during the spooler restart's waits, at least every 100 ms.

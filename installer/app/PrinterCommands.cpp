@@ -3,13 +3,11 @@
 #include <memory>
 
 #include "app/ExitCodes.h"
-#include "app/InstallGate.h"
-#include "app/InstallerResources.h"
+#include "app/CommandGate.h"
 #include "engine/CatalogPrinters.h"
 #include "engine/PortMonitorContract.h"
 #include "engine/PrinterRemoval.h"
 #include "ui/Transcript.h"
-#include "ui/headless/HeadlessKit.h"
 
 namespace {
 
@@ -53,19 +51,10 @@ std::string PortSettings(platform::Registry& registry, const std::string& port) 
 }  // namespace
 
 int RemovePrintersCommand(const ProgramOptions& options, ProgramEnvironment& env) {
-  ui::headless::ScriptedUser user;
-  ui::headless::HeadlessKit kit(InstallerResources(), env.platform.process.GetUserDefaultUILanguage(), user);
-  ui::StreamTranscript transcript(env.out);
-  kit.SetTranscript(transcript);
-  AppContext context{env.platform, kit};
-  OsKind kind = kOsUnknown;
-  std::unique_ptr<Win2kXPInstaller> installer;
-  try {
-    installer = CheckOperatingSystem(context, nullptr, kind);
-  } catch (const platform::ProcessExit& exit) {
-    transcript.Outcome("error");
-    return static_cast<int>(exit.code);
-  }
+  CommandGate gate(env);
+  const std::unique_ptr<Win2kXPInstaller> installer = gate.Pass();
+  if (!installer) return gate.ExitCode();
+  ui::Transcript& transcript = gate.transcript();
   PrinterRemoval removal(*installer, [&](const std::string& note) { transcript.Line("note " + ui::Transcript::Quote(note)); });
   int code = kExitInstalled;
   for (const std::string& name : options.remove) {

@@ -7,6 +7,7 @@
 #include "app/ExitCodes.h"
 #include "app/InstallerResources.h"
 #include "app/PrinterCommands.h"
+#include "app/SettingsCommands.h"
 #include "app/UnattendedScript.h"
 #include "engine/Catalog.h"
 #include "platform/Windows1252.h"
@@ -73,9 +74,10 @@ Ending EndingOf(RunOutcome outcome) {
   }
 }
 
-Ending RunApplication(ProgramEnvironment& env, ui::Kit& kit, const ProgramOptions& options) {
+Ending RunApplication(ProgramEnvironment& env, ui::Kit& kit, const ProgramOptions& options,
+                      std::function<void(const std::string&)> printerReady = {}) {
   kit.SetAppName(CTolvInstallerApp::AppNameFromModulePath(env.platform.process.GetModuleFileNameA()));
-  AppContext context{env.platform, kit};
+  AppContext context{env.platform, kit, std::move(printerReady)};
   CTolvInstallerApp app(context, options.flags);
   app.InitInstance();
   return EndingOf(app.runOutcome);
@@ -85,6 +87,19 @@ int RunUnattended(ProgramEnvironment& outer, const ProgramOptions& options) {
   ErrorLogWatch log(outer.platform.files);
   platform::Platform platform = WithFiles(outer.platform, log);
   ProgramEnvironment env{platform, nullptr, outer.out, outer.err, outer.currentFolder};
+  // A settings file that gives nothing is found out before anything is installed.
+  settingsfile::PrinterSettings settings;
+  if (!options.settingsFile.empty()) {
+    if (const std::string problem = ReadSettingsFile(env, options.settingsFile, settings); !problem.empty()) {
+      env.err << problem << '\n';
+      ui::StreamTranscript(env.out).Outcome("error");
+      return kExitSetupError;
+    }
+  }
+  std::optional<bool> settingsApplied;
+  const auto printerReady = [&](const std::string& printer) {
+    if (!options.settingsFile.empty()) settingsApplied = ApplySettings(env, printer, options.settingsFile, settings);
+  };
   ui::headless::ScriptedUser user;
   UnattendedScript script(options);
   script.Apply(user);
@@ -94,7 +109,7 @@ int RunUnattended(ProgramEnvironment& outer, const ProgramOptions& options) {
 
   Ending ending{};
   try {
-    ending = RunApplication(env, kit, options);
+    ending = RunApplication(env, kit, options, printerReady);
   } catch (const platform::ProcessExit& exit) {
     // The process ended on the spot (the installation gate): nothing else runs.
     ReportErrorLog(env, log);
@@ -110,7 +125,12 @@ int RunUnattended(ProgramEnvironment& outer, const ProgramOptions& options) {
     ending = {kExitSetupError, "error"};
   }
   ReportErrorLog(env, log);
-  transcript.Outcome(ending.outcome);
+  std::string outcome = ending.outcome;
+  if (settingsApplied) outcome += *settingsApplied ? " settings applied" : " settings not-applied";
+  else if (!options.settingsFile.empty()) outcome += " settings not-applied";
+  // Settings that were asked for and not given leave the run unfinished.
+  if (settingsApplied == false && ending.code == kExitInstalled) ending.code = kExitInstallFailed;
+  transcript.Outcome(outcome);
   return ending.code;
 }
 
@@ -144,6 +164,8 @@ int RunProgram(const ProgramOptions& options, ProgramEnvironment& env) {
   if (options.listModels) return ListModels(env);
   if (options.listPrinters) return ListPrintersCommand(env);
   if (!options.remove.empty()) return WithErrorLog(env, RemovePrintersCommand, options);
+  if (!options.exportSettings.empty()) return ExportSettingsCommand(options, env);
+  if (!options.importSettings.empty()) return ImportSettingsCommand(options, env);
   if (options.findBoards) return FindBoardsCommand(options, env);
   if (!options.setBoard.empty()) return SetBoardCommand(options, env);
   if (options.unattended || env.interactiveKit == nullptr) return RunUnattended(env, options);

@@ -84,6 +84,11 @@ ProgramOptions ParseProgramOptions(const std::vector<std::string>& args) {
   cli.add_option("--remove", options.remove, "Take the printer of this name off, with what its installation added (repeatable)")
       ->expected(1)
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  cli.add_option("--export-settings", options.exportSettings, "PRINTER FILE: save the printer's settings to a printer-settings file")
+      ->expected(2);
+  cli.add_option("--import-settings", options.importSettings, "PRINTER FILE: give the printer the settings of a printer-settings file")
+      ->expected(2);
+  cli.add_option("--settings", options.settingsFile, "FILE: give the printer an unattended installation leaves the settings of this file");
   cli.add_flag("--list-printers", options.listPrinters, "Print the printers the catalog knows: name, port, driver, port settings");
   cli.add_option("--if-exists", options.ifExists, "new, change-port or cancel: when the printer exists on another port")
       ->check(CLI::IsMember({"new", "change-port", "cancel"}));
@@ -111,7 +116,8 @@ ProgramOptions ParseProgramOptions(const std::vector<std::string>& args) {
 }
 
 bool WantsConsoleOutput(const ProgramOptions& options) {
-  return options.listModels || options.listPrinters || !options.remove.empty() || options.findBoards || !options.setBoard.empty() || options.unattended ||
+  return options.listModels || options.listPrinters || !options.remove.empty() || !options.exportSettings.empty() ||
+         !options.importSettings.empty() || options.findBoards || !options.setBoard.empty() || options.unattended ||
          options.help || !options.error.empty();
 }
 
@@ -123,7 +129,10 @@ std::string UnusableOptionError(const ProgramOptions& options) {
       if (!value->empty()) return std::string(name) + " cannot be honoured with \"hidden\", which skips the model dialog";
   }
   if (options.findBoards && !options.setBoard.empty()) return "--find-boards and --set-board: give one";
-  if (!options.remove.empty() && options.listPrinters) return "--remove and --list-printers: give one";
+  const int commands = int{!options.remove.empty()} + int{options.listPrinters} + int{!options.exportSettings.empty()} +
+                       int{!options.importSettings.empty()};
+  if (commands > 1) return "--remove, --list-printers, --export-settings and --import-settings: give one";
+  if (!options.settingsFile.empty() && !options.unattended) return "--settings applies to an --unattended installation";
   if (!options.port.empty() && !options.typePort.empty()) return "--port and --type-port both choose the port: give one";
   if (options.detect && !options.typePort.empty()) return "--detect and --type-port both choose the port: give one";
   if (options.interfaceKind.empty()) return {};

@@ -39,6 +39,9 @@ struct ProgramOptions {
   // The technician's printer commands (no wizard).
   std::vector<std::string> remove;  // printers to take off, in command-line order
   bool listPrinters = false;        // list the printers the catalog knows
+  // A printer's settings carried in a printer-settings file: printer name, then file name.
+  std::vector<std::string> exportSettings, importSettings;
+  std::string settingsFile;         // given to the printer an unattended installation leaves
   // The installation run's questions.
   std::string ifExists;       // "new", "change-port" or "cancel"; empty: Cancel, and a problem
   std::string connectPrompt = "ok";  // "ok" or "cancel": plug in the USB printer

@@ -214,16 +214,21 @@ RunOutcome RunInstallation(AppContext& context, ui::Dialog& owner, WizardSelecti
     (void)DisableLowPaper(context, printerName);  // the printer works without it
   }
 
+  const auto ready = [&] {
+    if (context.printerReady) context.printerReady(printerName);
+  };
   RunOutcome outcome = RunOutcome::Failed;
   switch (record.installOutcome) {
     case kOutcomePrinterExisted:
       owner.ShowMessageBox(kit.LoadText(IDS_ALREADY_INSTALLED), "Info", ui::mb::Ok | ui::mb::IconQuestion);
       outcome = RunOutcome::AlreadyInstalled;
+      ready();
       OfferTestPage(context, &owner, printerName);
       break;
     case kOutcomePortChanged:
       owner.ShowMessageBox(kit.LoadText(IDS_PORT_UPDATED), kit.AppName(), ui::mb::Ok | ui::mb::IconExclamation);
       outcome = RunOutcome::PortChanged;
+      ready();
       OfferTestPage(context, &owner, printerName);
       break;
     case kOutcomePortChangeFailed:
@@ -235,6 +240,7 @@ RunOutcome RunInstallation(AppContext& context, ui::Dialog& owner, WizardSelecti
     default:
       if (success) {
         outcome = RunOutcome::Installed;
+        ready();
         OfferTestPage(context, &owner, printerName);
       } else {
         owner.ShowMessageBox(kit.LoadText(IDS_INSTALL_FAILED), kit.AppName(), ui::mb::Ok | ui::mb::IconError);

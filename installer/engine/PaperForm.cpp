@@ -97,6 +97,12 @@ void WriteTrayTables(const EngineContext& context, PrinterHandle& printer, const
 
 }  // namespace
 
+bool AddInstallerPaperForm(PrinterHandle& printer, const std::string& formName) {
+  if (formName.find("Print width ") == std::string::npos || !formName.ends_with("mm 30cm")) return false;
+  AddPaperForm(printer, formName);
+  return true;
+}
+
 void SetPaperForm(const EngineContext& context, std::string printerName, std::string formName) {
   formName = PaperFormNameFor(context.CurrentOsKind(), formName);
   auto printer = OpenWithOneRetry(context, printerName);

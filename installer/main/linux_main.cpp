@@ -13,6 +13,7 @@
 #include "platform/posix/PosixClock.h"
 #include "platform/posix/PosixIpHelper.h"
 #include "platform/posix/PosixSockets.h"
+#include "platform/sim/HostPath.h"
 #include "platform/sim/SimMachine.h"
 
 namespace {
@@ -33,6 +34,16 @@ platform::Platform WithHostNetwork(const platform::Platform& machine, platform::
           machine.fonts};
 }
 
+// A file the person names on the command line, as the machine's programs see it: the host's own
+// file, on the drive that is the host's whole file system.
+std::string MachineFileName(const std::string& name) {
+  std::error_code ec;
+  std::string path = std::filesystem::absolute(name, ec).lexically_normal().string();
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return platform::Utf8ToAnsiLossy(std::string{platform::sim::kHostDrive, ':'} + path);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -42,6 +53,12 @@ int main(int argc, char** argv) {
   if (const auto code = AnswerWithoutSystem(options, std::cout, std::cerr)) return *code;
   // The terminal speaks UTF-8; the system's text is Windows-1252.
   options.model = platform::Utf8ToAnsiLossy(options.model);
+  for (std::vector<std::string>* pair : {&options.exportSettings, &options.importSettings}) {
+    if (pair->size() != 2) continue;
+    (*pair)[0] = platform::Utf8ToAnsiLossy((*pair)[0]);
+    (*pair)[1] = MachineFileName((*pair)[1]);
+  }
+  if (!options.settingsFile.empty()) options.settingsFile = MachineFileName(options.settingsFile);
   const std::filesystem::path machineDir =
       options.machineDir ? std::filesystem::path(*options.machineDir) : DefaultMachineDir();
   std::cerr << "machine: " << machineDir.string() << '\n';

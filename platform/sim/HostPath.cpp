@@ -109,6 +109,7 @@ std::optional<fs::path> HostPath(std::string_view windowsName, const fs::path& d
   const auto drive = static_cast<char>(FoldUpper(static_cast<unsigned char>((*full)[0])));
   const std::string_view below = std::string_view(*full).substr(2);
   if (drive == 'C') return InsideFolder(driveC, below);
+  if (drive == kHostDrive) return InsideFolder("/", below);
   if (drive != kMediaDrive) return std::nullopt;
   std::error_code ec;
   const fs::path media = fs::current_path(ec);

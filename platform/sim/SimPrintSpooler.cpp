@@ -336,4 +336,19 @@ DWORD SimPrintSpooler::SetPrinterDataW(RawPrinterHandle printer, const std::u16s
   return winerr::Success;
 }
 
+DWORD SimPrintSpooler::DeletePrinterDataW(RawPrinterHandle printer, const std::u16string& valueName) {
+  const auto held = core_->lock.Hold();
+  if (const DWORD error = core_->faults->Check("DeletePrinterDataW")) return error;
+  SpoolerPrinter* target = nullptr;
+  DWORD access = 0;
+  if (const DWORD error = OpenedPrinter(*core_, printer, target, access)) return error;
+  if ((access & printeraccess::Administer) == 0) return winerr::AccessDenied;
+  const auto name = Utf16ToAnsi(valueName);
+  const PrinterDataValue* value = name ? target->FindData(*name) : nullptr;
+  if (!value) return winerr::FileNotFound;
+  target->printerData.erase(target->printerData.begin() + (value - target->printerData.data()));
+  core_->Project(*target);
+  return winerr::Success;
+}
+
 }  // namespace platform::sim

@@ -54,6 +54,7 @@ public:
   // Departure: names are kept in Windows-1252, so a name beyond it is refused with 50 (Windows stores it).
   DWORD SetPrinterDataW(RawPrinterHandle printer, const std::u16string& valueName, DWORD type,
                         const std::vector<std::uint8_t>& data) override;
+  DWORD DeletePrinterDataW(RawPrinterHandle printer, const std::u16string& valueName) override;
 
   SpoolerState Snapshot() const;
   // Changes the state directly, as a test's setup or an outside component would; the printers'

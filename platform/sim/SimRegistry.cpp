@@ -100,6 +100,8 @@ public:
   LONG SetValue(const std::string& name, DWORD type, const std::vector<std::uint8_t>& data) override;
   LONG DeleteValue(const std::string& name) override;
   LONG QueryInfoKey(DWORD& subKeys, DWORD& values) override;
+  LONG EnumValueW(DWORD index, std::u16string& name, DWORD& type, std::vector<std::uint8_t>& data) override;
+  LONG OpenSubKeyW(const std::u16string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override;
   LONG SaveKeyExW(const std::u16string& file, DWORD flags) override;
   LONG RestoreKeyW(const std::u16string& file, DWORD flags) override;
 
@@ -207,6 +209,44 @@ LONG SimRegistryKey::QueryInfoKey(DWORD& subKeys, DWORD& values) {
   return 0;
 }
 
+LONG SimRegistryKey::EnumValueW(DWORD index, std::u16string& name, DWORD& type, std::vector<std::uint8_t>& data) {
+  const auto held = services_->lock.Hold();
+  if (const DWORD error = services_->faults->Check("RegEnumValueW")) return static_cast<LONG>(error);
+  std::lock_guard lock(services_->tree->mutex());
+  if (const LONG error = Usable(regaccess::QueryValue)) return error;
+  if (index >= node_->values.size()) return static_cast<LONG>(winerr::NoMoreItems);
+  const RegValue& value = node_->values[index];
+  name = AnsiToUtf16(value.name);
+  type = value.type;
+  data = IsTextType(value.type) ? TextBytesToUtf16(value.data) : value.data;
+  return 0;
+}
+
+LONG SimRegistryKey::OpenSubKeyW(const std::u16string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) {
+  const auto held = services_->lock.Hold();
+  out.reset();
+  if (const DWORD error = services_->faults->Check("RegOpenKeyExW")) return static_cast<LONG>(error);
+  const std::optional<std::string> narrow = NarrowName(subKey);
+  const auto names = narrow ? KeyNames(*narrow) : std::nullopt;
+  if (!names) return static_cast<LONG>(narrow ? winerr::BadPathname : winerr::FileNotFound);
+  std::lock_guard lock(services_->tree->mutex());
+  if (const LONG error = Usable(0)) return error;
+  std::shared_ptr<RegNode> node = node_;
+  std::string path = path_;
+  for (const std::string& name : *names) {
+    node = node->FindSubkey(name);
+    if (!node) return static_cast<LONG>(winerr::FileNotFound);
+    path += "\\" + node->name;
+  }
+  // A key opened from another is as writable to the user as the one it was opened from.
+  const DWORD granted = GrantedAccess(access);
+  if ((granted & ~access_ & ~(kGenericRights | kViewFlags)) != 0 && ReadOnlyFor(*services_, path)) {
+    return static_cast<LONG>(winerr::AccessDenied);
+  }
+  out = std::make_unique<SimRegistryKey>(services_, std::move(node), std::move(path), depth_ + names->size(), access);
+  return 0;
+}
+
 // RegSaveKeyExW creates the file before the key is saved, so an existing file answers first.
 LONG SimRegistryKey::SaveKeyExW(const std::u16string& file, DWORD flags) {
   const auto held = services_->lock.Hold();
@@ -309,6 +349,25 @@ LONG SimRegistry::DeleteKey(RootKey root, const std::string& subKey) {
   }
   MarkDeleted(*node);
   parent->RemoveSubkey(*node);
+  return 0;
+}
+
+LONG SimRegistry::LoadAppKeyW(const std::u16string& file, DWORD access, std::unique_ptr<RegistryKey>& out) {
+  const auto held = services_->lock.Hold();
+  out.reset();
+  if (const DWORD error = services_->faults->Check("RegLoadAppKeyW")) return static_cast<LONG>(error);
+  const std::optional<std::string> name = NarrowName(file);
+  if (!name) return static_cast<LONG>(winerr::FileNotFound);
+  std::filesystem::path host;
+  if (const DWORD error = ResolveHostPath(*name, services_->driveC, host)) return static_cast<LONG>(error);
+  std::error_code ec;
+  if (!std::filesystem::exists(host, ec)) return static_cast<LONG>(winerr::FileNotFound);
+  if (!std::filesystem::is_regular_file(host, ec)) return static_cast<LONG>(winerr::AccessDenied);
+  std::shared_ptr<RegNode> root;
+  if (const DWORD error = ReadHive(host, kMaxKeyDepth, root)) return static_cast<LONG>(error);
+  std::lock_guard lock(services_->tree->mutex());
+  out = std::make_unique<SimRegistryKey>(services_, std::move(root), "application hive " + *name, 0,
+                                         GrantedAccess(access));
   return 0;
 }
 

@@ -28,6 +28,8 @@ public:
   LONG OpenKeyW(RootKey root, const std::u16string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override;
   LONG CreateKey(RootKey root, const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override;
   LONG DeleteKey(RootKey root, const std::string& subKey) override;
+  // The file is read whole into a key of its own, beside the machine's registry.
+  LONG LoadAppKeyW(const std::u16string& file, DWORD access, std::unique_ptr<RegistryKey>& out) override;
 
   struct Services {
     MachineLock lock;

@@ -300,4 +300,9 @@ DWORD Win32PrintSpooler::SetPrinterDataW(RawPrinterHandle printer, const std::u1
                            static_cast<::DWORD>(bytes.size()));
 }
 
+DWORD Win32PrintSpooler::DeletePrinterDataW(RawPrinterHandle printer, const std::u16string& valueName) {
+  std::u16string name = valueName;
+  return ::DeletePrinterDataW(static_cast<HANDLE>(printer), reinterpret_cast<LPWSTR>(name.data()));
+}
+
 }  // namespace platform::win32

@@ -53,6 +53,7 @@ public:
                         std::vector<std::uint8_t>& data, DWORD& needed) override;
   DWORD SetPrinterDataW(RawPrinterHandle printer, const std::u16string& valueName, DWORD type,
                         const std::vector<std::uint8_t>& data) override;
+  DWORD DeletePrinterDataW(RawPrinterHandle printer, const std::u16string& valueName) override;
 };
 
 }  // namespace platform::win32

@@ -105,6 +105,42 @@ LONG Win32RegistryKey::QueryInfoKey(DWORD& subKeys, DWORD& values) {
   return rc;
 }
 
+LONG Win32RegistryKey::EnumValueW(DWORD index, std::u16string& name, DWORD& type, std::vector<std::uint8_t>& data) {
+  ::DWORD nameUnits = 0, size = 0;
+  LONG rc = ::RegQueryInfoKeyW(key_, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &nameUnits, &size,
+                               nullptr, nullptr);
+  // A value may grow between the calls: ask again with more room.
+  while (rc == ERROR_SUCCESS || rc == ERROR_MORE_DATA) {
+    std::vector<wchar_t> buffer(nameUnits + 1);
+    data.assign(std::max<::DWORD>(size, 1), 0);
+    ::DWORD units = static_cast<::DWORD>(buffer.size()), got = static_cast<::DWORD>(data.size()), valueType = 0;
+    rc = ::RegEnumValueW(key_, index, buffer.data(), &units, nullptr, &valueType, data.data(), &got);
+    if (rc == ERROR_SUCCESS) {
+      name.assign(reinterpret_cast<const char16_t*>(buffer.data()), units);
+      data.resize(got);
+      type = valueType;
+      return rc;
+    }
+    nameUnits = std::max<::DWORD>(nameUnits * 2, 256);
+    size = std::max<::DWORD>(got, static_cast<::DWORD>(data.size()) * 2);
+  }
+  return rc;
+}
+
+LONG Win32RegistryKey::OpenSubKeyW(const std::u16string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) {
+  HKEY key = nullptr;
+  const LONG rc = ::RegOpenKeyExW(key_, reinterpret_cast<LPCWSTR>(subKey.c_str()), 0, access, &key);
+  if (rc == ERROR_SUCCESS) out = std::make_unique<Win32RegistryKey>(key);
+  return rc;
+}
+
+LONG Win32Registry::LoadAppKeyW(const std::u16string& file, DWORD access, std::unique_ptr<RegistryKey>& out) {
+  HKEY key = nullptr;
+  const LONG rc = ::RegLoadAppKeyW(reinterpret_cast<LPCWSTR>(file.c_str()), &key, access, 0, 0);
+  if (rc == ERROR_SUCCESS) out = std::make_unique<Win32RegistryKey>(key);
+  return rc;
+}
+
 LONG Win32Registry::DeleteKey(RootKey root, const std::string& subKey) {
   return ::RegDeleteKeyA(RootHandle(root), subKey.c_str());
 }

@@ -18,6 +18,8 @@ public:
   LONG SetValue(const std::string& name, DWORD type, const std::vector<std::uint8_t>& data) override;
   LONG DeleteValue(const std::string& name) override;
   LONG QueryInfoKey(DWORD& subKeys, DWORD& values) override;
+  LONG EnumValueW(DWORD index, std::u16string& name, DWORD& type, std::vector<std::uint8_t>& data) override;
+  LONG OpenSubKeyW(const std::u16string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override;
   LONG SaveKeyExW(const std::u16string& file, DWORD flags) override;
   LONG RestoreKeyW(const std::u16string& file, DWORD flags) override;
 
@@ -31,6 +33,7 @@ public:
   LONG OpenKeyW(RootKey root, const std::u16string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override;
   LONG CreateKey(RootKey root, const std::string& subKey, DWORD access, std::unique_ptr<RegistryKey>& out) override;
   LONG DeleteKey(RootKey root, const std::string& subKey) override;
+  LONG LoadAppKeyW(const std::u16string& file, DWORD access, std::unique_ptr<RegistryKey>& out) override;
 };
 
 }  // namespace platform::win32

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/sim/SimMachine.h"
+#include "settingsfile/PrinterKeyExport.h"
 #include "platform/sim/Text.h"
 #include "platform/sim/SimTestSupport.h"
 #include "ui/headless/HeadlessKit.h"
@@ -79,10 +80,10 @@ struct Rig {
 
 TEST(PrinterKeyPath, FormatsIntoSevenHundredUnits) {
   const std::u16string base = u"SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\";
-  EXPECT_EQ(uiplugin::PrinterKeyPath(u"RQ-7200 TH"), base + u"RQ-7200 TH");
+  EXPECT_EQ(settingsfile::PrinterKeyPath(u"RQ-7200 TH"), base + u"RQ-7200 TH");
   const std::u16string longest(699 - base.size(), u'x');
-  EXPECT_EQ(uiplugin::PrinterKeyPath(longest), base + longest);
-  EXPECT_EQ(uiplugin::PrinterKeyPath(longest + u'x'), std::nullopt);
+  EXPECT_EQ(settingsfile::PrinterKeyPath(longest), base + longest);
+  EXPECT_EQ(settingsfile::PrinterKeyPath(longest + u'x'), std::nullopt);
 }
 
 TEST(PropertiesTransferPage, EveryOutcome) {
