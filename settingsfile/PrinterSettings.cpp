@@ -27,7 +27,10 @@ std::string LoadProblem(LONG error) {
   }
 }
 
-std::string Missing(const char* value) {
+// A value the key lacks, or cannot give.
+std::string Missing(const char* value, LONG error) {
+  if (error != 0 && error != static_cast<LONG>(winerr::FileNotFound))
+    return std::string("its \"") + value + "\" value cannot be read: error " + std::to_string(error);
   return std::string("holds no printer's settings: it has no \"") + value + "\" value";
 }
 
@@ -77,11 +80,11 @@ std::string ReadPrinterSettings(platform::Registry& registry, const std::u16stri
 
   DWORD type = 0;
   std::vector<std::uint8_t> data;
-  if (root->QueryValue(kDriverValue, type, data) != 0 || type != platform::regtype::Sz) return Missing(kDriverValue);
-  settings.driverName = platform::RegSzText(data);
-  if (settings.driverName.empty()) return Missing(kDriverValue);
-  if (root->QueryValue(kDevModeValue, type, data) != 0 || type != platform::regtype::Binary)
-    return Missing(kDevModeValue);
+  LONG read = root->QueryValue(kDriverValue, type, data);
+  if (read == 0 && type == platform::regtype::Sz) settings.driverName = platform::RegSzText(data);
+  if (settings.driverName.empty()) return Missing(kDriverValue, read);
+  read = root->QueryValue(kDevModeValue, type, data);
+  if (read != 0 || type != platform::regtype::Binary) return Missing(kDevModeValue, read);
   const auto devMode = AnsiDevMode(data);
   if (!devMode) return std::string("its \"") + kDevModeValue + "\" is not a device mode";
   settings.devMode = *devMode;

@@ -50,6 +50,8 @@ ProgramOptions ParseProgramOptions(const std::vector<std::string>& args) {
   CLI::App cli{"Installs Korvex thermal receipt and kiosk printers.", "KvxInstaller"};
   cli.set_help_flag();  // "-h" must stay free: short words such as "-hidden" are the program's own flags
   cli.allow_extras();
+  // "/hidden" is the program's own flag, and a value may begin with '/' (a file name): never an option.
+  cli.allow_windows_style_options(false);
   cli.add_flag("--help", options.help, "Show the options");
   cli.add_option("--machine", options.machineDir, "Simulated machine folder (Linux build)");
   cli.add_flag("--list-models", options.listModels, "Print the model list as the model dialog shows it");

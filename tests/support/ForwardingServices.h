@@ -76,6 +76,9 @@ public:
                         const std::vector<std::uint8_t>& data) override {
     return inner_.SetPrinterDataW(p, n, type, data);
   }
+  DWORD DeletePrinterDataW(platform::RawPrinterHandle p, const std::u16string& n) override {
+    return inner_.DeletePrinterDataW(p, n);
+  }
 
 protected:
   platform::PrintSpooler& inner_;

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <tuple>
 #include <memory>
 #include <string>
@@ -225,25 +224,6 @@ TEST_F(Win32RegistryTest, ValuesAreEnumeratedWideAndSubkeysOpenedFromAKey) {
   std::sort(values.begin(), values.end());
   EXPECT_EQ(values, (decltype(values){{u"TTFontSubTableSize", REG_DWORD, Bytes{9, 0, 0, 0}},
                                       {u"TrayFormTable", REG_MULTI_SZ, Bytes{'A', 0, 0, 0, 0, 0}}}));
-}
-
-// RegLoadAppKeyW answers a missing file as Windows does; Wine loads no binary hive (its registry is a
-// text format of its own), so reading a file's settings is checked on the simulated machine.
-TEST_F(Win32RegistryTest, AppKeyOfAMissingFileIsFileNotFound) {
-  std::unique_ptr<RegistryKey> key;
-  EXPECT_EQ(registry.LoadAppKeyW(u"C:\\no-such-folder\\till.hive", regaccess::Read, key), ERROR_PATH_NOT_FOUND);
-  EXPECT_EQ(key, nullptr);
-  wchar_t folder[MAX_PATH];
-  ASSERT_GT(GetTempPathW(MAX_PATH, folder), 0u);
-  const std::u16string file = reinterpret_cast<const char16_t*>(folder) + std::u16string(u"kvx-text.hive");
-  HANDLE handle = CreateFileW(reinterpret_cast<LPCWSTR>(file.c_str()), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(handle, INVALID_HANDLE_VALUE);
-  DWORD written = 0;
-  WriteFile(handle, "REGEDIT4\r\n", 10, &written, nullptr);
-  CloseHandle(handle);
-  const LONG text = registry.LoadAppKeyW(file, regaccess::Read, key);
-  DeleteFileW(reinterpret_cast<LPCWSTR>(file.c_str()));
-  std::printf("RegLoadAppKeyW of a text file: %ld\n", static_cast<long>(text));
 }
 
 }  // namespace
