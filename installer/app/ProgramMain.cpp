@@ -1,5 +1,7 @@
 #include "app/ProgramMain.h"
 
+#include "KvxVersion.h"
+
 #include "app/BoardCommands.h"
 #include "app/CPrinterModelDlg.h"
 #include "app/CTolvInstallerApp.h"
@@ -134,6 +136,10 @@ std::optional<int> AnswerWithoutSystem(const ProgramOptions& options, std::ostre
   }
   if (options.help) {
     out << options.helpText;
+    return kExitInstalled;
+  }
+  if (options.version) {
+    out << "KvxInstaller " KVX_INSTALLER_VERSION_TEXT " (plug-in " KVX_PLUGIN_VERSION_TEXT ")\n";
     return kExitInstalled;
   }
   return std::nullopt;
