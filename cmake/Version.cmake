@@ -4,9 +4,9 @@
 set(KVX_INSTALLER_VERSION 4.1.0.0)
 set(KVX_PLUGIN_VERSION 4.1.1.0)
 
-# Into dir: KvxVersion.h for the resource scripts and the program (each version as text and as the
-# four comma-separated numbers a VERSIONINFO statement takes), and the installer's manifest, whose
-# assembly version is the installer's.
+# Into dir: KvxVersion.h for the resource scripts (each version as text and as the four
+# comma-separated numbers a VERSIONINFO statement takes), and the installer's manifest, whose
+# assembly version is the installer's. (--version's text: installer/app/ProgramVersion.cpp.in.)
 function(kvx_write_version_files dir)
   string(REPLACE "." ", " KVX_INSTALLER_VERSION_COMMAS ${KVX_INSTALLER_VERSION})
   string(REPLACE "." ", " KVX_PLUGIN_VERSION_COMMAS ${KVX_PLUGIN_VERSION})

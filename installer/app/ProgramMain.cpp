@@ -1,7 +1,5 @@
 #include "app/ProgramMain.h"
 
-#include "KvxVersion.h"
-
 #include "app/BoardCommands.h"
 #include "app/CPrinterModelDlg.h"
 #include "app/CTolvInstallerApp.h"
@@ -9,6 +7,7 @@
 #include "app/ExitCodes.h"
 #include "app/InstallerResources.h"
 #include "app/PrinterCommands.h"
+#include "app/ProgramVersion.h"
 #include "app/UnattendedScript.h"
 #include "engine/Catalog.h"
 #include "platform/Windows1252.h"
@@ -139,7 +138,7 @@ std::optional<int> AnswerWithoutSystem(const ProgramOptions& options, std::ostre
     return kExitInstalled;
   }
   if (options.version) {
-    out << "KvxInstaller " KVX_INSTALLER_VERSION_TEXT " (plug-in " KVX_PLUGIN_VERSION_TEXT ")\n";
+    out << VersionLine() << '\n';
     return kExitInstalled;
   }
   return std::nullopt;

@@ -18,6 +18,10 @@
 
 namespace {
 
+// Where the Debian package puts the distribution media, seen from the program's folder (packaging/
+// installs the program in bin/ and the media in share/kvxinstaller).
+constexpr const char* kInstalledMedia = "../share/kvxinstaller";
+
 std::filesystem::path DefaultMachineDir() {
   if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data) return std::filesystem::path(data) / "kvx-machine";
   const char* home = std::getenv("HOME");
@@ -50,7 +54,7 @@ int main(int argc, char** argv) {
   const std::filesystem::path machineDir =
       started / (options.machineDir ? std::filesystem::path(*options.machineDir) : DefaultMachineDir());
   const std::filesystem::path media =
-      MediaFolder(options.mediaDir, std::filesystem::read_symlink("/proc/self/exe", ec), KVX_INSTALLED_MEDIA, started);
+      MediaFolder(options.mediaDir, std::filesystem::read_symlink("/proc/self/exe", ec), kInstalledMedia, started);
   if (const std::string problem = EnterMediaFolder(media); !problem.empty()) {
     std::cerr << "error: " << problem << '\n';
     return kExitSetupError;
