@@ -7,6 +7,7 @@
 #include "app/ExitCodes.h"
 #include "app/InstallerResources.h"
 #include "app/PrinterCommands.h"
+#include "app/ProgramVersion.h"
 #include "app/SettingsCommands.h"
 #include "app/UnattendedScript.h"
 #include "engine/Catalog.h"
@@ -154,6 +155,10 @@ std::optional<int> AnswerWithoutSystem(const ProgramOptions& options, std::ostre
   }
   if (options.help) {
     out << options.helpText;
+    return kExitInstalled;
+  }
+  if (options.version) {
+    out << VersionLine() << '\n';
     return kExitInstalled;
   }
   return std::nullopt;

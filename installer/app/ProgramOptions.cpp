@@ -54,6 +54,8 @@ ProgramOptions ParseProgramOptions(const std::vector<std::string>& args) {
   cli.allow_windows_style_options(false);
   cli.add_flag("--help", options.help, "Show the options");
   cli.add_option("--machine", options.machineDir, "Simulated machine folder (Linux build)");
+  cli.add_option("--media", options.mediaDir, "Distribution folder to run from (default: the installed one, else the current directory)");
+  cli.add_flag("--version", options.version, "Print the installer's and the plug-in's versions");
   cli.add_flag("--list-models", options.listModels, "Print the model list as the model dialog shows it");
   cli.add_flag("--unattended", options.unattended, "Answer the wizard from these options, print a transcript");
   cli.add_option("--model", options.model, "Model to install (default: the first listed)");
@@ -120,7 +122,7 @@ ProgramOptions ParseProgramOptions(const std::vector<std::string>& args) {
 bool WantsConsoleOutput(const ProgramOptions& options) {
   return options.listModels || options.listPrinters || !options.remove.empty() || !options.exportSettings.empty() ||
          !options.importSettings.empty() || options.findBoards || !options.setBoard.empty() || options.unattended ||
-         options.help || !options.error.empty();
+         options.help || options.version || !options.error.empty();
 }
 
 std::string UnusableOptionError(const ProgramOptions& options) {

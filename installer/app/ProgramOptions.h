@@ -10,6 +10,8 @@
 struct ProgramOptions {
   CCustomCommandLineInfo flags;
   std::optional<std::string> machineDir;  // simulated machine folder (Linux build)
+  std::optional<std::string> mediaDir;    // the distribution folder to run from (see MediaFolder)
+  bool version = false;
   bool listModels = false;
   bool unattended = false;
   bool help = false;

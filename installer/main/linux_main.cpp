@@ -7,6 +7,7 @@
 
 #include "app/ExitCodes.h"
 #include "app/InstallerResources.h"
+#include "app/MediaFolder.h"
 #include "app/ProgramMain.h"
 #include "app/ProgramOptions.h"
 #include "platform/Windows1252.h"
@@ -17,6 +18,10 @@
 #include "platform/sim/SimMachine.h"
 
 namespace {
+
+// Where the Debian package puts the distribution media, seen from the program's folder (packaging/
+// installs the program in bin/ and the media in share/kvxinstaller).
+constexpr const char* kInstalledMedia = "../share/kvxinstaller";
 
 std::filesystem::path DefaultMachineDir() {
   if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data) return std::filesystem::path(data) / "kvx-machine";
@@ -53,14 +58,24 @@ int main(int argc, char** argv) {
   if (const auto code = AnswerWithoutSystem(options, std::cout, std::cerr)) return *code;
   // The terminal speaks UTF-8; the system's text is Windows-1252.
   options.model = platform::Utf8ToAnsiLossy(options.model);
+  // Host paths of the command line are taken from where the program was started, before the media
+  // folder becomes the current directory.
   for (std::vector<std::string>* pair : {&options.exportSettings, &options.importSettings}) {
     if (pair->size() != 2) continue;
     (*pair)[0] = platform::Utf8ToAnsiLossy((*pair)[0]);
     (*pair)[1] = MachineFileName((*pair)[1]);
   }
   if (!options.settingsFile.empty()) options.settingsFile = MachineFileName(options.settingsFile);
+  std::error_code ec;
+  const std::filesystem::path started = std::filesystem::current_path(ec);
   const std::filesystem::path machineDir =
-      options.machineDir ? std::filesystem::path(*options.machineDir) : DefaultMachineDir();
+      started / (options.machineDir ? std::filesystem::path(*options.machineDir) : DefaultMachineDir());
+  const std::filesystem::path media =
+      MediaFolder(options.mediaDir, std::filesystem::read_symlink("/proc/self/exe", ec), kInstalledMedia, started);
+  if (const std::string problem = EnterMediaFolder(media); !problem.empty()) {
+    std::cerr << "error: " << problem << '\n';
+    return kExitSetupError;
+  }
   std::cerr << "machine: " << machineDir.string() << '\n';
   // Commands that only look: the machine is read as it is (the default one when the folder has none) and never saved.
   const bool readOnly = options.listModels || options.findBoards;
@@ -84,8 +99,7 @@ int main(int argc, char** argv) {
   const platform::Platform simulated = machine->platform();
   platform::Platform platform =
       options.network == "host" ? WithHostNetwork(simulated, hostClock, hostSockets, hostAdapters) : simulated;
-  std::error_code ec;
-  ProgramEnvironment environment{platform, nullptr, std::cout, std::cerr, std::filesystem::current_path(ec)};
+  ProgramEnvironment environment{platform, nullptr, std::cout, std::cerr, media};
   const int code = RunProgram(options, environment);
   if (readOnly) return code;
   try {

@@ -85,6 +85,12 @@ code=$?
 check "no catalog exits 2 (got $code)" test $code -eq 2
 check "no catalog names where it looked" grep -q "$work/KvxIns.ini was not found" "$work/err"
 
+# --media names the folder from elsewhere; a relative --machine stays where the program was started.
+(cd "$work" && "$exe" --media "$media" --machine m4 --unattended --model VT5000 --interface serial --port COM1 >"$work/out" 2>&1)
+code=$?
+check "installation with --media from elsewhere exits 0 (got $code)" test $code -eq 0
+check "relative --machine taken from the starting directory" grep -q '"port": "Kvx_COM1:"' "$work/m4/machine.json"
+
 # "Detect" through termios: COM2 is the printer peer's pty, answering at 9600 baud only.
 if [ -x "$peer" ] && [ -e /dev/ptmx ]; then
   mkfifo "$work/hold"
