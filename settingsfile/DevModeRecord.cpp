@@ -36,14 +36,10 @@ bool Fits(std::span<const std::uint8_t> bytes, std::size_t nameBytes, std::size_
 
 // A UTF-16 name of 32 units as the 8-bit functions hold it, NUL-terminated within 32 bytes.
 void NarrowName(std::span<const std::uint8_t> wide, std::uint8_t* out) {
-  std::u16string name;
-  for (std::size_t i = 0; i + 1 < wide.size(); i += 2) {
-    const auto unit = static_cast<char16_t>(wide[i] | wide[i + 1] << 8);
-    if (unit == 0) break;
-    name += unit;
-  }
-  std::string narrow;
-  for (const char16_t unit : name) narrow += platform::Utf16ToAnsi(std::u16string(1, unit)).value_or("?");
+  std::size_t units = 0;
+  while (units < kNameUnits && (wide[2 * units] | wide[2 * units + 1]) != 0) ++units;
+  const std::string narrow =
+      platform::Utf16ToAnsiLossy(std::string_view(reinterpret_cast<const char*>(wide.data()), 2 * units), false);
   std::fill_n(out, kNameUnits, 0);
   std::copy_n(narrow.begin(), std::min(narrow.size(), kNameUnits - 1), out);
 }

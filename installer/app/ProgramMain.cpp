@@ -127,8 +127,7 @@ int RunUnattended(ProgramEnvironment& outer, const ProgramOptions& options) {
   }
   ReportErrorLog(env, log);
   std::string outcome = ending.outcome;
-  if (settingsApplied) outcome += *settingsApplied ? " settings applied" : " settings not-applied";
-  else if (!options.settingsFile.empty()) outcome += " settings not-applied";
+  if (!options.settingsFile.empty()) outcome += settingsApplied.value_or(false) ? " settings applied" : " settings not-applied";
   // Settings that were asked for and not given leave the run unfinished.
   if (settingsApplied == false && ending.code == kExitInstalled) ending.code = kExitInstallFailed;
   transcript.Outcome(outcome);

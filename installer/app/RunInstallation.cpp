@@ -50,7 +50,7 @@ std::optional<ExistingPrinter> ExistingOnAnotherPort(platform::PrintSpooler& spo
   ExistingPrinter existing;
   if (spooler.OpenPrinterA(printerName, platform::printeraccess::Use, existing.handle) != winerr::Success)
     return std::nullopt;
-  if (!ReadPrinterInfo(*existing.handle, existing.info)) return std::nullopt;
+  if (ReadPrinterInfo(*existing.handle, existing.info) != winerr::Success) return std::nullopt;
   if (existing.info.pPortName && SamePort(*existing.info.pPortName, newPort)) return std::nullopt;
   return existing;
 }

@@ -109,7 +109,7 @@ void SetPaperForm(const EngineContext& context, std::string printerName, std::st
   if (!printer) return;
 
   platform::PrinterInfo2A info;
-  if (!ReadPrinterInfo(*printer, info)) return;
+  if (ReadPrinterInfo(*printer, info) != platform::winerr::Success) return;
   if ((!info.pDevMode || info.pDevMode->empty()) && !AttachCurrentDevMode(*printer, printerName, info)) return;
   std::vector<std::uint8_t>& devMode = *info.pDevMode;
   AddPaperForm(*printer, formName);

@@ -5,6 +5,7 @@
 
 #include "engine/CatalogPrinters.h"
 #include "engine/PaperForm.h"
+#include "engine/PrinterInfo.h"
 #include "settingsfile/DevModeRecord.h"
 
 namespace {
@@ -16,14 +17,6 @@ struct Previous {
   const settingsfile::PrinterDataEntry* written;
   std::optional<settingsfile::PrinterDataEntry> before;  // none: the printer had no such value
 };
-
-DWORD ReadPrinter(platform::PrinterHandle& printer, platform::PrinterInfo2A& info) {
-  DWORD needed = 0;
-  const DWORD sized = printer.GetPrinter2A(0, needed, info);
-  if (sized != Success && sized != platform::winerr::InsufficientBuffer) return sized;
-  info = platform::PrinterInfo2A{};
-  return printer.GetPrinter2A(needed, needed, info);
-}
 
 // The printer's value of that name as it is now; nullopt when it has none.
 DWORD ReadValue(platform::PrintSpooler& spooler, platform::RawPrinterHandle printer, const std::u16string& name,
@@ -58,7 +51,7 @@ DWORD ApplyPrinterSettings(platform::PrintSpooler& spooler, const std::string& p
   std::unique_ptr<platform::PrinterHandle> printer;
   if (const DWORD error = spooler.OpenPrinterA(printerName, platform::printeraccess::AllAccess, printer)) return error;
   platform::PrinterInfo2A original;
-  if (const DWORD error = ReadPrinter(*printer, original)) return error;
+  if (const DWORD error = ReadPrinterInfo(*printer, original)) return error;
   original.hasSecurityDescriptor = false;  // left as it is
 
   platform::PrinterInfo2A changed = original;

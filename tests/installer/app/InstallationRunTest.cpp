@@ -200,7 +200,7 @@ void TakeEveryCopyName(platform::sim::SimMachine& machine) {
   std::unique_ptr<platform::PrinterHandle> printer;
   ASSERT_EQ(os.spooler.OpenPrinterA("RQ-7200 TH", platform::printeraccess::Use, printer), 0u);
   platform::PrinterInfo2A info;
-  ASSERT_TRUE(ReadPrinterInfo(*printer, info));
+  ASSERT_EQ(ReadPrinterInfo(*printer, info), platform::winerr::Success);
   for (int copy = 1; copy <= 9; ++copy) {
     info.pPrinterName = "RQ-7200 TH (Copy " + std::to_string(copy) + ")";
     std::unique_ptr<platform::PrinterHandle> added;
